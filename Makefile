@@ -1,0 +1,47 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+BUILD ?= build
+JOBS ?= 2
+
+NATIVE := $(BUILD)/native
+ASAN := $(BUILD)/asan
+WIN := $(BUILD)/win
+
+.PHONY: test run bench bootstrap native asan windows test-native test-asan test-windows clean
+
+test: test-native test-asan test-windows
+
+bootstrap:
+	@tools/bootstrap
+
+native: bootstrap
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(NATIVE) -j$(JOBS)
+
+asan: bootstrap
+	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DVANTOREL_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN) -j$(JOBS)
+
+windows: bootstrap
+	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=tools/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WIN) -j$(JOBS)
+
+test-native: native
+	ctest --test-dir $(NATIVE) --output-on-failure -j$(JOBS)
+
+test-asan: asan
+	ctest --test-dir $(ASAN) --output-on-failure -j$(JOBS)
+
+# Wine tests share one prefix and one wineserver; they run one at a time
+# because they share the service control manager too.
+test-windows: windows
+	tools/wine-session ctest --test-dir $(WIN) --output-on-failure
+
+bench: windows
+	tools/wine-session $(WIN)/bin/scm_bench.exe
+
+run: windows
+	@if [ -f $(WIN)/bin/Vantorel.exe ]; then tools/run; \
+	else echo "Vantorel.exe is not built yet: the program window arrives with its own issue."; exit 1; fi
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,322 @@
+#include "scm/ServiceList.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "res/resource.h"
+
+namespace sc = platform::scm;
+
+unsigned StateTextId(uint32_t currentState) {
+    if (currentState < sc::kStopped || currentState > sc::kPaused) return 0;
+    return IDS_STATE_BASE + currentState;
+}
+
+namespace {
+
+char* CopyText(const char* text) {
+    if (text == nullptr || *text == '\0') return nullptr;
+    size_t size = std::strlen(text) + 1;
+    char* copy = static_cast<char*>(std::malloc(size));
+    if (copy != nullptr) std::memcpy(copy, text, size);
+    return copy;
+}
+
+bool AsciiEqualNoCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        unsigned char ca = static_cast<unsigned char>(*a);
+        unsigned char cb = static_cast<unsigned char>(*b);
+        if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + 32);
+        if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb + 32);
+        if (ca != cb) return false;
+        if (ca == '\0') return true;
+    }
+}
+
+ServiceListError Check(bool ok, ServiceListError failCode) { return ok ? kErrNone : failCode; }
+
+}  // namespace
+
+ServiceList::ServiceList(platform::ScmApi& api) : api_(api) {}
+
+ServiceList::~ServiceList() {
+    Release();
+    std::free(machineName_);
+    std::free(databaseName_);
+}
+
+void ServiceList::SetMachineName(const char* name) {
+    std::free(machineName_);
+    machineName_ = CopyText(name);
+}
+
+void ServiceList::SetDatabaseName(const char* name) {
+    std::free(databaseName_);
+    databaseName_ = CopyText(name);
+}
+
+void ServiceList::CopyOptions(const ServiceList& other) {
+    if (&other == this) return;
+    active = other.active;
+    inactive = other.inactive;
+    win32 = other.win32;
+    driver = other.driver;
+    accessType = other.accessType;
+    SetMachineName(other.machineName_);
+    SetDatabaseName(other.databaseName_);
+}
+
+void ServiceList::ResetError() {
+    errorText_.Clear();
+    errorCode_ = kErrNone;
+}
+
+bool ServiceList::Fail(ServiceListError code) {
+    errorCode_ = code;
+    errorText_.SetFromCode(api_, api_.GetLastError());
+    return false;
+}
+
+bool ServiceList::FailQuietly(ServiceListError code) {
+    errorCode_ = code;
+    return false;
+}
+
+void ServiceList::Release() {
+    if (manager_ != nullptr) {
+        api_.CloseServiceHandle(manager_);
+        manager_ = nullptr;
+    }
+    std::free(entries_);
+    entries_ = nullptr;
+    count_ = 0;
+}
+
+bool ServiceList::Enumerate() {
+    Release();
+    ResetError();
+    uint32_t typeFilter = (win32 ? sc::kTypeWin32 : 0) | (driver ? sc::kTypeDriver : 0);
+    uint32_t stateFilter = (active ? sc::kStateActive : 0) | (inactive ? sc::kStateInactive : 0);
+    if (typeFilter == 0 || stateFilter == 0) return FailQuietly(kErrArgument);
+
+    manager_ = api_.OpenSCManagerA(machineName_, databaseName_, accessType);
+    if (manager_ == nullptr) return Fail(kErrNoConnection);
+
+    uint32_t bytesNeeded = 0, returned = 0, resume = 0;
+    api_.EnumServicesStatusA(manager_, typeFilter, stateFilter, nullptr, 0, &bytesNeeded,
+                             &returned, &resume);
+    // malloc(0) may legitimately return null; an empty answer is not out of memory.
+    entries_ = static_cast<ServiceEntry*>(std::malloc(bytesNeeded != 0 ? bytesNeeded : 1));
+    if (entries_ == nullptr) return Fail(kErrMemory);
+    if (!api_.EnumServicesStatusA(manager_, typeFilter, stateFilter, entries_, bytesNeeded,
+                                  &bytesNeeded, &returned, &resume))
+        return Fail(kErrEnumerate);
+    count_ = returned;
+    return true;
+}
+
+ServiceEntry* ServiceList::GetEntry(uint32_t index) {
+    ResetError();
+    if (index >= count_) {
+        FailQuietly(kErrIndex);
+        return nullptr;
+    }
+    return &entries_[index];
+}
+
+int ServiceList::FindIndex(const char* name) {
+    ResetError();
+    if (name != nullptr) {
+        for (uint32_t i = 0; i < count_; ++i)
+            if (api_.lstrcmpiA(name, entries_[i].name) == 0) return static_cast<int>(i);
+    }
+    FailQuietly(kErrNotFound);
+    return -1;
+}
+
+ServiceEntry* ServiceList::FindEntry(const char* name) {
+    int index = FindIndex(name);
+    return index < 0 ? nullptr : GetEntry(static_cast<uint32_t>(index));
+}
+
+const ServiceEntry* ServiceList::PeekEntry(const char* name) const {
+    if (name == nullptr) return nullptr;
+    for (uint32_t i = 0; i < count_; ++i)
+        if (AsciiEqualNoCase(name, entries_[i].name)) return &entries_[i];
+    return nullptr;
+}
+
+bool ServiceList::RefreshEntry(ServiceEntry* entry) {
+    platform::ScHandle service = api_.OpenServiceA(manager_, entry->name, sc::kServiceQueryStatus);
+    if (service == nullptr) return false;
+    bool ok = api_.QueryServiceStatus(service, StatusOf(entry));
+    api_.CloseServiceHandle(service);
+    return ok;
+}
+
+uint32_t ServiceList::RefreshAllStatus() {
+    ResetError();
+    if (manager_ == nullptr) return 0;
+    for (uint32_t i = 0; i < count_; ++i) RefreshEntry(&entries_[i]);
+    return count_;
+}
+
+bool ServiceList::RefreshStatus(const char* name) {
+    ResetError();
+    if (manager_ == nullptr) return false;
+    auto* entry = const_cast<ServiceEntry*>(PeekEntry(name));
+    return entry != nullptr && RefreshEntry(entry);
+}
+
+template <typename Call>
+bool ServiceList::WithService(const char* name, uint32_t access, Call call) {
+    if (manager_ == nullptr) return FailQuietly(kErrNoConnection);
+    if (name == nullptr) return FailQuietly(kErrArgument);
+    platform::ScHandle service = api_.OpenServiceA(manager_, name, access);
+    if (service == nullptr) return Fail(kErrOpenService);
+    ServiceListError result = call(service);
+    api_.CloseServiceHandle(service);
+    return result == kErrNone ? true : Fail(result);
+}
+
+bool ServiceList::QueryStatus(const char* name, platform::ServiceStatus* status) {
+    ResetError();
+    if (status == nullptr) return FailQuietly(kErrArgument);
+    return WithService(name, sc::kGenericRead, [&](platform::ScHandle service) {
+        return Check(api_.QueryServiceStatus(service, status), kErrQueryStatus);
+    });
+}
+
+// Two-call sizing: the first call only tells the size. The buffer goes to the
+// caller as soon as it exists, so the caller frees it even if the second call fails.
+bool ServiceList::QueryConfigBuffer(const char* name, void** buffer, uint32_t level) {
+    ResetError();
+    if (buffer == nullptr) return FailQuietly(kErrArgument);
+    auto query = [&](platform::ScHandle service, void* data, uint32_t size, uint32_t* needed) {
+        return level == 0 ? api_.QueryServiceConfigA(service, data, size, needed)
+                          : api_.QueryServiceConfig2A(service, level, data, size, needed);
+    };
+    return WithService(name, sc::kGenericRead, [&](platform::ScHandle service) {
+        uint32_t needed = 0;
+        query(service, nullptr, 0, &needed);
+        if (needed == 0) return kErrQueryConfig;
+        void* data = std::malloc(needed);
+        if (data == nullptr) return kErrMemory;
+        *buffer = data;
+        return Check(query(service, data, needed, &needed), kErrQueryConfig);
+    });
+}
+
+void ServiceList::FreeBuffer(void* buffer) { std::free(buffer); }
+
+bool ServiceList::QueryConfig(const char* name, platform::ServiceConfigRecord** buffer) {
+    return QueryConfigBuffer(name, reinterpret_cast<void**>(buffer), 0);
+}
+
+bool ServiceList::QueryDescription(const char* name, platform::ServiceDescription** buffer) {
+    return QueryConfigBuffer(name, reinterpret_cast<void**>(buffer), sc::kConfigDescription);
+}
+
+bool ServiceList::QueryFailureActions(const char* name,
+                                      platform::ServiceFailureActions** buffer) {
+    return QueryConfigBuffer(name, reinterpret_cast<void**>(buffer), sc::kConfigFailureActions);
+}
+
+bool ServiceList::ChangeConfig(const char* name, uint32_t serviceType, uint32_t startType,
+                               uint32_t errorControl, const char* binaryPathName,
+                               const char* loadOrderGroup, uint32_t* tagId,
+                               const char* dependencies, const char* serviceStartName,
+                               const char* password, const char* displayName) {
+    ResetError();
+    bool ok = WithService(name, sc::kGenericWrite, [&](platform::ScHandle s) {
+        return Check(api_.ChangeServiceConfigA(s, serviceType, startType, errorControl,
+                                               binaryPathName, loadOrderGroup, tagId,
+                                               dependencies, serviceStartName, password,
+                                               displayName),
+                     kErrChangeConfig);
+    });
+    if (ok) RefreshStatus(name);
+    return ok;
+}
+
+bool ServiceList::ChangeDescription(const char* name, const char* description) {
+    ResetError();
+    platform::ServiceDescription info{const_cast<char*>(description)};
+    bool ok = WithService(name, sc::kGenericWrite, [&](platform::ScHandle s) {
+        return Check(api_.ChangeServiceConfig2A(s, sc::kConfigDescription, &info),
+                     kErrChangeConfig2);
+    });
+    if (ok) RefreshStatus(name);
+    return ok;
+}
+
+bool ServiceList::Start(const char* name) {
+    ResetError();
+    bool ok = WithService(name, sc::kGenericExecute, [&](platform::ScHandle s) {
+        return Check(api_.StartServiceA(s, 0, nullptr), kErrStart);
+    });
+    if (ok) RefreshStatus(name);
+    return ok;
+}
+
+bool ServiceList::Control(const char* name, uint32_t code) {
+    ResetError();
+    platform::ServiceStatus status{};
+    bool ok = WithService(name, sc::kGenericExecute, [&](platform::ScHandle s) {
+        return Check(api_.ControlService(s, code, &status), kErrControl);
+    });
+    if (ok) {
+        if (auto* entry = const_cast<ServiceEntry*>(PeekEntry(name))) *StatusOf(entry) = status;
+    }
+    return ok;
+}
+
+// Attempts follow each other at once: the caller, not this loop, decides
+// whether to wait for a pending state to settle.
+bool ServiceList::EnsureRunning(const char* name, int attempts) {
+    ResetError();
+    for (int i = 0; i < (attempts > 1 ? attempts : 1); ++i) {
+        platform::ServiceStatus status{};
+        if (!QueryStatus(name, &status)) return false;
+        switch (status.currentState) {
+            case sc::kStartPending:
+            case sc::kRunning:
+            case sc::kContinuePending:
+                return true;
+            case sc::kStopped:
+            case sc::kStopPending:
+                if (Start(name)) return true;
+                break;
+            case sc::kPausePending:
+            case sc::kPaused:
+                if (Continue(name)) return true;
+                break;
+            default:
+                break;
+        }
+    }
+    return false;
+}
+
+bool ServiceList::EnsureStopped(const char* name, int attempts) {
+    ResetError();
+    for (int i = 0; i < (attempts > 1 ? attempts : 1); ++i) {
+        platform::ServiceStatus status{};
+        if (!QueryStatus(name, &status)) return false;
+        switch (status.currentState) {
+            case sc::kStopped:
+            case sc::kStopPending:
+                return true;
+            case sc::kStartPending:
+            case sc::kRunning:
+            case sc::kContinuePending:
+            case sc::kPausePending:
+            case sc::kPaused:
+                if (Stop(name)) return true;
+                break;
+            default:
+                break;
+        }
+    }
+    return false;
+}

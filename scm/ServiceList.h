@@ -1,0 +1,117 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/ScmApi.h"
+#include "scm/ServiceEntry.h"
+#include "scm/SystemErrorText.h"
+
+// Why the last operation of a ServiceList failed.
+enum ServiceListError : int32_t {
+    kErrNone = 0,
+    kErrArgument = 1,      // missing argument, or options that select nothing
+    kErrNoConnection = 2,  // OpenSCManagerA failed, or the list is closed
+    kErrEnumerate = 3,     // the second EnumServicesStatusA failed
+    kErrIndex = 4,
+    kErrMemory = 5,
+    kErrOpenService = 6,
+    kErrStart = 7,
+    kErrControl = 8,
+    kErrNotFound = 9,
+    kErrQueryConfig = 10,
+    kErrChangeConfig = 11,
+    kErrChangeConfig2 = 12,
+    kErrQueryStatus = 13,
+};
+
+// The services of one machine as one enumeration returned them, the open
+// connection to that machine's service control manager, and the
+// per-service operations that use it.
+class ServiceList {
+public:
+    explicit ServiceList(platform::ScmApi& api);
+    virtual ~ServiceList();
+    ServiceList(const ServiceList&) = delete;
+    ServiceList& operator=(const ServiceList&) = delete;
+
+    // Options with which the services are opened.
+    uint32_t win32 = 1;
+    uint32_t driver = 0;
+    uint32_t active = 1;
+    uint32_t inactive = 1;
+    uint32_t accessType = platform::scm::kManagerAllAccess;
+
+    void SetMachineName(const char* name);
+    void SetDatabaseName(const char* name);
+    const char* GetMachineName() const { return machineName_; }
+    const char* GetDatabaseName() const { return databaseName_; }
+    void CopyOptions(const ServiceList& other);
+
+    bool Enumerate();
+    void Release();
+    bool IsOpen() const { return manager_ != nullptr; }
+
+    uint32_t GetCount() const { return count_; }
+    ServiceEntry* GetEntry(uint32_t index);
+    // The entry at `index` without touching the error state; null past the end.
+    const ServiceEntry* EntryAt(uint32_t index) const {
+        return index < count_ ? &entries_[index] : nullptr;
+    }
+    // The first entry of that name, compared as ASCII ignoring case, without
+    // touching the error state.
+    const ServiceEntry* PeekEntry(const char* name) const;
+    int FindIndex(const char* name);
+    ServiceEntry* FindEntry(const char* name);
+
+    const char* GetErrorText() const { return errorText_.Get().c_str(); }
+    int32_t GetErrorCode() const { return errorCode_; }
+
+    uint32_t RefreshAllStatus();
+    // True when the entry was found and its status read; a failure records
+    // nothing either way.
+    bool RefreshStatus(const char* name);
+
+    // Per-service operations.
+    bool QueryStatus(const char* name, platform::ServiceStatus* status);
+    bool QueryConfig(const char* name, platform::ServiceConfigRecord** buffer);
+    bool QueryDescription(const char* name, platform::ServiceDescription** buffer);
+    bool QueryFailureActions(const char* name, platform::ServiceFailureActions** buffer);
+    bool ChangeConfig(const char* name, uint32_t serviceType, uint32_t startType,
+                      uint32_t errorControl, const char* binaryPathName,
+                      const char* loadOrderGroup, uint32_t* tagId, const char* dependencies,
+                      const char* serviceStartName, const char* password,
+                      const char* displayName);
+    bool ChangeDescription(const char* name, const char* description);
+    bool Start(const char* name);
+    bool Control(const char* name, uint32_t code);
+    bool Stop(const char* name) { return Control(name, platform::scm::kControlStop); }
+    bool Pause(const char* name) { return Control(name, platform::scm::kControlPause); }
+    bool Continue(const char* name) { return Control(name, platform::scm::kControlContinue); }
+    bool EnsureRunning(const char* name, int attempts);
+    bool EnsureStopped(const char* name, int attempts);
+    // Frees a buffer that a configuration query handed out.
+    static void FreeBuffer(void* buffer);
+
+    platform::ScmApi& Api() { return api_; }
+
+private:
+    void ResetError();
+    bool Fail(ServiceListError code);           // code and the platform's text
+    bool FailQuietly(ServiceListError code);    // code alone
+    bool RefreshEntry(ServiceEntry* entry);
+
+    // Opens the service, runs `call` on its handle and closes it again; the
+    // error text is read only after the close, as callers of the platform expect.
+    // `call` returns kErrNone or the code of its failure.
+    template <typename Call>
+    bool WithService(const char* name, uint32_t access, Call call);
+    bool QueryConfigBuffer(const char* name, void** buffer, uint32_t level);
+
+    platform::ScmApi& api_;
+    platform::ScHandle manager_ = nullptr;
+    ServiceEntry* entries_ = nullptr;  // one block: the records, then their texts
+    char* machineName_ = nullptr;
+    char* databaseName_ = nullptr;
+    uint32_t count_ = 0;
+    SystemErrorText errorText_;
+    int32_t errorCode_ = kErrNone;
+};

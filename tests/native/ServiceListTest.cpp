@@ -1,0 +1,256 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "scm/ServiceList.h"
+#include "tests/fakes/FakeScm.h"
+
+using ::testing::ElementsAre;
+namespace sc = platform::scm;
+
+namespace {
+
+class ServiceListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        scm.Add("Alpha", "Alpha service", sc::kRunning);
+        scm.Add("beta", "Beta service", sc::kStopped);
+        scm.Add("Gamma", "Gamma service", sc::kPaused);
+        scm.Add("Disk", "Disk driver", sc::kRunning).status.serviceType = sc::kTypeKernelDriver;
+        scm.Add("Fs", "File system", sc::kStopped).status.serviceType = sc::kTypeFileSystemDriver;
+    }
+
+    std::vector<std::string> Names(ServiceList& l) {
+        std::vector<std::string> names;
+        for (uint32_t i = 0; i < l.GetCount(); ++i) names.push_back(l.EntryAt(i)->name);
+        return names;
+    }
+
+    fake::Scm scm;
+    ServiceList list{scm};
+};
+
+TEST_F(ServiceListTest, OptionsMapToTheFiltersOfBothEnumerationCalls) {
+    struct Case {
+        uint32_t win32, driver, active, inactive, type, state;
+        std::vector<std::string> names;
+    } cases[] = {
+        {1, 0, 1, 1, 0x30, 3, {"Alpha", "beta", "Gamma"}},
+        {1, 0, 1, 0, 0x30, 1, {"Alpha", "Gamma"}},
+        {1, 0, 0, 1, 0x30, 2, {"beta"}},
+        {0, 1, 1, 1, 0x0B, 3, {"Disk", "Fs"}},
+        {1, 1, 1, 1, 0x3B, 3, {"Alpha", "beta", "Gamma", "Disk", "Fs"}},
+        {1, 1, 0, 1, 0x3B, 2, {"beta", "Fs"}},
+    };
+    for (const auto& c : cases) {
+        ServiceList list{scm};
+        scm.log.clear();
+        list.win32 = c.win32;
+        list.driver = c.driver;
+        list.active = c.active;
+        list.inactive = c.inactive;
+        ASSERT_TRUE(list.Enumerate());
+        char filters[64];
+        std::snprintf(filters, sizeof filters, "0x%X 0x%X", c.type, c.state);
+        std::string sizing = std::string("EnumServicesStatusA ") + filters + " 0";
+        EXPECT_THAT(scm.log, ElementsAre("OpenSCManagerA (null) (null) 0xF003F", sizing,
+                                         ::testing::StartsWith(std::string("EnumServicesStatusA ") +
+                                                               filters)));
+        EXPECT_EQ(Names(list), c.names) << filters;
+        EXPECT_EQ(list.GetErrorCode(), 0);
+    }
+}
+
+TEST_F(ServiceListTest, OptionsThatSelectNothingFailWithoutAnyPlatformCall) {
+    for (auto clear : {&ServiceList::win32, &ServiceList::active}) {
+        ServiceList l{scm};
+        l.driver = 0;
+        (l.*clear) = 0;
+        if (clear == &ServiceList::active) l.inactive = 0;
+        scm.log.clear();
+        EXPECT_FALSE(l.Enumerate());
+        EXPECT_EQ(l.GetErrorCode(), kErrArgument);
+        EXPECT_STREQ(l.GetErrorText(), "");
+        EXPECT_TRUE(scm.log.empty());
+        EXPECT_EQ(l.GetCount(), 0u);
+    }
+}
+
+TEST_F(ServiceListTest, UnreachableMachineLeavesAnEmptyListWithTheSystemsMessage) {
+    list.SetMachineName("nowhere");
+    EXPECT_FALSE(list.Enumerate());
+    EXPECT_EQ(list.GetErrorCode(), kErrNoConnection);
+    EXPECT_STREQ(list.GetErrorText(), "System message 1722.\r\n");
+    EXPECT_EQ(list.GetCount(), 0u);
+    EXPECT_FALSE(list.IsOpen());
+    EXPECT_EQ(scm.log.front(), "OpenSCManagerA nowhere (null) 0xF003F");
+}
+
+TEST_F(ServiceListTest, NamesAreCopiedAndEmptyOrNullMeansNone) {
+    std::string name = "server1";
+    list.SetMachineName(name.c_str());
+    name[0] = 'X';
+    EXPECT_STREQ(list.GetMachineName(), "server1");
+    list.SetMachineName("");
+    EXPECT_EQ(list.GetMachineName(), nullptr);
+    list.SetMachineName("a");
+    list.SetMachineName(nullptr);
+    EXPECT_EQ(list.GetMachineName(), nullptr);
+    list.SetDatabaseName("");
+    EXPECT_EQ(list.GetDatabaseName(), nullptr);
+}
+
+TEST_F(ServiceListTest, AListThatGrowsBetweenTheTwoCallsFailsWithError3) {
+    scm.afterSizingCall = [&] { scm.Add("Late", "Late arrival", sc::kRunning); };
+    EXPECT_FALSE(list.Enumerate());
+    EXPECT_EQ(list.GetErrorCode(), kErrEnumerate);
+    EXPECT_STREQ(list.GetErrorText(), "System message 234.\r\n");
+    EXPECT_EQ(list.GetCount(), 0u);
+    // The connection obtained before the failure stays until the next attempt.
+    EXPECT_TRUE(list.IsOpen());
+    scm.afterSizingCall = nullptr;
+    EXPECT_TRUE(list.Enumerate());
+    EXPECT_EQ(list.GetCount(), 4u);
+    EXPECT_EQ(scm.OpenHandles(), 1);
+}
+
+TEST_F(ServiceListTest, EnumerateReleasesThePreviousConnectionAndReleaseClosesIt) {
+    ASSERT_TRUE(list.Enumerate());
+    ASSERT_TRUE(list.Enumerate());
+    EXPECT_EQ(scm.OpenHandles(), 1);
+    list.Release();
+    EXPECT_EQ(scm.OpenHandles(), 0);
+    EXPECT_EQ(list.GetCount(), 0u);
+    EXPECT_EQ(list.win32, 1u);  // options stay
+    {
+        ServiceList scoped{scm};
+        ASSERT_TRUE(scoped.Enumerate());
+        EXPECT_EQ(scm.OpenHandles(), 1);
+    }
+    EXPECT_EQ(scm.OpenHandles(), 0);
+}
+
+TEST_F(ServiceListTest, AMachineWithNoMatchingServicesGivesAnEmptyOpenList) {
+    list.active = 0;
+    list.win32 = 0;
+    list.driver = 1;
+    scm.Remove("Fs");
+    EXPECT_TRUE(list.Enumerate());
+    EXPECT_EQ(list.GetCount(), 0u);
+    EXPECT_TRUE(list.IsOpen());
+}
+
+TEST_F(ServiceListTest, LookupIgnoresLetterCaseButNeverUsesDisplayNames) {
+    ASSERT_TRUE(list.Enumerate());
+    EXPECT_EQ(list.FindIndex("ALPHA"), 0);
+    EXPECT_EQ(list.FindIndex("Beta"), 1);
+    EXPECT_EQ(list.GetErrorCode(), 0);
+    EXPECT_EQ(list.FindIndex("Alpha service"), -1);
+    EXPECT_EQ(list.GetErrorCode(), kErrNotFound);
+    EXPECT_EQ(list.FindEntry(nullptr), nullptr);
+    EXPECT_EQ(list.GetErrorCode(), kErrNotFound);
+    ServiceEntry* gamma = list.FindEntry("gAmMa");
+    ASSERT_NE(gamma, nullptr);
+    EXPECT_STREQ(gamma->displayName, "Gamma service");
+    EXPECT_EQ(gamma->currentState, sc::kPaused);
+}
+
+TEST_F(ServiceListTest, IndexPastTheEndGivesError4AndLaterCallsClearIt) {
+    ASSERT_TRUE(list.Enumerate());
+    EXPECT_EQ(list.GetEntry(list.GetCount()), nullptr);
+    EXPECT_EQ(list.GetErrorCode(), kErrIndex);
+    EXPECT_NE(list.GetEntry(0), nullptr);
+    EXPECT_EQ(list.GetErrorCode(), 0);
+    EXPECT_EQ(list.GetEntry(UINT32_MAX), nullptr);
+}
+
+TEST_F(ServiceListTest, AClosedListAnswersWithoutPlatformCalls) {
+    EXPECT_EQ(list.GetCount(), 0u);
+    EXPECT_EQ(list.GetEntry(0), nullptr);
+    EXPECT_EQ(list.FindIndex("Alpha"), -1);
+    EXPECT_EQ(list.RefreshAllStatus(), 0u);
+    EXPECT_FALSE(list.RefreshStatus("Alpha"));
+    EXPECT_EQ(list.GetErrorCode(), 0);
+    EXPECT_TRUE(scm.log.empty());
+}
+
+TEST_F(ServiceListTest, CopyOptionsTakesOptionsButNotEntriesOrErrors) {
+    ServiceList other{scm};
+    other.win32 = 0;
+    other.driver = 1;
+    other.active = 0;
+    other.accessType = 0x5;
+    other.SetMachineName("server1");
+    other.SetDatabaseName("ServicesActive");
+    ASSERT_TRUE(list.Enumerate());
+    list.CopyOptions(other);
+    EXPECT_EQ(list.win32, 0u);
+    EXPECT_EQ(list.driver, 1u);
+    EXPECT_EQ(list.active, 0u);
+    EXPECT_EQ(list.inactive, 1u);
+    EXPECT_EQ(list.accessType, 0x5u);
+    EXPECT_STREQ(list.GetMachineName(), "server1");
+    EXPECT_STREQ(list.GetDatabaseName(), "ServicesActive");
+    EXPECT_EQ(list.GetCount(), 3u);
+    list.CopyOptions(list);
+    EXPECT_STREQ(list.GetMachineName(), "server1");
+}
+
+TEST_F(ServiceListTest, RefreshAllOpensQueriesAndClosesEachServiceInOrder) {
+    ASSERT_TRUE(list.Enumerate());
+    scm.Get("beta")->status.currentState = sc::kRunning;
+    scm.log.clear();
+    EXPECT_EQ(list.RefreshAllStatus(), 3u);
+    std::vector<std::string> expected;
+    for (const char* name : {"Alpha", "beta", "Gamma"}) {
+        expected.push_back(std::string("OpenServiceA ") + name + " 0x4");
+        expected.push_back(std::string("QueryServiceStatus ") + name);
+        expected.push_back(std::string("CloseServiceHandle ") + name);
+    }
+    EXPECT_EQ(scm.log, expected);
+    EXPECT_EQ(list.FindEntry("beta")->currentState, sc::kRunning);
+}
+
+TEST_F(ServiceListTest, RefreshFailuresKeepTheOldStatusAndRecordNothing) {
+    ASSERT_TRUE(list.Enumerate());
+    scm.Fail(fake::Call::QueryServiceStatus, 5, "Alpha");
+    scm.Get("Alpha")->status.currentState = sc::kStopped;
+    scm.Remove("beta");
+    scm.Get("Gamma")->status.currentState = sc::kRunning;
+    EXPECT_EQ(list.RefreshAllStatus(), 3u);
+    EXPECT_EQ(list.GetErrorCode(), 0);
+    EXPECT_EQ(list.FindEntry("Alpha")->currentState, sc::kRunning);
+    EXPECT_EQ(list.FindEntry("beta")->currentState, sc::kStopped);
+    EXPECT_EQ(list.FindEntry("Gamma")->currentState, sc::kRunning);
+    EXPECT_EQ(scm.OpenHandles(), 1);
+
+    EXPECT_FALSE(list.RefreshStatus("BETA"));
+    EXPECT_EQ(list.GetErrorCode(), 0);
+    EXPECT_STREQ(list.GetErrorText(), "");
+    EXPECT_FALSE(list.RefreshStatus("nobody"));
+}
+
+TEST_F(ServiceListTest, RefreshStatusUpdatesOnlyTheFirstEntryOfThatName) {
+    ASSERT_TRUE(list.Enumerate());
+    scm.Get("Gamma")->status = {0x10, sc::kRunning, 3, 0, 0, 0, 0};
+    scm.Get("Alpha")->status.currentState = sc::kStopped;
+    scm.log.clear();
+    EXPECT_TRUE(list.RefreshStatus("GAMMA"));
+    EXPECT_THAT(scm.log, ElementsAre("OpenServiceA Gamma 0x4", "QueryServiceStatus Gamma",
+                                     "CloseServiceHandle Gamma"));
+    EXPECT_EQ(list.FindEntry("Gamma")->currentState, sc::kRunning);
+    EXPECT_EQ(list.FindEntry("Gamma")->controlsAccepted, 3u);
+    EXPECT_EQ(list.FindEntry("Alpha")->currentState, sc::kRunning);
+}
+
+TEST_F(ServiceListTest, EntriesStayAtTheirAddressesUntilTheNextEnumeration) {
+    ASSERT_TRUE(list.Enumerate());
+    ServiceEntry* alpha = list.FindEntry("Alpha");
+    const char* name = alpha->name;
+    list.RefreshAllStatus();
+    list.Stop("Alpha");
+    EXPECT_EQ(list.FindEntry("Alpha"), alpha);
+    EXPECT_EQ(alpha->name, name);
+    EXPECT_EQ(alpha->currentState, sc::kStopped);
+}
+
+}  // namespace

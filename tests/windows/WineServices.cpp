@@ -1,0 +1,99 @@
+#include "tests/windows/WineServices.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace wintest {
+
+namespace {
+const char kPrefix[] = "VtTest";
+}
+
+bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string ExeDirectory() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, length);
+    return dir.substr(0, dir.find_last_of("\\/"));
+}
+
+TestService::TestService(const char* mode, const char* displayName) {
+    static int counter = 0;
+    name_ = std::string(kPrefix) + std::to_string(GetCurrentProcessId()) + "_" + mode + "_" +
+            std::to_string(++counter);
+    std::string command = "\"" + ExeDirectory() + "\\svcfixture.exe\" " + mode + " " + name_;
+    std::string display = displayName ? displayName : "Vantorel test " + name_;
+    manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager_ == nullptr) return;
+    service_ = CreateServiceA(manager_, name_.c_str(), display.c_str(), SERVICE_ALL_ACCESS,
+                              SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
+                              SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr,
+                              nullptr, nullptr);
+}
+
+TestService::~TestService() {
+    Delete();
+    if (manager_ != nullptr) CloseServiceHandle(manager_);
+}
+
+void TestService::Delete() {
+    if (service_ == nullptr) return;
+    SERVICE_STATUS status;
+    if (ControlService(service_, SERVICE_CONTROL_STOP, &status)) WaitFor(SERVICE_STOPPED, 5000);
+    DeleteService(service_);
+    CloseServiceHandle(service_);
+    service_ = nullptr;
+}
+
+DWORD TestService::State() {
+    SERVICE_STATUS status{};
+    if (service_ == nullptr || !QueryServiceStatus(service_, &status)) return 0;
+    return status.dwCurrentState;
+}
+
+bool TestService::WaitFor(DWORD state, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (State() != state) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+bool TestService::StartDirectly() {
+    if (service_ == nullptr) return false;
+    if (!StartServiceA(service_, 0, nullptr)) {
+        std::fprintf(stderr, "StartServiceA(%s) failed: %lu\n", name_.c_str(), GetLastError());
+        return false;
+    }
+    return WaitFor(SERVICE_RUNNING);
+}
+
+void DeleteLeftoverServices() {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager == nullptr) return;
+    DWORD needed = 0, returned = 0, resume = 0;
+    EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed,
+                        &returned, &resume);
+    std::vector<char> block(needed + 1);
+    auto* records = reinterpret_cast<ENUM_SERVICE_STATUSA*>(block.data());
+    if (EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, records, needed, &needed,
+                            &returned, &resume)) {
+        for (DWORD i = 0; i < returned; ++i) {
+            if (strncmp(records[i].lpServiceName, kPrefix, sizeof kPrefix - 1) != 0) continue;
+            SC_HANDLE service = OpenServiceA(manager, records[i].lpServiceName, SERVICE_ALL_ACCESS);
+            if (service == nullptr) continue;
+            SERVICE_STATUS status;
+            ControlService(service, SERVICE_CONTROL_STOP, &status);
+            DeleteService(service);
+            CloseServiceHandle(service);
+        }
+    }
+    CloseServiceHandle(manager);
+}
+
+}  // namespace wintest

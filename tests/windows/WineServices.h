@@ -1,0 +1,39 @@
+#pragma once
+// Test services registered in the real service control manager under unique
+// names, and removed again when the test ends, whether it passed or not.
+#include <windows.h>
+
+#include <string>
+
+namespace wintest {
+
+bool RunningUnderWine();
+std::string ExeDirectory();
+
+// A registered instance of the fixture service program.
+class TestService {
+public:
+    // mode: "basic", "nostop" or "stuck".
+    explicit TestService(const char* mode, const char* displayName = nullptr);
+    ~TestService();
+    TestService(const TestService&) = delete;
+    TestService& operator=(const TestService&) = delete;
+
+    const std::string& Name() const { return name_; }
+    bool Registered() const { return service_ != nullptr; }
+    DWORD State();
+    // Polls until the service reports `state`; false after `timeoutMs`.
+    bool WaitFor(DWORD state, DWORD timeoutMs = 15000);
+    bool StartDirectly();
+    void Delete();
+
+private:
+    std::string name_;
+    SC_HANDLE manager_ = nullptr;
+    SC_HANDLE service_ = nullptr;
+};
+
+// Removes services that an earlier, interrupted run left behind.
+void DeleteLeftoverServices();
+
+}  // namespace wintest
