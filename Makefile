@@ -5,10 +5,11 @@ JOBS ?= 2
 NATIVE := $(BUILD)/native
 ASAN := $(BUILD)/asan
 WIN := $(BUILD)/win
+FUZZ := $(BUILD)/fuzz
 
-.PHONY: test run bench bootstrap native asan windows test-native test-asan test-windows clean
+.PHONY: test run bench bootstrap native asan fuzz windows test-native test-asan test-fuzz test-windows clean
 
-test: test-native test-asan test-windows
+test: test-native test-asan test-fuzz test-windows
 
 bootstrap:
 	@tools/bootstrap
@@ -21,6 +22,10 @@ asan: bootstrap
 	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DVANTOREL_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN) -j$(JOBS)
 
+fuzz: bootstrap
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOREL_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ) -j$(JOBS)
+
 windows: bootstrap
 	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=tools/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(WIN) -j$(JOBS)
@@ -30,6 +35,9 @@ test-native: native
 
 test-asan: asan
 	ctest --test-dir $(ASAN) --output-on-failure -j$(JOBS)
+
+test-fuzz: fuzz
+	ctest --test-dir $(FUZZ) --output-on-failure -j$(JOBS)
 
 # Wine tests share one prefix and one wineserver; they run one at a time
 # because they share the service control manager too.
