@@ -44,8 +44,10 @@ test-fuzz: fuzz
 test-windows: windows
 	tools/wine-session ctest --test-dir $(WIN) --output-on-failure
 
-bench: windows
-	tools/wine-session $(WIN)/bin/scm_bench.exe
+# Native benchmarks first, then those that need the real platform under Wine.
+bench: native windows
+	@for b in $(NATIVE)/bin/*_native_bench; do [ -x "$$b" ] && "$$b"; done; true
+	tools/wine-session bash -c 'for b in $(WIN)/bin/*_wine_bench.exe; do [ -f "$$b" ] && wine "$$b"; done; true'
 
 run: windows
 	@if [ -f $(WIN)/bin/Vantorel.exe ]; then tools/run; \
