@@ -17,6 +17,11 @@
 #define IDS_ERROR_PAUSING_SERVICE 9103
 #define IDS_ERROR_RESTARTING_SERVICE 9104
 
+// Change kinds: a new service, a deleted one, any modification.
+#define IDS_CHANGE_NEW_SERVICE 9201
+#define IDS_CHANGE_DELETED_SERVICE 9202
+#define IDS_CHANGE_MODIFIED 9203
+
 // Resources shared with the document template, and the context menus.
 #define IDR_MAINFRAME 128
 #define IDR_CONTEXT_MENUS 130

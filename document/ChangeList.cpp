@@ -1,0 +1,239 @@
+#include "document/ChangeList.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "document/SnapshotFile.h"
+#include "res/resource.h"
+
+unsigned ChangeKindTextId(int32_t kind) {
+    if (kind == NewService) return IDS_CHANGE_NEW_SERVICE;
+    if (kind == DeletedService) return IDS_CHANGE_DELETED_SERVICE;
+    return IDS_CHANGE_MODIFIED;
+}
+
+std::string ChangeKindText(platform::TextSource& texts, int32_t kind) {
+    return texts.Text(ChangeKindTextId(kind));
+}
+
+namespace {
+
+// Matching names by hash stays exact only where the platform's comparison is
+// known to be no finer than ASCII case folding: printable ASCII, without the
+// hyphen and apostrophe that word sorting treats specially. Names with any
+// other byte (letters of the code page, control characters) may equal texts
+// that fold differently, so they are matched by scanning, as the platform
+// compares them. Every candidate is confirmed by the platform itself, which
+// keeps locales whose comparison is finer (Turkish i) exact as well.
+bool IsPlain(unsigned char c) { return c >= 0x20 && c < 0x7F && c != '-' && c != '\''; }
+unsigned char Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+
+// FNV-1a of the folded name; false when the name is not plain.
+bool PlainHash(const char* name, uint32_t* hash) {
+    uint32_t h = 2166136261u;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
+        if (!IsPlain(*p)) return false;
+        h = (h ^ Fold(*p)) * 16777619u;
+    }
+    *hash = h;
+    return true;
+}
+
+bool FoldEqual(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        unsigned char ca = Fold(static_cast<unsigned char>(*a));
+        if (ca != Fold(static_cast<unsigned char>(*b))) return false;
+        if (ca == '\0') return true;
+    }
+}
+
+// The names of one set, ready for "first entry of this name" questions.
+class NameIndex {
+public:
+    NameIndex(const ServiceEntryArray& set, platform::ScmApi& api) : set_(set), api_(api) {}
+
+    void Build() {
+        int count = set_.GetCount();
+        size_t buckets = 16;
+        while (buckets < static_cast<size_t>(count) * 2) buckets *= 2;
+        mask_ = buckets - 1;
+        heads_.assign(buckets, -1);
+        next_.assign(static_cast<size_t>(count), -1);
+        hashes_.assign(static_cast<size_t>(count), 0);
+        // Filled from the back, so every chain runs in slot order.
+        for (int i = count - 1; i >= 0; --i) {
+            const ServiceEntry* e = set_.GetEntry(i);
+            if (e == nullptr) continue;
+            uint32_t hash;
+            if (PlainHash(e->name, &hash)) {
+                hashes_[i] = hash;
+                int& head = heads_[hash & mask_];
+                next_[i] = head;
+                head = i;
+            } else {
+                scanned_.push_back(i);
+            }
+        }
+        std::reverse(scanned_.begin(), scanned_.end());
+    }
+
+    // The first slot whose name the platform calls equal to `name`, or -1.
+    int First(const char* name) const {
+        uint32_t hash;
+        if (!PlainHash(name, &hash)) return Scan(name);
+        int best = -1;
+        for (int i = heads_[hash & mask_]; i >= 0; i = next_[i]) {
+            if (hashes_[i] == hash && FoldEqual(name, set_.GetEntry(i)->name) &&
+                api_.lstrcmpiA(name, set_.GetEntry(i)->name) == 0) {
+                best = i;
+                break;
+            }
+        }
+        for (int i : scanned_) {
+            if (best >= 0 && i > best) break;
+            if (api_.lstrcmpiA(name, set_.GetEntry(i)->name) == 0) return i;
+        }
+        return best;
+    }
+
+    // The platform's comparison against every slot in order.
+    int Scan(const char* name) const {
+        for (int i = 0; i < set_.GetCount(); ++i) {
+            const ServiceEntry* e = set_.GetEntry(i);
+            if (e != nullptr && api_.lstrcmpiA(name, e->name) == 0) return i;
+        }
+        return -1;
+    }
+
+private:
+    const ServiceEntryArray& set_;
+    platform::ScmApi& api_;
+    size_t mask_ = 0;
+    std::vector<int> heads_, next_, scanned_;
+    std::vector<uint32_t> hashes_;
+};
+
+}  // namespace
+
+ChangeList::~ChangeList() { Clear(); }
+
+void ChangeList::Clear() {
+    while (first_ != nullptr) {
+        ServiceChange* next = first_->next;
+        std::free(first_);
+        first_ = next;
+    }
+    count_ = 0;
+}
+
+const ServiceChange* ChangeList::GetChange(int index) const {
+    if (index < 0 || index >= count_) return nullptr;
+    const ServiceChange* change = first_;
+    while (index-- > 0 && change != nullptr) change = change->next;
+    return change;
+}
+
+void ChangeList::Add(const ServiceEntry& entry, int32_t kind, uint32_t oldState,
+                     uint32_t newState) {
+    const char* name = entry.name != nullptr ? entry.name : "";
+    const char* display = entry.displayName != nullptr ? entry.displayName : "";
+    size_t nameSize = std::strlen(name) + 1;
+    size_t displaySize = std::strlen(display) + 1;
+    auto* change =
+        static_cast<ServiceChange*>(std::malloc(sizeof(ServiceChange) + nameSize + displaySize));
+    if (change == nullptr) return;  // left out, as an allocation failure must be
+    change->name = reinterpret_cast<char*>(change + 1);
+    change->displayName = change->name + nameSize;
+    std::memcpy(change->name, name, nameSize);
+    std::memcpy(change->displayName, display, displaySize);
+    change->kind = static_cast<ChangeKind>(kind);
+    change->oldState = oldState;
+    change->newState = newState;
+    change->next = first_;
+    first_ = change;
+    ++count_;
+}
+
+void ChangeList::Diff(const ServiceEntryArray& newSet, const ServiceEntryArray& oldSet) {
+    Clear();
+    NameIndex newIndex(newSet, api_), oldIndex(oldSet, api_);
+    std::vector<char> matched;
+    bool indexed = true;
+    try {
+        newIndex.Build();
+        oldIndex.Build();
+        matched.assign(static_cast<size_t>(newSet.GetCount()), 0);
+    } catch (const std::bad_alloc&) {
+        indexed = false;  // scanning needs no memory and gives the same answer
+    }
+
+    for (int j = 0; j < oldSet.GetCount(); ++j) {
+        const ServiceEntry* o = oldSet.GetEntry(j);
+        if (o == nullptr) continue;
+        int i = indexed ? newIndex.First(o->name) : newIndex.Scan(o->name);
+        if (i < 0) {
+            Add(*o, DeletedService, o->currentState, platform::scm::kStopped);
+            continue;
+        }
+        const ServiceEntry* n = newSet.GetEntry(i);
+        if (indexed) matched[static_cast<size_t>(i)] = 1;
+        int32_t kind = 0;
+        if (std::strcmp(o->displayName, n->displayName) != 0) kind |= DisplayNameChanged;
+        if (o->serviceType != n->serviceType) kind |= TypeChanged;
+        if (o->currentState != n->currentState) kind |= StateChanged;
+        if (o->controlsAccepted != n->controlsAccepted) kind |= ControlsAcceptedChanged;
+        if (compareType_ == 0) {
+            if (o->win32ExitCode != n->win32ExitCode) kind |= Win32ExitCodeChanged;
+            if (o->serviceSpecificExitCode != n->serviceSpecificExitCode)
+                kind |= SpecificExitCodeChanged;
+            if (o->checkPoint != n->checkPoint) kind |= CheckPointChanged;
+            if (o->waitHint != n->waitHint) kind |= WaitHintChanged;
+        }
+        if (kind != 0) Add(*n, kind, o->currentState, n->currentState);
+    }
+
+    for (int i = 0; i < newSet.GetCount(); ++i) {
+        const ServiceEntry* n = newSet.GetEntry(i);
+        if (n == nullptr || (indexed && matched[static_cast<size_t>(i)])) continue;
+        int j = indexed ? oldIndex.First(n->name) : oldIndex.Scan(n->name);
+        if (j < 0) Add(*n, NewService, platform::scm::kStopped, n->currentState);
+    }
+}
+
+bool ChangeList::Compare(const ServiceList& newList, const ServiceList& oldList) {
+    lastError_ = kChangeErrNone;
+    ServiceEntryArray newSet, oldSet;
+    if (!newSet.CopyFrom(newList) || !oldSet.CopyFrom(oldList)) {
+        lastError_ = kChangeErrLoad;
+        return false;
+    }
+    Diff(newSet, oldSet);
+    return true;
+}
+
+bool ChangeList::CompareWithSnapshot(const ServiceList& list, platform::File& file) {
+    lastError_ = kChangeErrNone;
+    ServiceEntryArray newSet, oldSet;
+    SnapshotFile snapshot;
+    fileFailed_ = false;
+    if (!newSet.CopyFrom(list) || !snapshot.Read(oldSet, file)) {
+        fileFailed_ = snapshot.FileFailed();
+        lastError_ = kChangeErrLoad;
+        return false;
+    }
+    // The machine is not compared: another machine's snapshot taken with the
+    // same options is accepted.
+    const SnapshotHeader& header = snapshot.GetHeader();
+    if (header.active != list.active || header.inactive != list.inactive ||
+        header.win32 != list.win32 || header.driver != list.driver ||
+        header.accessType != list.accessType) {
+        lastError_ = kChangeErrOptions;
+        return false;
+    }
+    snapshotDate_ = header.date;
+    Diff(newSet, oldSet);
+    return true;
+}
