@@ -6,7 +6,7 @@ using settings::Section;
 namespace reg = platform::reg;
 
 SettingsStore::SettingsStore(platform::RegistryApi& api, std::string root, std::string runPath)
-    : api_(api), root_(std::move(root)), runPath_(std::move(runPath)), key_(api) {}
+    : root_(std::move(root)), runPath_(std::move(runPath)), key_(api) {}
 
 bool SettingsStore::OpenSection(Section section, const char* subKey) {
     open_ = Section::None;

@@ -120,7 +120,6 @@ private:
     std::string ReadString(settings::Section section, const char* name, const std::string& def);
     bool WriteString(settings::Section section, const char* name, const std::string& text);
 
-    platform::RegistryApi& api_;
     std::string root_;
     std::string runPath_;
     RegistryKey key_;

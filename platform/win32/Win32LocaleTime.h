@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/DateTimePattern.h"
 #include "platform/LocaleTime.h"
 
 namespace platform {
@@ -10,6 +11,20 @@ public:
     LocalDateTime Now() override;
     std::string FormatDateTime(const LocalDateTime& when) override;
     bool ParseDateTime(const std::string& text, LocalDateTime* when) override;
+    // The platform's general text-to-date conversion alone, without the
+    // quick reader of the locale's own patterns.
+    bool ParseDateTimeByPlatform(const std::string& text, LocalDateTime* when);
+    // Whether the quick reader is in use: the locale's patterns were read and
+    // gave the platform's own results on sample dates.
+    bool QuickReaderInUse();
+
+private:
+    // The patterns are read on first use: an object made after the user
+    // changes the locale's formats reads the new ones.
+    void PreparePatterns();
+    DateTimePattern pattern_;
+    bool prepared_ = false;
+    bool quick_ = false;
 };
 
 }  // namespace platform

@@ -1,0 +1,375 @@
+#include "monitor/HistoryLog.h"
+
+#include <climits>
+#include <cstring>
+#include <functional>
+
+#include "res/resource.h"
+
+namespace pf = platform::file;
+using platform::LocalDateTime;
+
+namespace {
+
+// Leading blanks, an optional sign, then leading digits; no digits give 0.
+int32_t ReadNumber(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > int64_t(INT_MAX) + 1) value = int64_t(INT_MAX) + 1;
+    }
+    if (negative) value = -value;
+    return static_cast<int32_t>(value > INT_MAX ? INT_MAX : value);
+}
+
+bool IsRecord(LogLine line) {
+    return !line.empty() && (line[0] == '!' || line[0] == '*' || line[0] == '<' || line[0] == '>');
+}
+
+int64_t Pack(const LocalDateTime& w) {
+    return ((((int64_t(w.year) * 100 + w.month) * 100 + w.day) * 100 + w.hour) * 100 + w.minute) *
+               100 +
+           w.second;
+}
+
+LocalDateTime Unpack(int64_t v) {
+    LocalDateTime w;
+    w.second = int(v % 100), v /= 100;
+    w.minute = int(v % 100), v /= 100;
+    w.hour = int(v % 100), v /= 100;
+    w.day = int(v % 100), v /= 100;
+    w.month = int(v % 100), v /= 100;
+    w.year = int(v);
+    return w;
+}
+
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+constexpr int64_t kUnparsed = -2;
+constexpr int64_t kNoStamp = -1;
+
+}  // namespace
+
+HistoryLog::HistoryLog(platform::FileSystem& files, platform::LocaleTime& time,
+                       platform::TextSource& texts)
+    : files_(files), time_(time), texts_(texts) {}
+
+HistoryLog::~HistoryLog() {
+    // Program exit closes the log through Close(); a log dropped without it
+    // still lets its file go.
+    if (file_) file_->Close();
+}
+
+std::string HistoryLog::MakeSessionText(const std::string& productName,
+                                        const std::string& fileVersion) {
+    std::string version;
+    for (char c : fileVersion) {
+        if (c == ' ') continue;
+        version += c == ',' ? '.' : c;
+    }
+    return productName + " v" + version;
+}
+
+bool HistoryLog::Fail() {
+    error_ = files_.FormatMessageA(files_.GetLastError());
+    return false;
+}
+
+bool HistoryLog::WriteRecord(char type, const std::string& rest) {
+    std::string line(1, type);
+    line += time_.FormatDateTime(time_.Now());
+    line += '|';
+    // Written as a text-mode file does: every line feed ends in CR LF.
+    for (char c : rest) {
+        if (c == '\n') line += '\r';
+        line += c;
+    }
+    line += "\r\n";
+    if (!file_->Write(line.data(), static_cast<uint32_t>(line.size())) || !file_->Flush())
+        return Fail();
+    return true;
+}
+
+bool HistoryLog::Open(const std::string& path, bool truncate) {
+    error_.clear();
+    Close();
+    error_.clear();
+    file_ = files_.CreateFileA(path.c_str(), pf::kGenericWrite, pf::kShareRead,
+                               truncate ? pf::kCreateAlways : pf::kOpenAlways);
+    if (!file_) return Fail();
+    if (!file_->SeekToEnd()) return Fail();
+    if (file_->Size() != 0 && !file_->Write("\r\n", 2)) return Fail();
+    return WriteRecord('>', sessionText_);
+}
+
+bool HistoryLog::Close() {
+    error_.clear();
+    if (!file_) return true;
+    WriteRecord('<', sessionText_);
+    error_.clear();
+    std::unique_ptr<platform::File> file = std::move(file_);
+    if (!file->Close()) return Fail();
+    return true;
+}
+
+bool HistoryLog::WriteConnected(const std::string& machine) {
+    error_.clear();
+    if (!file_) return true;
+    return WriteRecord('!', machine);
+}
+
+bool HistoryLog::WriteChange(int32_t kind, int32_t oldState, int32_t newState,
+                             const std::string& service) {
+    error_.clear();
+    if (!file_) return true;
+    std::string rest = std::to_string(kind) + '|' + std::to_string(oldState) + '|' +
+                       std::to_string(newState) + '|' + service;
+    return WriteRecord('*', rest);
+}
+
+bool HistoryLog::Load(const std::string& path) {
+    error_.clear();
+    lines_.clear();
+    stamps_.clear();
+    loaded_.clear();
+    std::unique_ptr<platform::File> file =
+        files_.CreateFileA(path.c_str(), pf::kGenericRead, pf::kShareRead | pf::kShareWrite,
+                           pf::kOpenExisting);
+    if (!file) return Fail();
+    std::string text;
+    // One allocation of the file's size: the loaded lines are views into it.
+    uint64_t size = file->Size();
+    if (size < (uint64_t(1) << 32)) text.reserve(static_cast<size_t>(size) + 1);
+    bool ok = platform::ReadToEnd(*file, &text);
+    if (!ok) {
+        Fail();
+        // The lines read so far stay loaded; a cut last line is not a line.
+        size_t end = text.rfind('\n');
+        text.resize(end == std::string::npos ? 0 : end + 1);
+    }
+    LoadText(std::move(text));
+    if (!ok) return false;
+    if (!file->Close()) return Fail();
+    return true;
+}
+
+void HistoryLog::LoadText(std::string text) {
+    lines_.clear();
+    stamps_.clear();
+    loaded_ = std::move(text);
+    char* data = loaded_.empty() ? nullptr : &loaded_[0];
+    size_t size = loaded_.size();
+    for (size_t start = 0; start < size;) {
+        const void* found = std::memchr(data + start, '\n', size - start);
+        size_t end = found ? static_cast<size_t>(static_cast<const char*>(found) - data) : size;
+        size_t next = end + 1;
+        while (start < end && IsBlank(data[start])) ++start;
+        while (end > start && IsBlank(data[end - 1])) --end;
+        if (end - start > 1 && IsRecord(LogLine(data + start, 1))) {
+            for (size_t i = start; i < end; ++i)
+                if (data[i] == '\t' || data[i] == '\r') data[i] = ' ';
+            lines_.emplace_back(data + start, end - start);
+        }
+        start = next;
+    }
+    stamps_.assign(lines_.size(), kUnparsed);
+}
+
+bool HistoryLog::GetTimestampText(LogLine line, std::string* text) {
+    if (!IsRecord(line)) return false;
+    size_t bar = line.find('|');
+    if (bar == LogLine::npos) return false;
+    text->assign(line.data() + 1, bar - 1);
+    return true;
+}
+
+bool HistoryLog::ParseTimestamp(LogLine line, LocalDateTime* when) {
+    std::string text;
+    if (!GetTimestampText(line, &text) || text.empty()) return false;
+    return time_.ParseDateTime(text, when);
+}
+
+bool HistoryLog::GetSessionText(LogLine line, std::string* text) {
+    if (!IsSessionStart(line) && !IsSessionEnd(line)) return false;
+    size_t bar = line.find('|');
+    if (bar == LogLine::npos) return false;
+    text->assign(line.substr(bar + 1));
+    return true;
+}
+
+bool HistoryLog::GetConnectedMachine(LogLine line, std::string* machine) {
+    if (!IsConnected(line)) return false;
+    size_t bar = line.find('|');
+    if (bar == LogLine::npos) return false;
+    machine->assign(line.substr(bar + 1));
+    return true;
+}
+
+bool HistoryLog::GetServiceName(LogLine line, std::string* service) {
+    if (!IsChange(line)) return false;
+    size_t bar = line.rfind('|');
+    if (bar == LogLine::npos) return false;
+    service->assign(line.substr(bar + 1));
+    return true;
+}
+
+namespace {
+// The text between the n-th and (n+1)-th bar (n from 1), when the line has
+// at least `need` bars.
+bool Field(LogLine line, int n, int need, std::string_view* field) {
+    size_t bars[5];
+    int count = 0;
+    for (size_t i = 0; i < line.size() && count < need; ++i)
+        if (line[i] == '|') bars[count++] = i;
+    if (count < need) return false;
+    size_t from = bars[n - 1] + 1;
+    size_t to = n < count ? bars[n] : line.find('|', from);
+    if (to == LogLine::npos) to = line.size();
+    *field = line.substr(from, to - from);
+    return true;
+}
+}  // namespace
+
+bool HistoryLog::GetKindText(LogLine line, std::string* text) {
+    std::string_view field;
+    if (!IsChange(line) || !Field(line, 1, 2, &field)) return false;
+    int32_t kind = ReadNumber(field);
+    *text = texts_.Text(kind == 1   ? IDS_CHANGE_NEW_SERVICE
+                        : kind == 2 ? IDS_CHANGE_DELETED_SERVICE
+                                    : IDS_CHANGE_MODIFIED);
+    return true;
+}
+
+bool HistoryLog::GetStateTexts(LogLine line, std::string* oldState, std::string* newState) {
+    std::string_view oldField, newField;
+    if (!IsChange(line) || !Field(line, 2, 4, &oldField) || !Field(line, 3, 4, &newField))
+        return false;
+    auto name = [this](int32_t state) {
+        return state >= 1 && state <= 7 ? texts_.Text(IDS_STATE_BASE + state) : std::string();
+    };
+    *oldState = name(ReadNumber(oldField));
+    *newState = name(ReadNumber(newField));
+    return true;
+}
+
+namespace {
+// Distinct names in order of first appearance. Names are few but the lines
+// are millions: look them up by hash.
+class DistinctNames {
+public:
+    void Add(std::string_view name) {
+        auto& bucket = buckets_[std::hash<std::string_view>()(name) & (buckets_.size() - 1)];
+        for (uint32_t i : bucket)
+            if (order_[i] == name) return;
+        bucket.push_back(static_cast<uint32_t>(order_.size()));
+        order_.push_back(name);
+        if (order_.size() > buckets_.size() * 4) {
+            std::vector<std::vector<uint32_t>> wider(buckets_.size() * 4);
+            for (uint32_t i = 0; i < order_.size(); ++i)
+                wider[std::hash<std::string_view>()(order_[i]) & (wider.size() - 1)].push_back(i);
+            buckets_.swap(wider);
+        }
+    }
+    void CopyTo(std::vector<std::string>* list) const { list->assign(order_.begin(), order_.end()); }
+
+private:
+    std::vector<std::string_view> order_;
+    std::vector<std::vector<uint32_t>> buckets_ = std::vector<std::vector<uint32_t>>(64);
+};
+}  // namespace
+
+bool HistoryLog::GetMachines(std::vector<std::string>* list) const {
+    list->clear();
+    if (lines_.empty()) return false;
+    DistinctNames names;
+    for (LogLine line : lines_) {
+        size_t bar;
+        if (IsConnected(line) && (bar = line.find('|')) != LogLine::npos)
+            names.Add(line.substr(bar + 1));
+    }
+    names.CopyTo(list);
+    return true;
+}
+
+bool HistoryLog::GetServices(std::vector<std::string>* list) const {
+    list->clear();
+    if (lines_.empty()) return false;
+    DistinctNames names;
+    for (LogLine line : lines_) {
+        size_t bar;
+        if (IsChange(line) && (bar = line.rfind('|')) != LogLine::npos)
+            names.Add(line.substr(bar + 1));
+    }
+    names.CopyTo(list);
+    return true;
+}
+
+int64_t HistoryLog::StampOf(size_t index) {
+    int64_t& stamp = stamps_[index];
+    if (stamp != kUnparsed) return stamp;
+    LogLine line = lines_[index];
+    size_t bar = line.find('|');
+    stamp = kNoStamp;
+    if (bar == LogLine::npos || bar < 2) return stamp;
+    // Neighbouring records often share their second.
+    if (index > 0 && stamps_[index - 1] >= 0) {
+        LogLine previous = lines_[index - 1];
+        if (previous.size() > bar && previous[bar] == '|' &&
+            previous.compare(1, bar - 1, line.substr(1, bar - 1)) == 0)
+            return stamp = stamps_[index - 1];
+    }
+    LocalDateTime when;
+    if (time_.ParseDateTime(std::string(line.substr(1, bar - 1)), &when)) stamp = Pack(when);
+    return stamp;
+}
+
+bool HistoryLog::GetDateRange(LocalDateTime* earliest, LocalDateTime* latest) {
+    *earliest = {9999, 12, 31, 0, 0, 0};
+    *latest = {1900, 1, 1, 0, 0, 0};
+    if (lines_.empty()) return false;
+    int64_t low = Pack(*earliest), high = Pack(*latest);
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        int64_t stamp = StampOf(i);
+        if (stamp < 0) continue;
+        if (stamp < low) low = stamp;
+        if (stamp > high) high = stamp;
+    }
+    *earliest = Unpack(low);
+    *latest = Unpack(high);
+    return true;
+}
+
+bool HistoryLog::SelectLines(std::vector<std::string>* list, const std::string& machine,
+                             const LocalDateTime& fromDay, const LocalDateTime& toDay) {
+    list->clear();
+    if (lines_.empty()) return false;
+    int64_t from = Pack({fromDay.year, fromDay.month, fromDay.day, 0, 0, 0});
+    int64_t to = Pack({toDay.year, toDay.month, toDay.day, 23, 59, 59});
+    std::string_view current;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        LogLine line = lines_[i];
+        int64_t stamp = StampOf(i);
+        if (stamp < 0) continue;
+        bool inside = stamp >= from && stamp <= to;
+        switch (line[0]) {
+            case '!': {
+                size_t bar = line.find('|');
+                current = line.substr(bar + 1);
+                if (inside && current == machine) list->emplace_back(line);
+                break;
+            }
+            case '*':
+                if (inside && current == machine) list->emplace_back(line);
+                break;
+            default:
+                current = std::string_view();
+                if (inside) list->emplace_back(line);
+                break;
+        }
+    }
+    return true;
+}
