@@ -31,13 +31,27 @@ namespace {
 bool IsPlain(unsigned char c) { return c >= 0x20 && c < 0x7F && c != '-' && c != '\''; }
 unsigned char Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
-// FNV-1a of the folded name; false when the name is not plain.
-bool PlainHash(const char* name, uint32_t* hash) {
-    uint32_t h = 2166136261u;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
-        if (!IsPlain(*p)) return false;
-        h = (h ^ Fold(*p)) * 16777619u;
+// Each byte folded, or 0 for a byte that is not plain.
+struct PlainFoldTable {
+    unsigned char fold[256];
+    PlainFoldTable() {
+        for (int c = 0; c < 256; ++c)
+            fold[c] = IsPlain(static_cast<unsigned char>(c)) ? Fold(static_cast<unsigned char>(c)) : 0;
     }
+};
+const PlainFoldTable kPlainFold;
+
+// A hash of the folded name; false when the name is not plain.
+bool PlainHash(const char* name, uint32_t* hash) {
+    uint32_t h = 0x9E3779B9u;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
+        unsigned char f = kPlainFold.fold[*p];
+        if (f == 0) return false;
+        h = ((h << 5) | (h >> 27)) ^ f;
+    }
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
     *hash = h;
     return true;
 }
@@ -63,13 +77,17 @@ public:
         heads_.assign(buckets, -1);
         next_.assign(static_cast<size_t>(count), -1);
         hashes_.assign(static_cast<size_t>(count), 0);
+        plain_.assign(static_cast<size_t>(count), 0);
+        names_.assign(static_cast<size_t>(count), nullptr);
         // Filled from the back, so every chain runs in slot order.
         for (int i = count - 1; i >= 0; --i) {
             const ServiceEntry* e = set_.GetEntry(i);
             if (e == nullptr) continue;
+            names_[i] = e->name;
             uint32_t hash;
             if (PlainHash(e->name, &hash)) {
                 hashes_[i] = hash;
+                plain_[i] = 1;
                 int& head = heads_[hash & mask_];
                 next_[i] = head;
                 head = i;
@@ -80,21 +98,25 @@ public:
         std::reverse(scanned_.begin(), scanned_.end());
     }
 
-    // The first slot whose name the platform calls equal to `name`, or -1.
-    int First(const char* name) const {
-        uint32_t hash;
-        if (!PlainHash(name, &hash)) return Scan(name);
+    // The first slot whose name the platform calls equal to the name of
+    // slot `slot` of `other` (an index built the same way), or -1.
+    int First(const NameIndex& other, int slot) const {
+        const char* name = other.names_[slot];
+        if (!other.plain_[slot]) return Scan(name);
+        uint32_t hash = other.hashes_[slot];
         int best = -1;
         for (int i = heads_[hash & mask_]; i >= 0; i = next_[i]) {
-            if (hashes_[i] == hash && FoldEqual(name, set_.GetEntry(i)->name) &&
-                api_.lstrcmpiA(name, set_.GetEntry(i)->name) == 0) {
+            const char* candidate = names_[i];
+            if (hashes_[i] == hash &&
+                (std::strcmp(name, candidate) == 0 ||
+                 (FoldEqual(name, candidate) && api_.lstrcmpiA(name, candidate) == 0))) {
                 best = i;
                 break;
             }
         }
         for (int i : scanned_) {
             if (best >= 0 && i > best) break;
-            if (api_.lstrcmpiA(name, set_.GetEntry(i)->name) == 0) return i;
+            if (Same(name, names_[i])) return i;
         }
         return best;
     }
@@ -103,17 +125,25 @@ public:
     int Scan(const char* name) const {
         for (int i = 0; i < set_.GetCount(); ++i) {
             const ServiceEntry* e = set_.GetEntry(i);
-            if (e != nullptr && api_.lstrcmpiA(name, e->name) == 0) return i;
+            if (e != nullptr && Same(name, e->name)) return i;
         }
         return -1;
     }
 
 private:
+    // Identical bytes are equal under any comparison; the platform is asked
+    // only about the rest.
+    bool Same(const char* a, const char* b) const {
+        return std::strcmp(a, b) == 0 || api_.lstrcmpiA(a, b) == 0;
+    }
+
     const ServiceEntryArray& set_;
     platform::ScmApi& api_;
     size_t mask_ = 0;
     std::vector<int> heads_, next_, scanned_;
     std::vector<uint32_t> hashes_;
+    std::vector<char> plain_;
+    std::vector<const char*> names_;
 };
 
 }  // namespace
@@ -173,7 +203,7 @@ void ChangeList::Diff(const ServiceEntryArray& newSet, const ServiceEntryArray& 
     for (int j = 0; j < oldSet.GetCount(); ++j) {
         const ServiceEntry* o = oldSet.GetEntry(j);
         if (o == nullptr) continue;
-        int i = indexed ? newIndex.First(o->name) : newIndex.Scan(o->name);
+        int i = indexed ? newIndex.First(oldIndex, j) : newIndex.Scan(o->name);
         if (i < 0) {
             Add(*o, DeletedService, o->currentState, platform::scm::kStopped);
             continue;
@@ -198,7 +228,7 @@ void ChangeList::Diff(const ServiceEntryArray& newSet, const ServiceEntryArray& 
     for (int i = 0; i < newSet.GetCount(); ++i) {
         const ServiceEntry* n = newSet.GetEntry(i);
         if (n == nullptr || (indexed && matched[static_cast<size_t>(i)])) continue;
-        int j = indexed ? oldIndex.First(n->name) : oldIndex.Scan(n->name);
+        int j = indexed ? oldIndex.First(newIndex, i) : oldIndex.Scan(n->name);
         if (j < 0) Add(*n, NewService, platform::scm::kStopped, n->currentState);
     }
 }

@@ -3,39 +3,58 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
 
-constexpr char kLineEnd[] = "\r\n";
+// Collects the formatted text in a buffer of fixed size that is handed to
+// `flush` whenever the next piece would not fit, so a snapshot of any size
+// costs one small buffer. The key, " = " and line end are one copy each.
+class Out {
+public:
+    using Flush = bool (*)(void* context, const char* data, size_t size);
+    Out(Flush flush, void* context) : buffer_(64 * 1024), flush_(flush), context_(context) {}
 
-void Append(std::string& out, const char* text, size_t size) { out.append(text, size); }
-void Append(std::string& out, const char* text) { out.append(text); }
+    // Room for `size` more bytes; false once a flush has failed.
+    bool Room(size_t size) {
+        if (buffer_.size() - used_ >= size) return true;
+        if (!Drain()) return false;
+        if (buffer_.size() < size) buffer_.resize(size);
+        return true;
+    }
+    bool Drain() {
+        if (used_ != 0 && !failed_ && !flush_(context_, buffer_.data(), used_)) failed_ = true;
+        used_ = 0;
+        return !failed_;
+    }
+    template <size_t N>
+    void Put(const char (&literal)[N]) {
+        Put(literal, N - 1);
+    }
+    void Put(const char* text, size_t size) {
+        std::memcpy(buffer_.data() + used_, text, size);
+        used_ += size;
+    }
+    void Number(uint32_t value) {
+        char digits[10];
+        char* d = digits + sizeof digits;
+        do {
+            *--d = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+        Put(d, static_cast<size_t>(digits + sizeof digits - d));
+    }
 
-void AppendNumber(std::string& out, uint32_t value) {
-    char digits[10];
-    char* p = digits + sizeof digits;
-    do {
-        *--p = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    out.append(p, static_cast<size_t>(digits + sizeof digits - p));
-}
+private:
+    std::vector<char> buffer_;
+    size_t used_ = 0;
+    bool failed_ = false;
+    Flush flush_;
+    void* context_;
+};
 
-template <size_t N>
-void TextLine(std::string& out, const char (&key)[N], const char* value) {
-    Append(out, key, N - 1);
-    Append(out, " = ", 3);
-    Append(out, value != nullptr ? value : "");
-    Append(out, kLineEnd, 2);
-}
-
-template <size_t N>
-void NumberLine(std::string& out, const char (&key)[N], uint32_t value) {
-    Append(out, key, N - 1);
-    Append(out, " = ", 3);
-    AppendNumber(out, value);
-    Append(out, kLineEnd, 2);
-}
+// Room for the fixed text of a section and seven numbers of ten digits.
+constexpr size_t kSectionRoom = 256;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -51,35 +70,76 @@ struct Slice {
     }
 };
 
-Slice Trim(Slice s) {
+inline Slice Trim(Slice s) {
     while (s.begin < s.end && IsBlank(*s.begin)) ++s.begin;
     while (s.end > s.begin && IsBlank(s.end[-1])) --s.end;
     return s;
 }
 
-// Hands out the file's lines, trimmed. A NUL ends a line's text as it would
-// end a C string, so names and values never carry one.
+Slice TrimEnd(Slice s) {
+    while (s.end > s.begin && IsBlank(s.end[-1])) --s.end;
+    return s;
+}
+Slice TrimBegin(Slice s) {
+    while (s.begin < s.end && IsBlank(*s.begin)) ++s.begin;
+    return s;
+}
+
+// Hands out the file's lines, trimmed, each with its first "=" (or null). A
+// NUL ends a line's text as it would end a C string, so names and values
+// never carry one.
 class Lines {
 public:
     Lines(const char* data, size_t size)
         : pos_(data), end_(data + size), hasNul_(std::memchr(data, '\0', size) != nullptr) {}
 
-    bool Next(Slice* line) {
+    bool Next(Slice* line, const char** equals) {
         if (pos_ == end_) return false;
-        const char* stop = static_cast<const char*>(
-            std::memchr(pos_, '\n', static_cast<size_t>(end_ - pos_)));
-        const char* lineEnd = stop != nullptr ? stop : end_;
-        Slice s{pos_, lineEnd};
-        pos_ = stop != nullptr ? stop + 1 : end_;
+        const char* first = nullptr;
+        const char* p = Find(pos_, '=', '\n');
+        if (p < end_ && *p == '=') {
+            first = p;
+            p = Find(p + 1, '\n', '\n');
+        }
+        Slice s{pos_, p};
+        pos_ = p < end_ ? p + 1 : end_;
         if (hasNul_) {
             const char* nul = static_cast<const char*>(std::memchr(s.begin, '\0', s.Size()));
-            if (nul != nullptr) s.end = nul;
+            if (nul != nullptr) {
+                s.end = nul;
+                if (first != nullptr && first > nul) first = nullptr;
+            }
         }
         *line = Trim(s);
+        *equals = first;
         return true;
     }
 
 private:
+    // The first `a` or `b` from `p`, or the end. Eight bytes at a time:
+    // lines are short, and a call per line to find its end would cost more
+    // than the line itself.
+    const char* Find(const char* p, char a, char b) const {
+        constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+        const uint64_t pa = kOnes * static_cast<unsigned char>(a);
+        const uint64_t pb = kOnes * static_cast<unsigned char>(b);
+        for (; end_ - p >= 8; p += 8) {
+            uint64_t word;
+            std::memcpy(&word, p, 8);
+            uint64_t xa = word ^ pa, xb = word ^ pb;
+            uint64_t hit = ((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs);
+            // The lowest marked byte is always a true match, whatever the
+            // bytes above it; only bytes in memory order need care.
+            if (hit != 0) {
+                for (int i = 0; i < 8; ++i)
+                    if (p[i] == a || p[i] == b) return p + i;
+            }
+        }
+        for (; p < end_; ++p)
+            if (*p == a || *p == b) return p;
+        return end_;
+    }
+
     const char* pos_;
     const char* end_;
     bool hasNul_;
@@ -92,10 +152,6 @@ bool IsSection(const Slice& line, const char* equals, Slice* name) {
         return false;
     *name = Trim(Slice{line.begin + 1, line.end - 1});
     return true;
-}
-
-const char* FindEquals(const Slice& line) {
-    return static_cast<const char*>(std::memchr(line.begin, '=', line.Size()));
 }
 
 template <typename Record>
@@ -143,7 +199,9 @@ uint32_t ParseSnapshotNumber(const char* p, const char* end) {
     return negative ? 0u - value : value;
 }
 
-std::string SnapshotFile::Format(const ServiceList& list, const std::string& date) {
+namespace {
+
+std::string MachineText(const ServiceList& list) {
     std::string machine;
     if (const char* name = list.GetMachineName()) {
         machine = name;
@@ -152,50 +210,86 @@ std::string SnapshotFile::Format(const ServiceList& list, const std::string& dat
         Slice trimmed = Trim(Slice{machine.data(), machine.data() + machine.size()});
         machine.assign(trimmed.begin, trimmed.Size());
     }
-    if (machine.empty()) machine = "localhost";
+    return machine.empty() ? "localhost" : machine;
+}
 
-    std::string out;
-    out.reserve(256 + static_cast<size_t>(list.GetCount()) * 300);
-    TextLine(out, "Machine", machine.c_str());
-    TextLine(out, "Date", date.c_str());
-    NumberLine(out, "Active", list.active);
-    NumberLine(out, "Inactive", list.inactive);
-    NumberLine(out, "Win32", list.win32);
-    NumberLine(out, "Driver", list.driver);
-    NumberLine(out, "AccessType", list.accessType);
-    Append(out, kLineEnd, 2);
+const char* TextOrEmpty(const char* text) { return text != nullptr ? text : ""; }
+
+bool FormatAll(Out& out, const ServiceList& list, const std::string& machine,
+               const std::string& date) {
+    if (!out.Room(kSectionRoom + machine.size() + date.size())) return false;
+    out.Put("Machine = ");
+    out.Put(machine.data(), machine.size());
+    out.Put("\r\nDate = ");
+    out.Put(date.data(), date.size());
+    out.Put("\r\nActive = ");
+    out.Number(list.active);
+    out.Put("\r\nInactive = ");
+    out.Number(list.inactive);
+    out.Put("\r\nWin32 = ");
+    out.Number(list.win32);
+    out.Put("\r\nDriver = ");
+    out.Number(list.driver);
+    out.Put("\r\nAccessType = ");
+    out.Number(list.accessType);
+    out.Put("\r\n\r\n");
     for (uint32_t i = 0; i < list.GetCount(); ++i) {
         const ServiceEntry* e = list.EntryAt(i);
         if (e == nullptr) continue;
-        out += '[';
-        Append(out, e->name != nullptr ? e->name : "");
-        out += ']';
-        Append(out, kLineEnd, 2);
-        TextLine(out, "DisplayName", e->displayName);
-        NumberLine(out, "ServiceType", e->serviceType);
-        NumberLine(out, "CurrentState", e->currentState);
-        NumberLine(out, "ControlsAccepted", e->controlsAccepted);
-        NumberLine(out, "Win32ExitCode", e->win32ExitCode);
-        NumberLine(out, "ServiceSpecificExitCode", e->serviceSpecificExitCode);
-        NumberLine(out, "CheckPoint", e->checkPoint);
-        NumberLine(out, "WaitHint", e->waitHint);
-        Append(out, kLineEnd, 2);
+        const char* name = TextOrEmpty(e->name);
+        const char* displayName = TextOrEmpty(e->displayName);
+        size_t nameSize = std::strlen(name), displaySize = std::strlen(displayName);
+        if (!out.Room(kSectionRoom + nameSize + displaySize)) return false;
+        out.Put("[");
+        out.Put(name, nameSize);
+        out.Put("]\r\nDisplayName = ");
+        out.Put(displayName, displaySize);
+        out.Put("\r\nServiceType = ");
+        out.Number(e->serviceType);
+        out.Put("\r\nCurrentState = ");
+        out.Number(e->currentState);
+        out.Put("\r\nControlsAccepted = ");
+        out.Number(e->controlsAccepted);
+        out.Put("\r\nWin32ExitCode = ");
+        out.Number(e->win32ExitCode);
+        out.Put("\r\nServiceSpecificExitCode = ");
+        out.Number(e->serviceSpecificExitCode);
+        out.Put("\r\nCheckPoint = ");
+        out.Number(e->checkPoint);
+        out.Put("\r\nWaitHint = ");
+        out.Number(e->waitHint);
+        out.Put("\r\n\r\n");
     }
-    return out;
+    return out.Drain();
+}
+
+bool AppendTo(void* text, const char* data, size_t size) {
+    static_cast<std::string*>(text)->append(data, size);
+    return true;
+}
+
+bool WriteTo(void* file, const char* data, size_t size) {
+    // The file layer counts in 32 bits; pieces are far smaller.
+    return static_cast<platform::File*>(file)->Write(data, static_cast<uint32_t>(size));
+}
+
+}  // namespace
+
+std::string SnapshotFile::Format(const ServiceList& list, const std::string& date) {
+    std::string text;
+    Out out(AppendTo, &text);
+    FormatAll(out, list, MachineText(list), date);
+    return text;
 }
 
 bool SnapshotFile::Write(const ServiceList& list, platform::File& file) {
     fileFailed_ = false;
     if (localeTime_ == nullptr) return false;
-    std::string text = Format(list, localeTime_->FormatDateTime(localeTime_->Now()));
-    // One write per gigabyte at most: the file layer counts in 32 bits.
-    constexpr size_t kChunk = size_t{1} << 30;
-    for (size_t done = 0; done < text.size(); done += kChunk) {
-        size_t part = text.size() - done < kChunk ? text.size() - done : kChunk;
-        if (!file.Write(text.data() + done, static_cast<uint32_t>(part))) {
-            fileFailed_ = true;
-            return false;
-        }
+    std::string date = localeTime_->FormatDateTime(localeTime_->Now());
+    Out out(WriteTo, &file);
+    if (!FormatAll(out, list, MachineText(list), date)) {
+        fileFailed_ = true;
+        return false;
     }
     return true;
 }
@@ -223,63 +317,64 @@ bool SnapshotFile::Parse(ServiceEntryArray& array, const char* data, size_t size
     array.Clear();
     header_ = SnapshotHeader();
 
-    // Pass 1: the header keys before the first section, and the number of
-    // sections. A section with nothing between its brackets is not counted:
-    // it would leave a slot without an entry.
-    long long sections = 0;
-    bool inSections = false;
-    Slice line, name;
-    for (Lines lines(data, size); lines.Next(&line);) {
-        if (inSections && (line.Size() == 0 || line.begin[0] != '[')) continue;
-        const char* equals = FindEquals(line);
-        if (IsSection(line, equals, &name)) {
-            inSections = true;
-            if (name.Size() != 0) ++sections;
-            continue;
-        }
-        if (equals == nullptr || inSections) continue;
-        Slice key = Trim(Slice{line.begin, equals});
-        Slice value = Trim(Slice{equals + 1, line.end});
-        if (key.Is("Date", 4))
-            header_.date.assign(value.begin, value.Size());
-        else if (uint32_t* number = NumberFor(kHeaderNumbers, key, &header_))
-            *number = ParseSnapshotNumber(value.begin, value.end);
-    }
-    if (sections == 0 || sections > INT_MAX) return false;
-    if (!array.Allocate(static_cast<int>(sections))) return false;
-
-    // Pass 2: every section header closes the section before it. The
-    // current values start afresh at every header, so keys outside a named
-    // section (before the first one, or under empty brackets) reach no entry.
-    std::string currentName, currentDisplay;
-    platform::ServiceStatus current{};
-    int index = 0;
-    auto close = [&]() {
-        bool ok = true;
-        if (!currentName.empty()) {
-            ok = array.SetEntry(index, currentName.c_str(), currentDisplay.c_str());
-            if (ok) *StatusOf(array.GetEntry(index)) = current;
-            ++index;
-        }
-        currentName.clear();
-        currentDisplay.clear();
-        current = platform::ServiceStatus{};
-        return ok;
+    // One walk over the lines gathers what the format reads in two passes
+    // (the header keys before the first section and the number of sections,
+    // then each section's values), keeping only views into the text until
+    // the slots are made. Every section header starts its values afresh, so
+    // keys outside a named section (before the first one, or under empty
+    // brackets) reach no entry. Empty brackets are not counted: they would
+    // leave a slot without an entry.
+    struct Section {
+        Slice name, displayName;
+        platform::ServiceStatus status;
     };
-    for (Lines lines(data, size); lines.Next(&line);) {
-        const char* equals = FindEquals(line);
-        if (IsSection(line, equals, &name)) {
-            if (!close()) return false;
-            currentName.assign(name.begin, name.Size());
-            continue;
+    std::vector<Section> sections;
+    Section current{};
+    bool inSections = false;
+    auto close = [&]() {
+        if (current.name.Size() != 0) sections.push_back(current);
+        current = Section{};
+    };
+    try {
+        Slice line, name;
+        const char* equals;
+        for (Lines lines(data, size); lines.Next(&line, &equals);) {
+            if (IsSection(line, equals, &name)) {
+                close();
+                current.name = name;
+                inSections = true;
+                continue;
+            }
+            if (equals == nullptr) continue;
+            // The line is trimmed already: the key's start and the value's end too.
+            Slice key = TrimEnd(Slice{line.begin, equals});
+            Slice value = TrimBegin(Slice{equals + 1, line.end});
+            if (!inSections) {
+                if (key.Is("Date", 4))
+                    header_.date.assign(value.begin, value.Size());
+                else if (uint32_t* number = NumberFor(kHeaderNumbers, key, &header_))
+                    *number = ParseSnapshotNumber(value.begin, value.end);
+            } else if (current.name.Size() != 0) {
+                if (key.Is("DisplayName", 11))
+                    current.displayName = value;
+                else if (uint32_t* number = NumberFor(kStatusNumbers, key, &current.status))
+                    *number = ParseSnapshotNumber(value.begin, value.end);
+            }
         }
-        if (equals == nullptr || currentName.empty()) continue;
-        Slice key = Trim(Slice{line.begin, equals});
-        Slice value = Trim(Slice{equals + 1, line.end});
-        if (key.Is("DisplayName", 11))
-            currentDisplay.assign(value.begin, value.Size());
-        else if (uint32_t* number = NumberFor(kStatusNumbers, key, &current))
-            *number = ParseSnapshotNumber(value.begin, value.end);
+        close();
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    return close();
+    if (sections.empty() || sections.size() > INT_MAX) return false;
+    if (!array.Allocate(static_cast<int>(sections.size()))) return false;
+
+    std::string name, displayName;
+    for (size_t i = 0; i < sections.size(); ++i) {
+        const Section& s = sections[i];
+        name.assign(s.name.begin, s.name.Size());
+        displayName.assign(s.displayName.begin, s.displayName.Size());
+        if (!array.SetEntry(static_cast<int>(i), name.c_str(), displayName.c_str())) return false;
+        *StatusOf(array.GetEntry(static_cast<int>(i))) = s.status;
+    }
+    return true;
 }
