@@ -1,0 +1,115 @@
+#include "app/CVantorelApp.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include "app/CVantorelMainFrame.h"
+#include "app/Win32Platform.h"
+#include "document/CVantorelDocument.h"
+#include "res/resource.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+const char kFrameClass[] = "VantorelMainFrame";
+
+void Message(UINT textId, UINT icon) {
+    ::MessageBoxA(nullptr, LoadText(textId).c_str(), LoadText(AFX_IDS_APP_TITLE).c_str(),
+                  MB_OK | icon);
+}
+
+// The full path of the program file, whatever path it was started by.
+std::string ProgramPath() {
+    char path[MAX_PATH] = "";
+    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::string(path, length);
+}
+}  // namespace
+
+Win32Platform& ThePlatform() {
+    static Win32Platform platform;
+    return platform;
+}
+
+bool CVantorelApp::RegisterFrameClass() {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSA existing;
+    if (::GetClassInfoA(instance, kFrameClass, &existing)) return true;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = instance;
+    wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    wc.lpszClassName = kFrameClass;
+    return ::RegisterClassA(&wc) != 0;
+}
+
+// Another instance runs: show its window and give it the focus.
+bool CVantorelApp::ActivateFirstInstance() {
+    HWND first = ::FindWindowA(kFrameClass, nullptr);
+    if (!first) return false;
+    if (!::IsWindowVisible(first)) ::ShowWindow(first, SW_SHOW);
+    else if (::IsIconic(first)) ::ShowWindow(first, SW_RESTORE);
+    ::SetForegroundWindow(first);
+    ::SetFocus(first);
+    return true;
+}
+
+bool CVantorelApp::InitInstance() {
+    if (FAILED(::OleInitialize(nullptr))) {
+        Message(IDS_OLE_INIT_FAILED, MB_ICONEXCLAMATION);
+        return false;
+    }
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    m_appName = LoadText(AFX_IDS_APP_TITLE);
+    SetRegistryKey(SettingsStore::FrameworkKeyName());
+    LoadStdProfileSettings(4);
+    if (!RegisterFrameClass()) return false;
+    SetDocTemplate(
+        IDR_MAINFRAME, [] { return new CVantorelDocument; },
+        [](CDocument* document) -> CFrameWnd* {
+            auto* frame = new CVantorelMainFrame;
+            if (frame->Create(static_cast<CVantorelDocument*>(document))) return frame;
+            delete frame;
+            return nullptr;
+        });
+
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    for (int i = 1; argv && i < argc; ++i) {
+        if (lstrcmpiW(argv[i], L"/Automation") == 0 || lstrcmpiW(argv[i], L"-Automation") == 0 ||
+            lstrcmpiW(argv[i], L"/Embedding") == 0 || lstrcmpiW(argv[i], L"-Embedding") == 0)
+            automation = true;
+    }
+    ::LocalFree(argv);
+    // Automation starts arrive with the automation server.
+    if (automation) return false;
+    launchPath = ProgramPath();
+
+    mutex_ = ::OpenMutexA(MUTEX_ALL_ACCESS, TRUE, m_appName.c_str());
+    if (mutex_) {
+        ::CloseHandle(mutex_);
+        mutex_ = nullptr;
+        if (!ActivateFirstInstance()) Message(IDS_ALREADY_RUNNING, MB_ICONSTOP);
+        return false;
+    }
+    mutex_ = ::CreateMutexA(nullptr, TRUE, m_appName.c_str());
+
+    SettingsStore store(ThePlatform().registry);
+    bool runMinimized = store.OpenConfiguration() && store.Read(settings::kRunMinimized);
+    // A snapshot named on the command line is not a machine: the program
+    // starts on the local machine either way.
+    if (!OnFileNew()) return false;
+    auto* frame = static_cast<CVantorelMainFrame*>(m_pMainWnd);
+    // Without a notification-area icon nothing would reach a hidden window.
+    (void)runMinimized;
+    ::ShowWindow(frame->GetSafeHwnd(), frame->InitialShowCommand());
+    ::UpdateWindow(frame->GetSafeHwnd());
+    return true;
+}
+
+int CVantorelApp::ExitInstance() {
+    if (mutex_) ::CloseHandle(mutex_);
+    mutex_ = nullptr;
+    ::OleUninitialize();
+    return CWinApp::ExitInstance();
+}

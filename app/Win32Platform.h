@@ -1,0 +1,19 @@
+#pragma once
+// The program's one set of platform implementations.
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32LocaleTime.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Scm.h"
+#include "platform/win32/Win32TextSource.h"
+
+struct Win32Platform {
+    platform::Win32Scm scm;
+    platform::Win32Registry registry;
+    platform::Win32TextSource texts;  // follows the resource module in use
+    platform::Win32Clock clock;
+    platform::Win32FileSystem files;
+    platform::Win32LocaleTime locale;
+};
+
+Win32Platform& ThePlatform();

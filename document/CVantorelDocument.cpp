@@ -1,0 +1,70 @@
+#include "document/CVantorelDocument.h"
+
+#include "app/Win32Platform.h"
+#include "framework/FrameWnd.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+
+CVantorelDocument::CVantorelDocument()
+    : core_(ThePlatform().scm, ThePlatform().registry, ThePlatform().texts, ThePlatform().clock) {}
+
+void CVantorelDocument::ShowError(UINT icon) {
+    HWND owner = CWinApp::Get()->m_pMainWnd ? CWinApp::Get()->m_pMainWnd->GetSafeHwnd() : nullptr;
+    ::MessageBoxA(owner, core_.lastErrorText.c_str(), CWinApp::Get()->m_appName.c_str(),
+                  MB_OK | icon);
+}
+
+// The path name is a tick count, never a file; the title is the machine.
+void CVantorelDocument::SetPathName(const char* path, bool addToRecent) {
+    if (core_.openMode == ServicesDocument::kSaveSnapshot) return;
+    SetPathNameOnly(std::to_string(::GetTickCount()));
+    char title[256] = "";
+    if (path && ::GetFileTitleA(path, title, sizeof title) == 0) SetTitle(title);
+    if (addToRecent) CWinApp::Get()->AddToRecentFileList(title);
+}
+
+bool CVantorelDocument::LoadServices() {
+    bool ok = core_.LoadServices();
+    if (ok) SetTitle(core_.title);
+    return ok;
+}
+
+bool CVantorelDocument::OnNewDocument() {
+    core_.lastErrorText.clear();
+    if (!CDocument::OnNewDocument()) return false;
+    ServicesDocument::NewResult result = core_.NewDocument();
+    if (result == ServicesDocument::kNewFailed) {
+        ShowError(MB_ICONERROR);
+        return false;
+    }
+    SetTitle(core_.title);
+    if (result == ServicesDocument::kNewLoadedWithDefaults) ShowError(MB_ICONEXCLAMATION);
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CVantorelDocument::OnOpenDocument(const char* path) {
+    char title[256] = "";
+    if (!path || ::GetFileTitleA(path, title, sizeof title) != 0) title[0] = '\0';
+    if (!core_.OpenDocument(title)) {
+        ShowError(MB_ICONERROR);
+        return false;
+    }
+    SetTitle(core_.title);
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CVantorelDocument::OnSaveDocument(const char*) {
+    core_.BeginSave();
+    return false;
+}
+
+// Saving a snapshot arrives with the snapshot file itself.
+bool CVantorelDocument::OnUpdateCommand(CCmdUI& ui) {
+    if (ui.id == ID_FILE_SAVE) {
+        ui.Enable(false);
+        return true;
+    }
+    return CDocument::OnUpdateCommand(ui);
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include "document/ServicesDocument.h"
+#include "framework/Document.h"
+
+// The single document: the services of one machine. Its path name is never a
+// file, so the framework always reloads on open and always asks on save.
+class CVantorelDocument : public CDocument {
+public:
+    CVantorelDocument();
+
+    void SetPathName(const char* path, bool addToRecent) override;
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const char* path) override;
+    bool OnSaveDocument(const char* path) override;
+    bool OnUpdateCommand(CCmdUI& ui) override;
+
+    bool LoadServices();
+    const std::string& GetLastErrorText() const { return core_.lastErrorText; }
+    ServiceList& Services() { return core_.currentList; }
+    ServiceCommands& Commands() { return core_.commands; }
+    ServicesDocument& Core() { return core_; }
+
+private:
+    void ShowError(UINT icon);
+    ServicesDocument core_;
+};

@@ -1,0 +1,92 @@
+#include "document/ServicesDocument.h"
+
+#include <cctype>
+
+#include "res/resource.h"
+#include "settings/SettingsStore.h"
+
+ServicesDocument::ServicesDocument(platform::ScmApi& scm, platform::RegistryApi& registry,
+                                   platform::TextSource& texts, platform::Clock& clock)
+    : currentList(scm),
+      referenceList(scm),
+      commands(currentList, lastErrorText, texts, clock),
+      registry_(registry),
+      texts_(texts) {}
+
+bool ServicesDocument::LoadServices() {
+    referenceValid = false;
+    if (!currentList.Enumerate()) return false;
+    const char* machine = currentList.GetMachineName();
+    title = machine ? machine : "localhost";
+    RefreshReference();
+    return true;
+}
+
+bool ServicesDocument::RefreshReference() {
+    referenceValid = false;
+    referenceList.CopyOptions(currentList);
+    referenceValid = referenceList.Enumerate();
+    return referenceValid;
+}
+
+// The four filters come from the settings when their key opens; otherwise
+// the list keeps the options it had.
+bool ServicesDocument::ReadFilterSettings() {
+    SettingsStore store(registry_);
+    if (!store.OpenConfiguration()) return false;
+    currentList.win32 = static_cast<uint32_t>(store.Read(settings::kWin32));
+    currentList.driver = static_cast<uint32_t>(store.Read(settings::kDriver));
+    currentList.active = static_cast<uint32_t>(store.Read(settings::kActive));
+    currentList.inactive = static_cast<uint32_t>(store.Read(settings::kInactive));
+    return true;
+}
+
+void ServicesDocument::SetDefaultOptions() {
+    currentList.active = 1;
+    currentList.inactive = 1;
+    currentList.win32 = 1;
+    currentList.driver = 0;
+    currentList.SetDatabaseName(nullptr);
+    currentList.SetMachineName(nullptr);
+}
+
+std::string ServicesDocument::LoadFailure(const std::string& reason) const {
+    return texts_.Text(IDS_ERROR_LOADING_SERVICES) + "\n" + reason;
+}
+
+ServicesDocument::NewResult ServicesDocument::NewDocument() {
+    lastErrorText.clear();
+    openMode = kNew;
+    ReadFilterSettings();
+    currentList.SetDatabaseName(nullptr);
+    currentList.SetMachineName(nullptr);
+    if (LoadServices()) return kNewLoaded;
+    SetDefaultOptions();
+    if (!LoadServices()) {
+        lastErrorText = LoadFailure(currentList.GetErrorText());
+        return kNewFailed;
+    }
+    lastErrorText = LoadFailure(texts_.Text(IDS_DEFAULT_OPTIONS_NOTICE));
+    return kNewLoadedWithDefaults;
+}
+
+std::string ServicesDocument::MachineName(const std::string& fileTitle) {
+    size_t first = fileTitle.find_first_not_of(" \t\r\n\v\f");
+    if (first == std::string::npos) return std::string();
+    size_t last = fileTitle.find_last_not_of(" \t\r\n\v\f");
+    std::string name = fileTitle.substr(first, last - first + 1);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name == "localhost" ? std::string() : name;
+}
+
+bool ServicesDocument::OpenDocument(const std::string& fileTitle) {
+    lastErrorText.clear();
+    openMode = kOpen;
+    std::string machine = MachineName(fileTitle);
+    ReadFilterSettings();
+    currentList.SetDatabaseName(nullptr);
+    currentList.SetMachineName(machine.c_str());
+    if (LoadServices()) return true;
+    lastErrorText = LoadFailure(currentList.GetErrorText());
+    return false;
+}

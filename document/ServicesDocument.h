@@ -1,0 +1,50 @@
+#pragma once
+// The services of one machine as the document holds them: the list the views
+// show, the reference list changes are detected against, and the loading
+// rules of a new or opened document. The window class only shows messages.
+#include <string>
+
+#include "document/ServiceCommands.h"
+#include "platform/Clock.h"
+#include "platform/RegistryApi.h"
+#include "platform/ScmApi.h"
+#include "platform/TextSource.h"
+#include "scm/ServiceList.h"
+
+class ServicesDocument {
+public:
+    ServicesDocument(platform::ScmApi& scm, platform::RegistryApi& registry,
+                     platform::TextSource& texts, platform::Clock& clock);
+
+    enum OpenMode { kNone = 0, kNew = 1, kOpen = 2, kSaveSnapshot = 3 };
+    enum NewResult { kNewFailed, kNewLoaded, kNewLoadedWithDefaults };
+
+    bool LoadServices();
+    bool RefreshReference();
+    // The start-up load; on a fallback or a failure lastErrorText holds the message.
+    NewResult NewDocument();
+    // Opens the machine named by the file-title part of a path.
+    bool OpenDocument(const std::string& fileTitle);
+    // Trimmed, lower-cased, and "localhost" for the local machine made empty.
+    static std::string MachineName(const std::string& fileTitle);
+
+    ServiceList currentList;
+    ServiceList referenceList;
+    ServiceCommands commands;
+    std::string lastErrorText;
+    std::string title;
+    bool referenceValid = false;
+    int openMode = kNone;
+
+    // Used by the window class when a save starts, so that the path and
+    // title stay as they are.
+    void BeginSave() { lastErrorText.clear(); openMode = kSaveSnapshot; }
+
+private:
+    bool ReadFilterSettings();
+    void SetDefaultOptions();
+    std::string LoadFailure(const std::string& reason) const;
+
+    platform::RegistryApi& registry_;
+    platform::TextSource& texts_;
+};

@@ -1,0 +1,53 @@
+#pragma once
+// One document shown by views in one frame, with the path name and title
+// the framework's open, new and save flows keep.
+#include <string>
+#include <vector>
+
+#include "framework/Wnd.h"
+
+class CDocument;
+
+class CView : public CWnd {
+public:
+    CDocument* GetDocument() const { return document_; }
+    void SetDocument(CDocument* document) { document_ = document; }
+    // The frame made this view its pane; fill it from the document.
+    virtual void OnInitialUpdate() { OnUpdate(); }
+    // The document changed.
+    virtual void OnUpdate() {}
+
+private:
+    CDocument* document_ = nullptr;
+};
+
+class CDocument {
+public:
+    virtual ~CDocument() = default;
+
+    virtual void SetPathName(const char* path, bool addToRecent);
+    virtual bool OnNewDocument();
+    virtual bool OnOpenDocument(const char* path);
+    virtual bool OnSaveDocument(const char* path);
+    virtual bool OnCommand(UINT id);
+    virtual bool OnUpdateCommand(CCmdUI& ui);
+
+    const std::string& GetPathName() const { return pathName_; }
+    const std::string& GetTitle() const { return title_; }
+    void SetTitle(const std::string& title);
+    bool IsModified() const { return modified_; }
+    void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+
+    void AddView(CView* view);
+    const std::vector<CView*>& Views() const { return views_; }
+    void UpdateAllViews(CView* sender = nullptr);
+
+protected:
+    void SetPathNameOnly(const std::string& path) { pathName_ = path; }
+
+private:
+    std::string pathName_;
+    std::string title_;
+    bool modified_ = false;
+    std::vector<CView*> views_;
+};

@@ -1,0 +1,56 @@
+#pragma once
+// The frame of a single-document program: menu, toolbars, status bar and one
+// view pane, and the routing of commands through view, document, frame and
+// application.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Document.h"
+
+class CFrameWnd : public CWnd {
+public:
+    // Creates the frame with the menu and accelerators of `resourceId`.
+    bool LoadFrame(UINT resourceId, const char* className, DWORD style, const RECT& rect);
+    // A toolbar from a toolbar resource and the bitmap of the same id.
+    HWND CreateToolBar(UINT resourceId, UINT barId, bool visible);
+    bool CreateStatusBar(const UINT* indicators, int count);
+    void RecalcLayout();
+
+    CView* GetActiveView() const { return activeView_; }
+    void SetActiveView(CView* view) { activeView_ = view; }
+    CDocument* GetActiveDocument() const {
+        return activeView_ ? activeView_->GetDocument() : nullptr;
+    }
+    void InitialUpdateFrame(CDocument* document);
+    void UpdateTitle(CDocument* document);
+
+    bool RouteCommand(UINT id);
+    bool RouteUpdate(CCmdUI& ui);
+    void UpdateCommandStates();
+    void SetMessageText(const std::string& text);
+    HWND ToolBar() const { return toolBar_; }
+    HWND StatusBar() const { return statusBar_; }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    bool OnCommand(UINT id) override;
+    bool OnUpdateCommand(CCmdUI& ui) override;
+    virtual void OnClose();
+    // The frame object goes with its window.
+    void PostNcDestroy() override;
+
+private:
+    void UpdateMenu(HMENU menu);
+    void InsertRecentFiles(HMENU menu);
+    void ShowPrompt(UINT id);
+    void UpdateIndicators();
+
+    CView* activeView_ = nullptr;
+    HWND toolBar_ = nullptr;
+    HWND statusBar_ = nullptr;
+    std::vector<UINT> indicators_;
+    std::vector<std::string> tips_;
+};

@@ -1,0 +1,186 @@
+#include "framework/WinApp.h"
+
+#include <commdlg.h>
+
+#include "framework/Document.h"
+#include "framework/FrameWnd.h"
+#include "res/resource.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+const char kRecentSection[] = "Recent File List";
+}  // namespace
+
+CWinApp::CWinApp() { g_app = this; }
+CWinApp::~CWinApp() {
+    delete document_;
+    g_app = nullptr;
+}
+CWinApp* CWinApp::Get() { return g_app; }
+
+int CWinApp::ExitInstance() { return 0; }
+
+bool CWinApp::OnCommand(UINT id) {
+    if (id == ID_APP_EXIT) {
+        if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
+        return true;
+    }
+    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + recent_.size()) {
+        std::string path = recent_[id - ID_FILE_MRU_FILE1];
+        OpenDocumentFile(path.c_str());
+        return true;
+    }
+    return false;
+}
+
+bool CWinApp::OnUpdateCommand(CCmdUI& ui) {
+    if (ui.id == ID_APP_EXIT) return true;
+    if (ui.id >= ID_FILE_MRU_FILE1 && ui.id <= ID_FILE_MRU_FILE4) {
+        ui.Enable(ui.id - ID_FILE_MRU_FILE1 < recent_.size());
+        return true;
+    }
+    return false;
+}
+
+bool CWinApp::OnIdle() {
+    if (m_pMainWnd && m_pMainWnd->GetSafeHwnd()) m_pMainWnd->UpdateCommandStates();
+    return false;
+}
+
+int CWinApp::Run() {
+    MSG msg;
+    for (;;) {
+        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) OnIdle();
+        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        HWND main = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
+        if (main && m_accelerators && ::TranslateAcceleratorA(main, m_accelerators, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return ExitInstance();
+}
+
+void CWinApp::SetRegistryKey(const char* company) { company_ = company; }
+
+std::string CWinApp::ProfileKey() const {
+    return "Software\\" + company_ + "\\" + m_appName;
+}
+
+void CWinApp::LoadStdProfileSettings(int recentCount) {
+    recentMax_ = static_cast<size_t>(recentCount);
+    recent_.clear();
+    HKEY key;
+    std::string path = ProfileKey() + "\\" + kRecentSection;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    for (size_t i = 1; i <= recentMax_; ++i) {
+        char value[MAX_PATH] = "";
+        DWORD size = sizeof value - 1, type = 0;
+        std::string name = "File" + std::to_string(i);
+        if (::RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                               reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+            type == REG_SZ && value[0] != '\0')
+            recent_.push_back(value);
+    }
+    ::RegCloseKey(key);
+}
+
+void CWinApp::AddToRecentFileList(const char* path) {
+    if (path == nullptr || *path == '\0' || recentMax_ == 0) return;
+    for (auto it = recent_.begin(); it != recent_.end(); ++it) {
+        if (::lstrcmpiA(it->c_str(), path) == 0) {
+            recent_.erase(it);
+            break;
+        }
+    }
+    recent_.insert(recent_.begin(), path);
+    if (recent_.size() > recentMax_) recent_.resize(recentMax_);
+    SaveRecentList();
+}
+
+void CWinApp::SaveRecentList() {
+    HKEY key;
+    std::string path = ProfileKey() + "\\" + kRecentSection;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                          &key, nullptr) != ERROR_SUCCESS)
+        return;
+    for (size_t i = 1; i <= recentMax_; ++i) {
+        std::string name = "File" + std::to_string(i);
+        if (i <= recent_.size())
+            ::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(recent_[i - 1].c_str()),
+                             static_cast<DWORD>(recent_[i - 1].size() + 1));
+        else
+            ::RegDeleteValueA(key, name.c_str());
+    }
+    ::RegCloseKey(key);
+}
+
+void CWinApp::SetDocTemplate(UINT resourceId, std::function<CDocument*()> makeDocument,
+                             std::function<CFrameWnd*(CDocument*)> makeFrame) {
+    templateId_ = resourceId;
+    makeDocument_ = std::move(makeDocument);
+    makeFrame_ = std::move(makeFrame);
+}
+
+// Parts of the document type string, separated by line breaks: window title,
+// document name, new-file name, filter name, extension, type id, type name.
+std::string CWinApp::GetDocString(int index) const {
+    std::string text = LoadText(templateId_);
+    size_t start = 0;
+    for (int i = 0; i < index; ++i) {
+        start = text.find('\n', start);
+        if (start == std::string::npos) return std::string();
+        ++start;
+    }
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+bool CWinApp::CreateDocumentAndFrame() {
+    if (document_ != nullptr) return true;
+    document_ = makeDocument_();
+    m_pMainWnd = makeFrame_(document_);
+    return m_pMainWnd != nullptr;
+}
+
+bool CWinApp::OnFileNew() {
+    if (!CreateDocumentAndFrame()) return false;
+    document_->SetTitle(GetDocString(2));
+    if (!document_->OnNewDocument()) return false;
+    m_pMainWnd->InitialUpdateFrame(document_);
+    return true;
+}
+
+CDocument* CWinApp::OpenDocumentFile(const char* path) {
+    if (!CreateDocumentAndFrame()) return nullptr;
+    if (!document_->OnOpenDocument(path)) return nullptr;
+    document_->SetPathName(path, true);
+    m_pMainWnd->InitialUpdateFrame(document_);
+    return document_;
+}
+
+bool CWinApp::PromptForFileName(std::string* path, bool save, const char* defaultName) {
+    std::string filterName = GetDocString(3), extension = GetDocString(4);
+    std::string filter = filterName + '\0' + "*" + extension + '\0' + '\0';
+    char file[MAX_PATH] = "";
+    if (defaultName) lstrcpynA(file, defaultName, MAX_PATH);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str() + 1;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    BOOL ok = save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
+    if (!ok) return false;
+    *path = file;
+    return true;
+}
+
+void CWinApp::OnDocumentTitleChanged(CDocument* document) {
+    if (m_pMainWnd && m_pMainWnd->GetSafeHwnd()) m_pMainWnd->UpdateTitle(document);
+}

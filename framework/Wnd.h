@@ -1,0 +1,69 @@
+#pragma once
+// The base of every window of the program: a C++ object bound to a window
+// handle from the very first message, with virtual message handling and the
+// command routing of the document/view model.
+#include <windows.h>
+
+#include <string>
+
+// The state a command should show in a menu or on a toolbar button.
+struct CCmdUI {
+    UINT id = 0;
+    bool enabled = true;
+    bool checked = false;
+    bool radio = false;
+    void Enable(bool on) { enabled = on; }
+    void SetCheck(bool on) { checked = on; }
+    void SetRadio(bool on) {
+        checked = on;
+        radio = true;
+    }
+};
+
+class CWnd {
+public:
+    CWnd() = default;
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    // Creates the window and binds this object to it before its first message.
+    bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x,
+                  int y, int width, int height, HWND parent, HMENU menuOrId);
+    void DestroyWindow();
+    static CWnd* FromHandle(HWND hwnd);
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    bool IsWindowVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const {
+        return ::SendMessageA(m_hWnd, msg, wp, lp);
+    }
+
+    // Command routing: true when this object knows the command.
+    virtual bool OnCommand(UINT id);
+    virtual bool OnUpdateCommand(CCmdUI& ui);
+    // A notification that a child sent to its parent, offered back to the child.
+    virtual bool OnReflectedNotify(NMHDR* header, LRESULT* result);
+
+    HWND m_hWnd = nullptr;
+
+protected:
+    virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+    // What the window would have done without this object.
+    LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
+    // The window has gone; the object may delete itself here.
+    virtual void PostNcDestroy() {}
+
+private:
+    static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK CreationHook(int code, WPARAM wp, LPARAM lp);
+    void Attach(HWND hwnd);
+
+    WNDPROC oldProc_ = nullptr;
+};
+
+// Text of a string-table entry from the resource module in use.
+std::string LoadText(UINT id);
+// The module whose resources the program shows: its own, or a language module.
+HINSTANCE ResourceModule();
+void SetResourceModule(HINSTANCE module);

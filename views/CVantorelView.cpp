@@ -1,0 +1,414 @@
+#include "views/CVantorelView.h"
+
+#include <vector>
+
+#include "app/Win32Platform.h"
+#include "document/CVantorelDocument.h"
+#include "framework/FrameWnd.h"
+#include "framework/WinApp.h"
+#include "platform/ScmApi.h"
+#include "res/resource.h"
+#include "scm/PendingWait.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+// Shows the wait cursor while the service control manager answers.
+class WaitCursor {
+public:
+    WaitCursor() : old_(::SetCursor(::LoadCursor(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { ::SetCursor(old_); }
+
+private:
+    HCURSOR old_;
+};
+
+const int kMinColumnWidth = 50;
+const int kIconRoom = 35;
+const int kCellPadding = 25;
+
+}  // namespace
+
+CVantorelView::~CVantorelView() {
+    if (images_) ImageList_Destroy(images_);
+    if (normalFont_) ::DeleteObject(normalFont_);
+    if (boldFont_) ::DeleteObject(boldFont_);
+}
+
+bool CVantorelView::Create(HWND parent, UINT id) {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SINGLESEL |
+                  LVS_SHOWSELALWAYS;
+    return CreateEx(0, WC_LISTVIEWA, "", style, 0, 0, 0, 0, parent,
+                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
+}
+
+CVantorelDocument* CVantorelView::Doc() const {
+    return static_cast<CVantorelDocument*>(GetDocument());
+}
+
+void CVantorelView::CreateColumns() {
+    SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    uint32_t mask = 1;
+    SettingsStore store(ThePlatform().registry);
+    if (store.OpenConfiguration()) mask = static_cast<uint32_t>(store.Read(settings::kShowColumns));
+    columns_ = ListColumns::FromMask(mask);
+    int position = 0;
+    for (int slot = 0; slot < kColumnCount; ++slot) {
+        if (!columns_.visible[slot]) continue;
+        std::string title = LoadText(ColumnTitleId(slot));
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = kMinColumnWidth;  // a positive start the sizing can grow from
+        column.pszText = &title[0];
+        SendMessage(LVM_INSERTCOLUMNA, position++, reinterpret_cast<LPARAM>(&column));
+    }
+    columnsMade_ = true;
+}
+
+void CVantorelView::OnInitialUpdate() {
+    if (::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
+    if (!columnsMade_) CreateColumns();
+    else SendMessage(LVM_DELETEALLITEMS);
+    if (!images_) {
+        images_ = ImageList_Create(16, 16, ILC_COLOR8 | ILC_MASK, 32, 8);
+        HBITMAP strip = static_cast<HBITMAP>(::LoadImageA(
+            ResourceModule(), MAKEINTRESOURCEA(IDB_ICON_STRIP), IMAGE_BITMAP, 0, 0,
+            LR_CREATEDIBSECTION));
+        if (!strip)
+            strip = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                      MAKEINTRESOURCEA(IDB_ICON_STRIP),
+                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        if (images_ && strip) ImageList_AddMasked(images_, strip, RGB(255, 0, 255));
+        if (strip) ::DeleteObject(strip);
+        SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+    }
+    Rebuild();
+}
+
+void CVantorelView::OnUpdate() { Rebuild(); }
+
+void CVantorelView::Rebuild() {
+    if (!columnsMade_ || !Doc()) return;
+    SendMessage(WM_SETREDRAW, FALSE);
+    WaitCursor wait;
+    std::string selected;
+    int current = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    if (current >= 0) selected = CellText(current, 0);
+
+    rowByName_.clear();
+    SendMessage(LVM_DELETEALLITEMS);
+    SizeColumns(false);
+    ServiceList& list = Doc()->Services();
+    list.RefreshAllStatus();
+    for (uint32_t i = 0;; ++i) {
+        ServiceEntry* entry = list.GetEntry(i);
+        if (!entry) break;
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = static_cast<int>(i);
+        item.pszText = entry->name;
+        item.iImage = kImageNotShown;
+        item.lParam = -1;
+        int row = static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        rowByName_[entry->name] = row;
+        RefreshRow(row, *entry);
+        FillConfiguration(row, entry->name);
+    }
+    auto found = rowByName_.find(selected);
+    int select = found != rowByName_.end() ? found->second : 0;
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessage(LVM_SETITEMSTATE, select, reinterpret_cast<LPARAM>(&state));
+    SendMessage(LVM_ENSUREVISIBLE, select, FALSE);
+    SizeColumns(true);
+    LVCOLUMNA first{};
+    first.mask = LVCF_WIDTH;
+    if (SendMessage(LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&first)))
+        SendMessage(LVM_SETCOLUMNWIDTH, 0, first.cx + kIconRoom);
+    SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+// An unchanged row costs one status query and no redraw.
+void CVantorelView::RefreshRow(int row, ServiceEntry& entry) {
+    Doc()->Services().RefreshStatus(entry.name);
+    if (columns_.visible[kColDescription] && CellText(row, columns_.Position(kColDescription)) !=
+                                                 entry.displayName)
+        SetCell(row, kColDescription, entry.displayName);
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (static_cast<LPARAM>(entry.currentState) == item.lParam) return;
+    if (columns_.visible[kColState])
+        SetCell(row, kColState, ThePlatform().texts.Text(StateTextId(entry.currentState)));
+    item.mask = LVIF_PARAM | LVIF_IMAGE;
+    item.lParam = static_cast<LPARAM>(entry.currentState);
+    item.iImage = StateImage(entry.currentState);
+    SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void CVantorelView::FillConfiguration(int row, const char* name) {
+    if (!columns_.visible[kColStartType] && !columns_.visible[kColAccount] &&
+        !columns_.visible[kColErrorControl])
+        return;
+    platform::ServiceConfigRecord* config = nullptr;
+    if (!Doc()->Services().QueryConfig(name, &config)) {
+        ServiceList::FreeBuffer(config);
+        return;
+    }
+    if (columns_.visible[kColStartType])
+        SetCell(row, kColStartType, LoadText(StartTypeTextId(config->startType)));
+    if (columns_.visible[kColAccount])
+        SetCell(row, kColAccount, config->serviceStartName ? config->serviceStartName : "");
+    if (columns_.visible[kColErrorControl])
+        SetCell(row, kColErrorControl, LoadText(ErrorControlTextId(config->errorControl)));
+    ServiceList::FreeBuffer(config);
+}
+
+void CVantorelView::SetCell(int row, int slot, const std::string& text) {
+    int column = columns_.Position(slot);
+    if (column < 0) return;
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessage(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+std::string CVantorelView::CellText(int row, int column) const {
+    char buffer[1024] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    SendMessage(LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+void CVantorelView::RefreshRows(bool visibleOnly) {
+    if (!Doc()) return;
+    int count = static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
+    int first = visibleOnly ? static_cast<int>(SendMessage(LVM_GETTOPINDEX)) : 0;
+    int last = visibleOnly ? first + static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)) : count;
+    for (int row = first; row < last && row < count; ++row) {
+        std::string name = CellText(row, 0);
+        if (ServiceEntry* entry = Doc()->Services().FindEntry(name.c_str())) RefreshRow(row, *entry);
+    }
+    ::UpdateWindow(m_hWnd);
+}
+
+ServiceEntry* CVantorelView::GetSelectedEntry() {
+    if (!Doc() || !m_hWnd) return nullptr;
+    int row = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    if (row < 0) return nullptr;
+    std::string name = CellText(row, 0);
+    return name.empty() ? nullptr : Doc()->Services().FindEntry(name.c_str());
+}
+
+// Every column grows to its widest cell or title plus padding; with a reset
+// it may also shrink to that.
+void CVantorelView::SizeColumns(bool reset) {
+    HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
+    int columns = header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    int rows = static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
+    for (int c = 0; c < columns; ++c) {
+        int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, c));
+        if (width <= 0) continue;
+        if (reset) width = kCellPadding;
+        auto widen = [&](const std::string& text) {
+            int w = static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHA, 0,
+                                                 reinterpret_cast<LPARAM>(text.c_str()))) +
+                    kCellPadding;
+            if (w > width) width = w;
+        };
+        for (int r = 0; r < rows; ++r) widen(CellText(r, c));
+        char title[80] = "";
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = title;
+        column.cchTextMax = sizeof title;
+        SendMessage(LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
+        widen(title);
+        SendMessage(LVM_SETCOLUMNWIDTH, c, width);
+    }
+}
+
+void CVantorelView::SortByColumn(int column) {
+    int rows = static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
+    std::vector<std::string> texts;
+    for (int r = 0; r < rows; ++r) texts.push_back(CellText(r, column));
+    for (auto& swap : SortSwaps(texts, SortDescending(texts))) SwapRows(swap.first, swap.second);
+}
+
+// Every text, the data, the image and the selection move with the row.
+void CVantorelView::SwapRows(int a, int b) {
+    HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
+    int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int c = 0; c < columns; ++c) {
+        std::string ta = CellText(a, c), tb = CellText(b, c);
+        LVITEMA item{};
+        item.iSubItem = c;
+        item.pszText = &tb[0];
+        SendMessage(LVM_SETITEMTEXTA, a, reinterpret_cast<LPARAM>(&item));
+        item.pszText = &ta[0];
+        SendMessage(LVM_SETITEMTEXTA, b, reinterpret_cast<LPARAM>(&item));
+    }
+    LVITEMA ia{}, ib{};
+    ia.mask = ib.mask = LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
+    ia.stateMask = ib.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ia.iItem = a;
+    ib.iItem = b;
+    SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&ia));
+    SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&ib));
+    std::swap(ia.iItem, ib.iItem);
+    SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&ia));
+    SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&ib));
+}
+
+LRESULT CVantorelView::CustomDraw(NMLVCUSTOMDRAW* draw) {
+    if (!normalFont_ || !boldFont_) {
+        LOGFONTA font{};
+        HGDIOBJ current = ::GetCurrentObject(draw->nmcd.hdc, OBJ_FONT);
+        if (current && ::GetObjectA(current, sizeof font, &font)) {
+            font.lfWeight = FW_NORMAL;
+            normalFont_ = ::CreateFontIndirectA(&font);
+            font.lfWeight = FW_BOLD;
+            boldFont_ = ::CreateFontIndirectA(&font);
+        }
+    }
+    switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            draw->clrText = 0x000000;
+            if (normalFont_) ::SelectObject(draw->nmcd.hdc, normalFont_);
+            if (draw->iSubItem == 0) {
+                draw->clrText = kNameColour;
+                if (boldFont_) ::SelectObject(draw->nmcd.hdc, boldFont_);
+            } else if (draw->iSubItem == columns_.Position(kColState)) {
+                draw->clrText = StateColour(static_cast<uint32_t>(draw->nmcd.lItemlParam));
+            }
+            return CDRF_NEWFONT;
+        }
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
+
+bool CVantorelView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
+    switch (header->code) {
+        case LVN_COLUMNCLICK: {
+            int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
+            if (column >= 0) SortByColumn(column);
+            return true;
+        }
+        case NM_DBLCLK:
+            if (reinterpret_cast<NMITEMACTIVATE*>(header)->iItem >= 0)
+                OnCommand(ID_SERVICE_PROPERTIES);
+            return true;
+        case NM_RCLICK:
+            ShowContextMenu(CONTEXT_MENU_SERVICES);
+            return true;
+        case LVN_KEYDOWN: {
+            WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
+            if (key == VK_RETURN) OnCommand(ID_SERVICE_PROPERTIES);
+            if (key == VK_F5) Reload();
+            return true;
+        }
+        case NM_CUSTOMDRAW:
+            *result = CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The header is the list's own child, so its notifications arrive here.
+LRESULT CVantorelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NOTIFY) {
+        auto* header = reinterpret_cast<NMHDR*>(lp);
+        if (header->hwndFrom == reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER))) {
+            if (header->code == HDN_ENDTRACKA || header->code == HDN_ENDTRACKW) {
+                auto* change = reinterpret_cast<NMHEADERA*>(lp);
+                if (change->pitem && (change->pitem->mask & HDI_WIDTH) &&
+                    change->pitem->cxy < kMinColumnWidth)
+                    change->pitem->cxy = kMinColumnWidth;
+            } else if (header->code == NM_RCLICK) {
+                ShowContextMenu(CONTEXT_MENU_LIST);
+                return TRUE;
+            }
+        }
+    }
+    return CView::WindowProc(msg, wp, lp);
+}
+
+void CVantorelView::ShowContextMenu(int popup) {
+    HMENU menu = ::LoadMenuA(ResourceModule(), MAKEINTRESOURCEA(IDR_CONTEXT_MENUS));
+    if (!menu) return;
+    POINT at;
+    ::GetCursorPos(&at);
+    HWND owner = CWinApp::Get()->m_pMainWnd->GetSafeHwnd();
+    ::TrackPopupMenu(::GetSubMenu(menu, popup), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                     owner, nullptr);
+    ::DestroyMenu(menu);
+}
+
+void CVantorelView::Reload() {
+    if (Doc() && Doc()->LoadServices()) Doc()->UpdateAllViews();
+}
+
+void CVantorelView::RunServiceCommand(UINT id) {
+    WaitCursor wait;
+    ServiceEntry* entry = GetSelectedEntry();
+    if (!entry) return;
+    ServiceCommands& commands = Doc()->Commands();
+    bool ok = id == ID_SERVICE_START  ? commands.StartOrContinue(*entry)
+              : id == ID_SERVICE_STOP ? commands.StopService(*entry)
+              : id == ID_SERVICE_PAUSE ? commands.PauseService(*entry)
+                                       : commands.RestartService(*entry);
+    if (ok) {
+        WaitWhilePending(Doc()->Services(), entry->name, ThePlatform().clock);
+    } else {
+        UINT icon = id == ID_SERVICE_START ? MB_ICONERROR : MB_ICONEXCLAMATION;
+        ::MessageBoxA(CWinApp::Get()->m_pMainWnd->GetSafeHwnd(),
+                      Doc()->GetLastErrorText().c_str(), CWinApp::Get()->m_appName.c_str(),
+                      MB_OK | icon);
+    }
+    RefreshRows(false);
+}
+
+bool CVantorelView::OnCommand(UINT id) {
+    switch (id) {
+        case ID_SERVICE_START:
+        case ID_SERVICE_STOP:
+        case ID_SERVICE_PAUSE:
+        case ID_SERVICE_RESTART:
+            RunServiceCommand(id);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CVantorelView::OnUpdateCommand(CCmdUI& ui) {
+    switch (ui.id) {
+        case ID_SERVICE_START:
+            ui.Enable(CanStart(GetSelectedEntry()));
+            return true;
+        case ID_SERVICE_STOP:
+            ui.Enable(CanStop(GetSelectedEntry()));
+            return true;
+        case ID_SERVICE_PAUSE:
+            ui.Enable(CanPause(GetSelectedEntry()));
+            return true;
+        case ID_SERVICE_RESTART:
+            ui.Enable(CanRestart(GetSelectedEntry()));
+            return true;
+        default:
+            return false;
+    }
+}

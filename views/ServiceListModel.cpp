@@ -1,0 +1,94 @@
+#include "views/ServiceListModel.h"
+
+#include <cstring>
+
+#include "platform/ScmApi.h"
+#include "res/resource.h"
+#include "scm/ServiceEntry.h"
+
+namespace sc = platform::scm;
+
+ListColumns ListColumns::FromMask(uint32_t mask) {
+    ListColumns columns;
+    for (int i = 0; i < kColumnCount; ++i) columns.visible[i] = (mask >> i) & 1;
+    columns.visible[kColName] = true;
+    return columns;
+}
+
+int ListColumns::Position(int slot) const {
+    if (slot < 0 || slot >= kColumnCount || !visible[slot]) return -1;
+    int position = -1;
+    for (int i = 0; i <= slot; ++i) position += visible[i] ? 1 : 0;
+    return position;
+}
+
+unsigned ColumnTitleId(int slot) { return IDS_COLUMN_BASE + static_cast<unsigned>(slot); }
+
+unsigned StartTypeTextId(uint32_t startType) {
+    return startType <= 4 ? IDS_START_TYPE_BASE + startType : 0;
+}
+
+unsigned ErrorControlTextId(uint32_t errorControl) {
+    return errorControl <= 3 ? IDS_ERROR_CONTROL_BASE + errorControl : 0;
+}
+
+int StateImage(uint32_t currentState) {
+    if (currentState == sc::kRunning) return 2;
+    if (currentState == sc::kStopped) return 3;
+    return 4;
+}
+
+uint32_t StateColour(uint32_t shownState) {
+    if (shownState == sc::kStopped) return 0x0000FF;
+    if (shownState == sc::kRunning) return 0x008000;
+    return 0x008080;
+}
+
+bool CanStart(const ServiceEntry* e) {
+    return e && (e->currentState == sc::kStopped || e->currentState == sc::kPaused);
+}
+bool CanStop(const ServiceEntry* e) {
+    return e && e->currentState == sc::kRunning && (e->controlsAccepted & sc::kAcceptStop);
+}
+bool CanPause(const ServiceEntry* e) {
+    return e && e->currentState == sc::kRunning &&
+           (e->controlsAccepted & sc::kAcceptPauseContinue);
+}
+bool CanRestart(const ServiceEntry* e) { return CanStop(e); }
+
+int CompareCells(const std::string& a, const std::string& b) {
+    int c = std::strcmp(a.c_str(), b.c_str());  // strcmp compares as unsigned char
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+bool SortDescending(const std::vector<std::string>& column) {
+    int order = 0;
+    for (size_t i = 1; i < column.size(); ++i) {
+        int c = CompareCells(column[i - 1], column[i]);
+        if (c == 0) continue;
+        if (order == 0) order = c;
+        else if (c != order) return false;  // not ordered: sort ascending
+    }
+    return order == -1;
+}
+
+std::vector<std::pair<int, int>> SortSwaps(std::vector<std::string> column, bool descending) {
+    std::vector<std::pair<int, int>> swaps;
+    int n = static_cast<int>(column.size());
+    for (int i = 0; i < n; ++i) {
+        int best = i;
+        for (int j = i + 1; j < n; ++j) {
+            int c = CompareCells(column[j], column[best]);
+            if (descending ? c > 0 : c < 0) best = j;
+        }
+        if (best != i) {
+            std::swap(column[i], column[best]);
+            swaps.emplace_back(i, best);
+        }
+    }
+    return swaps;
+}
+
+uint32_t NextRefreshPeriod(uint32_t period, uint32_t elapsed) {
+    return elapsed > period ? period + elapsed : period;
+}

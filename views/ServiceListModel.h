@@ -1,0 +1,47 @@
+#pragma once
+// What the services list shows and allows, decided without a window: the
+// column set, the texts, icons and colours of a row, the commands a row
+// enables, and the order a click on a column title gives.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ServiceEntry;
+
+enum ListColumn { kColName, kColDescription, kColState, kColStartType, kColAccount,
+                  kColErrorControl, kColumnCount };
+
+struct ListColumns {
+    bool visible[kColumnCount] = {};
+    // From the ShowColumns mask; the name column is always shown.
+    static ListColumns FromMask(uint32_t mask);
+    // Position of a slot in the control, or -1 when it is not shown.
+    int Position(int slot) const;
+};
+
+unsigned ColumnTitleId(int slot);
+unsigned StartTypeTextId(uint32_t startType);        // 0: no text
+unsigned ErrorControlTextId(uint32_t errorControl);  // 0: no text
+
+// Image of the state icon strip for a row showing `currentState`.
+int StateImage(uint32_t currentState);
+constexpr int kImageNotShown = 1;
+// Colours as 0x00BBGGRR.
+constexpr uint32_t kNameColour = 0x600000;
+uint32_t StateColour(uint32_t shownState);
+
+bool CanStart(const ServiceEntry* entry);
+bool CanStop(const ServiceEntry* entry);
+bool CanPause(const ServiceEntry* entry);
+bool CanRestart(const ServiceEntry* entry);
+
+// Byte order of the cell texts, as unsigned characters: -1, 0 or 1.
+int CompareCells(const std::string& a, const std::string& b);
+// A click sorts descending only a column that is ascending now.
+bool SortDescending(const std::vector<std::string>& column);
+// The row swaps of a selection sort of `column`, in the order to apply them.
+std::vector<std::pair<int, int>> SortSwaps(std::vector<std::string> column, bool descending);
+
+// The refresh timer's next period: it grows by a refresh that outlasted it.
+uint32_t NextRefreshPeriod(uint32_t period, uint32_t elapsed);
