@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "document/ServicesDocument.h"
+#include "res/resource.h"
+#include "settings/SettingsStore.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeScm.h"
+
+namespace sc = platform::scm;
+
+namespace {
+
+class ServicesDocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        scm.Add("Web", "Web server", sc::kRunning);
+        scm.Add("Print", "Printing", sc::kStopped);
+        scm.Add("Disk", "Disk", sc::kRunning).status.serviceType = sc::kTypeKernelDriver;
+        scm.AddMachine("server1");
+        texts.strings[IDS_ERROR_LOADING_SERVICES] = "Loading failed";
+        texts.strings[IDS_DEFAULT_OPTIONS_NOTICE] = "Defaults used";
+    }
+    void Configure(const char* name, uint32_t value) {
+        registry.PutDword(std::string(settings::kRootPath) + "\\Configuration", name, value);
+    }
+
+    fake::Scm scm;
+    fake::Registry registry;
+    fake::Texts texts;
+    fake::Clock clock;
+    ServicesDocument doc{scm, registry, texts, clock};
+};
+
+TEST_F(ServicesDocumentTest, NewDocumentLoadsTheLocalMachineWithTheStoredFilters) {
+    Configure("Driver", 1);
+    Configure("Win32", 0);
+    EXPECT_EQ(doc.NewDocument(), ServicesDocument::kNewLoaded);
+    EXPECT_EQ(doc.title, "localhost");
+    EXPECT_EQ(doc.currentList.GetCount(), 1u);
+    EXPECT_STREQ(doc.currentList.EntryAt(0)->name, "Disk");
+    EXPECT_TRUE(doc.referenceValid);
+    EXPECT_EQ(doc.referenceList.GetCount(), 1u);
+    EXPECT_EQ(doc.openMode, ServicesDocument::kNew);
+    EXPECT_EQ(doc.lastErrorText, "");
+}
+
+TEST_F(ServicesDocumentTest, SettingsThatSelectNothingFallBackToTheDefaultsWithANotice) {
+    Configure("Active", 0);
+    Configure("Inactive", 0);
+    EXPECT_EQ(doc.NewDocument(), ServicesDocument::kNewLoadedWithDefaults);
+    EXPECT_EQ(doc.lastErrorText, "Loading failed\nDefaults used");
+    EXPECT_EQ(doc.currentList.GetCount(), 2u);
+    EXPECT_EQ(doc.currentList.active, 1u);
+    EXPECT_EQ(doc.currentList.inactive, 1u);
+}
+
+TEST_F(ServicesDocumentTest, ANewDocumentThatCannotLoadAtAllReportsTheSystemsReason) {
+    scm.Fail(fake::Call::OpenSCManager, 5);
+    EXPECT_EQ(doc.NewDocument(), ServicesDocument::kNewFailed);
+    EXPECT_EQ(doc.lastErrorText, "Loading failed\nSystem message 5.\r\n");
+    EXPECT_FALSE(doc.referenceValid);
+}
+
+TEST_F(ServicesDocumentTest, MachineNamesAreTrimmedLowerCasedAndLocalhostIsTheLocalMachine) {
+    EXPECT_EQ(ServicesDocument::MachineName("  LOCALHOST "), "");
+    EXPECT_EQ(ServicesDocument::MachineName("Server1\t"), "server1");
+    EXPECT_EQ(ServicesDocument::MachineName("   "), "");
+    EXPECT_EQ(ServicesDocument::MachineName(""), "");
+
+    ASSERT_TRUE(doc.OpenDocument("LocalHost "));
+    EXPECT_EQ(doc.currentList.GetMachineName(), nullptr);
+    EXPECT_EQ(doc.title, "localhost");
+    ASSERT_TRUE(doc.OpenDocument(" SERVER1"));
+    EXPECT_STREQ(doc.currentList.GetMachineName(), "server1");
+    EXPECT_EQ(doc.title, "server1");
+    EXPECT_EQ(doc.openMode, ServicesDocument::kOpen);
+}
+
+TEST_F(ServicesDocumentTest, OpeningTheSameMachineTwiceReloadsItEachTime) {
+    ASSERT_TRUE(doc.OpenDocument("localhost"));
+    scm.Add("Late", "Late arrival", sc::kRunning);
+    ASSERT_TRUE(doc.OpenDocument("localhost"));
+    EXPECT_EQ(doc.currentList.GetCount(), 3u);
+}
+
+TEST_F(ServicesDocumentTest, AFailedOpenKeepsTheFailedOptionsAndHasNoFallback) {
+    EXPECT_FALSE(doc.OpenDocument("nowhere"));
+    EXPECT_EQ(doc.lastErrorText, "Loading failed\nSystem message 1722.\r\n");
+    EXPECT_STREQ(doc.currentList.GetMachineName(), "nowhere");
+    EXPECT_EQ(doc.currentList.GetCount(), 0u);
+}
+
+TEST_F(ServicesDocumentTest, TheReferenceTakesTheCurrentOptionsWhenRefreshed) {
+    Configure("Active", 0);
+    ASSERT_TRUE(doc.OpenDocument("server1"));
+    EXPECT_STREQ(doc.referenceList.GetMachineName(), "server1");
+    EXPECT_EQ(doc.referenceList.active, 0u);
+    scm.Fail(fake::Call::OpenSCManager, 1722, "", 1);
+    EXPECT_FALSE(doc.RefreshReference());
+    EXPECT_FALSE(doc.referenceValid);
+    EXPECT_TRUE(doc.RefreshReference());
+}
+
+TEST_F(ServicesDocumentTest, SavingLeavesPathAndTitleAloneByItsMode) {
+    ASSERT_TRUE(doc.OpenDocument("server1"));
+    doc.lastErrorText = "old";
+    doc.BeginSave();
+    EXPECT_EQ(doc.openMode, ServicesDocument::kSaveSnapshot);
+    EXPECT_EQ(doc.lastErrorText, "");
+}
+
+}  // namespace
