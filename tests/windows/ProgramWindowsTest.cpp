@@ -1,0 +1,235 @@
+// Vantorel.exe started as a user starts it, and looked at from outside: its
+// window, its list, its commands and its single instance.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/windows/WineServices.h"
+
+using wintest::TestService;
+
+namespace {
+
+const char kFrameClass[] = "VantorelMainFrame";
+
+struct ChildSearch {
+    const char* className;
+    HWND found;
+};
+
+HWND FindChild(HWND parent, const char* className) {
+    ChildSearch search{className, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<ChildSearch*>(lp);
+            char name[64];
+            GetClassNameA(hwnd, name, sizeof name);
+            if (lstrcmpiA(name, s->className) != 0) return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The program under test, ended when the test ends.
+class Program {
+public:
+    explicit Program(const std::string& arguments = "") {
+        std::string command = "\"" + wintest::ExeDirectory() + "\\Vantorel.exe\" " + arguments;
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &si, &pi_) != FALSE;
+    }
+    ~Program() {
+        if (!started_) return;
+        if (HWND frame = Frame()) PostMessageA(frame, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(pi_.hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(pi_.hProcess, 1);
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+    }
+
+    bool Started() const { return started_; }
+    HANDLE Process() const { return pi_.hProcess; }
+    bool Exited(DWORD timeoutMs) const {
+        return WaitForSingleObject(pi_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    }
+
+    // The main window of this process, once it exists.
+    HWND Frame(DWORD timeoutMs = 0) const {
+        DWORD start = GetTickCount();
+        for (;;) {
+            HWND window = nullptr;
+            while ((window = FindWindowExA(nullptr, window, kFrameClass, nullptr)) != nullptr) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(window, &pid);
+                if (pid == pi_.dwProcessId) return window;
+            }
+            if (GetTickCount() - start >= timeoutMs) return nullptr;
+            Sleep(100);
+        }
+    }
+
+    // The texts of one row of the list, read through memory of the program.
+    std::vector<std::string> Row(HWND list, int row, int columns) const {
+        std::vector<std::string> cells;
+        const SIZE_T textSize = 512;
+        char* remote = static_cast<char*>(VirtualAllocEx(
+            pi_.hProcess, nullptr, sizeof(LVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+        if (!remote) return cells;
+        for (int c = 0; c < columns; ++c) {
+            LVITEMA item{};
+            item.iSubItem = c;
+            item.pszText = remote + sizeof(LVITEMA);
+            item.cchTextMax = textSize;
+            WriteProcessMemory(pi_.hProcess, remote, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+            char text[textSize] = "";
+            ReadProcessMemory(pi_.hProcess, remote + sizeof(LVITEMA), text, textSize - 1, nullptr);
+            cells.push_back(text);
+        }
+        VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
+        return cells;
+    }
+
+    void Select(HWND list, int row) const {
+        void* remote = VirtualAllocEx(pi_.hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT,
+                                      PAGE_READWRITE);
+        LVITEMA item{};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        WriteProcessMemory(pi_.hProcess, remote, &item, sizeof item, nullptr);
+        SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote));
+        VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
+    }
+
+private:
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+};
+
+class ProgramWindowsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { wintest::DeleteLeftoverServices(); }
+
+    int FindRow(const Program& p, HWND list, const std::string& name) {
+        int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int r = 0; r < rows; ++r)
+            if (p.Row(list, r, 1)[0] == name) return r;
+        return -1;
+    }
+    // Polls the row until its state cell reads `state`.
+    bool WaitForStateText(const Program& p, HWND list, const std::string& name,
+                          const std::string& state) {
+        for (int i = 0; i < 100; ++i) {
+            int row = FindRow(p, list, name);
+            if (row >= 0 && p.Row(list, row, 3)[2] == state) return true;
+            Sleep(100);
+        }
+        return false;
+    }
+};
+
+TEST_F(ProgramWindowsTest, TheMainWindowListsTheServicesWithTheirStates) {
+    TestService running("basic"), stopped("basic");
+    ASSERT_TRUE(running.StartDirectly());
+    ASSERT_TRUE(stopped.Registered());
+
+    Program program;
+    ASSERT_TRUE(program.Started());
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    char title[256];
+    GetWindowTextA(frame, title, sizeof title);
+    EXPECT_STREQ(title, "localhost - Vantorel");
+    EXPECT_TRUE(IsWindowVisible(frame));
+
+    HWND list = FindChild(frame, WC_LISTVIEWA);
+    ASSERT_NE(list, nullptr);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 3);
+
+    int row = FindRow(program, list, running.Name());
+    ASSERT_GE(row, 0);
+    std::vector<std::string> cells = program.Row(list, row, 3);
+    EXPECT_EQ(cells[1], "Vantorel test " + running.Name());
+    EXPECT_EQ(cells[2], "Iniciado");
+    row = FindRow(program, list, stopped.Name());
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(program.Row(list, row, 3)[2], "Parado");
+    EXPECT_NE(FindChild(frame, STATUSCLASSNAMEA), nullptr);
+    EXPECT_NE(FindChild(frame, TOOLBARCLASSNAMEA), nullptr);
+}
+
+TEST_F(ProgramWindowsTest, ServicesStartAndStopThroughTheProgramsCommands) {
+    TestService svc("basic");
+    ASSERT_TRUE(svc.Registered());
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    HWND list = FindChild(frame, WC_LISTVIEWA);
+    int row = FindRow(program, list, svc.Name());
+    ASSERT_GE(row, 0);
+
+    program.Select(list, row);
+    SendMessageA(frame, WM_COMMAND, ID_SERVICE_START, 0);
+    EXPECT_TRUE(svc.WaitFor(SERVICE_RUNNING));
+    EXPECT_TRUE(WaitForStateText(program, list, svc.Name(), "Iniciado"));
+
+    program.Select(list, FindRow(program, list, svc.Name()));
+    SendMessageA(frame, WM_COMMAND, ID_SERVICE_STOP, 0);
+    EXPECT_TRUE(svc.WaitFor(SERVICE_STOPPED));
+    EXPECT_TRUE(WaitForStateText(program, list, svc.Name(), "Parado"));
+}
+
+TEST_F(ProgramWindowsTest, AFailedCommandShowsItsMessage) {
+    TestService svc("nostop");
+    ASSERT_TRUE(svc.StartDirectly());
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    HWND list = FindChild(frame, WC_LISTVIEWA);
+    program.Select(list, FindRow(program, list, svc.Name()));
+    PostMessageA(frame, WM_COMMAND, ID_SERVICE_STOP, 0);
+
+    HWND box = nullptr;
+    for (int i = 0; i < 100 && !box; ++i) {
+        Sleep(100);
+        HWND popup = GetLastActivePopup(frame);
+        if (popup != frame) box = popup;
+    }
+    ASSERT_NE(box, nullptr);
+    HWND text = FindWindowExA(box, nullptr, "Static", nullptr);
+    while (text && GetWindowTextLengthA(text) == 0) text = FindWindowExA(box, text, "Static", nullptr);
+    ASSERT_NE(text, nullptr);
+    char message[1024];
+    GetWindowTextA(text, message, sizeof message);
+    EXPECT_EQ(std::string(message).rfind("Error parando el servicio " + svc.Name() + "\n", 0), 0u)
+        << message;
+    SendMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(svc.State(), static_cast<DWORD>(SERVICE_RUNNING));
+}
+
+TEST_F(ProgramWindowsTest, ASecondStartActivatesTheFirstWindowAndEnds) {
+    Program first;
+    HWND frame = first.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    ShowWindow(frame, SW_HIDE);
+
+    Program second("C:\\snapshot.rpt");
+    ASSERT_TRUE(second.Started());
+    EXPECT_TRUE(second.Exited(20000));
+    DWORD code = 1;
+    GetExitCodeProcess(second.Process(), &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(IsWindowVisible(frame));
+    EXPECT_EQ(FindWindowExA(nullptr, frame, kFrameClass, nullptr), nullptr);
+}
+
+}  // namespace
