@@ -55,16 +55,8 @@ bool CVantorelDocument::OnOpenDocument(const char* path) {
     return true;
 }
 
-bool CVantorelDocument::OnSaveDocument(const char*) {
-    core_.BeginSave();
+bool CVantorelDocument::OnSaveDocument(const char* path) {
+    if (core_.SaveSnapshot(ThePlatform().files, ThePlatform().locale, path ? path : "")) return true;
+    ShowError(MB_ICONERROR);
     return false;
-}
-
-// Saving a snapshot arrives with the snapshot file itself.
-bool CVantorelDocument::OnUpdateCommand(CCmdUI& ui) {
-    if (ui.id == ID_FILE_SAVE) {
-        ui.Enable(false);
-        return true;
-    }
-    return CDocument::OnUpdateCommand(ui);
 }

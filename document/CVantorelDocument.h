@@ -12,7 +12,6 @@ public:
     bool OnNewDocument() override;
     bool OnOpenDocument(const char* path) override;
     bool OnSaveDocument(const char* path) override;
-    bool OnUpdateCommand(CCmdUI& ui) override;
 
     bool LoadServices();
     const std::string& GetLastErrorText() const { return core_.lastErrorText; }

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "document/MessageText.h"
+#include "document/SnapshotSave.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 
@@ -88,5 +90,16 @@ bool ServicesDocument::OpenDocument(const std::string& fileTitle) {
     currentList.SetMachineName(machine.c_str());
     if (LoadServices()) return true;
     lastErrorText = LoadFailure(currentList.GetErrorText());
+    return false;
+}
+
+bool ServicesDocument::SaveSnapshot(platform::FileSystem& files, platform::LocaleTime& locale,
+                                    const std::string& path) {
+    lastErrorText.clear();
+    openMode = kSaveSnapshot;
+    std::string reason;
+    if (::SaveSnapshot(files, locale, referenceList, path, &reason)) return true;
+    lastErrorText = ComposeMessage(texts_.Text(IDS_ERROR_SAVING_SERVICES), FileNameOf(path).c_str(),
+                                   reason);
     return false;
 }

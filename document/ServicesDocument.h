@@ -6,6 +6,8 @@
 
 #include "document/ServiceCommands.h"
 #include "platform/Clock.h"
+#include "platform/FileApi.h"
+#include "platform/LocaleTime.h"
 #include "platform/RegistryApi.h"
 #include "platform/ScmApi.h"
 #include "platform/TextSource.h"
@@ -36,9 +38,10 @@ public:
     bool referenceValid = false;
     int openMode = kNone;
 
-    // Used by the window class when a save starts, so that the path and
-    // title stay as they are.
-    void BeginSave() { lastErrorText.clear(); openMode = kSaveSnapshot; }
+    // Saves the reference list (the state at the last load or accepted
+    // change) as a snapshot; the path and title stay as they are.
+    bool SaveSnapshot(platform::FileSystem& files, platform::LocaleTime& locale,
+                      const std::string& path);
 
 private:
     bool ReadFilterSettings();

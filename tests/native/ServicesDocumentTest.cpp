@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "document/ServicesDocument.h"
+#include "document/SnapshotFile.h"
+#include "document/SnapshotSave.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
+#include "tests/fakes/FakeFiles.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeScm.h"
 
@@ -101,12 +104,64 @@ TEST_F(ServicesDocumentTest, TheReferenceTakesTheCurrentOptionsWhenRefreshed) {
     EXPECT_TRUE(doc.RefreshReference());
 }
 
-TEST_F(ServicesDocumentTest, SavingLeavesPathAndTitleAloneByItsMode) {
-    ASSERT_TRUE(doc.OpenDocument("server1"));
-    doc.lastErrorText = "old";
-    doc.BeginSave();
+class SnapshotSaveTest : public ServicesDocumentTest {
+protected:
+    void SetUp() override {
+        ServicesDocumentTest::SetUp();
+        texts.strings[IDS_ERROR_SAVING_SERVICES] = "Saving to %s failed";
+        files.AddFolder("C:\\snaps\\");
+        files.Put(kPath, "the old snapshot");
+        ASSERT_TRUE(doc.OpenDocument("localhost"));
+    }
+    static constexpr const char* kPath = "C:\\snaps\\services.rpt";
+    fake::FileSystem files;
+    fake::LocaleTime locale;
+};
+
+TEST_F(SnapshotSaveTest, ASavedSnapshotReplacesTheOldFileAndLeavesNothingElse) {
+    scm.Get("Web")->status.currentState = sc::kStopped;  // after the load: not in the reference
+    ASSERT_TRUE(doc.SaveSnapshot(files, locale, kPath)) << doc.lastErrorText;
     EXPECT_EQ(doc.openMode, ServicesDocument::kSaveSnapshot);
     EXPECT_EQ(doc.lastErrorText, "");
+    std::string saved = files.Get(kPath);
+    EXPECT_NE(saved.find("[Web]"), std::string::npos);
+    EXPECT_NE(saved.find("\r\n"), std::string::npos);
+    EXPECT_EQ(files.files.size(), 1u);
+    ServiceEntryArray array;
+    SnapshotFile reader;
+    ASSERT_TRUE(reader.Parse(array, saved.data(), saved.size()));
+    EXPECT_EQ(array.GetEntry(0)->currentState, sc::kRunning);
+}
+
+TEST_F(SnapshotSaveTest, AFullDiskLeavesTheOldFileWhole) {
+    files.spaceLeft = 20;
+    EXPECT_FALSE(doc.SaveSnapshot(files, locale, kPath));
+    EXPECT_EQ(files.Get(kPath), "the old snapshot");
+    EXPECT_EQ(files.files.size(), 1u);
+    EXPECT_EQ(doc.lastErrorText, "Saving to services.rpt failed\nFile system message 39.\r\n");
+}
+
+TEST_F(SnapshotSaveTest, AFailedCloseOrAReadOnlyFolderIsReportedAndChangesNothing) {
+    files.failClose = true;
+    EXPECT_FALSE(doc.SaveSnapshot(files, locale, kPath));
+    EXPECT_EQ(files.Get(kPath), "the old snapshot");
+    EXPECT_EQ(files.files.size(), 1u);
+
+    files.failClose = false;
+    files.AddFolder("C:\\locked\\", false);
+    EXPECT_FALSE(doc.SaveSnapshot(files, locale, "C:\\locked\\x.rpt"));
+    EXPECT_EQ(doc.lastErrorText, "Saving to x.rpt failed\nFile system message 5.\r\n");
+    EXPECT_FALSE(files.Exists("C:\\locked\\x.rpt"));
+}
+
+TEST_F(SnapshotSaveTest, AFileThatIsOpenElsewhereIsNotReplaced) {
+    auto holder = files.CreateFileA(kPath, platform::file::kGenericRead, 0,
+                                    platform::file::kOpenExisting);
+    ASSERT_TRUE(holder);
+    EXPECT_FALSE(doc.SaveSnapshot(files, locale, kPath));
+    EXPECT_EQ(files.Get(kPath), "the old snapshot");
+    EXPECT_FALSE(files.Exists(std::string(kPath) + ".new"));
+    EXPECT_EQ(FileNameOf("plain.rpt"), "plain.rpt");
 }
 
 }  // namespace
