@@ -1,0 +1,143 @@
+#include "settings/LanguageModule.h"
+
+#include "document/MessageText.h"
+#include "res/resource.h"
+#include "settings/FileVersionInfo.h"
+
+namespace {
+platform::ModuleHandle g_module = nullptr;
+std::string& PathText() {
+    static std::string path;
+    return path;
+}
+}  // namespace
+
+namespace current_texts {
+platform::ModuleHandle Module() { return g_module; }
+const std::string& Path() { return PathText(); }
+void Set(platform::ModuleHandle module, const std::string& path) {
+    g_module = module;
+    PathText() = path;
+}
+std::string VersionFile(platform::ModuleApi& modules) {
+    return Path().empty() ? modules.GetModuleFileNameA(nullptr) : Path();
+}
+}  // namespace current_texts
+
+LanguageModule::LanguageModule(platform::RegistryApi& registry, platform::ModuleApi& modules,
+                               platform::VersionApi& versions, platform::TextSource& texts,
+                               std::string settingsRoot)
+    : registry_(registry),
+      modules_(modules),
+      versions_(versions),
+      texts_(texts),
+      root_(std::move(settingsRoot)) {}
+
+std::string LanguageModule::SystemMessage(uint32_t code) {
+    // A failure the platform left without a code still needs a reason
+    // that does not read as success.
+    return modules_.FormatMessageA(code != 0 ? code : platform::module::kResourceNameNotFound);
+}
+
+std::string LanguageModule::FileNameOf(const std::string& path) {
+    size_t slash = path.rfind('\\');
+    if (slash == std::string::npos || slash == 0) return path;
+    return path.substr(slash + 1);
+}
+
+bool LanguageModule::Validate(const std::string& path) {
+    error_.clear();
+    platform::ModuleHandle module =
+        modules_.LoadLibraryExA(path.c_str(), platform::module::kLoadAsDatafile);
+    if (module == nullptr) {
+        error_ = SystemMessage(modules_.GetLastError());
+        return false;
+    }
+    char title[256];
+    int length = modules_.LoadStringA(module, kTitleId, title, sizeof title);
+    if (length <= 0) {
+        error_ = SystemMessage(modules_.GetLastError());
+        modules_.FreeLibrary(module);
+        return false;
+    }
+    if (length > static_cast<int>(sizeof title) - 1) length = sizeof title - 1;
+    bool sameTitle = std::string(title, static_cast<size_t>(length)) == texts_.Text(kTitleId);
+    modules_.FreeLibrary(module);
+    if (!sameTitle) {
+        error_ = texts_.Text(IDS_LANGUAGE_BAD_FORMAT);
+        return false;
+    }
+    FileVersionInfo own(versions_, modules_.GetModuleFileNameA(nullptr));
+    FileVersionInfo theirs(versions_, path);
+    if (own.StringItem(FileVersionInfo::kFileVersion) !=
+        theirs.StringItem(FileVersionInfo::kFileVersion)) {
+        error_ = texts_.Text(IDS_LANGUAGE_BAD_VERSION);
+        return false;
+    }
+    return true;
+}
+
+bool LanguageModule::Load(const std::string& path) {
+    attempted_ = path;
+    if (!Validate(path)) return false;
+    platform::ModuleHandle module = modules_.LoadLibraryExA(path.c_str(), kLoadFlags);
+    if (module == nullptr) {
+        error_ = SystemMessage(modules_.GetLastError());
+        return false;
+    }
+    platform::ModuleHandle previous = current_texts::Module();
+    current_texts::Set(module, path);
+    if (previous != nullptr && previous != module) modules_.FreeLibrary(previous);
+    return true;
+}
+
+bool LanguageModule::LoadAtStartup() {
+    error_.clear();
+    attempted_.clear();
+    SettingsStore store(registry_, root_);
+    if (!store.OpenLanguage()) return true;
+    std::string chosen = store.ReadChosenLanguage();
+    store.Close();
+    if (chosen.empty()) return true;
+    return Load(chosen);
+}
+
+bool LanguageModule::Install(const std::string& path) {
+    error_.clear();
+    SettingsStore store(registry_, root_);
+    if (!store.OpenLanguage()) {
+        error_ = texts_.Text(IDS_REGISTRY_ERROR);
+        return false;
+    }
+    if (!Validate(path)) return false;
+    if (!store.AddLanguageModule(path)) {
+        error_ = texts_.Text(IDS_REGISTRY_ERROR);
+        return false;
+    }
+    return true;
+}
+
+bool LanguageModule::Uninstall(const std::string& path) {
+    error_.clear();
+    SettingsStore store(registry_, root_);
+    if (!store.OpenLanguage() || !store.DeleteValue(path)) {
+        error_ = texts_.Text(IDS_REGISTRY_ERROR);
+        return false;
+    }
+    return true;
+}
+
+std::string LanguageModule::DefaultLanguageName() {
+    return FileVersionInfo(versions_, modules_.GetModuleFileNameA(nullptr)).LanguageName();
+}
+
+std::string LanguageModule::LanguageNameOf(const std::string& path) {
+    if (path.empty()) return DefaultLanguageName();
+    return FileVersionInfo(versions_, path).LanguageName();
+}
+
+std::string LanguageModule::StartupFailureMessage() {
+    std::string name = DefaultLanguageName();
+    return FileNameOf(attempted_) + ": " + error_ + "\r\n\n\n" +
+           FormatText(texts_.Text(IDS_LANGUAGE_DEFAULT_START), name.c_str());
+}

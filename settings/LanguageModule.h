@@ -1,0 +1,70 @@
+#pragma once
+// Language modules: libraries that carry the program's resources in another
+// language. A module is valid only for this program (same application
+// title) and this build (same file version text).
+#include <string>
+
+#include "platform/ModuleApi.h"
+#include "platform/RegistryApi.h"
+#include "platform/TextSource.h"
+#include "platform/VersionApi.h"
+#include "settings/SettingsStore.h"
+
+// The texts in use, process-wide, set at start-up: the loaded module (null
+// for the program's own texts) and its path (empty then).
+namespace current_texts {
+platform::ModuleHandle Module();
+const std::string& Path();
+void Set(platform::ModuleHandle module, const std::string& path);
+// The file whose version information describes the texts in use: the
+// module's, or the program file's.
+std::string VersionFile(platform::ModuleApi& modules);
+}  // namespace current_texts
+
+class LanguageModule {
+public:
+    // The program's application title, the string both must share.
+    static constexpr unsigned kTitleId = 57344;
+
+    // `texts` are the program's texts in use (the error texts and the title
+    // to compare with). `settingsRoot` is the program's settings key.
+    LanguageModule(platform::RegistryApi& registry, platform::ModuleApi& modules,
+                   platform::VersionApi& versions, platform::TextSource& texts,
+                   std::string settingsRoot = settings::kRootPath);
+
+    // The chosen module, if any; true with the built-in texts when none is
+    // chosen or the settings cannot be read.
+    bool LoadAtStartup();
+    bool Load(const std::string& path);
+    bool Validate(const std::string& path);
+    bool Install(const std::string& path);
+    bool Uninstall(const std::string& path);
+
+    std::string DefaultLanguageName();
+    // The default language's name for an empty path.
+    std::string LanguageNameOf(const std::string& path);
+    const std::string& GetErrorText() const { return error_; }
+    // What start-up shows when the chosen module failed to load: its file
+    // name, the reason and the sentence naming the language used instead.
+    std::string StartupFailureMessage();
+
+    // The part of `path` after its last backslash; the whole path when there
+    // is none or it comes first.
+    static std::string FileNameOf(const std::string& path);
+
+    // How a chosen module is loaded: as resources only, so that none of its
+    // code runs.
+    static constexpr uint32_t kLoadFlags =
+        platform::module::kLoadAsImageResource | platform::module::kLoadAsDatafile;
+
+private:
+    std::string SystemMessage(uint32_t code);
+
+    platform::RegistryApi& registry_;
+    platform::ModuleApi& modules_;
+    platform::VersionApi& versions_;
+    platform::TextSource& texts_;
+    std::string root_;
+    std::string error_;
+    std::string attempted_;
+};
