@@ -1,0 +1,211 @@
+// The history viewer's reading of a large log (a million lines, several
+// machines and sessions, mostly changes) beside only reading the file's
+// lines into memory, with the real file layer and locale conversion.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "monitor/HistoryLog.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32LocaleTime.h"
+#include "platform/win32/Win32TextSource.h"
+
+using platform::LocalDateTime;
+
+namespace {
+
+const int kLines = 1000000;
+const int kRounds = 3;
+
+double Now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Heap bytes in use and their peak, counted at the allocator: the platform's
+// process counters under Wine do not follow the heap closely enough.
+size_t g_inUse = 0, g_peak = 0;
+
+void Advance(LocalDateTime* w, int seconds) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    w->second += seconds;
+    w->minute += w->second / 60, w->second %= 60;
+    w->hour += w->minute / 60, w->minute %= 60;
+    w->day += w->hour / 24, w->hour %= 24;
+    if (w->day > days[w->month - 1]) w->day = 1, ++w->month;
+    if (w->month > 12) w->month = 1, ++w->year;
+}
+
+// About 40 days of sessions on six machines; a monitor pass finds several
+// changes at once, so neighbouring records share their timestamp.
+// Written in pieces, so that making the file leaves no memory peak of its
+// own before the reader is measured.
+bool WriteLog(const std::string& path, platform::LocaleTime& time, LocalDateTime* oneDay,
+              size_t* bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    *bytes = 0;
+    bool ok = true;
+    const char* machines[] = {"localhost", "SERVIDOR-01", "pc-ventas", "PC-ALMACEN", "srv02",
+                              "portatil7"};
+    std::string text;
+    auto spill = [&](bool all) {
+        if (!all && text.size() < (1u << 20)) return;
+        DWORD written = 0;
+        ok = ok && WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        *bytes += text.size();
+        text.clear();
+    };
+    LocalDateTime now{2026, 10, 1, 8, 0, 0};
+    std::string stamp = time.FormatDateTime(now);
+    uint32_t seed = 7;
+    auto next = [&seed](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
+    };
+    const std::string session = HistoryLog::MakeSessionText("Vantorel", "1, 0, 0, 0");
+    int lines = 0;
+    while (lines < kLines) {
+        if (lines > 0) text += "\r\n";
+        text += ">" + stamp + "|" + session + "\r\n";
+        ++lines;
+        int changesLeft = 8000 + next(8000);
+        while (changesLeft > 0 && lines < kLines) {
+            text += "!" + stamp + "|" + machines[next(6)] + "\r\n";
+            ++lines;
+            for (int pass = 0; pass < 300 && changesLeft > 0 && lines < kLines; ++pass) {
+                Advance(&now, 20 + next(40));
+                stamp = time.FormatDateTime(now);
+                for (int c = 1 + next(8); c > 0 && lines < kLines; --c, --changesLeft, ++lines) {
+                    char record[96];
+                    std::snprintf(record, sizeof record, "|%d|%d|%d|Servicio%03d\r\n",
+                                  next(3) == 0 ? 1 + next(2) : 16, 1 + next(7), 1 + next(7),
+                                  next(250));
+                    text += "*" + stamp + record;
+                }
+                spill(false);
+            }
+        }
+        if (lines < kLines) {
+            text += "<" + stamp + "|" + session + "\r\n";
+            ++lines;
+        }
+        if (now.month == 10 && now.day == 20 && oneDay->year == 0) *oneDay = now;
+        Advance(&now, 3600 * 6);
+        stamp = time.FormatDateTime(now);
+    }
+    if (oneDay->year == 0) *oneDay = now;
+    spill(true);
+    return CloseHandle(file) && ok;
+}
+
+}  // namespace
+
+void* operator new(size_t size) {
+    void* p = std::malloc(size + 16);
+    if (p == nullptr) throw std::bad_alloc();
+    *static_cast<size_t*>(p) = size;
+    g_inUse += size;
+    if (g_inUse > g_peak) g_peak = g_inUse;
+    return static_cast<char*>(p) + 16;
+}
+void operator delete(void* p) noexcept {
+    if (p == nullptr) return;
+    char* block = static_cast<char*>(p) - 16;
+    g_inUse -= *reinterpret_cast<size_t*>(block);
+    std::free(block);
+}
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+
+int main() {
+    platform::Win32FileSystem files;
+    platform::Win32LocaleTime time;
+    platform::Win32TextSource texts;
+
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    std::string path = std::string(dir) + "vantorel-history-bench.log";
+    LocalDateTime day{};
+    size_t written = 0;
+    if (!WriteLog(path, time, &day, &written)) {
+        std::printf("cannot write %s\n", path.c_str());
+        return 1;
+    }
+    std::printf("history log: %d lines, %.1f MB; date format \"%s\"; quick reader %s\n", kLines,
+                written / 1048576.0, time.FormatDateTime({2026, 12, 6, 22, 31, 11}).c_str(),
+                time.QuickReaderInUse() ? "in use" : "not in use");
+    size_t fileSize = 0;
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+        fileSize = data.nFileSizeLow;
+    }
+
+    // The reader's work: everything the history viewer asks when it opens.
+    size_t before = g_inUse;
+    g_peak = g_inUse;
+    double best = 1e30;
+    size_t selected = 0, machineCount = 0, serviceCount = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        double start = Now();
+        HistoryLog log(files, time, texts);
+        if (!log.Load(path)) {
+            std::printf("Load failed: %s\n", log.GetErrorText().c_str());
+            return 1;
+        }
+        std::vector<std::string> machines, services, lines;
+        log.GetMachines(&machines);
+        log.GetServices(&services);
+        LocalDateTime earliest, latest;
+        log.GetDateRange(&earliest, &latest);
+        log.SelectLines(&lines, "SERVIDOR-01", day, day);
+        double took = Now() - start;
+        if (took < best) best = took;
+        selected = lines.size();
+        machineCount = machines.size();
+        serviceCount = services.size();
+    }
+    size_t peak = g_peak - before;
+
+    // The floor: the file's lines in memory, one string each.
+    g_peak = g_inUse;
+    double floor = 1e30;
+    size_t count = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        double start = Now();
+        std::unique_ptr<platform::File> file = files.CreateFileA(
+            path.c_str(), platform::file::kGenericRead,
+            platform::file::kShareRead | platform::file::kShareWrite, platform::file::kOpenExisting);
+        std::string text;
+        text.reserve(fileSize + 1);
+        platform::ReadToEnd(*file, &text);
+        std::vector<std::string> lines;
+        for (size_t begin = 0; begin < text.size();) {
+            size_t end = text.find('\n', begin);
+            if (end == std::string::npos) end = text.size();
+            lines.emplace_back(text, begin, end - begin);
+            begin = end + 1;
+        }
+        double took = Now() - start;
+        if (took < floor) floor = took;
+        count = lines.size();
+    }
+
+    size_t floorPeak = g_peak - before;
+    std::printf("reading the lines: %.1f ms (%zu lines), peak memory %.1f MB\n", floor, count,
+                floorPeak / 1048576.0);
+    std::printf("Load + GetMachines + GetServices + GetDateRange + SelectLines: %.1f ms "
+                "(%zu machines, %zu services, %zu lines on %d/%d/%d)\n",
+                best, machineCount, serviceCount, selected, day.day, day.month, day.year);
+    std::printf("ratio %.2f (target at most 4)\n", best / floor);
+    std::printf("peak memory of the reader %.1f MB, %.2f times the file's %.1f MB\n",
+                peak / 1048576.0, static_cast<double>(peak) / fileSize, fileSize / 1048576.0);
+    DeleteFileA(path.c_str());
+    return 0;
+}
