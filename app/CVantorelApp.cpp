@@ -101,7 +101,7 @@ bool CVantorelApp::InitInstance() {
     if (!OnFileNew()) return false;
     auto* frame = static_cast<CVantorelMainFrame*>(m_pMainWnd);
     // Without a notification-area icon nothing would reach a hidden window.
-    (void)runMinimized;
+    if (runMinimized && frame->TrayIconShown()) return true;
     ::ShowWindow(frame->GetSafeHwnd(), frame->InitialShowCommand());
     ::UpdateWindow(frame->GetSafeHwnd());
     return true;

@@ -1,5 +1,6 @@
 #include "app/CVantorelMainFrame.h"
 
+#include "app/CVantorelApp.h"
 #include "app/Win32Platform.h"
 #include "document/CVantorelDocument.h"
 #include "res/resource.h"
@@ -37,8 +38,77 @@ bool CVantorelMainFrame::Create(CVantorelDocument* document) {
     if (!listView_->Create(m_hWnd, AFX_IDW_PANE_FIRST)) return false;
     SetActiveView(listView_);
     RecalcLayout();
+    ArmTrayIcon();
     ::SetTimer(m_hWnd, kRefreshTimer, refreshPeriod_, nullptr);
     return true;
+}
+
+// One icon per frame; the same record adds, modifies and deletes it. The
+// record keeps its first, 88-byte layout, which every shell understands.
+void CVantorelMainFrame::ArmTrayIcon() {
+    tray_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    tray_.hWnd = m_hWnd;
+    tray_.uID = 1;
+    tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    tray_.uCallbackMessage = kTrayNotify;
+    tray_.hIcon = ::LoadIconA(ResourceModule(), MAKEINTRESOURCEA(IDI_TRAY));
+    if (!tray_.hIcon) tray_.hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
+    lstrcpynA(tray_.szTip, LoadText(IDS_TRAY_TIP).c_str(), 64);
+    SettingsStore store(ThePlatform().registry);
+    bool wanted = store.OpenConfiguration() && store.Read(settings::kShowTrayIcon);
+    auto* app = static_cast<CVantorelApp*>(CWinApp::Get());
+    if (wanted && !app->automation) trayShown_ = ::Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE;
+}
+
+void CVantorelMainFrame::SetTrayIconImage(HICON icon) {
+    tray_.hIcon = icon;
+    if (trayShown_) ::Shell_NotifyIconA(NIM_MODIFY, &tray_);
+}
+
+void CVantorelMainFrame::ShowMainWindow() {
+    if (IsWindowVisible()) return;
+    ::ShowWindow(m_hWnd, SW_SHOW);
+    if (::IsIconic(m_hWnd)) ::ShowWindow(m_hWnd, SW_RESTORE);
+}
+
+void CVantorelMainFrame::ShowTrayMenu() {
+    HMENU menu = ::LoadMenuA(ResourceModule(), MAKEINTRESOURCEA(IDR_CONTEXT_MENUS));
+    if (!menu) return;
+    POINT at;
+    ::GetCursorPos(&at);
+    ::SetForegroundWindow(m_hWnd);
+    ::TrackPopupMenu(::GetSubMenu(menu, CONTEXT_MENU_TRAY), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x,
+                     at.y, 0, m_hWnd, nullptr);
+    // Lets the menu close when the user clicks elsewhere.
+    ::PostMessageA(m_hWnd, kTrayMenuDone, 0, 0);
+    ::DestroyMenu(menu);
+}
+
+void CVantorelMainFrame::OnTrayNotify(UINT mouseMessage) {
+    if (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN) ShowTrayMenu();
+    else if (mouseMessage == WM_LBUTTONDBLCLK) ShowMainWindow();
+}
+
+// With the icon in the notification area, closing only hides the window.
+void CVantorelMainFrame::OnClose() {
+    if (trayShown_ && IsWindowVisible()) {
+        ::ShowWindow(m_hWnd, SW_HIDE);
+        return;
+    }
+    CFrameWnd::OnClose();
+}
+
+bool CVantorelMainFrame::OnCommand(UINT id) {
+    switch (id) {
+        case ID_TRAY_RESTORE:
+            ShowMainWindow();
+            return true;
+        case ID_TRAY_EXIT:
+            DestroyWindow();
+            return true;
+        default:
+            return CFrameWnd::OnCommand(id);
+    }
 }
 
 bool CVantorelMainFrame::CreateBars() {
@@ -51,14 +121,17 @@ bool CVantorelMainFrame::CreateBars() {
 // Keeps the rows on screen current; a refresh slower than its period
 // lengthens the period for the rest of the run.
 void CVantorelMainFrame::RefreshTick() {
-    if (!IsWindowVisible()) return;
-    DWORD start = ::GetTickCount();
-    if (listView_ && GetActiveView() == listView_) listView_->RefreshRows(true);
-    uint32_t next = NextRefreshPeriod(refreshPeriod_, ::GetTickCount() - start);
-    if (next != refreshPeriod_) {
-        refreshPeriod_ = next;
-        ::SetTimer(m_hWnd, kRefreshTimer, refreshPeriod_, nullptr);
+    if (IsWindowVisible()) {
+        DWORD start = ::GetTickCount();
+        if (listView_ && GetActiveView() == listView_) listView_->RefreshRows(true);
+        uint32_t next = NextRefreshPeriod(refreshPeriod_, ::GetTickCount() - start);
+        if (next != refreshPeriod_) {
+            refreshPeriod_ = next;
+            ::SetTimer(m_hWnd, kRefreshTimer, refreshPeriod_, nullptr);
+        }
     }
+    // Brings the icon back after the shell restarted.
+    if (trayShown_ && !::Shell_NotifyIconA(NIM_MODIFY, &tray_)) ::Shell_NotifyIconA(NIM_ADD, &tray_);
 }
 
 // Always saved; whether it is applied at the next start is a setting.
@@ -87,6 +160,11 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
         ui.SetRadio(GetActiveView() == listView_);
         return true;
     }
+    if (ui.id == ID_TRAY_RESTORE) {
+        ui.Enable(!IsWindowVisible());
+        return true;
+    }
+    if (ui.id == ID_TRAY_EXIT) return true;
     if (ui.id == ID_TOOLS_COLUMNS) return false;  // arrives with the settings dialog
     return CFrameWnd::OnUpdateCommand(ui);
 }
@@ -101,9 +179,17 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_SIZE: {
             LRESULT result = CFrameWnd::WindowProc(msg, wp, lp);
+            if (wp == SIZE_MINIMIZED && trayShown_ && IsWindowVisible()) {
+                SettingsStore store(ThePlatform().registry);
+                if (store.OpenConfiguration() && store.Read(settings::kHideOnMinimize))
+                    ::ShowWindow(m_hWnd, SW_HIDE);
+            }
             SavePlacement();
             return result;
         }
+        case kTrayNotify:
+            OnTrayNotify(static_cast<UINT>(lp));
+            return 0;
         case WM_MOVE: {
             LRESULT result = CFrameWnd::WindowProc(msg, wp, lp);
             SavePlacement();
@@ -111,6 +197,8 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_DESTROY:
             ::KillTimer(m_hWnd, kRefreshTimer);
+            if (trayShown_) ::Shell_NotifyIconA(NIM_DELETE, &tray_);
+            trayShown_ = false;
             break;
         default:
             break;

@@ -1,4 +1,7 @@
 #pragma once
+#include <windows.h>
+#include <shellapi.h>
+
 #include "framework/FrameWnd.h"
 
 class CVantorelDocument;
@@ -10,25 +13,37 @@ class CVantorelMainFrame : public CFrameWnd {
 public:
     static constexpr UINT kRefreshTimer = 1027;
     static constexpr UINT kInitialRefreshPeriod = 2000;
+    static constexpr UINT kTrayNotify = WM_USER + 1;
+    static constexpr UINT kTrayMenuDone = WM_USER + 2;
 
     ~CVantorelMainFrame() override;
     bool Create(CVantorelDocument* document);
     CVantorelView* ListView() const { return listView_; }
     int InitialShowCommand() const { return initialShow_; }
     uint32_t RefreshPeriod() const { return refreshPeriod_; }
+    bool TrayIconShown() const { return trayShown_; }
+    void ShowMainWindow();
+    void SetTrayIconImage(HICON icon);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    bool OnCommand(UINT id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
+    void OnClose() override;
 
 private:
     RECT InitialRect();
     bool CreateBars();
     void RefreshTick();
     void SavePlacement();
+    void ArmTrayIcon();
+    void OnTrayNotify(UINT mouseMessage);
+    void ShowTrayMenu();
 
     CVantorelView* listView_ = nullptr;
     HWND hiddenBar_ = nullptr;
     int initialShow_ = SW_SHOW;
     uint32_t refreshPeriod_ = kInitialRefreshPeriod;
+    NOTIFYICONDATAA tray_{};
+    bool trayShown_ = false;
 };

@@ -62,8 +62,9 @@ public:
         return WaitForSingleObject(pi_.hProcess, timeoutMs) == WAIT_OBJECT_0;
     }
 
-    // The main window of this process, once it exists.
+    // The main window of this process, once the program waits for input.
     HWND Frame(DWORD timeoutMs = 0) const {
+        WaitForInputIdle(pi_.hProcess, timeoutMs);
         DWORD start = GetTickCount();
         for (;;) {
             HWND window = nullptr;
@@ -112,6 +113,39 @@ public:
 private:
     PROCESS_INFORMATION pi_{};
     bool started_ = false;
+};
+
+// Configuration values set for one test and removed again afterwards.
+class Configuration {
+public:
+    Configuration() {
+        RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr);
+    }
+    ~Configuration() {
+        for (const auto& name : names_) RegDeleteValueA(key_, name.c_str());
+        RegCloseKey(key_);
+    }
+    void Set(const char* name, DWORD value) {
+        RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), sizeof value);
+        names_.push_back(name);
+    }
+    void Set(const char* name, const std::string& text) {
+        RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+        names_.push_back(name);
+    }
+    std::string Get(const char* name) {
+        char text[512] = "";
+        DWORD size = sizeof text - 1, type = 0;
+        RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+        return text;
+    }
+    static constexpr const char* kKey = "Software\\Quorvex\\Larkspan\\Vantorel\\Configuration";
+
+private:
+    HKEY key_ = nullptr;
+    std::vector<std::string> names_;
 };
 
 class ProgramWindowsTest : public ::testing::Test {
@@ -230,6 +264,81 @@ TEST_F(ProgramWindowsTest, ASecondStartActivatesTheFirstWindowAndEnds) {
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(IsWindowVisible(frame));
     EXPECT_EQ(FindWindowExA(nullptr, frame, kFrameClass, nullptr), nullptr);
+}
+
+TEST_F(ProgramWindowsTest, WithTheTrayIconClosingHidesAndTheTrayExitEnds) {
+    Configuration config;
+    config.Set("ShowTrayIcon", 1);
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(IsWindowVisible(frame));
+    SendMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(frame));
+    EXPECT_FALSE(program.Exited(500));
+    // The tray menu's "Restaurar" brings it back; its "Salir" ends the program.
+    SendMessageA(frame, WM_COMMAND, ID_TRAY_RESTORE, 0);
+    EXPECT_TRUE(IsWindowVisible(frame));
+    PostMessageA(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_TRUE(program.Exited(10000));
+}
+
+TEST_F(ProgramWindowsTest, RunMinimizedStartsHiddenOnlyWhenTheTrayIconIsThere) {
+    {
+        Configuration config;
+        config.Set("RunMinimized", 1);
+        Program program;
+        HWND frame = program.Frame(30000);
+        ASSERT_NE(frame, nullptr);
+        Sleep(500);
+        EXPECT_TRUE(IsWindowVisible(frame)) << "nothing else would reach a hidden window";
+    }
+    Configuration config;
+    config.Set("RunMinimized", 1);
+    config.Set("ShowTrayIcon", 1);
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(frame));
+}
+
+TEST_F(ProgramWindowsTest, ThePlacementIsSavedAndRestoredWhenRemembered) {
+    Configuration config;
+    config.Set("RememberPlacement", 1);
+    {
+        Program program;
+        HWND frame = program.Frame(30000);
+        ASSERT_NE(frame, nullptr);
+        SetWindowPos(frame, nullptr, 40, 50, 500, 400, SWP_NOZORDER);
+        Sleep(300);
+    }
+    std::string saved = config.Get("MainWindowPlacement");
+    EXPECT_NE(saved.find("|40|50|540|450|"), std::string::npos) << saved;
+
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    GetWindowPlacement(frame, &wp);
+    EXPECT_EQ(wp.rcNormalPosition.left, 40);
+    EXPECT_EQ(wp.rcNormalPosition.top, 50);
+    EXPECT_EQ(wp.rcNormalPosition.right, 540);
+    EXPECT_EQ(wp.rcNormalPosition.bottom, 450);
+}
+
+TEST_F(ProgramWindowsTest, ADamagedPlacementFallsBackToTheDefault) {
+    Configuration config;
+    config.Set("RememberPlacement", 1);
+    config.Set("MainWindowPlacement", std::string("1|2|garbage"));
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    RECT r;
+    GetWindowRect(frame, &r);
+    EXPECT_GT(r.right - r.left, 100);
+    EXPECT_GT(r.bottom - r.top, 100);
 }
 
 }  // namespace
