@@ -157,12 +157,22 @@ void ChangeList::Clear() {
         first_ = next;
     }
     count_ = 0;
+    cursor_ = nullptr;
 }
 
 const ServiceChange* ChangeList::GetChange(int index) const {
     if (index < 0 || index >= count_) return nullptr;
+    // Callers walk the records by index; starting from the last one asked
+    // for keeps that walk linear rather than quadratic.
+    int at = 0;
     const ServiceChange* change = first_;
-    while (index-- > 0 && change != nullptr) change = change->next;
+    if (cursor_ != nullptr && cursorIndex_ <= index) {
+        at = cursorIndex_;
+        change = cursor_;
+    }
+    for (; at < index && change != nullptr; ++at) change = change->next;
+    cursor_ = change;
+    cursorIndex_ = at;
     return change;
 }
 
@@ -185,6 +195,7 @@ void ChangeList::Add(const ServiceEntry& entry, int32_t kind, uint32_t oldState,
     change->next = first_;
     first_ = change;
     ++count_;
+    cursor_ = nullptr;  // every index has moved on by one
 }
 
 void ChangeList::Diff(const ServiceEntryArray& newSet, const ServiceEntryArray& oldSet) {

@@ -86,4 +86,6 @@ private:
     uint32_t compareType_ = 1;
     ChangeListError lastError_ = kChangeErrNone;
     bool fileFailed_ = false;
+    mutable const ServiceChange* cursor_ = nullptr;  // the record last asked for
+    mutable int cursorIndex_ = 0;
 };

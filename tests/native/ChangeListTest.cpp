@@ -110,6 +110,11 @@ TEST_F(ChangeListTest, NewServicesComeFirstThenOldSetChangesBothInReverseOrder) 
                   {"gone1", "Gone 1", DeletedService, 4, 1},
                   {"beta", "Beta", StateChanged, 4, 1},
               }));
+    // Asked for out of order, the records are still the right ones.
+    EXPECT_STREQ(changes.GetChange(3)->name, "gone1");
+    EXPECT_STREQ(changes.GetChange(1)->name, "gamma");
+    EXPECT_STREQ(changes.GetChange(4)->name, "beta");
+    EXPECT_STREQ(changes.GetChange(0)->name, "delta");
 }
 
 TEST_F(ChangeListTest, NamesMatchIgnoringCaseOfTheCodePageAndTheFirstOfRepeatedNames) {
