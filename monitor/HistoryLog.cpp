@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 
+#include "document/ChangeList.h"
 #include "res/resource.h"
 
 namespace pf = platform::file;
@@ -131,6 +132,12 @@ bool HistoryLog::WriteChange(int32_t kind, int32_t oldState, int32_t newState,
     return WriteRecord('*', rest);
 }
 
+bool HistoryLog::WriteChange(const ServiceChange& change) {
+    // The key name, never the display name, identifies the service.
+    return WriteChange(change.kind, static_cast<int32_t>(change.oldState),
+                       static_cast<int32_t>(change.newState), change.name ? change.name : "");
+}
+
 bool HistoryLog::Load(const std::string& path) {
     error_.clear();
     lines_.clear();
@@ -238,9 +245,7 @@ bool HistoryLog::GetKindText(LogLine line, std::string* text) {
     std::string_view field;
     if (!IsChange(line) || !Field(line, 1, 2, &field)) return false;
     int32_t kind = ReadNumber(field);
-    *text = texts_.Text(kind == 1   ? IDS_CHANGE_NEW_SERVICE
-                        : kind == 2 ? IDS_CHANGE_DELETED_SERVICE
-                                    : IDS_CHANGE_MODIFIED);
+    *text = ChangeKindText(texts_, kind);
     return true;
 }
 

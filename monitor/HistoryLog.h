@@ -12,6 +12,8 @@
 #include "platform/LocaleTime.h"
 #include "platform/TextSource.h"
 
+struct ServiceChange;
+
 // One loaded line, a view into the loaded file.
 using LogLine = std::string_view;
 
@@ -37,6 +39,7 @@ public:
     bool WriteConnected(const std::string& machine);
     // `kind`: 1 new service, 2 deleted, otherwise the difference flags.
     bool WriteChange(int32_t kind, int32_t oldState, int32_t newState, const std::string& service);
+    bool WriteChange(const ServiceChange& change);
     const std::string& GetErrorText() const { return error_; }
 
     // Reading, for the viewer.

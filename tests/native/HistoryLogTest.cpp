@@ -2,6 +2,7 @@
 // records as written, sessions, failures, and the reader's selection rules.
 #include <gtest/gtest.h>
 
+#include "document/ChangeList.h"
 #include "monitor/HistoryLog.h"
 #include "res/resource.h"
 #include "tests/fakes/FakeFiles.h"
@@ -43,6 +44,10 @@ TEST_F(HistoryLogTest, ACompleteSessionIsWrittenRecordByRecordWithCrLf) {
               ">06/12/2026 22:31:11|Vantorel v2.1.3.0\r\n"
               "!06/12/2026 22:31:12|localhost\r\n"
               "*06/12/2026 22:41:12|16|4|1|Spooler\r\n");
+    char name[] = "W32Time", display[] = "Hora de Windows";
+    ServiceChange added{name, display, NewService, 1, 4, nullptr};
+    ASSERT_TRUE(log.WriteChange(added));
+    EXPECT_NE(files.Get(kPath).find("*06/12/2026 22:41:12|1|1|4|W32Time\r\n"), std::string::npos);
     At(6, 23, 2, 40);
     ASSERT_TRUE(log.Close());
     EXPECT_FALSE(log.IsOpen());

@@ -109,6 +109,10 @@ TEST(HistoryLogWindowsTest, ASessionOnDiskIsExactlyItsRecordsAndOnlyReadableByOt
         ASSERT_TRUE(log.WriteConnected("localhost"));
         ASSERT_TRUE(log.WriteChange(16, 4, 1, "Spooler"));
         EXPECT_EQ(OtherProcessAccess(path), 1u);
+        // The viewer reads the file while this program still writes it.
+        HistoryLog viewer(files, time, texts);
+        ASSERT_TRUE(viewer.Load(path)) << viewer.GetErrorText();
+        EXPECT_EQ(viewer.Lines().size(), 3u);
         ASSERT_TRUE(log.Close()) << log.GetErrorText();
         EXPECT_EQ(OtherProcessAccess(path), 3u);
         EXPECT_EQ(WithoutTimestamps(ReadAll(path), time),
