@@ -1,0 +1,124 @@
+// Snapshots on the real file layer, locale conversion and service list: what
+// is written for this machine reads back as the same entries.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "document/ChangeList.h"
+#include "document/SnapshotFile.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32LocaleTime.h"
+#include "platform/win32/Win32Scm.h"
+#include "platform/win32/Win32TextSource.h"
+#include "res/resource.h"
+#include "tests/windows/WineServices.h"
+
+namespace pf = platform::file;
+
+namespace {
+
+class SnapshotWindowsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { wintest::DeleteLeftoverServices(); }
+    void SetUp() override {
+        char dir[MAX_PATH];
+        GetTempPathA(MAX_PATH, dir);
+        path = std::string(dir) + "vantorel-snapshot" + std::to_string(GetCurrentProcessId()) + ".rpt";
+    }
+    void TearDown() override { DeleteFileA(path.c_str()); }
+
+    std::unique_ptr<platform::File> Open(bool write) {
+        return files.CreateFileA(path.c_str(), write ? pf::kGenericWrite : pf::kGenericRead,
+                                 write ? 0 : pf::kShareRead,
+                                 write ? pf::kCreateAlways : pf::kOpenExisting);
+    }
+    std::string Bytes() {
+        auto file = Open(false);
+        std::string data;
+        if (file == nullptr || !platform::ReadToEnd(*file, &data)) return "<unreadable>";
+        return data;
+    }
+
+    platform::Win32Scm scm;
+    platform::Win32FileSystem files;
+    platform::Win32LocaleTime time;
+    std::string path;
+};
+
+TEST_F(SnapshotWindowsTest, TheServicesOfThisMachineReadBackAsWrittenWithCrLfOnDisk) {
+    wintest::TestService idle("basic", "Vantorel snapshot  idle"), busy("basic");
+    ASSERT_TRUE(idle.Registered() && busy.Registered());
+    ASSERT_TRUE(busy.StartDirectly());
+    ASSERT_TRUE(busy.WaitFor(SERVICE_RUNNING));
+
+    ServiceList list{scm};
+    list.driver = 1;  // drivers too, so both kinds of record go through the file
+    ASSERT_TRUE(list.Enumerate()) << list.GetErrorText();
+    ASSERT_GT(list.GetCount(), 2u);
+    {
+        auto out = Open(true);
+        ASSERT_NE(out, nullptr) << files.GetLastError();
+        ASSERT_TRUE(SnapshotFile(time).Write(list, *out));
+        ASSERT_TRUE(out->Close());
+    }
+
+    std::string bytes = Bytes();
+    ASSERT_EQ(bytes.rfind("Machine = localhost\r\nDate = ", 0), 0u) << bytes.substr(0, 200);
+    for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1))
+        ASSERT_EQ(bytes[at - 1], '\r') << "bare line feed at byte " << at;
+    ASSERT_EQ(bytes.substr(bytes.size() - 4), "\r\n\r\n");
+    std::string date = bytes.substr(28, bytes.find('\r', 28) - 28);
+    platform::LocalDateTime when;
+    EXPECT_TRUE(time.ParseDateTime(date, &when)) << date;  // the locale's own form
+
+    ServiceEntryArray saved;
+    SnapshotFile reader;
+    {
+        auto in = Open(false);
+        ASSERT_NE(in, nullptr);
+        ASSERT_TRUE(reader.Read(saved, *in));
+    }
+    EXPECT_EQ(reader.GetHeader().date, date);
+    EXPECT_EQ(reader.GetHeader().driver, 1u);
+    EXPECT_EQ(reader.GetHeader().accessType, static_cast<uint32_t>(SC_MANAGER_ALL_ACCESS));
+    ASSERT_EQ(saved.GetCount(), static_cast<int>(list.GetCount()));
+    for (uint32_t i = 0; i < list.GetCount(); ++i) {
+        const ServiceEntry* want = list.EntryAt(i);
+        const ServiceEntry* got = saved.GetEntry(static_cast<int>(i));
+        ASSERT_NE(got, nullptr);
+        EXPECT_STREQ(got->name, want->name);
+        EXPECT_STREQ(got->displayName, want->displayName);
+        EXPECT_EQ(std::memcmp(StatusOf(got), StatusOf(want), sizeof(platform::ServiceStatus)), 0)
+            << want->name;
+    }
+
+    // Compared with the very list it was taken from: accepted, nothing changed.
+    ChangeList changes{scm};
+    auto in = Open(false);
+    ASSERT_TRUE(changes.CompareWithSnapshot(list, *in));
+    EXPECT_EQ(changes.GetCount(), 0);
+    EXPECT_EQ(changes.GetSnapshotDate(), date);
+
+    // Without drivers the options differ.
+    ServiceList win32Only{scm};
+    ASSERT_TRUE(win32Only.Enumerate());
+    in = Open(false);
+    EXPECT_FALSE(changes.CompareWithSnapshot(win32Only, *in));
+    EXPECT_EQ(changes.GetLastError(), kChangeErrOptions);
+}
+
+TEST_F(SnapshotWindowsTest, AMissingFileIsTheFileLayersToReport) {
+    EXPECT_EQ(Open(false), nullptr);
+    EXPECT_EQ(files.GetLastError(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST(ChangeKindWindowsTest, KindTextsComeFromTheStringTable) {
+    platform::Win32TextSource texts;
+    EXPECT_EQ(ChangeKindText(texts, NewService), "Nuevo servicio");
+    EXPECT_EQ(ChangeKindText(texts, DeletedService), "Servicio borrado");
+    EXPECT_EQ(ChangeKindText(texts, StateChanged | ControlsAcceptedChanged), "Estado modificado");
+}
+
+}  // namespace
