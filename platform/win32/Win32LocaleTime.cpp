@@ -43,9 +43,10 @@ std::string LocaleText(LCTYPE type) {
 void Win32LocaleTime::PreparePatterns() {
     prepared_ = true;
     quick_ = false;
-    if (!pattern_.Compile(LocaleText(LOCALE_SSHORTDATE), LocaleText(LOCALE_STIMEFORMAT),
-                          LocaleText(LOCALE_S1159), LocaleText(LOCALE_S2359)))
-        return;
+    std::string date = LocaleText(LOCALE_SSHORTDATE), time = LocaleText(LOCALE_STIMEFORMAT);
+    std::string am = LocaleText(LOCALE_S1159), pm = LocaleText(LOCALE_S2359);
+    patternTexts_ = date + '\n' + time + '\n' + am + '\n' + pm;
+    if (!pattern_.Compile(date, time, am, pm)) return;
     // The quick reader serves only if it agrees with the platform on dates
     // that exercise every field: both halves of the day, one- and two-digit
     // numbers, midnight (time left out) and a leap day.
@@ -66,7 +67,16 @@ void Win32LocaleTime::PreparePatterns() {
 }
 
 bool Win32LocaleTime::QuickReaderInUse() {
-    if (!prepared_) PreparePatterns();
+    uint32_t now = ::GetTickCount();
+    if (!prepared_) {
+        PreparePatterns();
+        checkedAt_ = now;
+    } else if (now - checkedAt_ >= 1000) {
+        checkedAt_ = now;
+        std::string texts = LocaleText(LOCALE_SSHORTDATE) + '\n' + LocaleText(LOCALE_STIMEFORMAT) +
+                            '\n' + LocaleText(LOCALE_S1159) + '\n' + LocaleText(LOCALE_S2359);
+        if (texts != patternTexts_) PreparePatterns();
+    }
     return quick_;
 }
 

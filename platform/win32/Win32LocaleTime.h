@@ -19,10 +19,13 @@ public:
     bool QuickReaderInUse();
 
 private:
-    // The patterns are read on first use: an object made after the user
-    // changes the locale's formats reads the new ones.
+    // The patterns are read on first use and looked at again at most once a
+    // second, so that a change of the user's formats while the program runs
+    // is followed before the writer's new texts are read with the old ones.
     void PreparePatterns();
     DateTimePattern pattern_;
+    std::string patternTexts_;
+    uint32_t checkedAt_ = 0;
     bool prepared_ = false;
     bool quick_ = false;
 };

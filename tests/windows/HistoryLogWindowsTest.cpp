@@ -234,3 +234,25 @@ TEST(HistoryLogWindowsTest, TheQuickReaderGivesThePlatformsResultsForWhatTheWrit
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HistoryLogWindowsTest, AChangeOfTheUsersFormatsWhileRunningIsFollowed) {
+    platform::Win32LocaleTime time;
+    LocalDateTime when{};
+    const LocalDateTime fifthOfDecember{2026, 12, 5, 8, 30, 0};
+    {
+        PinnedFormats days("dd/MM/yyyy", "HH:mm:ss");
+        ASSERT_TRUE(time.ParseDateTime(time.FormatDateTime(fifthOfDecember), &when));
+        EXPECT_TRUE(when == fifthOfDecember);
+        ASSERT_TRUE(time.QuickReaderInUse());
+    }
+    PinnedFormats months("MM/dd/yyyy", "HH:mm:ss");
+    Sleep(1100);
+    std::string text = time.FormatDateTime(fifthOfDecember);
+    EXPECT_EQ(text.substr(0, 10), "12/05/2026");
+    ASSERT_TRUE(time.ParseDateTime(text, &when));
+    EXPECT_TRUE(when == fifthOfDecember) << when.day << "/" << when.month;
+}
+
+}  // namespace
