@@ -6,6 +6,8 @@
 
 #include "document/ChangeList.h"
 #include "res/resource.h"
+#include "settings/FileVersionInfo.h"
+#include "settings/LanguageModule.h"
 
 namespace pf = platform::file;
 using platform::LocalDateTime;
@@ -73,6 +75,13 @@ std::string HistoryLog::MakeSessionText(const std::string& productName,
         version += c == ',' ? '.' : c;
     }
     return productName + " v" + version;
+}
+
+std::string HistoryLog::SessionTextOfCurrentTexts(platform::ModuleApi& modules,
+                                                  platform::VersionApi& versions) {
+    FileVersionInfo info(versions, current_texts::VersionFile(modules));
+    return MakeSessionText(info.StringItem(FileVersionInfo::kProductName),
+                           info.StringItem(FileVersionInfo::kFileVersion));
 }
 
 bool HistoryLog::Fail() {

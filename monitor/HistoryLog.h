@@ -10,7 +10,9 @@
 
 #include "platform/FileApi.h"
 #include "platform/LocaleTime.h"
+#include "platform/ModuleApi.h"
 #include "platform/TextSource.h"
+#include "platform/VersionApi.h"
 
 struct ServiceChange;
 
@@ -28,6 +30,10 @@ public:
     // "ProductName vFileVersion", the version with "," as "." and no blanks.
     static std::string MakeSessionText(const std::string& productName,
                                        const std::string& fileVersion);
+    // The session text of the texts in use: the loaded language module's
+    // version information, or the program file's.
+    static std::string SessionTextOfCurrentTexts(platform::ModuleApi& modules,
+                                                 platform::VersionApi& versions);
     // The text of the session start and end records.
     void SetSessionText(std::string text) { sessionText_ = std::move(text); }
 

@@ -5,7 +5,9 @@
 #include "document/ChangeList.h"
 #include "monitor/HistoryLog.h"
 #include "res/resource.h"
+#include "settings/LanguageModule.h"
 #include "tests/fakes/FakeFiles.h"
+#include "tests/fakes/FakeModules.h"
 #include "tests/fakes/FakeScm.h"
 
 using platform::LocalDateTime;
@@ -108,9 +110,18 @@ TEST_F(HistoryLogTest, WritesDoNothingWhenClosedAndFailuresKeepTheLogOpen) {
     EXPECT_FALSE(log.GetErrorText().empty());
 }
 
-TEST_F(HistoryLogTest, SessionTextJoinsProductAndVersionWithoutBlanks) {
+TEST_F(HistoryLogTest, SessionTextComesFromTheVersionOfTheTextsInUse) {
     EXPECT_EQ(HistoryLog::MakeSessionText("Vantorel", " 2 , 1,3 ,0 "), "Vantorel v2.1.3.0");
-    EXPECT_EQ(HistoryLog::MakeSessionText("", ""), " v");
+    fake::Modules modules;
+    EXPECT_EQ(HistoryLog::SessionTextOfCurrentTexts(modules, modules), "Vantorel v2.1.3.0");
+    fake::ModuleFile& english = modules.files["D:\\en.dll"];
+    english.versionStrings["040904e4\\ProductName"] = "Vantorel EN";
+    english.versionStrings["040904e4\\FileVersion"] = "2, 1, 3, 0";
+    current_texts::Set(reinterpret_cast<platform::ModuleHandle>(1), "D:\\en.dll");
+    EXPECT_EQ(HistoryLog::SessionTextOfCurrentTexts(modules, modules), "Vantorel EN v2.1.3.0");
+    english.hasVersion = false;
+    EXPECT_EQ(HistoryLog::SessionTextOfCurrentTexts(modules, modules), " v");
+    current_texts::Set(nullptr, "");
 }
 
 TEST_F(HistoryLogTest, LoadKeepsRecordLinesTrimmedAndDropsTheRest) {
