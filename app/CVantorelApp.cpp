@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "framework/AutomationServer.h"
 #include "app/CVantorelMainFrame.h"
 #include "app/Win32Platform.h"
 #include "document/CVantorelDocument.h"
@@ -73,16 +74,30 @@ bool CVantorelApp::InitInstance() {
             return nullptr;
         });
 
+    enum { kNormal, kRegister, kUnregister } registration = kNormal;
     int argc = 0;
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     for (int i = 1; argv && i < argc; ++i) {
-        if (lstrcmpiW(argv[i], L"/Automation") == 0 || lstrcmpiW(argv[i], L"-Automation") == 0 ||
-            lstrcmpiW(argv[i], L"/Embedding") == 0 || lstrcmpiW(argv[i], L"-Embedding") == 0)
+        const wchar_t* flag = argv[i];
+        if (flag[0] != L'/' && flag[0] != L'-') continue;
+        ++flag;
+        if (lstrcmpiW(flag, L"Automation") == 0 || lstrcmpiW(flag, L"Embedding") == 0)
             automation = true;
+        else if (lstrcmpiW(flag, L"RegServer") == 0 || lstrcmpiW(flag, L"Register") == 0)
+            registration = kRegister;
+        else if (lstrcmpiW(flag, L"UnregServer") == 0 || lstrcmpiW(flag, L"Unregister") == 0)
+            registration = kUnregister;
     }
     ::LocalFree(argv);
-    // Automation starts arrive with the automation server.
-    if (automation) return false;
+    if (registration == kRegister) return RegisterAutomationServer(ProgramPath()) && false;
+    if (registration == kUnregister) return UnregisterAutomationServer() && false;
+    if (automation) {
+        // No window, no single-instance check and no log: the client decides.
+        return StartAutomationServer([]() -> AutomationTarget* {
+            auto* document = static_cast<CVantorelApp*>(CWinApp::Get())->AutomationDocument();
+            return static_cast<CVantorelDocument*>(document);
+        });
+    }
     launchPath = ProgramPath();
 
     mutex_ = ::OpenMutexA(MUTEX_ALL_ACCESS, TRUE, m_appName.c_str());
@@ -93,6 +108,7 @@ bool CVantorelApp::InitInstance() {
         return false;
     }
     mutex_ = ::CreateMutexA(nullptr, TRUE, m_appName.c_str());
+    RegisterAutomationServer(launchPath);
 
     SettingsStore store(ThePlatform().registry);
     bool runMinimized = store.OpenConfiguration() && store.Read(settings::kRunMinimized);
@@ -107,7 +123,16 @@ bool CVantorelApp::InitInstance() {
     return true;
 }
 
+CDocument* CVantorelApp::AutomationDocument() {
+    if (GetDocument()) return GetDocument();
+    if (!CreateDocumentAndFrame()) return nullptr;
+    GetDocument()->SetTitle(GetDocString(2));
+    GetDocument()->OnNewDocument();
+    return GetDocument();
+}
+
 int CVantorelApp::ExitInstance() {
+    StopAutomationServer();
     if (mutex_) ::CloseHandle(mutex_);
     mutex_ = nullptr;
     ::OleUninitialize();

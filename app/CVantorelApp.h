@@ -12,6 +12,9 @@ public:
     bool automation = false;
     bool logOpen = false;
 
+    // The document a client's object stands for, made on first request.
+    CDocument* AutomationDocument();
+
 private:
     bool RegisterFrameClass();
     bool ActivateFirstInstance();

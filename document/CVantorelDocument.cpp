@@ -1,5 +1,6 @@
 #include "document/CVantorelDocument.h"
 
+#include "app/CVantorelApp.h"
 #include "app/Win32Platform.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
@@ -59,4 +60,36 @@ bool CVantorelDocument::OnSaveDocument(const char* path) {
     if (core_.SaveSnapshot(ThePlatform().files, ThePlatform().locale, path ? path : "")) return true;
     ShowError(MB_ICONERROR);
     return false;
+}
+
+void CVantorelDocument::ShowWindow(short showCommand) {
+    CFrameWnd* frame = CWinApp::Get()->m_pMainWnd;
+    if (!frame || !frame->GetSafeHwnd()) return;
+    ::ShowWindow(frame->GetSafeHwnd(), showCommand);
+    if (!frame->IsWindowVisible() || frameShown_) return;
+    if (static_cast<CVantorelApp*>(CWinApp::Get())->automation) {
+        frame->InitialUpdateFrame(this);
+        frameShown_ = true;
+    }
+    SetModifiedFlag(false);
+}
+
+short CVantorelDocument::IsWindowVisible() {
+    CFrameWnd* frame = CWinApp::Get()->m_pMainWnd;
+    return frame && frame->IsWindowVisible() ? 1 : 0;
+}
+
+void CVantorelDocument::ExitApplication() {
+    CFrameWnd* frame = CWinApp::Get()->m_pMainWnd;
+    if (frame && frame->GetSafeHwnd()) frame->DestroyWindow();
+}
+
+// A program started for a client ends with the client, unless the user has
+// its window in front of them.
+void CVantorelDocument::OnLastRelease() {
+    if (!static_cast<CVantorelApp*>(CWinApp::Get())->automation) return;
+    CFrameWnd* frame = CWinApp::Get()->m_pMainWnd;
+    if (frame && frame->IsWindowVisible()) return;
+    if (frame && frame->GetSafeHwnd()) frame->DestroyWindow();
+    else ::PostQuitMessage(0);
 }

@@ -1,10 +1,11 @@
 #pragma once
+#include "framework/AutomationServer.h"
 #include "document/ServicesDocument.h"
 #include "framework/Document.h"
 
 // The single document: the services of one machine. Its path name is never a
 // file, so the framework always reloads on open and always asks on save.
-class CVantorelDocument : public CDocument {
+class CVantorelDocument : public CDocument, public AutomationTarget {
 public:
     CVantorelDocument();
 
@@ -19,7 +20,14 @@ public:
     ServiceCommands& Commands() { return core_.commands; }
     ServicesDocument& Core() { return core_; }
 
+    // The automation methods.
+    void ShowWindow(short showCommand) override;
+    short IsWindowVisible() override;
+    void ExitApplication() override;
+    void OnLastRelease() override;
+
 private:
     void ShowError(UINT icon);
     ServicesDocument core_;
+    bool frameShown_ = false;
 };

@@ -341,4 +341,86 @@ TEST_F(ProgramWindowsTest, ADamagedPlacementFallsBackToTheDefault) {
     EXPECT_GT(r.bottom - r.top, 100);
 }
 
+DWORD RunTool(const std::string& arguments) {
+    std::string command = "\"" + wintest::ExeDirectory() + "\\wintool.exe\" " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return 1000;
+    WaitForSingleObject(pi.hProcess, 30000);
+    DWORD code = 1001;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+// Late-bound calls, as a script would make them.
+VARIANT Call(IDispatch* object, const wchar_t* method, short argument = -1) {
+    VARIANT result;
+    VariantInit(&result);
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR name = const_cast<LPOLESTR>(method);
+    if (FAILED(object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) return result;
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = VT_I2;
+    arg.iVal = argument;
+    DISPPARAMS params{argument >= 0 ? &arg : nullptr, nullptr, argument >= 0 ? 1u : 0u, 0};
+    object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,
+                   nullptr);
+    return result;
+}
+
+TEST_F(ProgramWindowsTest, TheAutomationMethodsWorkThroughACOMClient) {
+    {
+        Program registration("/RegServer");
+        ASSERT_TRUE(registration.Exited(20000));
+    }
+    if (wintest::RunningUnderWine()) {
+        // Wine's class lookup does not see per-user registrations.
+        ASSERT_EQ(RunTool("mirror-user-class Vantorel.Application"), 0u);
+    }
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    CLSID clsid;
+    ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(L"Vantorel.Application", &clsid)));
+    IDispatch* object = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                           reinterpret_cast<void**>(&object))));
+    HWND frame = FindWindowA(kFrameClass, nullptr);
+    ASSERT_NE(frame, nullptr);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(frame, &pid);
+    HANDLE server = OpenProcess(SYNCHRONIZE, FALSE, pid);
+
+    VARIANT visible = Call(object, L"IsWindowVisible");
+    EXPECT_EQ(visible.vt, VT_I2);
+    EXPECT_EQ(visible.iVal, 0);
+    EXPECT_FALSE(IsWindowVisible(frame));
+    LPOLESTR unknown = const_cast<LPOLESTR>(L"Quit");
+    DISPID id;
+    EXPECT_EQ(object->GetIDsOfNames(IID_NULL, &unknown, 1, 0, &id), DISP_E_UNKNOWNNAME);
+
+    Call(object, L"ShowWindow", SW_SHOW);
+    EXPECT_EQ(Call(object, L"isWindowVisible").iVal, 1);
+    EXPECT_TRUE(IsWindowVisible(frame));
+    HWND list = FindChild(frame, WC_LISTVIEWA);
+    ASSERT_NE(list, nullptr);
+    EXPECT_GT(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
+
+    // The automation server took no single-instance mutex.
+    {
+        Program interactive;
+        EXPECT_NE(interactive.Frame(30000), nullptr);
+    }
+
+    Call(object, L"ExitApplication");
+    object->Release();
+    EXPECT_EQ(WaitForSingleObject(server, 10000), WAIT_OBJECT_0);
+    CloseHandle(server);
+    CoUninitialize();
+}
+
 }  // namespace

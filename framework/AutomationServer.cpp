@@ -1,0 +1,186 @@
+#include "framework/AutomationServer.h"
+
+#include <cstring>
+
+// {6B0D3F52-9C1E-4E7A-8F3B-2A5C7D9E1F40}
+const CLSID CLSID_VantorelApplication = {
+    0x6b0d3f52, 0x9c1e, 0x4e7a, {0x8f, 0x3b, 0x2a, 0x5c, 0x7d, 0x9e, 0x1f, 0x40}};
+const char kProgId[] = "Vantorel.Application";
+
+namespace {
+
+const char kClsidText[] = "{6B0D3F52-9C1E-4E7A-8F3B-2A5C7D9E1F40}";
+
+bool SetKeyValue(const std::string& path, const char* name, const std::string& value) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+void DeleteTree(const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    char child[256];
+    while (RegEnumKeyA(key, 0, child, sizeof child) == ERROR_SUCCESS)
+        DeleteTree(path + "\\" + child);
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+}
+
+// The document as clients see it: three methods by name, late-bound only.
+class ApplicationObject final : public IDispatch {
+public:
+    explicit ApplicationObject(AutomationTarget* target) : target_(target) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) {
+            target_->OnLastRelease();
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override {
+        return DISP_E_BADINDEX;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        static const struct {
+            const wchar_t* name;
+            DISPID id;
+        } methods[] = {{L"ShowWindow", kDispShowWindow},
+                       {L"IsWindowVisible", kDispIsWindowVisible},
+                       {L"ExitApplication", kDispExitApplication}};
+        if (!names || !ids || count == 0) return E_INVALIDARG;
+        // The methods have no named arguments: any name past the first is unknown.
+        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+        for (const auto& m : methods)
+            if (names[0] && lstrcmpiW(names[0], m.name) == 0) ids[0] = m.id;
+        return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO*, UINT* argError) override {
+        if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
+        UINT given = params ? params->cArgs : 0;
+        switch (id) {
+            case kDispShowWindow: {
+                if (given != 1) return DISP_E_BADPARAMCOUNT;
+                VARIANT value;
+                VariantInit(&value);
+                if (FAILED(VariantChangeType(&value, &params->rgvarg[0], 0, VT_I2))) {
+                    if (argError) *argError = 0;
+                    return DISP_E_TYPEMISMATCH;
+                }
+                target_->ShowWindow(value.iVal);
+                return S_OK;
+            }
+            case kDispIsWindowVisible:
+                if (given != 0) return DISP_E_BADPARAMCOUNT;
+                if (result) {
+                    VariantInit(result);
+                    result->vt = VT_I2;
+                    result->iVal = target_->IsWindowVisible();
+                }
+                return S_OK;
+            case kDispExitApplication:
+                if (given != 0) return DISP_E_BADPARAMCOUNT;
+                target_->ExitApplication();
+                return S_OK;
+            default:
+                return DISP_E_MEMBERNOTFOUND;
+        }
+    }
+
+private:
+    LONG refs_ = 1;
+    AutomationTarget* target_;
+};
+
+class Factory final : public IClassFactory {
+public:
+    explicit Factory(AutomationTarget* (*make)()) : make_(make) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+            *out = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    // The factory lives as long as the program.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        AutomationTarget* target = make_();
+        if (!target) return E_OUTOFMEMORY;
+        auto* object = new ApplicationObject(target);
+        HRESULT hr = object->QueryInterface(riid, out);
+        object->Release();
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+private:
+    AutomationTarget* (*make_)();
+};
+
+Factory* g_factory = nullptr;
+DWORD g_cookie = 0;
+
+}  // namespace
+
+bool RegisterAutomationServer(const std::string& serverPath) {
+    std::string classes = "Software\\Classes\\";
+    std::string clsid = classes + "CLSID\\" + kClsidText;
+    return SetKeyValue(clsid, nullptr, kProgId) &&
+           SetKeyValue(clsid + "\\LocalServer32", nullptr, "\"" + serverPath + "\" /Automation") &&
+           SetKeyValue(clsid + "\\ProgID", nullptr, kProgId) &&
+           SetKeyValue(classes + kProgId, nullptr, kProgId) &&
+           SetKeyValue(classes + kProgId + "\\CLSID", nullptr, kClsidText);
+}
+
+bool UnregisterAutomationServer() {
+    DeleteTree(std::string("Software\\Classes\\CLSID\\") + kClsidText);
+    DeleteTree(std::string("Software\\Classes\\") + kProgId);
+    return true;
+}
+
+// Each client gets a program of its own, as with a multi-instance server.
+bool StartAutomationServer(AutomationTarget* (*makeTarget)()) {
+    if (!g_factory) g_factory = new Factory(makeTarget);
+    return SUCCEEDED(CoRegisterClassObject(CLSID_VantorelApplication, g_factory,
+                                           CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &g_cookie));
+}
+
+void StopAutomationServer() {
+    if (g_cookie) CoRevokeClassObject(g_cookie);
+    g_cookie = 0;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The automation object "Vantorel.Application": a local server registered
+// for the current user, so no administrator rights are needed, whose one
+// object is the document with three methods.
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+
+// The program's own class identifier, fixed for good: clients find the
+// server by it.
+extern const CLSID CLSID_VantorelApplication;
+extern const char kProgId[];
+
+// What the automation object asks of the program.
+class AutomationTarget {
+public:
+    virtual ~AutomationTarget() = default;
+    virtual void ShowWindow(short showCommand) = 0;
+    virtual short IsWindowVisible() = 0;
+    virtual void ExitApplication() = 0;
+    // The last client let go of the object.
+    virtual void OnLastRelease() = 0;
+};
+
+// Writes the per-user class registration and the program id; `serverPath`
+// is the full path of the program file.
+bool RegisterAutomationServer(const std::string& serverPath);
+bool UnregisterAutomationServer();
+
+// Offers the class to clients until revoked. `makeTarget` is called when a
+// client creates the object.
+bool StartAutomationServer(AutomationTarget* (*makeTarget)());
+void StopAutomationServer();
+
+// The dispatch identifiers of the methods, in order.
+enum AutomationDispId { kDispShowWindow = 1, kDispIsWindowVisible = 2, kDispExitApplication = 3 };
