@@ -125,8 +125,13 @@ std::vector<std::string> SettingsStore::ListLanguageModules() {
     std::vector<std::string> paths;
     if (!In(Section::Language)) return paths;
     std::string name;
-    for (uint32_t i = 0; key_.EnumValueName(i, &name); ++i)
-        if (!name.empty()) paths.push_back(name);
+    for (uint32_t i = 0;; ++i) {
+        if (key_.EnumValueName(i, &name)) {
+            if (!name.empty()) paths.push_back(name);
+        } else if (key_.LastResult() != reg::kMoreData) {
+            break;  // a name too long to read hides none of those after it
+        }
+    }
     return paths;
 }
 
@@ -181,7 +186,12 @@ int SettingsStore::ListServicesWithActions(std::vector<std::string>* services) {
     open_ = Section::None;
     if (!key_.Open(reg::CurrentUser(), (root_ + "\\CustomActions").c_str(), false)) return 0;
     std::string name;
-    for (uint32_t i = 0; key_.EnumSubKeyName(i, &name); ++i) services->push_back(name);
+    for (uint32_t i = 0;; ++i) {
+        if (key_.EnumSubKeyName(i, &name))
+            services->push_back(name);
+        else if (key_.LastResult() != reg::kMoreData)
+            break;
+    }
     key_.Close();
     return static_cast<int>(services->size());
 }

@@ -195,6 +195,11 @@ TEST_F(SettingsStoreTest, LanguageModulesAreTheNamedValuesAndTheChoiceIsTheDefau
     EXPECT_EQ(registry.Find(kRoot + "\\Language", "C:\\m\\en.dll")->data, std::string(1, '\0'));
     ASSERT_TRUE(store.DeleteValue("C:\\m\\en.dll"));
     EXPECT_EQ(store.ListLanguageModules(), (std::vector<std::string>{"C:\\m\\fr.dll"}));
+    // A path longer than the name buffer is passed over, not the end of the list.
+    ASSERT_TRUE(store.AddLanguageModule("C:\\" + std::string(300, 'x') + ".dll"));
+    ASSERT_TRUE(store.AddLanguageModule("C:\\m\\de.dll"));
+    EXPECT_EQ(store.ListLanguageModules(),
+              (std::vector<std::string>{"C:\\m\\fr.dll", "C:\\m\\de.dll"}));
 }
 
 TEST_F(SettingsStoreTest, CustomActionsExistOnlyAsSubKeysAndDeletingNoneSucceeds) {
