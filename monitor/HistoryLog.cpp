@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <new>
 
 #include "document/ChangeList.h"
 #include "res/resource.h"
@@ -53,6 +54,7 @@ LocalDateTime Unpack(int64_t v) {
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 constexpr int64_t kUnparsed = -2;
+constexpr uint32_t kNotEnoughMemory = 8;  // ERROR_NOT_ENOUGH_MEMORY
 constexpr int64_t kNoStamp = -1;
 
 }  // namespace
@@ -157,17 +159,29 @@ bool HistoryLog::Load(const std::string& path) {
                            pf::kOpenExisting);
     if (!file) return Fail();
     std::string text;
-    // One allocation of the file's size: the loaded lines are views into it.
-    uint64_t size = file->Size();
-    if (size < (uint64_t(1) << 32)) text.reserve(static_cast<size_t>(size) + 1);
-    bool ok = platform::ReadToEnd(*file, &text);
-    if (!ok) {
-        Fail();
-        // The lines read so far stay loaded; a cut last line is not a line.
-        size_t end = text.rfind('\n');
-        text.resize(end == std::string::npos ? 0 : end + 1);
+    bool ok;
+    try {
+        // One allocation of the file's size: the loaded lines are views into it.
+        uint64_t size = file->Size();
+        if (size < (uint64_t(1) << 32)) text.reserve(static_cast<size_t>(size) + 1);
+        ok = platform::ReadToEnd(*file, &text);
+        if (!ok) {
+            Fail();
+            // The lines read so far stay loaded; a cut last line is not a line.
+            size_t end = text.rfind('\n');
+            text.resize(end == std::string::npos ? 0 : end + 1);
+        }
+        LoadText(std::move(text));
+    } catch (const std::bad_alloc&) {
+        // A file too big for memory is a failed load, not the viewer's end.
+        loaded_.clear();
+        loaded_.shrink_to_fit();
+        lines_.clear();
+        lines_.shrink_to_fit();
+        stamps_.clear();
+        error_ = files_.FormatMessageA(kNotEnoughMemory);
+        return false;
     }
-    LoadText(std::move(text));
     if (!ok) return false;
     if (!file->Close()) return Fail();
     return true;
