@@ -8,6 +8,7 @@
 #include "app/Win32Platform.h"
 #include "document/CVantorelDocument.h"
 #include "res/resource.h"
+#include "settings/LanguageModule.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -64,6 +65,7 @@ bool CVantorelApp::InitInstance() {
     m_appName = LoadText(AFX_IDS_APP_TITLE);
     SetRegistryKey(SettingsStore::FrameworkKeyName());
     LoadStdProfileSettings(4);
+    LoadLanguage();
     if (!RegisterFrameClass()) return false;
     SetDocTemplate(
         IDR_MAINFRAME, [] { return new CVantorelDocument; },
@@ -110,6 +112,7 @@ bool CVantorelApp::InitInstance() {
     mutex_ = ::CreateMutexA(nullptr, TRUE, m_appName.c_str());
     RegisterAutomationServer(launchPath);
 
+    OpenHistoryLog();
     SettingsStore store(ThePlatform().registry);
     bool runMinimized = store.OpenConfiguration() && store.Read(settings::kRunMinimized);
     // A snapshot named on the command line is not a machine: the program
@@ -123,6 +126,34 @@ bool CVantorelApp::InitInstance() {
     return true;
 }
 
+// The chosen language module; when it cannot be used the program says so
+// and goes on with its own texts.
+void CVantorelApp::LoadLanguage() {
+    Win32Platform& p = ThePlatform();
+    LanguageModule language(p.registry, p.modules, p.versions, p.texts);
+    if (!language.LoadAtStartup())
+        ::MessageBoxA(nullptr, language.StartupFailureMessage().c_str(), m_appName.c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
+    auto module = static_cast<HINSTANCE>(current_texts::Module());
+    SetResourceModule(module);
+    p.texts.SetModule(module);
+}
+
+void CVantorelApp::OpenHistoryLog() {
+    Win32Platform& p = ThePlatform();
+    SettingsStore store(p.registry);
+    if (!store.OpenLogFile()) return;
+    std::string path = store.ReadLogFilePath();
+    bool autoDelete = store.Read(settings::kAutoDelete) != 0;
+    if (path.empty()) return;
+    p.history.SetSessionText(HistoryLog::SessionTextOfCurrentTexts(p.modules, p.versions));
+    logOpen = p.history.Open(path, autoDelete);
+    if (!logOpen) {
+        std::string message = LoadText(IDS_LOG_OPEN_FAILED) + "\n" + p.history.GetErrorText();
+        ::MessageBoxA(nullptr, message.c_str(), m_appName.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
 CDocument* CVantorelApp::AutomationDocument() {
     if (GetDocument()) return GetDocument();
     if (!CreateDocumentAndFrame()) return nullptr;
@@ -133,6 +164,7 @@ CDocument* CVantorelApp::AutomationDocument() {
 
 int CVantorelApp::ExitInstance() {
     StopAutomationServer();
+    ThePlatform().history.Close();
     if (mutex_) ::CloseHandle(mutex_);
     mutex_ = nullptr;
     ::OleUninitialize();

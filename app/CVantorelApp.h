@@ -17,6 +17,8 @@ public:
 
 private:
     bool RegisterFrameClass();
+    void LoadLanguage();
+    void OpenHistoryLog();
     bool ActivateFirstInstance();
     HANDLE mutex_ = nullptr;
 };

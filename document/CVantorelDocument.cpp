@@ -41,6 +41,7 @@ bool CVantorelDocument::OnNewDocument() {
     SetTitle(core_.title);
     if (result == ServicesDocument::kNewLoadedWithDefaults) ShowError(MB_ICONEXCLAMATION);
     SetModifiedFlag(false);
+    ThePlatform().history.WriteConnected(GetTitle());
     return true;
 }
 
@@ -53,6 +54,7 @@ bool CVantorelDocument::OnOpenDocument(const char* path) {
     }
     SetTitle(core_.title);
     SetModifiedFlag(false);
+    ThePlatform().history.WriteConnected(GetTitle());
     return true;
 }
 

@@ -118,8 +118,8 @@ private:
 // Configuration values set for one test and removed again afterwards.
 class Configuration {
 public:
-    Configuration() {
-        RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+    explicit Configuration(const char* key = kKey) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
                         nullptr);
     }
     ~Configuration() {
@@ -355,6 +355,72 @@ DWORD RunTool(const std::string& arguments) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return code;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lines;
+    std::string text(64 * 1024, '\0');
+    DWORD got = 0;
+    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
+    CloseHandle(file);
+    text.resize(got);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+TEST_F(ProgramWindowsTest, TheHistoryLogRecordsTheSessionAndTheConnection) {
+    std::string path = wintest::ExeDirectory() + "\\program-history.log";
+    DeleteFileA(path.c_str());
+    Configuration logFile("Software\\Quorvex\\Larkspan\\Vantorel\\LogFile");
+    logFile.Set("LogFilePath", path);
+    {
+        Program program;
+        ASSERT_NE(program.Frame(30000), nullptr);
+    }
+    std::vector<std::string> lines = ReadLines(path);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0][0], '>');
+    EXPECT_NE(lines[0].find("|Vantorel v"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1][0], '!');
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 10), "|localhost");
+    EXPECT_EQ(lines[2][0], '<');
+    EXPECT_EQ(lines[2].substr(lines[2].find('|')), lines[0].substr(lines[0].find('|')));
+    DeleteFileA(path.c_str());
+}
+
+TEST_F(ProgramWindowsTest, ALogThatCannotBeOpenedIsReportedAndTheProgramGoesOn) {
+    Configuration logFile("Software\\Quorvex\\Larkspan\\Vantorel\\LogFile");
+    logFile.Set("LogFilePath", std::string("Q:\\no\\such\\folder\\history.log"));
+    Program program;
+    HWND box = nullptr;
+    for (int i = 0; i < 100 && !box; ++i) {
+        Sleep(100);
+        HWND window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid == GetProcessId(program.Process())) box = window;
+        }
+    }
+    ASSERT_NE(box, nullptr);
+    HWND text = FindWindowExA(box, nullptr, "Static", nullptr);
+    while (text && GetWindowTextLengthA(text) == 0) text = FindWindowExA(box, text, "Static", nullptr);
+    ASSERT_NE(text, nullptr);
+    char message[1024];
+    GetWindowTextA(text, message, sizeof message);
+    EXPECT_EQ(std::string(message).rfind("No se puede abrir para escritura el fichero de historial\n", 0),
+              0u)
+        << message;
+    SendMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_NE(program.Frame(30000), nullptr);
 }
 
 // Late-bound calls, as a script would make them.
