@@ -154,6 +154,15 @@ bool IsSection(const Slice& line, const char* equals, Slice* name) {
     return true;
 }
 
+inline uint32_t Number(const char* p, const char* end) {
+    while (p < end && IsBlank(*p)) ++p;
+    bool negative = false;
+    if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+    uint32_t value = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
+    return negative ? 0u - value : value;
+}
+
 template <typename Record>
 struct Field {
     const char* key;
@@ -190,14 +199,7 @@ uint32_t* NumberFor(const Field<Record> (&fields)[N], const Slice& key, Record* 
 
 }  // namespace
 
-uint32_t ParseSnapshotNumber(const char* p, const char* end) {
-    while (p < end && IsBlank(*p)) ++p;
-    bool negative = false;
-    if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-    uint32_t value = 0;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
-    return negative ? 0u - value : value;
-}
+uint32_t ParseSnapshotNumber(const char* p, const char* end) { return Number(p, end); }
 
 namespace {
 
@@ -353,12 +355,12 @@ bool SnapshotFile::Parse(ServiceEntryArray& array, const char* data, size_t size
                 if (key.Is("Date", 4))
                     header_.date.assign(value.begin, value.Size());
                 else if (uint32_t* number = NumberFor(kHeaderNumbers, key, &header_))
-                    *number = ParseSnapshotNumber(value.begin, value.end);
+                    *number = Number(value.begin, value.end);
             } else if (current.name.Size() != 0) {
                 if (key.Is("DisplayName", 11))
                     current.displayName = value;
                 else if (uint32_t* number = NumberFor(kStatusNumbers, key, &current.status))
-                    *number = ParseSnapshotNumber(value.begin, value.end);
+                    *number = Number(value.begin, value.end);
             }
         }
         close();
