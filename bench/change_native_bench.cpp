@@ -73,7 +73,7 @@ double Best(int rounds, const std::function<void()>& work) {
 }
 
 std::string Name(int i) {
-    static const char* const stems[] = {"Svc", "wuauserv", "Net.Tcp Listener", "MSSQL$Inst",
+    static const char* const stems[] = {"Svc",      "wuauserv", "Net.Tcp Listener", "MSSQL$Inst",
                                         "BthHFSrv", "Spooler_", "lanmanworkstation"};
     return std::string(stems[i % 7]) + std::to_string(i * 7919 % 100000);
 }
@@ -130,7 +130,8 @@ void BenchDiff() {
 
     std::printf("change detection, %d services, %d changes:\n", kServices, changes.GetCount());
     std::printf("  two CopyFrom copies %9.1f us\n", copies);
-    std::printf("  diff                %9.1f us   ratio %.2f (target <= 1.0)\n", diff, diff / copies);
+    std::printf("  diff                %9.1f us   ratio %.2f (target <= 1.0)\n", diff,
+                diff / copies);
     std::printf("  nested name scans   %9.1f us   ratio %.1f (for scale; %d matches)\n", scan,
                 scan / copies, nested);
 }
@@ -183,7 +184,8 @@ void BenchSnapshot() {
     ServiceEntryArray copies;
     double allocations = Best(30, [&] {
         copies.Allocate(kServices);
-        for (int i = 0; i < kServices; ++i) copies.SetEntry(i, *list.EntryAt(static_cast<uint32_t>(i)));
+        for (int i = 0; i < kServices; ++i)
+            copies.SetEntry(i, *list.EntryAt(static_cast<uint32_t>(i)));
     });
 
     std::printf("snapshot file, %d services, %zu bytes%s:\n", kServices, bytes.size(),

@@ -28,15 +28,20 @@ namespace {
 // that fold differently, so they are matched by scanning, as the platform
 // compares them. Every candidate is confirmed by the platform itself, which
 // keeps locales whose comparison is finer (Turkish i) exact as well.
-bool IsPlain(unsigned char c) { return c >= 0x20 && c < 0x7F && c != '-' && c != '\''; }
-unsigned char Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+bool IsPlain(unsigned char c) {
+    return c >= 0x20 && c < 0x7F && c != '-' && c != '\'';
+}
+unsigned char Fold(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
 
 // Each byte folded, or 0 for a byte that is not plain.
 struct PlainFoldTable {
     unsigned char fold[256];
     PlainFoldTable() {
         for (int c = 0; c < 256; ++c)
-            fold[c] = IsPlain(static_cast<unsigned char>(c)) ? Fold(static_cast<unsigned char>(c)) : 0;
+            fold[c] =
+                IsPlain(static_cast<unsigned char>(c)) ? Fold(static_cast<unsigned char>(c)) : 0;
     }
 };
 const PlainFoldTable kPlainFold;
@@ -148,7 +153,9 @@ private:
 
 }  // namespace
 
-ChangeList::~ChangeList() { Clear(); }
+ChangeList::~ChangeList() {
+    Clear();
+}
 
 void ChangeList::Clear() {
     while (first_ != nullptr) {

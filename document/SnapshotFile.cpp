@@ -154,12 +154,15 @@ bool IsSection(const Slice& line, const char* equals, Slice* name) {
     return true;
 }
 
+// Decimal, modulo 2^32: leading blanks, an optional sign, digits up to the
+// first non-digit; anything else reads as 0.
 inline uint32_t Number(const char* p, const char* end) {
     while (p < end && IsBlank(*p)) ++p;
     bool negative = false;
     if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
     uint32_t value = 0;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
+    for (; p < end && *p >= '0' && *p <= '9'; ++p)
+        value = value * 10u + static_cast<uint32_t>(*p - '0');
     return negative ? 0u - value : value;
 }
 
@@ -170,12 +173,11 @@ struct Field {
     uint32_t Record::*number;
 };
 
-#define FIELD(key, type, member) {key, sizeof key - 1, &type::member}
+#define FIELD(key, type, member) \
+    { key, sizeof key - 1, &type::member }
 const Field<SnapshotHeader> kHeaderNumbers[] = {
-    FIELD("Active", SnapshotHeader, active),
-    FIELD("Inactive", SnapshotHeader, inactive),
-    FIELD("Win32", SnapshotHeader, win32),
-    FIELD("Driver", SnapshotHeader, driver),
+    FIELD("Active", SnapshotHeader, active),         FIELD("Inactive", SnapshotHeader, inactive),
+    FIELD("Win32", SnapshotHeader, win32),           FIELD("Driver", SnapshotHeader, driver),
     FIELD("AccessType", SnapshotHeader, accessType),
 };
 const Field<platform::ServiceStatus> kStatusNumbers[] = {
@@ -199,8 +201,6 @@ uint32_t* NumberFor(const Field<Record> (&fields)[N], const Slice& key, Record* 
 
 }  // namespace
 
-uint32_t ParseSnapshotNumber(const char* p, const char* end) { return Number(p, end); }
-
 namespace {
 
 std::string MachineText(const ServiceList& list) {
@@ -215,7 +215,9 @@ std::string MachineText(const ServiceList& list) {
     return machine.empty() ? "localhost" : machine;
 }
 
-const char* TextOrEmpty(const char* text) { return text != nullptr ? text : ""; }
+const char* TextOrEmpty(const char* text) {
+    return text != nullptr ? text : "";
+}
 
 bool FormatAll(Out& out, const ServiceList& list, const std::string& machine,
                const std::string& date) {

@@ -51,7 +51,3 @@ private:
     SnapshotHeader header_;
     bool fileFailed_ = false;
 };
-
-// A decimal number as the snapshot reader takes it: leading blanks, an
-// optional sign, digits up to the first non-digit, modulo 2^32.
-uint32_t ParseSnapshotNumber(const char* text, const char* end);

@@ -46,17 +46,14 @@ public:
         const char* display;
         uint32_t state;
     };
-    std::vector<Svc> services{{"Alpha", "Alpha", 4},   {"beta", "Beta", 1},
-                              {"\xC9t\xE9", "Summer", 4}, {"svc-1", "One", 7},
-                              {"Dup", "First", 4},      {"dUP", "Second", 1},
-                              {"a b", "", 2}};
+    std::vector<Svc> services{
+        {"Alpha", "Alpha", 4}, {"beta", "Beta", 1}, {"\xC9t\xE9", "Summer", 4},
+        {"svc-1", "One", 7},   {"Dup", "First", 4}, {"dUP", "Second", 1},
+        {"a b", "", 2}};
 
-    platform::ScHandle OpenSCManagerA(const char*, const char*, uint32_t) override {
-        return this;
-    }
-    bool EnumServicesStatusA(platform::ScHandle, uint32_t, uint32_t, void* buffer,
-                             uint32_t bufSize, uint32_t* bytesNeeded, uint32_t* returned,
-                             uint32_t*) override {
+    platform::ScHandle OpenSCManagerA(const char*, const char*, uint32_t) override { return this; }
+    bool EnumServicesStatusA(platform::ScHandle, uint32_t, uint32_t, void* buffer, uint32_t bufSize,
+                             uint32_t* bytesNeeded, uint32_t* returned, uint32_t*) override {
         size_t need = services.size() * sizeof(platform::EnumServiceStatus);
         for (const Svc& s : services) need += std::strlen(s.name) + std::strlen(s.display) + 2;
         *bytesNeeded = static_cast<uint32_t>(need);
@@ -140,14 +137,16 @@ std::vector<Record> Nested(platform::ScmApi& api, const ServiceEntryArray& n,
                        (oe->serviceType != ne->serviceType ? 8 : 0) |
                        (oe->currentState != ne->currentState ? 16 : 0) |
                        (oe->controlsAccepted != ne->controlsAccepted ? 32 : 0);
-        if (kind) added.emplace_back(ne->name, ne->displayName, kind, oe->currentState, ne->currentState);
+        if (kind)
+            added.emplace_back(ne->name, ne->displayName, kind, oe->currentState, ne->currentState);
     }
     for (int i = 0; i < n.GetCount(); ++i) {
         bool found = false;
         for (int j = 0; j < o.GetCount() && !found; ++j)
             found = api.lstrcmpiA(n.GetEntry(i)->name, o.GetEntry(j)->name) == 0;
-        if (!found) added.emplace_back(n.GetEntry(i)->name, n.GetEntry(i)->displayName, 1, 1,
-                                       n.GetEntry(i)->currentState);
+        if (!found)
+            added.emplace_back(n.GetEntry(i)->name, n.GetEntry(i)->displayName, 1, 1,
+                               n.GetEntry(i)->currentState);
     }
     return std::vector<Record>(added.rbegin(), added.rend());
 }

@@ -6,7 +6,6 @@
 
 #include "document/ChangeList.h"
 #include "document/SnapshotFile.h"
-#include "res/resource.h"
 #include "tests/fakes/FakeFiles.h"
 #include "tests/fakes/FakeScm.h"
 
@@ -34,7 +33,8 @@ protected:
     bool Compare() { return changes.Compare(newList, oldList); }
     bool CompareWithText(const std::string& text) {
         fs.Put("C:\\s.rpt", text);
-        auto file = fs.CreateFileA("C:\\s.rpt", pf::kGenericRead, pf::kShareRead, pf::kOpenExisting);
+        auto file =
+            fs.CreateFileA("C:\\s.rpt", pf::kGenericRead, pf::kShareRead, pf::kOpenExisting);
         return changes.CompareWithSnapshot(newList, *file);
     }
 
@@ -68,24 +68,26 @@ TEST_F(ChangeListTest, FlagsFollowTheFieldsThatDifferAndTheCompareType) {
 
     EXPECT_EQ(changes.GetCompareType(), 1u);
     ASSERT_TRUE(Compare());
-    EXPECT_EQ(Records(changes), (std::vector<Record>{
-                                    {"named", "NAMED", DisplayNameChanged, 1, 1},
-                                    {"svc", "Service", StateChanged | ControlsAcceptedChanged, 4, 1},
-                                }));
+    EXPECT_EQ(Records(changes),
+              (std::vector<Record>{
+                  {"named", "NAMED", DisplayNameChanged, 1, 1},
+                  {"svc", "Service", StateChanged | ControlsAcceptedChanged, 4, 1},
+              }));
 
     changes.SetCompareType(0);
     ASSERT_TRUE(Compare());
-    EXPECT_EQ(Records(changes), (std::vector<Record>{
-                                    {"named", "NAMED", DisplayNameChanged, 1, 1},
-                                    {"quiet", "Quiet", CheckPointChanged, 4, 4},
-                                    {"svc", "Service", StateChanged | ControlsAcceptedChanged, 4, 1},
-                                }));
+    EXPECT_EQ(Records(changes),
+              (std::vector<Record>{
+                  {"named", "NAMED", DisplayNameChanged, 1, 1},
+                  {"quiet", "Quiet", CheckPointChanged, 4, 4},
+                  {"svc", "Service", StateChanged | ControlsAcceptedChanged, 4, 1},
+              }));
 
     scm.Get("quiet")->status = {sc::kTypeWin32ShareProcess, 4, 3, 1, 2, 0, 5};
     Snap(newList);
     ASSERT_TRUE(Compare());
-    EXPECT_EQ(std::get<2>(Records(changes)[1]), TypeChanged | Win32ExitCodeChanged |
-                                                    SpecificExitCodeChanged | WaitHintChanged);
+    EXPECT_EQ(std::get<2>(Records(changes)[1]),
+              TypeChanged | Win32ExitCodeChanged | SpecificExitCodeChanged | WaitHintChanged);
 }
 
 TEST_F(ChangeListTest, NewServicesComeFirstThenOldSetChangesBothInReverseOrder) {
@@ -102,14 +104,13 @@ TEST_F(ChangeListTest, NewServicesComeFirstThenOldSetChangesBothInReverseOrder) 
     Snap(newList);
 
     ASSERT_TRUE(Compare());
-    EXPECT_EQ(Records(changes),
-              (std::vector<Record>{
-                  {"delta", "Delta", NewService, 1, 1},
-                  {"gamma", "Gamma", NewService, 1, 4},
-                  {"gone2", "Gone 2", DeletedService, 1, 1},
-                  {"gone1", "Gone 1", DeletedService, 4, 1},
-                  {"beta", "Beta", StateChanged, 4, 1},
-              }));
+    EXPECT_EQ(Records(changes), (std::vector<Record>{
+                                    {"delta", "Delta", NewService, 1, 1},
+                                    {"gamma", "Gamma", NewService, 1, 4},
+                                    {"gone2", "Gone 2", DeletedService, 1, 1},
+                                    {"gone1", "Gone 1", DeletedService, 4, 1},
+                                    {"beta", "Beta", StateChanged, 4, 1},
+                                }));
     // Asked for out of order, the records are still the right ones.
     EXPECT_STREQ(changes.GetChange(3)->name, "gone1");
     EXPECT_STREQ(changes.GetChange(1)->name, "gamma");
@@ -118,7 +119,7 @@ TEST_F(ChangeListTest, NewServicesComeFirstThenOldSetChangesBothInReverseOrder) 
 }
 
 TEST_F(ChangeListTest, NamesMatchIgnoringCaseOfTheCodePageAndTheFirstOfRepeatedNames) {
-    scm.Add("\xC9t\xE9", "Summer", sc::kRunning);   // Latin-1 capital and small e-acute
+    scm.Add("\xC9t\xE9", "Summer", sc::kRunning);  // Latin-1 capital and small e-acute
     scm.Add("Spooler", "Old", sc::kRunning);
     Snap(oldList);
     scm.Remove("\xC9t\xE9");
@@ -214,18 +215,6 @@ TEST_F(ChangeListTest, SnapshotIsTheOldSideWhenItsOptionsMatchTheList) {
     EXPECT_EQ(changes.GetCount(), 2);
 }
 
-TEST(ChangeKindTextTest, OnlyNewAndDeletedHaveTextsOfTheirOwn) {
-    fake::Texts texts;
-    texts.strings[IDS_CHANGE_NEW_SERVICE] = "N";
-    texts.strings[IDS_CHANGE_DELETED_SERVICE] = "D";
-    texts.strings[IDS_CHANGE_MODIFIED] = "M";
-    EXPECT_EQ(ChangeKindText(texts, NewService), "N");
-    EXPECT_EQ(ChangeKindText(texts, DeletedService), "D");
-    EXPECT_EQ(ChangeKindText(texts, DisplayNameChanged), "M");
-    EXPECT_EQ(ChangeKindText(texts, NewService | DeletedService), "M");
-    EXPECT_EQ(ChangeKindText(texts, StateChanged | ControlsAcceptedChanged), "M");
-}
-
 // A platform comparison that is neither plain folding nor an equivalence on
 // bytes: Latin-1 folding, sharp s equal to "ss", byte 1 ignored, and a
 // capital I that is not the small i (as in a Turkish locale).
@@ -236,10 +225,14 @@ public:
         for (; *s; ++s) {
             unsigned char c = static_cast<unsigned char>(*s);
             if (c == 1) continue;
-            if (c == 0xDF) key += "ss";
-            else if (c == 'I') key += '\xFD';
-            else if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) key += static_cast<char>(c + 32);
-            else key += static_cast<char>(c);
+            if (c == 0xDF)
+                key += "ss";
+            else if (c == 'I')
+                key += '\xFD';
+            else if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+                key += static_cast<char>(c + 32);
+            else
+                key += static_cast<char>(c);
         }
         return key;
     }
@@ -283,8 +276,8 @@ std::vector<Record> NestedDiff(platform::ScmApi& api, const ServiceEntryArray& n
 }
 
 void RandomSet(std::mt19937& rng, ServiceEntryArray& set, int count) {
-    static const char* const pieces[] = {"a", "A", "s", "S", "ss", "\xDF", "i", "I", "\xE9",
-                                         "\xC9", "-", "'", "\x01", " x", "Svc", "SVC"};
+    static const char* const pieces[] = {"a",    "A",    "s", "S", "ss",   "\xDF", "i",   "I",
+                                         "\xE9", "\xC9", "-", "'", "\x01", " x",   "Svc", "SVC"};
     if (count == 0) {
         set.Clear();
         return;
@@ -308,8 +301,8 @@ TEST(ChangeListDiffTest, MatchesTheNestedScanForAnyPlatformComparison) {
     fake::Scm latin1;
     LinguisticScm linguistic;
     std::mt19937 rng(20261207);
-    for (platform::ScmApi* api : {static_cast<platform::ScmApi*>(&latin1),
-                                  static_cast<platform::ScmApi*>(&linguistic)}) {
+    for (platform::ScmApi* api :
+         {static_cast<platform::ScmApi*>(&latin1), static_cast<platform::ScmApi*>(&linguistic)}) {
         ChangeList changes{*api};
         for (int round = 0; round < 400; ++round) {
             ServiceEntryArray n, o;

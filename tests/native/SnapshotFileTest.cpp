@@ -22,7 +22,8 @@ protected:
     }
     bool ReadText(const std::string& text) {
         fs.Put("C:\\r.rpt", text);
-        auto file = fs.CreateFileA("C:\\r.rpt", pf::kGenericRead, pf::kShareRead, pf::kOpenExisting);
+        auto file =
+            fs.CreateFileA("C:\\r.rpt", pf::kGenericRead, pf::kShareRead, pf::kOpenExisting);
         return reader.Read(array, *file);
     }
     const ServiceEntry& At(int i) {
@@ -103,23 +104,23 @@ TEST_F(SnapshotFileTest, WhatIsWrittenReadsBackAsTheSameEntriesAndHeader) {
 }
 
 TEST_F(SnapshotFileTest, ReaderForgivesLayoutButNotKeyCase) {
-    ASSERT_TRUE(ReadText(
-        "  Date=  1/2/2027 10:00  \n"
-        "Active=1\nDriver = 1 ; drivers too\n"
-        "\n\n"
-        "[  first svc  ]\n"
-        "  DisplayName   =   First  one  \n"
-        "CurrentState = 4\n"
-        "currentstate = 7\n"       // other letter case: not the key
-        "Date = ignored\n"         // header keys end at the first section
-        "[second]\n"               // no blank line between sections
-        "CurrentState = 2\nCurrentState = 3\n"  // the last value wins
-        "ServiceType\n"            // no "=": not a key line
-        "WaitHint =\n"
-        "CheckPoint = -1\n"
-        "Win32ExitCode = 4294967297\n"
-        "ControlsAccepted = x12\n"
-        "ServiceSpecificExitCode = +12abc"));  // no final line end
+    ASSERT_TRUE(
+        ReadText("  Date=  1/2/2027 10:00  \n"
+                 "Active=1\nDriver = 1 ; drivers too\n"
+                 "\n\n"
+                 "[  first svc  ]\n"
+                 "  DisplayName   =   First  one  \n"
+                 "CurrentState = 4\n"
+                 "currentstate = 7\n"                    // other letter case: not the key
+                 "Date = ignored\n"                      // header keys end at the first section
+                 "[second]\n"                            // no blank line between sections
+                 "CurrentState = 2\nCurrentState = 3\n"  // the last value wins
+                 "ServiceType\n"                         // no "=": not a key line
+                 "WaitHint =\n"
+                 "CheckPoint = -1\n"
+                 "Win32ExitCode = 4294967297\n"
+                 "ControlsAccepted = x12\n"
+                 "ServiceSpecificExitCode = +12abc"));  // no final line end
     EXPECT_EQ(reader.GetHeader().date, "1/2/2027 10:00");
     EXPECT_EQ(reader.GetHeader().active, 1u);
     EXPECT_EQ(reader.GetHeader().driver, 1u);
@@ -145,25 +146,27 @@ TEST_F(SnapshotFileTest, FileWithoutAnySectionIsRejectedAndLeavesNothing) {
     EXPECT_FALSE(ReadText(""));
     EXPECT_EQ(array.GetCount(), 0);
     EXPECT_FALSE(reader.FileFailed());
-    EXPECT_FALSE(ReadText("Machine = localhost\r\nDate = 1\r\nActive = 1\r\nInactive = 1\r\n"
-                          "Win32 = 1\r\nDriver = 0\r\nAccessType = 983103\r\n\r\n"));
+    EXPECT_FALSE(
+        ReadText("Machine = localhost\r\nDate = 1\r\nActive = 1\r\nInactive = 1\r\n"
+                 "Win32 = 1\r\nDriver = 0\r\nAccessType = 983103\r\n\r\n"));
     EXPECT_EQ(reader.GetHeader().accessType, 983103u);  // read, but no use without sections
     EXPECT_FALSE(ReadText("[\n]\n[=]\n[ ]\nDisplayName = x\n"));
 }
 
 TEST_F(SnapshotFileTest, EmptyBracketsHideTheirKeysAndLeaveNoEmptySlot) {
-    ASSERT_TRUE(ReadText("CurrentState = 4\nDisplayName = before\n"
-                         "[a]\nCurrentState = 2\n"
-                         "[]\nCurrentState = 7\nDisplayName = lost\n"
-                         "[b]\nDisplayName = B\n"
-                         "[   ]\nWaitHint = 9\n"));
+    ASSERT_TRUE(
+        ReadText("CurrentState = 4\nDisplayName = before\n"
+                 "[a]\nCurrentState = 2\n"
+                 "[]\nCurrentState = 7\nDisplayName = lost\n"
+                 "[b]\nDisplayName = B\n"
+                 "[   ]\nWaitHint = 9\n"));
     ASSERT_EQ(array.GetCount(), 2);
     EXPECT_STREQ(At(0).name, "a");
-    EXPECT_STREQ(At(0).displayName, "");   // nothing from before the first section
+    EXPECT_STREQ(At(0).displayName, "");  // nothing from before the first section
     EXPECT_EQ(At(0).currentState, 2u);
     EXPECT_STREQ(At(1).name, "b");
     EXPECT_STREQ(At(1).displayName, "B");
-    EXPECT_EQ(At(1).currentState, 0u);    // nothing from under the empty brackets
+    EXPECT_EQ(At(1).currentState, 0u);  // nothing from under the empty brackets
     EXPECT_EQ(At(1).waitHint, 0u);
 }
 
@@ -193,18 +196,6 @@ TEST_F(SnapshotFileTest, FileLayerFailuresAreReportedAsSuch) {
     auto in = fs.CreateFileA("C:\\r.rpt", pf::kGenericRead, pf::kShareRead, pf::kOpenExisting);
     EXPECT_FALSE(reader.Read(array, *in));
     EXPECT_TRUE(reader.FileFailed());
-}
-
-TEST(SnapshotNumberTest, DecimalModulo2To32) {
-    auto parse = [](const std::string& s) { return ParseSnapshotNumber(s.data(), s.data() + s.size()); };
-    EXPECT_EQ(parse("0"), 0u);
-    EXPECT_EQ(parse("4294967295"), 4294967295u);
-    EXPECT_EQ(parse("4294967296"), 0u);
-    EXPECT_EQ(parse("99999999999999999999"), 1661992959u);
-    EXPECT_EQ(parse(" \t-2"), 4294967294u);
-    EXPECT_EQ(parse("--2"), 0u);
-    EXPECT_EQ(parse(""), 0u);
-    EXPECT_EQ(parse("7 8"), 7u);
 }
 
 }  // namespace

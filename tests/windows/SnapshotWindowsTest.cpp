@@ -25,7 +25,8 @@ protected:
     void SetUp() override {
         char dir[MAX_PATH];
         GetTempPathA(MAX_PATH, dir);
-        path = std::string(dir) + "vantorel-snapshot" + std::to_string(GetCurrentProcessId()) + ".rpt";
+        path =
+            std::string(dir) + "vantorel-snapshot" + std::to_string(GetCurrentProcessId()) + ".rpt";
     }
     void TearDown() override { DeleteFileA(path.c_str()); }
 
