@@ -366,19 +366,21 @@ bool SnapshotFile::Parse(ServiceEntryArray& array, const char* data, size_t size
             }
         }
         close();
+        if (sections.empty() || sections.size() > INT_MAX) return false;
+        if (!array.Allocate(static_cast<int>(sections.size()))) return false;
+
+        std::string nameText, displayText;
+        for (size_t i = 0; i < sections.size(); ++i) {
+            const Section& s = sections[i];
+            nameText.assign(s.name.begin, s.name.Size());
+            displayText.assign(s.displayName.begin, s.displayName.Size());
+            if (!array.SetEntry(static_cast<int>(i), nameText.c_str(), displayText.c_str()))
+                return false;
+            *StatusOf(array.GetEntry(static_cast<int>(i))) = s.status;
+        }
+        return true;
     } catch (const std::bad_alloc&) {
+        // Out of memory for the text of a file this size: not a snapshot we can use.
         return false;
     }
-    if (sections.empty() || sections.size() > INT_MAX) return false;
-    if (!array.Allocate(static_cast<int>(sections.size()))) return false;
-
-    std::string name, displayName;
-    for (size_t i = 0; i < sections.size(); ++i) {
-        const Section& s = sections[i];
-        name.assign(s.name.begin, s.name.Size());
-        displayName.assign(s.displayName.begin, s.displayName.Size());
-        if (!array.SetEntry(static_cast<int>(i), name.c_str(), displayName.c_str())) return false;
-        *StatusOf(array.GetEntry(static_cast<int>(i))) = s.status;
-    }
-    return true;
 }

@@ -115,6 +115,40 @@ TEST_F(SnapshotWindowsTest, AMissingFileIsTheFileLayersToReport) {
     EXPECT_EQ(files.GetLastError(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
 }
 
+// The change list hashes names of printable ASCII (without hyphen and
+// apostrophe) after ASCII case folding, which is exact only if the platform
+// never calls two such names equal that fold differently. Checked here in
+// locales with unusual letters and contractions.
+TEST(ChangeListWindowsTest, ThePlatformCallsPlainNamesEqualOnlyWhenTheyFoldEqual) {
+    auto plain = [](int c) { return c >= 0x20 && c < 0x7F && c != '-' && c != '\''; };
+    auto fold = [](int c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    platform::Win32Scm scm;
+    LCID saved = GetThreadLocale();
+    for (LCID locale : {0x0409, 0x0C0A, 0x040A, 0x041F, 0x040E, 0x0405, 0x0406}) {
+        SetThreadLocale(locale);
+        for (int a = 0x20; a < 0x7F; ++a) {
+            if (!plain(a)) continue;
+            // No plain character is ignored.
+            std::string with = std::string("n") + static_cast<char>(a) + "m";
+            EXPECT_NE(scm.lstrcmpiA(with.c_str(), "nm"), 0) << std::hex << locale << " " << a;
+            for (int b = 0x20; b < 0x7F; ++b) {
+                if (!plain(b) || fold(a) == fold(b)) continue;
+                std::string x = std::string("c") + static_cast<char>(a) + "h";
+                std::string y = std::string("c") + static_cast<char>(b) + "h";
+                EXPECT_NE(scm.lstrcmpiA(x.c_str(), y.c_str()), 0)
+                    << std::hex << locale << " " << x << " " << y;
+            }
+        }
+        // Contractions and doubled letters of Spanish, Czech, Danish and Hungarian.
+        for (auto pair : {std::make_pair("ccs", "cscs"), std::make_pair("ddzs", "dzsdzs"),
+                          std::make_pair("ch", "c"), std::make_pair("aa", "a"),
+                          std::make_pair("ll", "l"), std::make_pair("nny", "nyny")})
+            EXPECT_NE(scm.lstrcmpiA(pair.first, pair.second), 0)
+                << std::hex << locale << " " << pair.first << " " << pair.second;
+    }
+    SetThreadLocale(saved);
+}
+
 TEST(ChangeKindWindowsTest, KindTextsComeFromTheStringTable) {
     platform::Win32TextSource texts;
     EXPECT_EQ(ChangeKindText(texts, NewService), "Nuevo servicio");
