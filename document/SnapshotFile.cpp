@@ -91,7 +91,9 @@ Slice TrimBegin(Slice s) {
 class Lines {
 public:
     Lines(const char* data, size_t size)
-        : pos_(data), end_(data + size), hasNul_(std::memchr(data, '\0', size) != nullptr) {}
+        : pos_(data),
+          end_(data + size),
+          hasNul_(size != 0 && std::memchr(data, '\0', size) != nullptr) {}
 
     bool Next(Slice* line, const char** equals) {
         if (pos_ == end_) return false;
@@ -128,8 +130,7 @@ private:
             std::memcpy(&word, p, 8);
             uint64_t xa = word ^ pa, xb = word ^ pb;
             uint64_t hit = ((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs);
-            // The lowest marked byte is always a true match, whatever the
-            // bytes above it; only bytes in memory order need care.
+            // A marked word holds a match; its bytes are then looked at in order.
             if (hit != 0) {
                 for (int i = 0; i < 8; ++i)
                     if (p[i] == a || p[i] == b) return p + i;
@@ -199,14 +200,11 @@ uint32_t* NumberFor(const Field<Record> (&fields)[N], const Slice& key, Record* 
     return nullptr;
 }
 
-}  // namespace
-
-namespace {
-
 std::string MachineText(const ServiceList& list) {
     std::string machine;
     if (const char* name = list.GetMachineName()) {
         machine = name;
+        // ASCII is enough: the value is a note for people, never read back.
         for (char& c : machine)
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
         Slice trimmed = Trim(Slice{machine.data(), machine.data() + machine.size()});
@@ -267,24 +265,12 @@ bool FormatAll(Out& out, const ServiceList& list, const std::string& machine,
     return out.Drain();
 }
 
-bool AppendTo(void* text, const char* data, size_t size) {
-    static_cast<std::string*>(text)->append(data, size);
-    return true;
-}
-
 bool WriteTo(void* file, const char* data, size_t size) {
     // The file layer counts in 32 bits; pieces are far smaller.
     return static_cast<platform::File*>(file)->Write(data, static_cast<uint32_t>(size));
 }
 
 }  // namespace
-
-std::string SnapshotFile::Format(const ServiceList& list, const std::string& date) {
-    std::string text;
-    Out out(AppendTo, &text);
-    FormatAll(out, list, MachineText(list), date);
-    return text;
-}
 
 bool SnapshotFile::Write(const ServiceList& list, platform::File& file) {
     fileFailed_ = false;

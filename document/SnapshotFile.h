@@ -41,9 +41,7 @@ public:
     // the content, so the caller knows to ask the file layer why.
     bool FileFailed() const { return fileFailed_; }
 
-    // The same two operations on text already in memory, for callers that
-    // hold the bytes (and for the reader's own use).
-    static std::string Format(const ServiceList& list, const std::string& date);
+    // Read on text already in memory.
     bool Parse(ServiceEntryArray& array, const char* data, size_t size);
 
 private:
