@@ -423,6 +423,54 @@ TEST_F(ProgramWindowsTest, ALogThatCannotBeOpenedIsReportedAndTheProgramGoesOn) 
     EXPECT_NE(program.Frame(30000), nullptr);
 }
 
+TEST_F(ProgramWindowsTest, TheEnglishModuleGivesTheProgramItsTexts) {
+    TestService running("basic");
+    ASSERT_TRUE(running.StartDirectly());
+    Configuration language("Software\\Quorvex\\Larkspan\\Vantorel\\Language");
+    language.Set("", wintest::ExeDirectory() + "\\Vantorel.en.dll");
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr) << "the module was refused";
+    char text[256] = "";
+    SendMessageA(FindChild(frame, STATUSCLASSNAMEA), WM_GETTEXT, sizeof text,
+                 reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "Ready");
+    HWND list = FindChild(frame, WC_LISTVIEWA);
+    int row = FindRow(program, list, running.Name());
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(program.Row(list, row, 3)[2], "Running");
+
+    // Another process's menus cannot be read under Wine: read the module's own.
+    std::string module = wintest::ExeDirectory() + "\\Vantorel.en.dll";
+    HMODULE resources = LoadLibraryExA(module.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(resources, nullptr);
+    HMENU menu = LoadMenuA(resources, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "&File");
+    DestroyMenu(menu);
+    FreeLibrary(resources);
+}
+
+TEST_F(ProgramWindowsTest, TheEnglishModuleHasEveryStringTheProgramHas) {
+    std::string dir = wintest::ExeDirectory();
+    HMODULE spanish = LoadLibraryExA((dir + "\\Vantorel.exe").c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE english = LoadLibraryExA((dir + "\\Vantorel.en.dll").c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(spanish && english);
+    int strings = 0;
+    for (UINT id = 1; id < 0x10000; ++id) {
+        char es[16], en[16];
+        bool inSpanish = LoadStringA(spanish, id, es, sizeof es) > 0;
+        bool inEnglish = LoadStringA(english, id, en, sizeof en) > 0;
+        EXPECT_EQ(inSpanish, inEnglish) << "string " << id;
+        strings += inSpanish;
+    }
+    EXPECT_GT(strings, 50);
+    FreeLibrary(spanish);
+    FreeLibrary(english);
+}
+
 // Late-bound calls, as a script would make them.
 VARIANT Call(IDispatch* object, const wchar_t* method, short argument = -1) {
     VARIANT result;
