@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "scm/PendingWait.h"
 #include "settings/SettingsStore.h"
+#include "toolkit/ListCtrlSupport.h"
 
 namespace {
 
@@ -25,7 +26,6 @@ private:
 
 const int kMinColumnWidth = 50;
 const int kIconRoom = 35;
-const int kCellPadding = 25;
 
 }  // namespace
 
@@ -98,7 +98,7 @@ void CVantorelView::Rebuild() {
 
     rowByName_.clear();
     SendMessage(LVM_DELETEALLITEMS);
-    SizeColumns(false);
+    listctrl::AutoSizeColumns(m_hWnd, 0, false);
     ServiceList& list = Doc()->Services();
     list.RefreshAllStatus();
     for (uint32_t i = 0;; ++i) {
@@ -122,7 +122,7 @@ void CVantorelView::Rebuild() {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessage(LVM_SETITEMSTATE, select, reinterpret_cast<LPARAM>(&state));
     SendMessage(LVM_ENSUREVISIBLE, select, FALSE);
-    SizeColumns(true);
+    listctrl::AutoSizeColumns(m_hWnd, 0, true);
     LVCOLUMNA first{};
     first.mask = LVCF_WIDTH;
     if (SendMessage(LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&first)))
@@ -170,21 +170,11 @@ void CVantorelView::FillConfiguration(int row, const char* name) {
 
 void CVantorelView::SetCell(int row, int slot, const std::string& text) {
     int column = columns_.Position(slot);
-    if (column < 0) return;
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessage(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    if (column >= 0) listctrl::SetCellText(m_hWnd, row, column, text);
 }
 
 std::string CVantorelView::CellText(int row, int column) const {
-    char buffer[1024] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    SendMessage(LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return buffer;
+    return listctrl::CellText(m_hWnd, row, column);
 }
 
 void CVantorelView::RefreshRows(bool visibleOnly) {
@@ -205,66 +195,6 @@ ServiceEntry* CVantorelView::GetSelectedEntry() {
     if (row < 0) return nullptr;
     std::string name = CellText(row, 0);
     return name.empty() ? nullptr : Doc()->Services().FindEntry(name.c_str());
-}
-
-// Every column grows to its widest cell or title plus padding; with a reset
-// it may also shrink to that.
-void CVantorelView::SizeColumns(bool reset) {
-    HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
-    int columns = header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-    int rows = static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
-    for (int c = 0; c < columns; ++c) {
-        int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, c));
-        if (width <= 0) continue;
-        if (reset) width = kCellPadding;
-        auto widen = [&](const std::string& text) {
-            int w = static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHA, 0,
-                                                 reinterpret_cast<LPARAM>(text.c_str()))) +
-                    kCellPadding;
-            if (w > width) width = w;
-        };
-        for (int r = 0; r < rows; ++r) widen(CellText(r, c));
-        char title[80] = "";
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT;
-        column.pszText = title;
-        column.cchTextMax = sizeof title;
-        SendMessage(LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
-        widen(title);
-        SendMessage(LVM_SETCOLUMNWIDTH, c, width);
-    }
-}
-
-void CVantorelView::SortByColumn(int column) {
-    int rows = static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
-    std::vector<std::string> texts;
-    for (int r = 0; r < rows; ++r) texts.push_back(CellText(r, column));
-    for (auto& swap : SortSwaps(texts, SortDescending(texts))) SwapRows(swap.first, swap.second);
-}
-
-// Every text, the data, the image and the selection move with the row.
-void CVantorelView::SwapRows(int a, int b) {
-    HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
-    int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-    for (int c = 0; c < columns; ++c) {
-        std::string ta = CellText(a, c), tb = CellText(b, c);
-        LVITEMA item{};
-        item.iSubItem = c;
-        item.pszText = &tb[0];
-        SendMessage(LVM_SETITEMTEXTA, a, reinterpret_cast<LPARAM>(&item));
-        item.pszText = &ta[0];
-        SendMessage(LVM_SETITEMTEXTA, b, reinterpret_cast<LPARAM>(&item));
-    }
-    LVITEMA ia{}, ib{};
-    ia.mask = ib.mask = LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
-    ia.stateMask = ib.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ia.iItem = a;
-    ib.iItem = b;
-    SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&ia));
-    SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&ib));
-    std::swap(ia.iItem, ib.iItem);
-    SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&ia));
-    SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&ib));
 }
 
 LRESULT CVantorelView::CustomDraw(NMLVCUSTOMDRAW* draw) {
@@ -303,7 +233,7 @@ bool CVantorelView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
     switch (header->code) {
         case LVN_COLUMNCLICK: {
             int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
-            if (column >= 0) SortByColumn(column);
+            if (column >= 0) listctrl::SortByColumn(m_hWnd, column);
             return true;
         }
         case NM_DBLCLK:

@@ -39,9 +39,6 @@ private:
     void FillConfiguration(int row, const char* name);
     void SetCell(int row, int slot, const std::string& text);
     std::string CellText(int row, int column) const;
-    void SizeColumns(bool reset);
-    void SortByColumn(int column);
-    void SwapRows(int a, int b);
     LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
     void RunServiceCommand(UINT id);
     void ShowContextMenu(int popup);

@@ -1,11 +1,8 @@
 #pragma once
 // What the services list shows and allows, decided without a window: the
-// column set, the texts, icons and colours of a row, the commands a row
-// enables, and the order a click on a column title gives.
+// column set, the texts, icons and colours of a row, and the commands a row
+// enables.
 #include <cstdint>
-#include <string>
-#include <utility>
-#include <vector>
 
 struct ServiceEntry;
 
@@ -35,13 +32,6 @@ bool CanStart(const ServiceEntry* entry);
 bool CanStop(const ServiceEntry* entry);
 bool CanPause(const ServiceEntry* entry);
 bool CanRestart(const ServiceEntry* entry);
-
-// Byte order of the cell texts, as unsigned characters: -1, 0 or 1.
-int CompareCells(const std::string& a, const std::string& b);
-// A click sorts descending only a column that is ascending now.
-bool SortDescending(const std::vector<std::string>& column);
-// The row swaps of a selection sort of `column`, in the order to apply them.
-std::vector<std::pair<int, int>> SortSwaps(std::vector<std::string> column, bool descending);
 
 // The refresh timer's next period: it grows by a refresh that outlasted it.
 uint32_t NextRefreshPeriod(uint32_t period, uint32_t elapsed);

@@ -3,6 +3,7 @@
 #include "platform/ScmApi.h"
 #include "res/resource.h"
 #include "scm/ServiceEntry.h"
+#include "views/ColumnSort.h"
 #include "views/ServiceListModel.h"
 
 namespace sc = platform::scm;

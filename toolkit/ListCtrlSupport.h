@@ -1,0 +1,23 @@
+#pragma once
+// Helpers for report-style list controls: cell texts, columns sized to
+// their contents, and sorting by a click on a column title.
+#include <windows.h>
+
+#include <string>
+
+namespace listctrl {
+
+std::string CellText(HWND list, int row, int column);
+void SetCellText(HWND list, int row, int column, const std::string& text);
+int ColumnCount(HWND list);
+// Each column from `first` on grows to its widest cell or title plus a
+// margin; with `reset` it may also shrink to that. Columns of width 0 or
+// less are left alone.
+void AutoSizeColumns(HWND list, int first, bool reset);
+// Sorts the rows by the texts of `column`: descending when they are
+// ascending already, ascending otherwise.
+void SortByColumn(HWND list, int column);
+// Every text, the data, the image and the selection move with the row.
+void SwapRows(HWND list, int a, int b);
+
+}  // namespace listctrl
