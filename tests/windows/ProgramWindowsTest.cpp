@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -469,6 +470,89 @@ TEST_F(ProgramWindowsTest, TheEnglishModuleHasEveryStringTheProgramHas) {
     EXPECT_GT(strings, 50);
     FreeLibrary(spanish);
     FreeLibrary(english);
+}
+
+// A dialog box the program shows, once it is there.
+HWND WaitForDialog(const Program& program) {
+    for (int i = 0; i < 100; ++i) {
+        HWND window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid == GetProcessId(program.Process()) && IsWindowVisible(window)) return window;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+TEST_F(ProgramWindowsTest, ASnapshotSavedThroughTheSaveFlowHoldsTheServices) {
+    TestService running("basic"), stopped("basic");
+    ASSERT_TRUE(running.StartDirectly());
+    std::string path = wintest::ExeDirectory() + "\\saved-by-program.rpt";
+    DeleteFileA(path.c_str());
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+
+    PostMessageA(frame, WM_COMMAND, ID_FILE_SAVE, 0);
+    HWND dialog = WaitForDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    HWND name = FindChild(dialog, "Edit");
+    ASSERT_NE(name, nullptr);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 100 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(100);
+
+    std::vector<std::string> lines = ReadLines(path);
+    ASSERT_FALSE(lines.empty());
+    auto has = [&](const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
+    EXPECT_TRUE(has("[" + running.Name() + "]"));
+    EXPECT_TRUE(has("[" + stopped.Name() + "]"));
+    EXPECT_TRUE(has("Machine = localhost"));
+    char title[256];
+    GetWindowTextA(frame, title, sizeof title);
+    EXPECT_STREQ(title, "localhost - Vantorel");
+    EXPECT_EQ(GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileA(path.c_str());
+}
+
+TEST_F(ProgramWindowsTest, SettingsThatSelectNothingStartWithTheDefaultsAndSaySo) {
+    Configuration config;
+    config.Set("Active", 0);
+    config.Set("Inactive", 0);
+    Program program;
+    HWND dialog = WaitForDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    HWND text = FindWindowExA(dialog, nullptr, "Static", nullptr);
+    while (text && GetWindowTextLengthA(text) == 0) text = FindWindowExA(dialog, text, "Static", nullptr);
+    ASSERT_NE(text, nullptr);
+    char message[1024];
+    SendMessageA(text, WM_GETTEXT, sizeof message, reinterpret_cast<LPARAM>(message));
+    // The program speaks the ANSI code page (1252 here), not the source's UTF-8.
+    EXPECT_EQ(std::string(message).rfind("Error cargando informaci\xF3n de los servicios\n"
+                                         "Se cargan con los atributos por defecto:",
+                                         0),
+              0u)
+        << message;
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    HWND list = FindChild(frame, WC_LISTVIEWA);
+    EXPECT_GT(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
+}
+
+TEST_F(ProgramWindowsTest, ASnapshotNamedOnTheCommandLineStartsOnTheLocalMachine) {
+    Program program("\"C:\\some folder\\services.rpt\"");
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    char title[256];
+    GetWindowTextA(frame, title, sizeof title);
+    EXPECT_STREQ(title, "localhost - Vantorel");
+    EXPECT_FALSE(program.Exited(0));
 }
 
 // Late-bound calls, as a script would make them.
