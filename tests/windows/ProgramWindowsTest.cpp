@@ -555,6 +555,93 @@ TEST_F(ProgramWindowsTest, ASnapshotNamedOnTheCommandLineStartsOnTheLocalMachine
     EXPECT_FALSE(program.Exited(0));
 }
 
+// The whole screen as a bitmap file under build/screenshots, for a person to look at.
+bool SaveScreen(const std::string& name) {
+    std::string dir = wintest::ExeDirectory() + "\\..\\..\\screenshots";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    HDC screen = GetDC(nullptr);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DWORD size = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) +
+                                                     sizeof(BITMAPINFOHEADER) + size),
+                          0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    HANDLE out = CreateFileA((dir + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                             CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    bool ok = out != INVALID_HANDLE_VALUE &&
+              WriteFile(out, &file, sizeof file, &written, nullptr) &&
+              WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+              WriteFile(out, bits, size, &written, nullptr);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+TEST_F(ProgramWindowsTest, ScreenshotsOfEachColumnSetAndOfTheContextMenu) {
+    TestService running("basic"), paused("basic");
+    ASSERT_TRUE(running.StartDirectly());
+    ASSERT_TRUE(paused.StartDirectly());
+    SERVICE_STATUS status;
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = OpenServiceA(manager, paused.Name().c_str(), SERVICE_ALL_ACCESS);
+    ControlService(service, SERVICE_CONTROL_PAUSE, &status);
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    ASSERT_TRUE(paused.WaitFor(SERVICE_PAUSED));
+
+    for (DWORD mask : {7u, 63u, 1u}) {
+        Configuration config;
+        config.Set("ShowColumns", mask);
+        Program program;
+        HWND frame = program.Frame(30000);
+        ASSERT_NE(frame, nullptr);
+        HWND list = FindChild(frame, WC_LISTVIEWA);
+        HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+        int expected = mask == 63 ? 6 : mask == 7 ? 3 : 1;
+        EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), expected);
+        Sleep(500);
+        EXPECT_TRUE(SaveScreen("columns-" + std::to_string(mask)));
+        if (mask != 7) continue;
+        // A right click on a row opens the services menu.
+        int row = FindRow(program, list, running.Name());
+        program.Select(list, row);
+        RECT cell{LVIR_BOUNDS, 0, 0, 0};
+        void* remote = VirtualAllocEx(program.Process(), nullptr, sizeof cell, MEM_COMMIT,
+                                      PAGE_READWRITE);
+        WriteProcessMemory(program.Process(), remote, &cell, sizeof cell, nullptr);
+        SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(program.Process(), remote, &cell, sizeof cell, nullptr);
+        VirtualFreeEx(program.Process(), remote, 0, MEM_RELEASE);
+        POINT at{cell.left + 20, (cell.top + cell.bottom) / 2};
+        ClientToScreen(list, &at);
+        SetCursorPos(at.x, at.y);
+        ScreenToClient(list, &at);
+        PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+        PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        HWND menu = nullptr;
+        for (int i = 0; i < 50 && !menu; ++i) {
+            Sleep(100);
+            menu = FindWindowA("#32768", nullptr);
+        }
+        EXPECT_NE(menu, nullptr) << "no context menu";
+        Sleep(300);
+        EXPECT_TRUE(SaveScreen("context-menu"));
+        PostMessageA(frame, WM_CANCELMODE, 0, 0);
+        keybd_event(VK_ESCAPE, 0, 0, 0);
+        keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    }
+}
+
 // Late-bound calls, as a script would make them.
 VARIANT Call(IDispatch* object, const wchar_t* method, short argument = -1) {
     VARIANT result;
