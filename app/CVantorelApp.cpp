@@ -27,11 +27,6 @@ std::string ProgramPath() {
 }
 }  // namespace
 
-Win32Platform& ThePlatform() {
-    static Win32Platform platform;
-    return platform;
-}
-
 bool CVantorelApp::RegisterFrameClass() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     WNDCLASSA existing;

@@ -8,56 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "platform/win32/Win32Scm.h"
 #include "scm/ServiceList.h"
 
+using namespace bench;
+
 namespace {
 
-const char kPrefix[] = "VtBench";
-const int kServices = 500;
 const int kRounds = 25;
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void DeleteBenchServices(SC_HANDLE manager) {
-    DWORD needed = 0, returned = 0, resume = 0;
-    EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &returned,
-                        &resume);
-    std::vector<char> block(needed + 1);
-    auto* records = reinterpret_cast<ENUM_SERVICE_STATUSA*>(block.data());
-    if (!EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, records, needed, &needed,
-                             &returned, &resume))
-        return;
-    for (DWORD i = 0; i < returned; ++i) {
-        if (std::strncmp(records[i].lpServiceName, kPrefix, sizeof kPrefix - 1) != 0) continue;
-        SC_HANDLE service = OpenServiceA(manager, records[i].lpServiceName, DELETE);
-        if (service == nullptr) continue;
-        DeleteService(service);
-        CloseServiceHandle(service);
-    }
-}
-
-bool RegisterBenchServices(SC_HANDLE manager) {
-    for (int i = 0; i < kServices; ++i) {
-        std::string name = std::string(kPrefix) + std::to_string(i);
-        std::string display = "Benchmark service " + std::to_string(i);
-        SC_HANDLE service = CreateServiceA(
-            manager, name.c_str(), display.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-            SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, "C:\\windows\\system32\\cmd.exe", nullptr,
-            nullptr, nullptr, nullptr, nullptr);
-        if (service == nullptr) {
-            std::printf("CreateServiceA failed: %lu\n", GetLastError());
-            return false;
-        }
-        CloseServiceHandle(service);
-    }
-    return true;
-}
 
 // What Enumerate cannot avoid: a connection and the sizing and filling calls.
 void BareEnumerate() {
@@ -81,17 +40,6 @@ void BareRefresh(SC_HANDLE manager, const std::vector<std::string>& names) {
         QueryServiceStatus(service, &status);
         CloseServiceHandle(service);
     }
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-void Report(const char* what, const std::vector<double>& ours, const std::vector<double>& bare) {
-    double a = Median(ours), b = Median(bare);
-    std::printf("%-18s list %8.3f ms   bare calls %8.3f ms   ratio %.3f (target <= 1.05)\n", what,
-                a, b, a / b);
 }
 
 }  // namespace
@@ -134,8 +82,8 @@ int main() {
             }
         }
     }
-    Report("Enumerate", listEnum, bareEnum);
-    Report("RefreshAllStatus", listRefresh, bareRefresh);
+    Report("Enumerate", listEnum, bareEnum, 1.05);
+    Report("RefreshAllStatus", listRefresh, bareRefresh, 1.05);
 
     list.Release();
     DeleteBenchServices(manager);

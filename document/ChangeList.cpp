@@ -1,5 +1,7 @@
 #include "document/ChangeList.h"
 
+#include "scm/NameMatch.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -20,54 +22,6 @@ std::string ChangeKindText(platform::TextSource& texts, int32_t kind) {
 }
 
 namespace {
-
-// Matching names by hash stays exact only where the platform's comparison is
-// known to be no finer than ASCII case folding: printable ASCII, without the
-// hyphen and apostrophe that word sorting treats specially. Names with any
-// other byte (letters of the code page, control characters) may equal texts
-// that fold differently, so they are matched by scanning, as the platform
-// compares them. Every candidate is confirmed by the platform itself, which
-// keeps locales whose comparison is finer (Turkish i) exact as well.
-bool IsPlain(unsigned char c) {
-    return c >= 0x20 && c < 0x7F && c != '-' && c != '\'';
-}
-unsigned char Fold(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-}
-
-// Each byte folded, or 0 for a byte that is not plain.
-struct PlainFoldTable {
-    unsigned char fold[256];
-    PlainFoldTable() {
-        for (int c = 0; c < 256; ++c)
-            fold[c] =
-                IsPlain(static_cast<unsigned char>(c)) ? Fold(static_cast<unsigned char>(c)) : 0;
-    }
-};
-const PlainFoldTable kPlainFold;
-
-// A hash of the folded name; false when the name is not plain.
-bool PlainHash(const char* name, uint32_t* hash) {
-    uint32_t h = 0x9E3779B9u;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
-        unsigned char f = kPlainFold.fold[*p];
-        if (f == 0) return false;
-        h = ((h << 5) | (h >> 27)) ^ f;
-    }
-    h ^= h >> 16;
-    h *= 0x85EBCA6Bu;
-    h ^= h >> 13;
-    *hash = h;
-    return true;
-}
-
-bool FoldEqual(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        unsigned char ca = Fold(static_cast<unsigned char>(*a));
-        if (ca != Fold(static_cast<unsigned char>(*b))) return false;
-        if (ca == '\0') return true;
-    }
-}
 
 // The names of one set, ready for "first entry of this name" questions.
 class NameIndex {

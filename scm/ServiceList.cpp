@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "res/resource.h"
+#include "scm/NameMatch.h"
 
 namespace sc = platform::scm;
 
@@ -127,8 +128,11 @@ ServiceEntry* ServiceList::GetEntry(uint32_t index) {
 int ServiceList::FindIndex(const char* name) {
     ResetError();
     if (name != nullptr) {
+        // Names the platform cannot call equal are passed over without asking it.
         for (uint32_t i = 0; i < count_; ++i)
-            if (api_.lstrcmpiA(name, entries_[i].name) == 0) return static_cast<int>(i);
+            if (!KnownDifferent(name, entries_[i].name) &&
+                api_.lstrcmpiA(name, entries_[i].name) == 0)
+                return static_cast<int>(i);
     }
     FailQuietly(kErrNotFound);
     return -1;

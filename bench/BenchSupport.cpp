@@ -1,0 +1,69 @@
+#include "bench/BenchSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace bench {
+
+namespace {
+const char kPrefix[] = "VtBench";
+}  // namespace
+
+
+double Now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+void DeleteBenchServices(SC_HANDLE manager) {
+    DWORD needed = 0, returned = 0, resume = 0;
+    EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &returned,
+                        &resume);
+    std::vector<char> block(needed + 1);
+    auto* records = reinterpret_cast<ENUM_SERVICE_STATUSA*>(block.data());
+    if (!EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, records, needed, &needed,
+                             &returned, &resume))
+        return;
+    for (DWORD i = 0; i < returned; ++i) {
+        if (std::strncmp(records[i].lpServiceName, kPrefix, sizeof kPrefix - 1) != 0) continue;
+        SC_HANDLE service = OpenServiceA(manager, records[i].lpServiceName, DELETE);
+        if (service == nullptr) continue;
+        DeleteService(service);
+        CloseServiceHandle(service);
+    }
+}
+
+bool RegisterBenchServices(SC_HANDLE manager) {
+    for (int i = 0; i < kServices; ++i) {
+        std::string name = std::string(kPrefix) + std::to_string(i);
+        std::string display = "Benchmark service " + std::to_string(i);
+        SC_HANDLE service = CreateServiceA(
+            manager, name.c_str(), display.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+            SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, "C:\\windows\\system32\\cmd.exe", nullptr,
+            nullptr, nullptr, nullptr, nullptr);
+        if (service == nullptr) {
+            std::printf("CreateServiceA failed: %lu\n", GetLastError());
+            return false;
+        }
+        CloseServiceHandle(service);
+    }
+    return true;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void Report(const char* what, const std::vector<double>& ours, const std::vector<double>& bare,
+            double target) {
+    double a = Median(ours), b = Median(bare);
+    std::printf("%-22s ours %9.3f ms   bare calls %9.3f ms   ratio %.3f (target <= %.2f)\n",
+                what, a, b, a / b, target);
+}
+
+}  // namespace bench
