@@ -86,8 +86,12 @@ bool CVantorelApp::InitInstance() {
             registration = kUnregister;
     }
     ::LocalFree(argv);
-    if (registration == kRegister) return RegisterAutomationServer(ProgramPath()) && false;
-    if (registration == kUnregister) return UnregisterAutomationServer() && false;
+    if (registration == kRegister) {
+        RegisterAutomationServer(ProgramPath());
+        RegisterShellFileType(GetDocString(4), GetDocString(6), ProgramPath());
+        return false;
+    }
+    if (registration == kUnregister) return UnregisterAutomationServer(GetDocString(4)) && false;
     if (automation) {
         // No window, no single-instance check and no log: the client decides.
         return StartAutomationServer([]() -> AutomationTarget* {
@@ -106,6 +110,7 @@ bool CVantorelApp::InitInstance() {
     }
     mutex_ = ::CreateMutexA(nullptr, TRUE, m_appName.c_str());
     RegisterAutomationServer(launchPath);
+    RegisterShellFileType(GetDocString(4), GetDocString(6), launchPath);
 
     OpenHistoryLog();
     SettingsStore store(ThePlatform().registry);

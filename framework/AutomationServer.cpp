@@ -167,9 +167,23 @@ bool RegisterAutomationServer(const std::string& serverPath) {
            SetKeyValue(classes + kProgId + "\\CLSID", nullptr, kClsidText);
 }
 
-bool UnregisterAutomationServer() {
+bool RegisterShellFileType(const std::string& extension, const std::string& typeName,
+                           const std::string& serverPath) {
+    std::string type = std::string("Software\\Classes\\") + kProgId;
+    std::string program = "\"" + serverPath + "\"";
+    return SetKeyValue("Software\\Classes\\" + extension, nullptr, kProgId) &&
+           SetKeyValue(type, nullptr, typeName) &&
+           SetKeyValue(type + "\\DefaultIcon", nullptr, serverPath + ",0") &&
+           SetKeyValue(type + "\\shell\\open\\command", nullptr, program + " \"%1\"") &&
+           SetKeyValue(type + "\\shell\\print\\command", nullptr, program + " /p \"%1\"") &&
+           SetKeyValue(type + "\\shell\\printto\\command", nullptr,
+                       program + " /pt \"%1\" \"%2\" \"%3\" \"%4\"");
+}
+
+bool UnregisterAutomationServer(const std::string& extension) {
     DeleteTree(std::string("Software\\Classes\\CLSID\\") + kClsidText);
     DeleteTree(std::string("Software\\Classes\\") + kProgId);
+    DeleteTree("Software\\Classes\\" + extension);
     return true;
 }
 

@@ -26,7 +26,12 @@ public:
 // Writes the per-user class registration and the program id; `serverPath`
 // is the full path of the program file.
 bool RegisterAutomationServer(const std::string& serverPath);
-bool UnregisterAutomationServer();
+// Removes the class, the program id and the file type of `extension`.
+bool UnregisterAutomationServer(const std::string& extension);
+// The document type's files (`extension`) open in the program from the
+// shell, and print from it, for the current user.
+bool RegisterShellFileType(const std::string& extension, const std::string& typeName,
+                           const std::string& serverPath);
 
 // Offers the class to clients until revoked. `makeTarget` is called when a
 // client creates the object.

@@ -265,6 +265,14 @@ TEST_F(ProgramWindowsTest, ASecondStartActivatesTheFirstWindowAndEnds) {
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(IsWindowVisible(frame));
     EXPECT_EQ(FindWindowExA(nullptr, frame, kFrameClass, nullptr), nullptr);
+
+    // A minimised first window is restored.
+    ShowWindow(frame, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(frame));
+    Program third;
+    EXPECT_TRUE(third.Exited(20000));
+    EXPECT_FALSE(IsIconic(frame));
+    EXPECT_TRUE(IsWindowVisible(frame));
 }
 
 TEST_F(ProgramWindowsTest, WithTheTrayIconClosingHidesAndTheTrayExitEnds) {
@@ -664,6 +672,15 @@ TEST_F(ProgramWindowsTest, TheAutomationMethodsWorkThroughACOMClient) {
         Program registration("/RegServer");
         ASSERT_TRUE(registration.Exited(20000));
     }
+    char type[64] = "";
+    LONG size = sizeof type;
+    RegQueryValueA(HKEY_CURRENT_USER, "Software\\Classes\\.rpt", type, &size);
+    EXPECT_STREQ(type, "Vantorel.Application");
+    char open[512] = "";
+    size = sizeof open;
+    RegQueryValueA(HKEY_CURRENT_USER,
+                   "Software\\Classes\\Vantorel.Application\\shell\\open\\command", open, &size);
+    EXPECT_NE(std::string(open).find("Vantorel.exe\" \"%1\""), std::string::npos) << open;
     if (wintest::RunningUnderWine()) {
         // Wine's class lookup does not see per-user registrations.
         ASSERT_EQ(RunTool("mirror-user-class Vantorel.Application"), 0u);
