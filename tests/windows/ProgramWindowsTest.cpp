@@ -149,6 +149,29 @@ private:
     std::vector<std::string> names_;
 };
 
+// A dialog box the program shows, once it is there.
+HWND WaitForDialog(const Program& program) {
+    for (int i = 0; i < 100; ++i) {
+        HWND window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid == GetProcessId(program.Process()) && IsWindowVisible(window)) return window;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+// The message of a message box: its first static control with text.
+std::string MessageText(HWND box) {
+    HWND text = FindWindowExA(box, nullptr, "Static", nullptr);
+    while (text && GetWindowTextLengthA(text) == 0) text = FindWindowExA(box, text, "Static", nullptr);
+    char message[1024] = "";
+    if (text) SendMessageA(text, WM_GETTEXT, sizeof message, reinterpret_cast<LPARAM>(message));
+    return message;
+}
+
 class ProgramWindowsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { wintest::DeleteLeftoverServices(); }
@@ -233,20 +256,10 @@ TEST_F(ProgramWindowsTest, AFailedCommandShowsItsMessage) {
     program.Select(list, FindRow(program, list, svc.Name()));
     PostMessageA(frame, WM_COMMAND, ID_SERVICE_STOP, 0);
 
-    HWND box = nullptr;
-    for (int i = 0; i < 100 && !box; ++i) {
-        Sleep(100);
-        HWND popup = GetLastActivePopup(frame);
-        if (popup != frame) box = popup;
-    }
+    HWND box = WaitForDialog(program);
     ASSERT_NE(box, nullptr);
-    HWND text = FindWindowExA(box, nullptr, "Static", nullptr);
-    while (text && GetWindowTextLengthA(text) == 0) text = FindWindowExA(box, text, "Static", nullptr);
-    ASSERT_NE(text, nullptr);
-    char message[1024];
-    GetWindowTextA(text, message, sizeof message);
-    EXPECT_EQ(std::string(message).rfind("Error parando el servicio " + svc.Name() + "\n", 0), 0u)
-        << message;
+    std::string message = MessageText(box);
+    EXPECT_EQ(message.rfind("Error parando el servicio " + svc.Name() + "\n", 0), 0u) << message;
     SendMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(svc.State(), static_cast<DWORD>(SERVICE_RUNNING));
 }
@@ -409,24 +422,10 @@ TEST_F(ProgramWindowsTest, ALogThatCannotBeOpenedIsReportedAndTheProgramGoesOn) 
     Configuration logFile("Software\\Quorvex\\Larkspan\\Vantorel\\LogFile");
     logFile.Set("LogFilePath", std::string("Q:\\no\\such\\folder\\history.log"));
     Program program;
-    HWND box = nullptr;
-    for (int i = 0; i < 100 && !box; ++i) {
-        Sleep(100);
-        HWND window = nullptr;
-        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (pid == GetProcessId(program.Process())) box = window;
-        }
-    }
+    HWND box = WaitForDialog(program);
     ASSERT_NE(box, nullptr);
-    HWND text = FindWindowExA(box, nullptr, "Static", nullptr);
-    while (text && GetWindowTextLengthA(text) == 0) text = FindWindowExA(box, text, "Static", nullptr);
-    ASSERT_NE(text, nullptr);
-    char message[1024];
-    GetWindowTextA(text, message, sizeof message);
-    EXPECT_EQ(std::string(message).rfind("No se puede abrir para escritura el fichero de historial\n", 0),
-              0u)
+    std::string message = MessageText(box);
+    EXPECT_EQ(message.rfind("No se puede abrir para escritura el fichero de historial\n", 0), 0u)
         << message;
     SendMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_NE(program.Frame(30000), nullptr);
@@ -480,20 +479,6 @@ TEST_F(ProgramWindowsTest, TheEnglishModuleHasEveryStringTheProgramHas) {
     FreeLibrary(english);
 }
 
-// A dialog box the program shows, once it is there.
-HWND WaitForDialog(const Program& program) {
-    for (int i = 0; i < 100; ++i) {
-        HWND window = nullptr;
-        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (pid == GetProcessId(program.Process()) && IsWindowVisible(window)) return window;
-        }
-        Sleep(100);
-    }
-    return nullptr;
-}
-
 TEST_F(ProgramWindowsTest, ASnapshotSavedThroughTheSaveFlowHoldsTheServices) {
     TestService running("basic"), stopped("basic");
     ASSERT_TRUE(running.StartDirectly());
@@ -535,13 +520,9 @@ TEST_F(ProgramWindowsTest, SettingsThatSelectNothingStartWithTheDefaultsAndSaySo
     Program program;
     HWND dialog = WaitForDialog(program);
     ASSERT_NE(dialog, nullptr);
-    HWND text = FindWindowExA(dialog, nullptr, "Static", nullptr);
-    while (text && GetWindowTextLengthA(text) == 0) text = FindWindowExA(dialog, text, "Static", nullptr);
-    ASSERT_NE(text, nullptr);
-    char message[1024];
-    SendMessageA(text, WM_GETTEXT, sizeof message, reinterpret_cast<LPARAM>(message));
+    std::string message = MessageText(dialog);
     // The program speaks the ANSI code page (1252 here), not the source's UTF-8.
-    EXPECT_EQ(std::string(message).rfind("Error cargando informaci\xF3n de los servicios\n"
+    EXPECT_EQ(message.rfind("Error cargando informaci\xF3n de los servicios\n"
                                          "Se cargan con los atributos por defecto:",
                                          0),
               0u)
