@@ -260,6 +260,10 @@ TEST_F(ProgramWindowsTest, AFailedCommandShowsItsMessage) {
     ASSERT_NE(box, nullptr);
     std::string message = MessageText(box);
     EXPECT_EQ(message.rfind("Error parando el servicio " + svc.Name() + "\n", 0), 0u) << message;
+    // A second start while the first is busy in the message box still just ends.
+    Program second;
+    EXPECT_TRUE(second.Exited(20000));
+    EXPECT_TRUE(IsWindow(box));
     SendMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(svc.State(), static_cast<DWORD>(SERVICE_RUNNING));
 }
