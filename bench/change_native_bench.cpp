@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -180,6 +181,16 @@ void BenchSnapshot() {
         platform::ReadToEnd(file, &text);
     });
 
+    // A quick read that reads wrong would be no result.
+    bool same = readOk && array.GetCount() == kServices;
+    for (int i = 0; same && i < kServices; ++i) {
+        const ServiceEntry* want = list.EntryAt(static_cast<uint32_t>(i));
+        const ServiceEntry* got = array.GetEntry(i);
+        same = got != nullptr && std::strcmp(got->name, want->name) == 0 &&
+               std::strcmp(got->displayName, want->displayName) == 0 &&
+               std::memcmp(StatusOf(got), StatusOf(want), sizeof(platform::ServiceStatus)) == 0;
+    }
+
     // Not avoidable either, and not file work: one allocation per entry.
     ServiceEntryArray copies;
     double allocations = Best(30, [&] {
@@ -189,7 +200,7 @@ void BenchSnapshot() {
     });
 
     std::printf("snapshot file, %d services, %zu bytes%s:\n", kServices, bytes.size(),
-                readOk && array.GetCount() == kServices ? "" : " (READ FAILED)");
+                same ? "" : " (READ WRONG)");
     std::printf("  Write %9.1f us, bare write %9.1f us   ratio %.2f (target <= 3)\n", write,
                 writeBare, write / writeBare);
     std::printf("  Read  %9.1f us, bare read  %9.1f us   ratio %.2f (target <= 3)\n", read,

@@ -1,9 +1,13 @@
 #include "document/SnapshotFile.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -56,8 +60,18 @@ private:
 // Room for the fixed text of a section and seven numbers of ten digits.
 constexpr size_t kSectionRoom = 256;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+// Space, tab, CR, LF, vertical tab and form feed, as bits by character code.
+constexpr uint64_t kBlanks =
+    1ull << ' ' | 1ull << '\t' | 1ull << '\r' | 1ull << '\n' | 1ull << '\v' | 1ull << '\f';
+
+inline bool IsBlank(char c) {
+    auto u = static_cast<unsigned char>(c);
+    return u <= ' ' && (kBlanks >> u & 1) != 0;
+}
+// A blank inside a line: any but its end.
+inline bool IsInlineBlank(char c) {
+    auto u = static_cast<unsigned char>(c);
+    return u <= ' ' && ((kBlanks & ~(1ull << '\n')) >> u & 1) != 0;
 }
 
 // A view of part of the file's text; never NUL-terminated.
@@ -85,66 +99,95 @@ Slice TrimBegin(Slice s) {
     return s;
 }
 
-// Hands out the file's lines, trimmed, each with its first "=" (or null). A
-// NUL ends a line's text as it would end a C string, so names and values
-// never carry one.
-class Lines {
-public:
-    Lines(const char* data, size_t size)
-        : pos_(data),
-          end_(data + size),
-          hasNul_(size != 0 && std::memchr(data, '\0', size) != nullptr) {}
+inline uint64_t Load8(const char* p) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
 
-    bool Next(Slice* line, const char** equals) {
-        if (pos_ == end_) return false;
-        const char* first = nullptr;
-        const char* p = Find(pos_, '=', '\n');
-        if (p < end_ && *p == '=') {
-            first = p;
-            p = Find(p + 1, '\n', '\n');
-        }
-        Slice s{pos_, p};
-        pos_ = p < end_ ? p + 1 : end_;
-        if (hasNul_) {
-            const char* nul = static_cast<const char*>(std::memchr(s.begin, '\0', s.Size()));
-            if (nul != nullptr) {
-                s.end = nul;
-                if (first != nullptr && first > nul) first = nullptr;
-            }
-        }
-        *line = Trim(s);
-        *equals = first;
-        return true;
+#if defined(__SSE2__)
+// Three bytes looked for sixteen at a time.
+class Wanted {
+public:
+    Wanted(char a, char b, char c)
+        : a_(_mm_set1_epi8(a)), b_(_mm_set1_epi8(b)), c_(_mm_set1_epi8(c)) {}
+    // Bit i is set when byte i from `at` is one of the three.
+    uint32_t In16(const char* at) const {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        __m128i match = _mm_or_si128(_mm_cmpeq_epi8(bytes, a_), _mm_cmpeq_epi8(bytes, b_));
+        return static_cast<uint32_t>(
+            _mm_movemask_epi8(_mm_or_si128(match, _mm_cmpeq_epi8(bytes, c_))));
     }
 
 private:
-    // The first `a` or `b` from `p`, or the end. Eight bytes at a time:
-    // lines are short, and a call per line to find its end would cost more
-    // than the line itself.
-    const char* Find(const char* p, char a, char b) const {
-        constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
-        const uint64_t pa = kOnes * static_cast<unsigned char>(a);
-        const uint64_t pb = kOnes * static_cast<unsigned char>(b);
-        for (; end_ - p >= 8; p += 8) {
-            uint64_t word;
-            std::memcpy(&word, p, 8);
-            uint64_t xa = word ^ pa, xb = word ^ pb;
-            uint64_t hit = ((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs);
-            // A marked word holds a match; its bytes are then looked at in order.
-            if (hit != 0) {
-                for (int i = 0; i < 8; ++i)
-                    if (p[i] == a || p[i] == b) return p + i;
-            }
-        }
-        for (; p < end_; ++p)
-            if (*p == a || *p == b) return p;
-        return end_;
-    }
-
-    const char* pos_;
-    const char* end_;
-    bool hasNul_;
+    __m128i a_, b_, c_;
 };
+#endif
+
+// The first `a`, `b` or `c` in [p, end), or `end`. Sixteen bytes at a time
+// where the processor allows: lines are short, and a call per line to find
+// its end would cost more than the line itself.
+inline const char* Find(const char* p, const char* end, char a, char b, char c) {
+#if defined(__SSE2__)
+    Wanted wanted(a, b, c);
+    for (; end - p >= 16; p += 16)
+        if (uint32_t hit = wanted.In16(p)) return p + __builtin_ctz(hit);
+#endif
+    for (; p < end; ++p)
+        if (*p == a || *p == b || *p == c) return p;
+    return end;
+}
+
+// Find for a line that most likely ends within 32 bytes: both halves are
+// looked at before any branch, so that lines of varying length cost no
+// mispredicted branch.
+inline const char* FindNear(const char* p, const char* end, char a, char b, char c) {
+#if defined(__SSE2__)
+    if (end - p >= 32) {
+        Wanted wanted(a, b, c);
+        if (uint32_t hit = wanted.In16(p) | wanted.In16(p + 16) << 16)
+            return p + __builtin_ctz(hit);
+        p += 32;
+    }
+#endif
+    return Find(p, end, a, b, c);
+}
+
+// Where the line that holds `p` ends, past its LF.
+inline const char* LineEnd(const char* p, const char* end) {
+    p = Find(p, end, '\n', '\n', '\n');
+    return p < end ? p + 1 : end;
+}
+
+// Whether `p`, which has at least that many bytes, starts with `literal`
+// (8 to 32 bytes). Whole words against constants: a key is known before
+// its line is looked at.
+template <size_t N>
+inline bool StartsWith(const char* p, const char (&literal)[N]) {
+    constexpr size_t n = N - 1;
+    static_assert(n >= 8 && n <= 32, "literal size");
+    constexpr size_t second = n > 16 ? 8 : n - 8, third = n > 24 ? 16 : n - 8;
+    uint64_t diff = Load8(p) ^ Load8(literal);
+    diff |= Load8(p + second) ^ Load8(literal + second);
+    diff |= Load8(p + third) ^ Load8(literal + third);
+    diff |= Load8(p + n - 8) ^ Load8(literal + n - 8);
+    return diff == 0;
+}
+
+// One line from `p`: trimmed, cut at a NUL as a C string would be, with its
+// first "=" (or null). Returns where the next line starts.
+const char* NextLine(const char* p, const char* end, Slice* line, const char** equals) {
+    const char* first = nullptr;
+    const char* q = Find(p, end, '=', '\n', '\0');
+    if (q < end && *q == '=') {
+        first = q;
+        q = Find(q + 1, end, '\n', '\0', '\0');
+    }
+    *line = Trim(Slice{p, q});
+    *equals = first;
+    if (q < end && *q == '\0') q = Find(q, end, '\n', '\n', '\n');
+    return q < end ? q + 1 : end;
+}
 
 // A line without "=" that starts with "[" and ends with "]"; `name` gets
 // the trimmed text between the brackets.
@@ -156,15 +199,20 @@ bool IsSection(const Slice& line, const char* equals, Slice* name) {
 }
 
 // Decimal, modulo 2^32: leading blanks, an optional sign, digits up to the
-// first non-digit; anything else reads as 0.
-inline uint32_t Number(const char* p, const char* end) {
-    while (p < end && IsBlank(*p)) ++p;
+// first non-digit; anything else reads as 0. Stops within the line, and
+// returns where it stopped.
+inline const char* Number(const char* p, const char* end, uint32_t* number) {
+    auto digit = [](char c) { return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0'; };
     bool negative = false;
-    if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+    // As written, the digits come at once.
+    if (p == end || digit(*p) >= 10u) {
+        while (p < end && IsInlineBlank(*p)) ++p;
+        if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+    }
     uint32_t value = 0;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p)
-        value = value * 10u + static_cast<uint32_t>(*p - '0');
-    return negative ? 0u - value : value;
+    for (; p < end && digit(*p) < 10u; ++p) value = value * 10u + digit(*p);
+    *number = negative ? 0u - value : value;
+    return p;
 }
 
 template <typename Record>
@@ -194,11 +242,152 @@ const Field<platform::ServiceStatus> kStatusNumbers[] = {
 
 // Keys are compared exactly: a key in other letter case is not the key.
 template <typename Record, size_t N>
-uint32_t* NumberFor(const Field<Record> (&fields)[N], const Slice& key, Record* record) {
-    for (const Field<Record>& f : fields)
-        if (key.Is(f.key, f.size)) return &(record->*f.number);
-    return nullptr;
+int FieldIndex(const Field<Record> (&fields)[N], const Slice& key) {
+    for (size_t i = 0; i < N; ++i)
+        if (key.Is(fields[i].key, fields[i].size)) return static_cast<int>(i);
+    return -1;
 }
+
+const char kNoText[] = "";
+
+// Reads a snapshot's text in one walk: what the format describes as two
+// passes (the header keys before the first section and the number of
+// sections, then each section's values) gives the same result when each
+// section's copy is made as the section ends. Every section header starts
+// its values afresh, so keys outside a named section (before the first one,
+// or under empty brackets) reach no entry. Empty brackets make no copy:
+// they would leave a slot without an entry.
+//
+// A section in the form this program writes is read on a quick path that
+// expects its lines in the written order and checks each key as a whole;
+// from the first line that differs, and in the last few bytes, lines take
+// the general path, which applies the rules literally. Both give the same
+// values for the same line.
+class SectionReader {
+public:
+    SectionReader(SnapshotHeader* header, ServiceEntryArray::Builder* copies)
+        : header_(header), copies_(copies) {}
+
+    // False when out of memory.
+    bool Read(const char* data, size_t size) {
+        const char* p = data;
+        const char* end = data + size;
+        while (p != end) {
+            if (end - p >= kQuickRoom) {
+                if (p[0] == '\r' && p[1] == '\n') {
+                    p += 2;
+                    continue;
+                }
+                if (p[0] == '[') {
+                    const char* next = QuickSection(p, end);
+                    if (next == nullptr) return false;
+                    if (next != p) {
+                        p = next;
+                        continue;
+                    }
+                }
+            }
+            Slice line, name;
+            const char* equals;
+            p = NextLine(p, end, &line, &equals);
+            if (IsSection(line, equals, &name)) {
+                if (!Open(name)) return false;
+            } else if (equals != nullptr) {
+                // The line is trimmed already: the key's start and the value's end too.
+                Value(TrimEnd(Slice{line.begin, equals}), TrimBegin(Slice{equals + 1, line.end}));
+            }
+        }
+        return Close();
+    }
+
+private:
+    // The longest look ahead of the quick path: a line end and the longest
+    // key with its " = ", or a line's first 32 bytes.
+    static constexpr ptrdiff_t kQuickRoom = 64;
+
+    // A section from its header line at `p`, as far as its lines are in the
+    // written form. Returns where the general path goes on: `p` itself when
+    // the header is not in that form, null when out of memory.
+    const char* QuickSection(const char* p, const char* end) {
+        // A section header unless an "=" comes before the line's end. A NUL
+        // would cut the line short: such lines go the general way.
+        const char* q = FindNear(p + 1, end, '\n', '=', '\0');
+        if (q != end && *q != '\n') return p;
+        const char* last = q;
+        while (IsBlank(last[-1])) --last;
+        if (last - p < 2 || last[-1] != ']') return p;
+        if (!Open(Trim(Slice{p + 1, last - 1}))) return nullptr;
+        if (q == end) return end;
+        p = q + 1;
+        if (!named_ || end - p < kQuickRoom || !StartsWith(p, "DisplayName = ")) return p;
+        const char* value = p + 14;
+        while (value < end && IsInlineBlank(*value)) ++value;
+        q = FindNear(value, end, '\n', '\0', '\0');
+        if (q != end && *q != '\n') return p;
+        displayName_ = TrimEnd(Slice{value, q});
+        if (q == end) return end;
+        p = q + 1;
+        if (end - p < kQuickRoom || !StartsWith(p, "ServiceType = ")) return p;
+        p = Number(p + 14, end, &status_.serviceType);
+        // Each further key is checked together with the line end before it.
+#define QUICK_NUMBER(literal, member)                                            \
+    if (end - p < kQuickRoom || !StartsWith(p, literal)) return LineEnd(p, end); \
+    p = Number(p + sizeof literal - 1, end, &status_.member);
+        QUICK_NUMBER("\r\nCurrentState = ", currentState)
+        QUICK_NUMBER("\r\nControlsAccepted = ", controlsAccepted)
+        QUICK_NUMBER("\r\nWin32ExitCode = ", win32ExitCode)
+        QUICK_NUMBER("\r\nServiceSpecificExitCode = ", serviceSpecificExitCode)
+        QUICK_NUMBER("\r\nCheckPoint = ", checkPoint)
+        QUICK_NUMBER("\r\nWaitHint = ", waitHint)
+#undef QUICK_NUMBER
+        return LineEnd(p, end);
+    }
+
+    void Value(const Slice& key, const Slice& value) {
+        if (!inSections_) {
+            if (key.Is("Date", 4)) {
+                header_->date.assign(value.begin, value.Size());
+            } else {
+                int i = FieldIndex(kHeaderNumbers, key);
+                if (i >= 0) Number(value.begin, value.end, &(header_->*kHeaderNumbers[i].number));
+            }
+        } else if (named_) {
+            if (key.Is("DisplayName", 11)) {
+                displayName_ = value;
+            } else {
+                int i = FieldIndex(kStatusNumbers, key);
+                if (i >= 0) Number(value.begin, value.end, &(status_.*kStatusNumbers[i].number));
+            }
+        }
+    }
+
+    bool Open(const Slice& name) {
+        if (!Close()) return false;
+        inSections_ = true;
+        name_ = name;
+        named_ = name.Size() != 0;
+        return true;
+    }
+
+    // Ends the current section: a copy when it has a name.
+    bool Close() {
+        if (named_ && !copies_->Add(name_.begin, name_.Size(), displayName_.begin,
+                                    displayName_.Size(), status_))
+            return false;
+        named_ = false;
+        displayName_ = Slice{kNoText, kNoText};
+        status_ = platform::ServiceStatus{};
+        return true;
+    }
+
+    SnapshotHeader* header_;
+    ServiceEntryArray::Builder* copies_;
+    bool inSections_ = false;
+    bool named_ = false;
+    Slice name_{kNoText, kNoText};
+    Slice displayName_{kNoText, kNoText};
+    platform::ServiceStatus status_{};
+};
 
 std::string MachineText(const ServiceList& list) {
     std::string machine;
@@ -286,7 +475,6 @@ bool SnapshotFile::Write(const ServiceList& list, platform::File& file) {
 
 bool SnapshotFile::Read(ServiceEntryArray& array, platform::File& file) {
     fileFailed_ = false;
-    array.Clear();
     header_ = SnapshotHeader();
     std::string text;
     try {
@@ -294,79 +482,34 @@ bool SnapshotFile::Read(ServiceEntryArray& array, platform::File& file) {
         if (size < (uint64_t{1} << 31)) text.reserve(static_cast<size_t>(size));
         if (!platform::ReadToEnd(file, &text)) {
             fileFailed_ = true;
+            array.Clear();
             return false;
         }
     } catch (const std::bad_alloc&) {
         // A file too big to hold cannot be a snapshot this program wrote.
+        array.Clear();
         return false;
     }
     return Parse(array, text.data(), text.size());
 }
 
 bool SnapshotFile::Parse(ServiceEntryArray& array, const char* data, size_t size) {
-    array.Clear();
     header_ = SnapshotHeader();
-
-    // One walk over the lines gathers what the format reads in two passes
-    // (the header keys before the first section and the number of sections,
-    // then each section's values), keeping only views into the text until
-    // the slots are made. Every section header starts its values afresh, so
-    // keys outside a named section (before the first one, or under empty
-    // brackets) reach no entry. Empty brackets are not counted: they would
-    // leave a slot without an entry.
-    struct Section {
-        Slice name, displayName;
-        platform::ServiceStatus status;
-    };
-    std::vector<Section> sections;
-    Section current{};
-    bool inSections = false;
-    auto close = [&]() {
-        if (current.name.Size() != 0) sections.push_back(current);
-        current = Section{};
-    };
+    // Room for every section of a text in the written form (160 bytes or more
+    // each), taken before the old copies go: a large allocation between
+    // freeing them and making the new ones would keep the allocator from
+    // handing their memory straight back.
+    ServiceEntryArray::Builder copies;
+    if (size / 128 < INT_MAX) copies.Reserve(static_cast<int>(size / 128) + 1);
+    array.Clear();
+    bool read;
     try {
-        Slice line, name;
-        const char* equals;
-        for (Lines lines(data, size); lines.Next(&line, &equals);) {
-            if (IsSection(line, equals, &name)) {
-                close();
-                current.name = name;
-                inSections = true;
-                continue;
-            }
-            if (equals == nullptr) continue;
-            // The line is trimmed already: the key's start and the value's end too.
-            Slice key = TrimEnd(Slice{line.begin, equals});
-            Slice value = TrimBegin(Slice{equals + 1, line.end});
-            if (!inSections) {
-                if (key.Is("Date", 4))
-                    header_.date.assign(value.begin, value.Size());
-                else if (uint32_t* number = NumberFor(kHeaderNumbers, key, &header_))
-                    *number = Number(value.begin, value.end);
-            } else if (current.name.Size() != 0) {
-                if (key.Is("DisplayName", 11))
-                    current.displayName = value;
-                else if (uint32_t* number = NumberFor(kStatusNumbers, key, &current.status))
-                    *number = Number(value.begin, value.end);
-            }
-        }
-        close();
-        if (sections.empty() || sections.size() > INT_MAX) return false;
-        if (!array.Allocate(static_cast<int>(sections.size()))) return false;
-
-        std::string nameText, displayText;
-        for (size_t i = 0; i < sections.size(); ++i) {
-            const Section& s = sections[i];
-            nameText.assign(s.name.begin, s.name.Size());
-            displayText.assign(s.displayName.begin, s.displayName.Size());
-            if (!array.SetEntry(static_cast<int>(i), nameText.c_str(), displayText.c_str()))
-                return false;
-            *StatusOf(array.GetEntry(static_cast<int>(i))) = s.status;
-        }
-        return true;
+        read = SectionReader(&header_, &copies).Read(data, size);
     } catch (const std::bad_alloc&) {
-        // Out of memory for the text of a file this size: not a snapshot we can use.
-        return false;
+        // Out of memory for the date text: not a snapshot we can use.
+        read = false;
     }
+    if (read && array.Take(copies)) return true;
+    array.Clear();
+    return false;
 }

@@ -1,9 +1,56 @@
 #include "scm/ServiceEntryArray.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 #include "scm/ServiceList.h"
+
+namespace {
+
+// One block: the entry, then the name and the display name, each ended by a
+// NUL. The numbers are left for the caller.
+ServiceEntry* NewCopy(const char* name, size_t nameSize, const char* displayName,
+                      size_t displaySize) {
+    auto* copy =
+        static_cast<ServiceEntry*>(std::malloc(sizeof(ServiceEntry) + nameSize + displaySize + 2));
+    if (copy == nullptr) return nullptr;
+    copy->name = reinterpret_cast<char*>(copy + 1);
+    copy->displayName = copy->name + nameSize + 1;
+    std::memcpy(copy->name, name, nameSize);
+    copy->name[nameSize] = '\0';
+    std::memcpy(copy->displayName, displayName, displaySize);
+    copy->displayName[displaySize] = '\0';
+    return copy;
+}
+
+}  // namespace
+
+ServiceEntryArray::Builder::~Builder() {
+    for (int i = 0; i < count_; ++i) std::free(copies_[i]);
+    std::free(copies_);
+}
+
+bool ServiceEntryArray::Builder::Reserve(int count) {
+    if (count <= capacity_) return true;
+    void* grown = std::realloc(copies_, static_cast<size_t>(count) * sizeof(*copies_));
+    if (grown == nullptr) return false;
+    copies_ = static_cast<ServiceEntry**>(grown);
+    capacity_ = count;
+    return true;
+}
+
+bool ServiceEntryArray::Builder::Add(const char* name, size_t nameSize, const char* displayName,
+                                     size_t displaySize, const platform::ServiceStatus& status) {
+    if (count_ == capacity_ &&
+        (capacity_ > INT_MAX / 2 || !Reserve(capacity_ == 0 ? 64 : capacity_ * 2)))
+        return false;
+    ServiceEntry* copy = NewCopy(name, nameSize, displayName, displaySize);
+    if (copy == nullptr) return false;
+    *StatusOf(copy) = status;
+    copies_[count_++] = copy;
+    return true;
+}
 
 ServiceEntryArray::~ServiceEntryArray() { Clear(); }
 
@@ -27,15 +74,9 @@ bool ServiceEntryArray::SetEntry(int index, const char* name, const char* displa
     if (slots_ == nullptr || index < 0 || index >= count_) return false;
     if (name == nullptr) name = "";
     if (displayName == nullptr) displayName = "";
-    size_t nameSize = std::strlen(name) + 1;
-    size_t displaySize = std::strlen(displayName) + 1;
-    auto* copy = static_cast<ServiceEntry*>(std::malloc(sizeof(ServiceEntry) + nameSize + displaySize));
+    ServiceEntry* copy = NewCopy(name, std::strlen(name), displayName, std::strlen(displayName));
     if (copy == nullptr) return false;
-    std::memset(copy, 0, sizeof(ServiceEntry));
-    copy->name = reinterpret_cast<char*>(copy + 1);
-    copy->displayName = copy->name + nameSize;
-    std::memcpy(copy->name, name, nameSize);
-    std::memcpy(copy->displayName, displayName, displaySize);
+    *StatusOf(copy) = platform::ServiceStatus{};
     std::free(slots_[index]);
     slots_[index] = copy;
     return true;
@@ -55,6 +96,16 @@ bool ServiceEntryArray::CopyFrom(const ServiceList& list) {
         const ServiceEntry* entry = list.EntryAt(static_cast<uint32_t>(i));
         if (entry == nullptr || !SetEntry(i, *entry)) return false;
     }
+    return true;
+}
+
+bool ServiceEntryArray::Take(Builder& builder) {
+    Clear();
+    if (builder.count_ == 0) return false;
+    slots_ = builder.copies_;
+    count_ = builder.count_;
+    builder.copies_ = nullptr;
+    builder.count_ = builder.capacity_ = 0;
     return true;
 }
 

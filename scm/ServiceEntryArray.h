@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "scm/ServiceEntry.h"
@@ -9,6 +10,30 @@ class ServiceList;
 // and both texts; the input of change detection and of the snapshot reader.
 class ServiceEntryArray {
 public:
+    // Copies gathered one at a time when their number is only known at the
+    // end (the snapshot reader), then handed to an array whole, so nothing
+    // is copied twice. Copies never handed over are freed with it.
+    class Builder {
+    public:
+        Builder() = default;
+        ~Builder();
+        Builder(const Builder&) = delete;
+        Builder& operator=(const Builder&) = delete;
+
+        // Texts by size, so that they need no terminator; false when out of memory.
+        bool Add(const char* name, size_t nameSize, const char* displayName, size_t displaySize,
+                 const platform::ServiceStatus& status);
+        // Room for `count` copies in all, so that adding them moves nothing.
+        bool Reserve(int count);
+        int GetCount() const { return count_; }
+
+    private:
+        friend class ServiceEntryArray;
+        ServiceEntry** copies_ = nullptr;
+        int count_ = 0;
+        int capacity_ = 0;
+    };
+
     ServiceEntryArray() = default;
     virtual ~ServiceEntryArray();
     ServiceEntryArray(const ServiceEntryArray&) = delete;
@@ -20,6 +45,10 @@ public:
     bool SetEntry(int index, const char* name, const char* displayName);
     bool SetEntry(int index, const ServiceEntry& entry);
     bool CopyFrom(const ServiceList& list);
+    // Clears, then holds every copy of `builder` as its slots, in the order
+    // they were added, leaving the builder empty. False, with no slots, when
+    // the builder holds none.
+    bool Take(Builder& builder);
 
     ServiceEntry* GetEntry(int index) const;
     int GetCount() const { return count_; }

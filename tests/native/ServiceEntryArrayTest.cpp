@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "scm/ServiceEntryArray.h"
 #include "scm/ServiceList.h"
 #include "tests/fakes/FakeScm.h"
@@ -66,6 +68,47 @@ TEST(ServiceEntryArrayTest, CopyFromTakesEveryEntryInOrderAndRefusesAnEmptyList)
     ASSERT_EQ(list.GetCount(), 0u);
     EXPECT_FALSE(array.CopyFrom(list));
     EXPECT_EQ(array.GetCount(), 0);
+}
+
+TEST(ServiceEntryArrayTest, ABuilderHandsOverItsCopiesInOrderAndOnlyWhenItHasSome) {
+    ServiceEntryArray array;
+    ASSERT_TRUE(array.Allocate(3));
+    ASSERT_TRUE(array.SetEntry(0, "old", "Old"));
+    {
+        ServiceEntryArray::Builder empty;
+        EXPECT_FALSE(array.Take(empty));
+        EXPECT_EQ(array.GetCount(), 0);  // cleared all the same
+    }
+
+    // Texts are taken by size from inside longer text, as the reader has them.
+    const char text[] = "[Spooler]DisplayName = Print Spooler\r\n";
+    ServiceEntryArray::Builder builder;
+    ASSERT_TRUE(builder.Reserve(1));  // grows past what was reserved
+    for (uint32_t i = 0; i < 100; ++i) {
+        platform::ServiceStatus status{0x10, i, 0, 0, 0, 0, i * 2};
+        ASSERT_TRUE(builder.Add(i % 2 ? text + 1 : "", i % 2 ? 7 : 0, text + 23, 13, status));
+    }
+    ASSERT_EQ(builder.GetCount(), 100);
+    ASSERT_TRUE(array.Take(builder));
+    EXPECT_EQ(builder.GetCount(), 0);
+    ASSERT_EQ(array.GetCount(), 100);
+    for (int i = 0; i < 100; ++i) {
+        const ServiceEntry* e = array.GetEntry(i);
+        ASSERT_NE(e, nullptr);
+        EXPECT_STREQ(e->name, i % 2 ? "Spooler" : "");
+        EXPECT_STREQ(e->displayName, "Print Spooler");
+        EXPECT_EQ(e->name, reinterpret_cast<const char*>(e + 1));
+        EXPECT_EQ(e->displayName, e->name + std::strlen(e->name) + 1);
+        EXPECT_EQ(e->currentState, static_cast<uint32_t>(i));
+        EXPECT_EQ(e->waitHint, static_cast<uint32_t>(i * 2));
+    }
+    // A refilled slot of a taken array is freed like any other.
+    EXPECT_TRUE(array.SetEntry(99, "x", "y"));
+    EXPECT_FALSE(array.SetEntry(100, "x", "y"));
+
+    // Copies never handed over go with the builder.
+    ServiceEntryArray::Builder abandoned;
+    EXPECT_TRUE(abandoned.Add("a", 1, "b", 1, platform::ServiceStatus{}));
 }
 
 }  // namespace
