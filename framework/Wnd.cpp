@@ -9,9 +9,9 @@ std::unordered_map<HWND, CWnd*>& Windows() {
     return windows;
 }
 
-// The object waiting for its window during CreateEx, and the hook that binds it.
+// The object waiting for its window during CreateEx. A window created while
+// another is being created gets its own hook, so each hook is local to its call.
 CWnd* g_creating = nullptr;
-HHOOK g_hook = nullptr;
 HINSTANCE g_resources = nullptr;
 
 }  // namespace
@@ -51,17 +51,16 @@ LRESULT CALLBACK CWnd::CreationHook(int code, WPARAM wp, LPARAM lp) {
         g_creating = nullptr;
         wnd->Attach(reinterpret_cast<HWND>(wp));
     }
-    return ::CallNextHookEx(g_hook, code, wp, lp);
+    return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
 bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x,
                     int y, int width, int height, HWND parent, HMENU menuOrId) {
     g_creating = this;
-    g_hook = ::SetWindowsHookExA(WH_CBT, &CWnd::CreationHook, nullptr, ::GetCurrentThreadId());
+    HHOOK hook = ::SetWindowsHookExA(WH_CBT, &CWnd::CreationHook, nullptr, ::GetCurrentThreadId());
     HWND hwnd = ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
                                   menuOrId, ::GetModuleHandleA(nullptr), nullptr);
-    ::UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
+    ::UnhookWindowsHookEx(hook);
     g_creating = nullptr;
     return hwnd != nullptr && m_hWnd == hwnd;
 }
