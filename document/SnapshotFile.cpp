@@ -155,6 +155,7 @@ inline const char* FindNear(const char* p, const char* end, char a, char b, char
 
 // Where the line that holds `p` ends, past its LF.
 inline const char* LineEnd(const char* p, const char* end) {
+    if (end - p >= 2 && p[0] == '\r' && p[1] == '\n') return p + 2;
     p = Find(p, end, '\n', '\n', '\n');
     return p < end ? p + 1 : end;
 }
@@ -212,6 +213,18 @@ inline const char* Number(const char* p, const char* end, uint32_t* number) {
     uint32_t value = 0;
     for (; p < end && digit(*p) < 10u; ++p) value = value * 10u + digit(*p);
     *number = negative ? 0u - value : value;
+    return p;
+}
+
+// Number for a value as written: the digits come at once, read here without
+// a call; anything else goes to Number.
+inline const char* WrittenNumber(const char* p, const char* end, uint32_t* number) {
+    uint32_t value = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+    if (value >= 10u) return Number(p, end, number);
+    for (unsigned digit;
+         ++p < end && (digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0')) < 10u;)
+        value = value * 10u + digit;
+    *number = value;
     return p;
 }
 
@@ -328,11 +341,11 @@ private:
         if (q == end) return end;
         p = q + 1;
         if (end - p < kQuickRoom || !StartsWith(p, "ServiceType = ")) return p;
-        p = Number(p + 14, end, &status_.serviceType);
+        p = WrittenNumber(p + 14, end, &status_.serviceType);
         // Each further key is checked together with the line end before it.
 #define QUICK_NUMBER(literal, member)                                            \
     if (end - p < kQuickRoom || !StartsWith(p, literal)) return LineEnd(p, end); \
-    p = Number(p + sizeof literal - 1, end, &status_.member);
+    p = WrittenNumber(p + sizeof literal - 1, end, &status_.member);
         QUICK_NUMBER("\r\nCurrentState = ", currentState)
         QUICK_NUMBER("\r\nControlsAccepted = ", controlsAccepted)
         QUICK_NUMBER("\r\nWin32ExitCode = ", win32ExitCode)
