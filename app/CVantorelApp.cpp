@@ -55,7 +55,7 @@ bool CVantorelApp::InitInstance() {
         Message(IDS_OLE_INIT_FAILED, MB_ICONEXCLAMATION);
         return false;
     }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
     ::InitCommonControlsEx(&controls);
     m_appName = LoadText(AFX_IDS_APP_TITLE);
     SetRegistryKey(SettingsStore::FrameworkKeyName());

@@ -54,9 +54,21 @@ bool CFrameWnd::LoadFrame(UINT resourceId, const char* className, DWORD style,
 HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
     std::vector<UINT> ids = ToolBarCommands(resourceId);
     if (ids.empty()) return nullptr;
-    DWORD style = WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER |
-                  (visible ? WS_VISIBLE : 0);
-    HWND bar = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, style, 0, 0, 0, 0, m_hWnd,
+    // A visible bar sits in a band with a gripper; a hidden one only carries
+    // its commands.
+    HWND owner = m_hWnd;
+    if (visible) {
+        dock_ = ::CreateWindowExA(0, REBARCLASSNAMEA, nullptr,
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                                      RBS_VARHEIGHT | RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
+                                  0, 0, 0, 0, m_hWnd, nullptr, ::GetModuleHandleA(nullptr),
+                                  nullptr);
+        if (!dock_) return nullptr;
+        owner = dock_;
+    }
+    DWORD style = WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE |
+                  CCS_NOPARENTALIGN | (visible ? WS_VISIBLE : 0);
+    HWND bar = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, style, 0, 0, 0, 0, owner,
                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(barId)),
                                  ::GetModuleHandleA(nullptr), nullptr);
     if (!bar) return nullptr;
@@ -80,8 +92,23 @@ HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
         buttons.push_back(b);
     }
     ::SendMessageA(bar, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    ::SendMessageA(bar, TB_AUTOSIZE, 0, 0);
-    if (visible) toolBar_ = bar;
+    // Commands and tooltip requests come to the frame, wherever the bar sits.
+    ::SendMessageA(bar, TB_SETPARENT, reinterpret_cast<WPARAM>(m_hWnd), 0);
+    if (visible) {
+        toolBar_ = bar;
+        SIZE size{};
+        ::SendMessageA(bar, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+        REBARBANDINFOA band{};
+        band.cbSize = REBARBANDINFOA_V6_SIZE;
+        band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE;
+        band.fStyle = RBBS_GRIPPERALWAYS | RBBS_CHILDEDGE;
+        band.hwndChild = bar;
+        band.cxMinChild = size.cx;
+        band.cyMinChild = size.cy;
+        band.cx = size.cx;
+        ::SendMessageA(dock_, RB_INSERTBANDA, static_cast<WPARAM>(-1),
+                       reinterpret_cast<LPARAM>(&band));
+    }
     return bar;
 }
 
@@ -102,10 +129,10 @@ void CFrameWnd::RecalcLayout() {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     int top = client.top, bottom = client.bottom;
-    if (toolBar_ && ::IsWindowVisible(toolBar_)) {
-        ::SendMessageA(toolBar_, TB_AUTOSIZE, 0, 0);
+    if (dock_ && ::IsWindowVisible(dock_)) {
+        ::SendMessageA(dock_, WM_SIZE, 0, 0);
         RECT r;
-        ::GetWindowRect(toolBar_, &r);
+        ::GetWindowRect(dock_, &r);
         top += r.bottom - r.top;
     }
     if (statusBar_ && ::IsWindowVisible(statusBar_)) {
@@ -158,7 +185,7 @@ bool CFrameWnd::RouteUpdate(CCmdUI& ui) {
 }
 
 bool CFrameWnd::OnCommand(UINT id) {
-    HWND bar = id == ID_VIEW_TOOLBAR ? toolBar_ : id == ID_VIEW_STATUS_BAR ? statusBar_ : nullptr;
+    HWND bar = id == ID_VIEW_TOOLBAR ? dock_ : id == ID_VIEW_STATUS_BAR ? statusBar_ : nullptr;
     if (!bar) return false;
     ::ShowWindow(bar, ::IsWindowVisible(bar) ? SW_HIDE : SW_SHOW);
     RecalcLayout();
@@ -166,8 +193,8 @@ bool CFrameWnd::OnCommand(UINT id) {
 }
 
 bool CFrameWnd::OnUpdateCommand(CCmdUI& ui) {
-    HWND bar = ui.id == ID_VIEW_TOOLBAR ? toolBar_ : ui.id == ID_VIEW_STATUS_BAR ? statusBar_
-                                                                                 : nullptr;
+    HWND bar = ui.id == ID_VIEW_TOOLBAR ? dock_ : ui.id == ID_VIEW_STATUS_BAR ? statusBar_
+                                                                               : nullptr;
     if (!bar) return false;
     ui.SetCheck(::IsWindowVisible(bar) != FALSE);
     return true;
@@ -213,7 +240,7 @@ void CFrameWnd::InsertRecentFiles(HMENU menu) {
 }
 
 void CFrameWnd::UpdateCommandStates() {
-    if (toolBar_ && ::IsWindowVisible(toolBar_)) {
+    if (toolBar_ && dock_ && ::IsWindowVisible(dock_)) {
         int count = static_cast<int>(::SendMessageA(toolBar_, TB_BUTTONCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
             TBBUTTON b{};

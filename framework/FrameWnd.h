@@ -50,6 +50,7 @@ private:
 
     CView* activeView_ = nullptr;
     HWND toolBar_ = nullptr;
+    HWND dock_ = nullptr;  // the band holding the visible toolbar
     HWND statusBar_ = nullptr;
     std::vector<UINT> indicators_;
     std::vector<std::string> tips_;

@@ -221,8 +221,23 @@ TEST_F(ProgramWindowsTest, TheMainWindowListsTheServicesWithTheirStates) {
     row = FindRow(program, list, stopped.Name());
     ASSERT_GE(row, 0);
     EXPECT_EQ(program.Row(list, row, 3)[2], "Parado");
-    EXPECT_NE(FindChild(frame, STATUSCLASSNAMEA), nullptr);
-    EXPECT_NE(FindChild(frame, TOOLBARCLASSNAMEA), nullptr);
+    HWND status = FindChild(frame, STATUSCLASSNAMEA), toolbar = FindChild(frame, TOOLBARCLASSNAMEA);
+    ASSERT_TRUE(status && toolbar);
+
+    // The bars come and go with their commands, and the list takes their room.
+    RECT before, after;
+    GetWindowRect(list, &before);
+    SendMessageA(frame, WM_COMMAND, ID_VIEW_TOOLBAR, 0);
+    SendMessageA(frame, WM_COMMAND, ID_VIEW_STATUS_BAR, 0);
+    GetWindowRect(list, &after);
+    EXPECT_FALSE(IsWindowVisible(toolbar));
+    EXPECT_FALSE(IsWindowVisible(status));
+    EXPECT_LT(after.top, before.top);
+    EXPECT_GT(after.bottom, before.bottom);
+    SendMessageA(frame, WM_COMMAND, ID_VIEW_TOOLBAR, 0);
+    SendMessageA(frame, WM_COMMAND, ID_VIEW_STATUS_BAR, 0);
+    EXPECT_TRUE(IsWindowVisible(toolbar));
+    EXPECT_TRUE(IsWindowVisible(status));
 }
 
 TEST_F(ProgramWindowsTest, ServicesStartAndStopThroughTheProgramsCommands) {
