@@ -64,6 +64,12 @@ bool CVantorelDocument::OnSaveDocument(const char* path) {
     return false;
 }
 
+bool CVantorelDocument::CompareWithFile(const char* path) {
+    if (core_.CompareWithFile(ThePlatform().files, path ? path : "")) return true;
+    ShowError(MB_ICONERROR);
+    return false;
+}
+
 void CVantorelDocument::ShowWindow(short showCommand) {
     CFrameWnd* frame = CWinApp::Get()->m_pMainWnd;
     if (!frame || !frame->GetSafeHwnd()) return;

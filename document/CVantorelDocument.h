@@ -15,6 +15,13 @@ public:
     bool OnSaveDocument(const char* path) override;
 
     bool LoadServices();
+    bool RefreshReference() { return core_.RefreshReference(); }
+    bool CompareWithReference() { return core_.CompareWithReference(); }
+    // Shows its own message on failure.
+    bool CompareWithFile(const char* path);
+    int GetChangeCount() const { return core_.GetChangeCount(); }
+    const ServiceChange* GetChange(int index) const { return core_.GetChange(index); }
+    const std::string& GetChangeDate() const { return core_.GetChangeDate(); }
     const std::string& GetLastErrorText() const { return core_.lastErrorText; }
     ServiceList& Services() { return core_.currentList; }
     ServiceCommands& Commands() { return core_.commands; }

@@ -11,7 +11,9 @@ ServicesDocument::ServicesDocument(platform::ScmApi& scm, platform::RegistryApi&
                                    platform::TextSource& texts, platform::Clock& clock)
     : currentList(scm),
       referenceList(scm),
+      changes(scm),
       commands(currentList, lastErrorText, texts, clock),
+      scm_(scm),
       registry_(registry),
       texts_(texts) {}
 
@@ -101,5 +103,39 @@ bool ServicesDocument::SaveSnapshot(platform::FileSystem& files, platform::Local
     if (::SaveSnapshot(files, locale, referenceList, path, &reason)) return true;
     lastErrorText = ComposeMessage(texts_.Text(IDS_ERROR_SAVING_SERVICES), FileNameOf(path).c_str(),
                                    reason);
+    return false;
+}
+
+bool ServicesDocument::CompareWithReference() {
+    lastErrorText.clear();
+    if (!referenceValid) return false;
+    SettingsStore store(registry_);
+    uint32_t compareType =
+        store.OpenConfiguration() ? static_cast<uint32_t>(store.Read(settings::kCompareType)) : 1;
+    ServiceList fresh(scm_);
+    fresh.CopyOptions(referenceList);
+    if (!fresh.Enumerate()) {
+        lastErrorText = texts_.Text(IDS_ERROR_LOADING_SERVICES);
+        return false;
+    }
+    changes.SetCompareType(compareType);
+    return changes.Compare(fresh, referenceList);
+}
+
+bool ServicesDocument::CompareWithFile(platform::FileSystem& files, const std::string& path) {
+    namespace pf = platform::file;
+    lastErrorText.clear();
+    const std::string format = texts_.Text(IDS_ERROR_COMPARING_FILE);
+    const std::string fileName = FileNameOf(path);
+    std::unique_ptr<platform::File> file =
+        files.CreateFileA(path.c_str(), pf::kGenericRead, pf::kShareRead, pf::kOpenExisting);
+    if (file && changes.CompareWithSnapshot(referenceList, *file)) return true;
+    // A file that cannot be opened or read carries the system's reason; a
+    // snapshot that does not fit the reference has none to give.
+    if (!file || changes.FileFailed())
+        lastErrorText =
+            ComposeMessage(format, fileName.c_str(), files.FormatMessageA(files.GetLastError()));
+    else
+        lastErrorText = FormatText(format, fileName.c_str());
     return false;
 }

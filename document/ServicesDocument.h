@@ -4,6 +4,7 @@
 // rules of a new or opened document. The window class only shows messages.
 #include <string>
 
+#include "document/ChangeList.h"
 #include "document/ServiceCommands.h"
 #include "platform/Clock.h"
 #include "platform/FileApi.h"
@@ -30,8 +31,19 @@ public:
     // Trimmed, lower-cased, and "localhost" for the local machine made empty.
     static std::string MachineName(const std::string& fileTitle);
 
+    // Compares a fresh enumeration with the reference; false (with no
+    // records changed) while the reference is not valid or either side
+    // cannot be loaded.
+    bool CompareWithReference();
+    // The reference is the new side, the snapshot file the old one.
+    bool CompareWithFile(platform::FileSystem& files, const std::string& path);
+    int GetChangeCount() const { return changes.GetCount(); }
+    const ServiceChange* GetChange(int index) const { return changes.GetChange(index); }
+    const std::string& GetChangeDate() const { return changes.GetSnapshotDate(); }
+
     ServiceList currentList;
     ServiceList referenceList;
+    ChangeList changes;
     ServiceCommands commands;
     std::string lastErrorText;
     std::string title;
@@ -48,6 +60,7 @@ private:
     void SetDefaultOptions();
     std::string LoadFailure(const std::string& reason) const;
 
+    platform::ScmApi& scm_;
     platform::RegistryApi& registry_;
     platform::TextSource& texts_;
 };

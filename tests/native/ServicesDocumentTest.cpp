@@ -104,6 +104,42 @@ TEST_F(ServicesDocumentTest, TheReferenceTakesTheCurrentOptionsWhenRefreshed) {
     EXPECT_TRUE(doc.RefreshReference());
 }
 
+TEST_F(ServicesDocumentTest, ComparingWithTheReferenceUsesTheStoredCompareType) {
+    EXPECT_FALSE(doc.CompareWithReference());  // nothing loaded: no valid reference
+    ASSERT_TRUE(doc.OpenDocument("localhost"));
+    scm.Get("Web")->status.checkPoint = 7;
+    ASSERT_TRUE(doc.CompareWithReference());  // no value stored: every field
+    ASSERT_EQ(doc.GetChangeCount(), 1);
+    EXPECT_EQ(doc.GetChange(0)->kind, CheckPointChanged);
+
+    // Without a settings key only the state counts; the reference stays as loaded.
+    registry.deniedKeys.insert(std::string(settings::kRootPath) + "\\Configuration");
+    ASSERT_TRUE(doc.CompareWithReference());
+    EXPECT_EQ(doc.GetChangeCount(), 0);
+    scm.Get("Print")->status.currentState = sc::kRunning;
+    ASSERT_TRUE(doc.CompareWithReference());
+    ASSERT_EQ(doc.GetChangeCount(), 1);
+    EXPECT_EQ(doc.GetChange(0)->newState, sc::kRunning);
+}
+
+TEST_F(ServicesDocumentTest, AComparisonThatCannotLoadKeepsTheRecordsItHad) {
+    ASSERT_TRUE(doc.OpenDocument("localhost"));
+    scm.Add("Late", "Late arrival", sc::kRunning);
+    ASSERT_TRUE(doc.CompareWithReference());
+    ASSERT_EQ(doc.GetChangeCount(), 1);
+    scm.Fail(fake::Call::OpenSCManager, 1722, "", 1);
+    EXPECT_FALSE(doc.CompareWithReference());
+    EXPECT_EQ(doc.lastErrorText, "Loading failed");
+    EXPECT_EQ(doc.GetChangeCount(), 1);
+    EXPECT_TRUE(doc.referenceValid);
+
+    scm.Fail(fake::Call::OpenSCManager, 1722, "", 1);
+    EXPECT_FALSE(doc.RefreshReference());
+    EXPECT_FALSE(doc.CompareWithReference());
+    EXPECT_EQ(doc.lastErrorText, "");
+    EXPECT_EQ(doc.GetChangeCount(), 1);
+}
+
 class SnapshotSaveTest : public ServicesDocumentTest {
 protected:
     void SetUp() override {
@@ -162,6 +198,40 @@ TEST_F(SnapshotSaveTest, AFileThatIsOpenElsewhereIsNotReplaced) {
     EXPECT_EQ(files.Get(kPath), "the old snapshot");
     EXPECT_FALSE(files.Exists(std::string(kPath) + ".new"));
     EXPECT_EQ(FileNameOf("plain.rpt"), "plain.rpt");
+}
+
+TEST_F(SnapshotSaveTest, AFileComparedWithTheReferenceGivesItsChangesAndDate) {
+    ASSERT_TRUE(doc.SaveSnapshot(files, locale, kPath));
+    scm.Get("Web")->status.currentState = sc::kStopped;
+    ASSERT_TRUE(doc.RefreshReference());
+    ASSERT_TRUE(doc.CompareWithFile(files, kPath)) << doc.lastErrorText;
+    ASSERT_EQ(doc.GetChangeCount(), 1);
+    EXPECT_STREQ(doc.GetChange(0)->name, "Web");
+    EXPECT_EQ(doc.GetChange(0)->oldState, sc::kRunning);
+    EXPECT_EQ(doc.GetChange(0)->newState, sc::kStopped);
+    EXPECT_EQ(doc.GetChangeDate().empty(), false);
+    EXPECT_NE(files.Get(kPath).find("Date = " + doc.GetChangeDate() + "\r\n"), std::string::npos);
+}
+
+TEST_F(SnapshotSaveTest, AFileThatCannotBeComparedSaysWhyWhenTheFileLayerKnows) {
+    texts.strings[IDS_ERROR_COMPARING_FILE] = "Comparing with %s failed";
+    EXPECT_FALSE(doc.CompareWithFile(files, "C:\\snaps\\missing.rpt"));
+    EXPECT_EQ(doc.lastErrorText, "Comparing with missing.rpt failed\nFile system message 2.\r\n");
+
+    ASSERT_TRUE(doc.SaveSnapshot(files, locale, kPath));
+    files.failReads = true;
+    EXPECT_FALSE(doc.CompareWithFile(files, kPath));
+    EXPECT_EQ(doc.lastErrorText.rfind("Comparing with services.rpt failed\nFile system message", 0),
+              0u)
+        << doc.lastErrorText;
+
+    // Taken with other options: no reason beyond the comparison itself.
+    files.failReads = false;
+    Configure("Driver", 1);
+    ASSERT_TRUE(doc.OpenDocument("localhost"));
+    EXPECT_FALSE(doc.CompareWithFile(files, kPath));
+    EXPECT_EQ(doc.lastErrorText, "Comparing with services.rpt failed");
+    EXPECT_EQ(doc.changes.GetLastError(), kChangeErrOptions);
 }
 
 }  // namespace

@@ -7,9 +7,13 @@
 #include <string>
 
 #include "document/ChangeList.h"
+#include "document/ServicesDocument.h"
+#include "document/SnapshotSave.h"
 #include "document/SnapshotFile.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32LocaleTime.h"
+#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Scm.h"
 #include "platform/win32/Win32TextSource.h"
 #include "res/resource.h"
@@ -108,6 +112,50 @@ TEST_F(SnapshotWindowsTest, TheServicesOfThisMachineReadBackAsWrittenWithCrLfOnD
     in = Open(false);
     EXPECT_FALSE(changes.CompareWithSnapshot(win32Only, *in));
     EXPECT_EQ(changes.GetLastError(), kChangeErrOptions);
+}
+
+const ServiceChange* ChangeOf(const ServicesDocument& doc, const std::string& name) {
+    for (int i = 0; i < doc.GetChangeCount(); ++i)
+        if (name == doc.GetChange(i)->name) return doc.GetChange(i);
+    return nullptr;
+}
+
+TEST_F(SnapshotWindowsTest, TheDocumentSeesAServiceStartAgainstItsReferenceAndASnapshot) {
+    wintest::TestService service("basic");
+    ASSERT_TRUE(service.Registered());
+    platform::Win32Registry registry;
+    // The program's own texts, messages included.
+    HMODULE program = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    platform::Win32TextSource texts(program);
+    platform::Win32Clock clock;
+    ServicesDocument doc{scm, registry, texts, clock};
+    ASSERT_TRUE(doc.OpenDocument("localhost")) << doc.lastErrorText;
+    ASSERT_TRUE(doc.SaveSnapshot(files, time, path)) << doc.lastErrorText;
+
+    ASSERT_TRUE(service.StartDirectly());
+    ASSERT_TRUE(service.WaitFor(SERVICE_RUNNING));
+    ASSERT_TRUE(doc.CompareWithReference()) << doc.lastErrorText;
+    const ServiceChange* started = ChangeOf(doc, service.Name());
+    ASSERT_NE(started, nullptr);
+    EXPECT_EQ(started->oldState, static_cast<uint32_t>(SERVICE_STOPPED));
+    EXPECT_EQ(started->newState, static_cast<uint32_t>(SERVICE_RUNNING));
+
+    ASSERT_TRUE(doc.RefreshReference());
+    ASSERT_TRUE(doc.CompareWithFile(files, path)) << doc.lastErrorText;
+    started = ChangeOf(doc, service.Name());
+    ASSERT_NE(started, nullptr);
+    EXPECT_EQ(started->newState, static_cast<uint32_t>(SERVICE_RUNNING));
+    EXPECT_NE(Bytes().find("\r\nDate = " + doc.GetChangeDate() + "\r\n"), std::string::npos);
+
+    EXPECT_FALSE(doc.CompareWithFile(files, path + ".missing"));
+    EXPECT_EQ(doc.lastErrorText.rfind("Error comparando con los servicios del fichero " +
+                                          FileNameOf(path) + ".missing\n",
+                                      0),
+              0u)
+        << doc.lastErrorText;
+    FreeLibrary(program);
 }
 
 TEST_F(SnapshotWindowsTest, AMissingFileIsTheFileLayersToReport) {
