@@ -1,12 +1,23 @@
 #pragma once
 // One document shown by views in one frame, with the path name and title
 // the framework's open, new and save flows keep.
+#include <windows.h>
+#include <commdlg.h>
+
 #include <string>
 #include <vector>
 
 #include "framework/Wnd.h"
 
 class CDocument;
+
+// One print job: the choices of the print dialog and the pages to print.
+struct CPrintInfo {
+    PRINTDLGA dialog{};
+    UINT minPage = 1;
+    UINT maxPage = 1;
+    UINT currentPage = 1;
+};
 
 class CView : public CWnd {
 public:
@@ -17,7 +28,21 @@ public:
     // The document changed.
     virtual void OnUpdate() {}
 
+protected:
+    // The standard printing, for views that route their print command here:
+    // the print dialog, then every page drawn by OnPrint in one print job.
+    void OnFilePrint();
+    // Sets the pages and asks the user for the printer; false cancels.
+    virtual bool OnPreparePrinting(CPrintInfo& info) { return DoPreparePrinting(info); }
+    bool DoPreparePrinting(CPrintInfo& info);
+    virtual void OnBeginPrinting(HDC, CPrintInfo&) {}
+    virtual void OnPrint(HDC dc, CPrintInfo&) { OnDraw(dc); }
+    virtual void OnDraw(HDC) {}
+    virtual void OnEndPrinting(HDC, CPrintInfo&) {}
+
 private:
+    bool PrintPages(HDC dc, CPrintInfo& info);
+
     CDocument* document_ = nullptr;
 };
 

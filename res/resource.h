@@ -98,6 +98,7 @@
 #define IDS_OLE_INIT_FAILED 9544
 #define IDS_ALREADY_RUNNING 9545
 #define IDS_LOG_OPEN_FAILED 9546
+#define IDS_PRINT_FAILED 9547
 
 // The settings store and language modules.
 #define IDS_REGISTRY_ERROR 9310

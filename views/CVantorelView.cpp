@@ -319,6 +319,9 @@ bool CVantorelView::OnCommand(UINT id) {
         case ID_SERVICE_RESTART:
             RunServiceCommand(id);
             return true;
+        case ID_FILE_PRINT:  // the standard printing; the list adds nothing to the page
+            OnFilePrint();
+            return true;
         default:
             return false;
     }
@@ -337,6 +340,8 @@ bool CVantorelView::OnUpdateCommand(CCmdUI& ui) {
             return true;
         case ID_SERVICE_RESTART:
             ui.Enable(CanRestart(GetSelectedEntry()));
+            return true;
+        case ID_FILE_PRINT:
             return true;
         default:
             return false;

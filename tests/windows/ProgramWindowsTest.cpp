@@ -150,8 +150,8 @@ private:
 };
 
 // A dialog box the program shows, once it is there.
-HWND WaitForDialog(const Program& program) {
-    for (int i = 0; i < 100; ++i) {
+HWND WaitForDialog(const Program& program, int tries = 100) {
+    for (int i = 0; i < tries; ++i) {
         HWND window = nullptr;
         while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
             DWORD pid = 0;
@@ -281,6 +281,21 @@ TEST_F(ProgramWindowsTest, AFailedCommandShowsItsMessage) {
     EXPECT_TRUE(IsWindow(box));
     SendMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(svc.State(), static_cast<DWORD>(SERVICE_RUNNING));
+}
+
+// Wine has no printer, so the print dialog explains that instead; either way
+// the dialog belongs to the program and cancelling it prints nothing.
+TEST_F(ProgramWindowsTest, ThePrintCommandOfTheListAsksForAPrinter) {
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    PostMessageA(frame, WM_COMMAND, ID_FILE_PRINT, 0);
+    HWND box = WaitForDialog(program);
+    ASSERT_NE(box, nullptr);
+    SendMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
+    EXPECT_EQ(WaitForDialog(program, 5), nullptr);
 }
 
 TEST_F(ProgramWindowsTest, ASecondStartActivatesTheFirstWindowAndEnds) {
