@@ -54,17 +54,13 @@ bool CFrameWnd::LoadFrame(UINT resourceId, const char* className, DWORD style,
 HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
     std::vector<UINT> ids = ToolBarCommands(resourceId);
     if (ids.empty()) return nullptr;
-    // A visible bar sits in a band with a gripper; a hidden one only carries
-    // its commands.
+    // A visible bar sits in the dock strip; a hidden one only carries its
+    // commands.
     HWND owner = m_hWnd;
     if (visible) {
-        dock_ = ::CreateWindowExA(0, REBARCLASSNAMEA, nullptr,
-                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
-                                      RBS_VARHEIGHT | RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
-                                  0, 0, 0, 0, m_hWnd, nullptr, ::GetModuleHandleA(nullptr),
-                                  nullptr);
-        if (!dock_) return nullptr;
-        owner = dock_;
+        dock_ = std::make_unique<CDockBar>();
+        if (!dock_->Create(this)) return nullptr;
+        owner = dock_->GetSafeHwnd();
     }
     DWORD style = WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE |
                   CCS_NOPARENTALIGN | (visible ? WS_VISIBLE : 0);
@@ -96,18 +92,8 @@ HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
     ::SendMessageA(bar, TB_SETPARENT, reinterpret_cast<WPARAM>(m_hWnd), 0);
     if (visible) {
         toolBar_ = bar;
-        SIZE size{};
-        ::SendMessageA(bar, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
-        REBARBANDINFOA band{};
-        band.cbSize = REBARBANDINFOA_V6_SIZE;
-        band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE;
-        band.fStyle = RBBS_GRIPPERALWAYS | RBBS_CHILDEDGE;
-        band.hwndChild = bar;
-        band.cxMinChild = size.cx;
-        band.cyMinChild = size.cy;
-        band.cx = size.cx;
-        ::SendMessageA(dock_, RB_INSERTBANDA, static_cast<WPARAM>(-1),
-                       reinterpret_cast<LPARAM>(&band));
+        dock_->Hold(bar);
+        dock_->SetSide(CDockBar::kTop);
     }
     return bar;
 }
@@ -124,35 +110,59 @@ bool CFrameWnd::CreateStatusBar(const UINT* indicators, int count) {
     return true;
 }
 
+// The status bar takes the bottom, the toolbar its side of what is left, the
+// view the rest.
 void CFrameWnd::RecalcLayout() {
     if (!m_hWnd) return;
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    int top = client.top, bottom = client.bottom;
-    if (dock_ && ::IsWindowVisible(dock_)) {
-        ::SendMessageA(dock_, WM_SIZE, 0, 0);
-        RECT r;
-        ::GetWindowRect(dock_, &r);
-        top += r.bottom - r.top;
-    }
+    RECT area = client;
     if (statusBar_ && ::IsWindowVisible(statusBar_)) {
         ::SendMessageA(statusBar_, WM_SIZE, 0, 0);
         RECT r;
         ::GetWindowRect(statusBar_, &r);
-        bottom -= r.bottom - r.top;
-        // The message pane takes what the indicators leave.
-        std::vector<int> edges(indicators_.size() + 1);
-        int right = client.right - 20;
-        for (size_t i = indicators_.size(); i > 0; --i) {
-            edges[i] = right;
-            right -= 50;
-        }
-        edges[0] = right;
-        ::SendMessageA(statusBar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+        area.bottom -= r.bottom - r.top;
+        LayoutStatusParts(client.right);
     }
+    if (dock_ && dock_->IsWindowVisible()) PlaceDockBar(&area);
     if (activeView_ && activeView_->GetSafeHwnd())
-        ::MoveWindow(activeView_->GetSafeHwnd(), 0, top, client.right,
-                     bottom > top ? bottom - top : 0, TRUE);
+        ::MoveWindow(activeView_->GetSafeHwnd(), area.left, area.top,
+                     area.right > area.left ? area.right - area.left : 0,
+                     area.bottom > area.top ? area.bottom - area.top : 0, TRUE);
+}
+
+// Puts the dock strip along its side of `area` and takes it out of it.
+void CFrameWnd::PlaceDockBar(RECT* area) {
+    RECT bar = *area;
+    int thickness = dock_->Thickness();
+    switch (dock_->GetSide()) {
+        case CDockBar::kTop:
+            bar.bottom = area->top = bar.top + thickness;
+            break;
+        case CDockBar::kBottom:
+            bar.top = area->bottom = bar.bottom - thickness;
+            break;
+        case CDockBar::kLeft:
+            bar.right = area->left = bar.left + thickness;
+            break;
+        case CDockBar::kRight:
+            bar.left = area->right = bar.right - thickness;
+            break;
+    }
+    ::MoveWindow(dock_->GetSafeHwnd(), bar.left, bar.top, bar.right - bar.left,
+                 bar.bottom - bar.top, TRUE);
+}
+
+// The message pane takes what the indicators leave.
+void CFrameWnd::LayoutStatusParts(int width) {
+    std::vector<int> edges(indicators_.size() + 1);
+    int right = width - 20;
+    for (size_t i = indicators_.size(); i > 0; --i) {
+        edges[i] = right;
+        right -= 50;
+    }
+    edges[0] = right;
+    ::SendMessageA(statusBar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
 
 void CFrameWnd::InitialUpdateFrame(CDocument* document) {
@@ -185,7 +195,7 @@ bool CFrameWnd::RouteUpdate(CCmdUI& ui) {
 }
 
 bool CFrameWnd::OnCommand(UINT id) {
-    HWND bar = id == ID_VIEW_TOOLBAR ? dock_ : id == ID_VIEW_STATUS_BAR ? statusBar_ : nullptr;
+    HWND bar = id == ID_VIEW_TOOLBAR ? DockHwnd() : id == ID_VIEW_STATUS_BAR ? statusBar_ : nullptr;
     if (!bar) return false;
     ::ShowWindow(bar, ::IsWindowVisible(bar) ? SW_HIDE : SW_SHOW);
     RecalcLayout();
@@ -193,8 +203,9 @@ bool CFrameWnd::OnCommand(UINT id) {
 }
 
 bool CFrameWnd::OnUpdateCommand(CCmdUI& ui) {
-    HWND bar = ui.id == ID_VIEW_TOOLBAR ? dock_ : ui.id == ID_VIEW_STATUS_BAR ? statusBar_
-                                                                               : nullptr;
+    HWND bar = ui.id == ID_VIEW_TOOLBAR      ? DockHwnd()
+               : ui.id == ID_VIEW_STATUS_BAR ? statusBar_
+                                             : nullptr;
     if (!bar) return false;
     ui.SetCheck(::IsWindowVisible(bar) != FALSE);
     return true;
@@ -240,7 +251,7 @@ void CFrameWnd::InsertRecentFiles(HMENU menu) {
 }
 
 void CFrameWnd::UpdateCommandStates() {
-    if (toolBar_ && dock_ && ::IsWindowVisible(dock_)) {
+    if (toolBar_ && dock_ && dock_->IsWindowVisible()) {
         int count = static_cast<int>(::SendMessageA(toolBar_, TB_BUTTONCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
             TBBUTTON b{};

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
+#include "framework/DockBar.h"
 #include "framework/Document.h"
 
 class CFrameWnd : public CWnd {
@@ -47,10 +50,13 @@ private:
     void InsertRecentFiles(HMENU menu);
     void ShowPrompt(UINT id);
     void UpdateIndicators();
+    void PlaceDockBar(RECT* area);
+    void LayoutStatusParts(int width);
+    HWND DockHwnd() const { return dock_ ? dock_->GetSafeHwnd() : nullptr; }
 
     CView* activeView_ = nullptr;
     HWND toolBar_ = nullptr;
-    HWND dock_ = nullptr;  // the band holding the visible toolbar
+    std::unique_ptr<CDockBar> dock_;  // holds the visible toolbar
     HWND statusBar_ = nullptr;
     std::vector<UINT> indicators_;
     std::vector<std::string> tips_;

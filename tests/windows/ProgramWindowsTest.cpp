@@ -665,6 +665,57 @@ TEST_F(ProgramWindowsTest, ScreenshotsOfEachColumnSetAndOfTheContextMenu) {
     }
 }
 
+// Drags the toolbar's gripper to a point of the frame's client area.
+void DragToolBar(HWND frame, HWND dock, POINT to) {
+    MapWindowPoints(frame, dock, &to, 1);
+    SendMessageA(dock, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(dock, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+}
+
+TEST_F(ProgramWindowsTest, TheToolbarDocksOnTheSideItIsDraggedTo) {
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    HWND dock = FindChild(frame, "FrameDockBar"), list = FindChild(frame, WC_LISTVIEWA);
+    ASSERT_TRUE(dock && list);
+    RECT client;
+    GetClientRect(frame, &client);
+    auto placeOf = [frame](HWND child) {
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    RECT bar = placeOf(dock), rows = placeOf(list);
+    EXPECT_EQ(bar.top, 0);
+    EXPECT_EQ(rows.top, bar.bottom);
+
+    DragToolBar(frame, dock, {4, client.bottom / 2});
+    bar = placeOf(dock), rows = placeOf(list);
+    EXPECT_EQ(bar.left, 0);
+    EXPECT_GT(bar.bottom - bar.top, 3 * (bar.right - bar.left)) << "not laid out downwards";
+    EXPECT_EQ(rows.left, bar.right);
+    EXPECT_EQ(rows.top, 0);
+    Sleep(500);
+    EXPECT_TRUE(SaveScreen("toolbar-left"));
+
+    DragToolBar(frame, dock, {client.right - 4, client.bottom / 2});
+    bar = placeOf(dock), rows = placeOf(list);
+    EXPECT_EQ(bar.right, client.right);
+    EXPECT_EQ(rows.right, bar.left);
+
+    // At the bottom it sits above the status bar.
+    DragToolBar(frame, dock, {client.right / 2, client.bottom - 2});
+    bar = placeOf(dock), rows = placeOf(list);
+    RECT status = placeOf(FindChild(frame, STATUSCLASSNAMEA));
+    EXPECT_EQ(bar.bottom, status.top);
+    EXPECT_EQ(rows.bottom, bar.top);
+    EXPECT_GT(bar.right - bar.left, 3 * (bar.bottom - bar.top));
+
+    DragToolBar(frame, dock, {client.right / 2, 2});
+    EXPECT_EQ(placeOf(dock).top, 0);
+}
+
 // Late-bound calls, as a script would make them.
 VARIANT Call(IDispatch* object, const wchar_t* method, short argument = -1) {
     VARIANT result;

@@ -1,0 +1,158 @@
+#include "framework/DockBar.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "framework/FrameWnd.h"
+
+namespace {
+
+const char kClassName[] = "FrameDockBar";
+const int kGrip = 8;    // the gripper strip, across the bar's length
+const int kMargin = 2;  // around the toolbar
+
+bool RegisterDockBarClass() {
+    WNDCLASSA wc{};
+    if (::GetClassInfoA(::GetModuleHandleA(nullptr), kClassName, &wc)) return true;
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    return ::RegisterClassA(&wc) != 0;
+}
+
+}  // namespace
+
+bool CDockBar::Create(CFrameWnd* frame) {
+    frame_ = frame;
+    return RegisterDockBarClass() &&
+           CreateEx(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                    frame->GetSafeHwnd(), nullptr);
+}
+
+void CDockBar::Hold(HWND toolBar) {
+    toolBar_ = toolBar;
+    Arrange();
+}
+
+CDockBar::Side CDockBar::NearestSide(POINT p, const RECT& area) {
+    long distances[] = {p.y - area.top, area.bottom - p.y, p.x - area.left, area.right - p.x};
+    int nearest = 0;
+    for (int i = 1; i < 4; ++i)
+        if (distances[i] < distances[nearest]) nearest = i;
+    return static_cast<Side>(nearest);
+}
+
+// A bar down a side has one button per row. The buttons are put in again,
+// since not every toolbar lays itself out anew when only a state changes.
+void CDockBar::SetSide(Side side) {
+    side_ = side;
+    if (toolBar_) {
+        int count = static_cast<int>(::SendMessageA(toolBar_, TB_BUTTONCOUNT, 0, 0));
+        std::vector<TBBUTTON> buttons(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            TBBUTTON& b = buttons[static_cast<size_t>(i)];
+            ::SendMessageA(toolBar_, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b));
+            b.fsState = Vertical() ? (b.fsState | TBSTATE_WRAP)
+                                   : (b.fsState & ~static_cast<BYTE>(TBSTATE_WRAP));
+        }
+        while (count-- > 0) ::SendMessageA(toolBar_, TB_DELETEBUTTON, 0, 0);
+        ::SendMessageA(toolBar_, TB_ADDBUTTONSA, buttons.size(),
+                       reinterpret_cast<LPARAM>(buttons.data()));
+    }
+    Arrange();
+    if (!frame_) return;
+    frame_->RecalcLayout();
+    // Every pane may have moved: draw them all afresh.
+    ::RedrawWindow(frame_->GetSafeHwnd(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+int CDockBar::Thickness() const {
+    if (!toolBar_) return 0;
+    DWORD size = static_cast<DWORD>(::SendMessageA(toolBar_, TB_GETBUTTONSIZE, 0, 0));
+    return (Vertical() ? LOWORD(size) : HIWORD(size)) + 2 * kMargin;
+}
+
+RECT CDockBar::GripperRect() const {
+    RECT r;
+    ::GetClientRect(m_hWnd, &r);
+    if (Vertical()) r.bottom = r.top + kGrip;
+    else r.right = r.left + kGrip;
+    return r;
+}
+
+// The toolbar sits behind the gripper.
+void CDockBar::Arrange() {
+    if (!toolBar_ || !m_hWnd) return;
+    RECT r;
+    ::GetClientRect(m_hWnd, &r);
+    int x = Vertical() ? kMargin : kGrip + kMargin, y = Vertical() ? kGrip + kMargin : kMargin;
+    ::MoveWindow(toolBar_, x, y, r.right - x - kMargin, r.bottom - y - kMargin, TRUE);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CDockBar::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    RECT grip = GripperRect();
+    if (Vertical()) {
+        ::InflateRect(&grip, -kMargin, 0);
+        grip.top += 2;
+        grip.bottom = grip.top + 3;
+    } else {
+        ::InflateRect(&grip, 0, -kMargin);
+        grip.left += 2;
+        grip.right = grip.left + 3;
+    }
+    ::DrawEdge(dc, &grip, BDR_RAISEDINNER, BF_RECT);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+void CDockBar::EndDrag(LPARAM lp) {
+    dragging_ = false;
+    if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+    POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    ::MapWindowPoints(m_hWnd, frame_->GetSafeHwnd(), &p, 1);
+    RECT area;
+    ::GetClientRect(frame_->GetSafeHwnd(), &area);
+    Side side = NearestSide(p, area);
+    if (side != side_) SetSide(side);
+}
+
+LRESULT CDockBar::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_SIZE:
+            Arrange();
+            return 0;
+        case WM_SETCURSOR:
+            if (dragging_) {
+                ::SetCursor(::LoadCursor(nullptr, IDC_SIZEALL));
+                return TRUE;
+            }
+            break;
+        case WM_LBUTTONDOWN: {
+            POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+            RECT grip = GripperRect();
+            if (!::PtInRect(&grip, p)) break;
+            dragging_ = true;
+            ::SetCapture(m_hWnd);
+            ::SetCursor(::LoadCursor(nullptr, IDC_SIZEALL));
+            return 0;
+        }
+        case WM_LBUTTONUP:
+            if (dragging_) EndDrag(lp);
+            return 0;
+        case WM_CAPTURECHANGED:
+            dragging_ = false;
+            break;
+        default:
+            break;
+    }
+    return CWnd::WindowProc(msg, wp, lp);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The strip that holds the frame's toolbar on one side of the frame. It
+// draws a gripper; dragging the gripper to another side of the frame docks
+// the toolbar there, laid out across or down as the side requires.
+#include <windows.h>
+
+#include "framework/Wnd.h"
+
+class CFrameWnd;
+
+class CDockBar : public CWnd {
+public:
+    enum Side { kTop, kBottom, kLeft, kRight };
+
+    bool Create(CFrameWnd* frame);
+    // Takes the toolbar as its only child.
+    void Hold(HWND toolBar);
+    Side GetSide() const { return side_; }
+    void SetSide(Side side);
+    bool Vertical() const { return side_ == kLeft || side_ == kRight; }
+    // Height for a top or bottom bar, width for a left or right one.
+    int Thickness() const;
+
+    // The side of `area` nearest to `point` (both in the same coordinates).
+    static Side NearestSide(POINT point, const RECT& area);
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    RECT GripperRect() const;
+    void Paint();
+    void EndDrag(LPARAM lp);
+    void Arrange();
+
+    CFrameWnd* frame_ = nullptr;
+    HWND toolBar_ = nullptr;
+    Side side_ = kTop;
+    bool dragging_ = false;
+};
