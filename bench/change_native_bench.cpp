@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/SnapshotBench.h"
 #include "document/ChangeList.h"
 #include "document/SnapshotFile.h"
 #include "tests/fakes/FakeFiles.h"
@@ -61,33 +62,6 @@ private:
     int fd_;
 };
 
-// Best of `rounds`, in microseconds.
-double Best(int rounds, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < rounds; ++i) {
-        auto start = std::chrono::steady_clock::now();
-        work();
-        std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
-
-std::string Name(int i) {
-    static const char* const stems[] = {"Svc",      "wuauserv", "Net.Tcp Listener", "MSSQL$Inst",
-                                        "BthHFSrv", "Spooler_", "lanmanworkstation"};
-    return std::string(stems[i % 7]) + std::to_string(i * 7919 % 100000);
-}
-
-void AddServices(fake::Scm& scm, int count) {
-    for (int i = 0; i < count; ++i) {
-        fake::Service& s = scm.Add(Name(i), "Servicio de prueba " + std::to_string(i),
-                                   i % 3 ? sc::kRunning : sc::kStopped);
-        s.status.serviceType = i % 2 ? sc::kTypeWin32ShareProcess : sc::kTypeWin32OwnProcess;
-        s.status.win32ExitCode = i % 5 == 0 ? 1077 : 0;
-    }
-}
-
 // The matching as the plain rule states it, for scale.
 int NestedDiffCount(platform::ScmApi& api, const ServiceEntryArray& n, const ServiceEntryArray& o) {
     int found = 0;
@@ -109,25 +83,25 @@ int NestedDiffCount(platform::ScmApi& api, const ServiceEntryArray& n, const Ser
 void BenchDiff() {
     const int kServices = 2000;
     fake::Scm scm;
-    AddServices(scm, kServices);
+    bench::AddServices(scm, kServices);
     ServiceList oldList{scm}, newList{scm};
     oldList.Enumerate();
     // 5% changes: 40 state changes, 30 services gone, 30 new ones.
-    for (int i = 0; i < 40; ++i) scm.Get(Name(i * 47))->status.currentState = sc::kPaused;
-    for (int i = 0; i < 30; ++i) scm.Remove(Name(i * 61 + 5));
+    for (int i = 0; i < 40; ++i) scm.Get(bench::ServiceName(i * 47))->status.currentState = sc::kPaused;
+    for (int i = 0; i < 30; ++i) scm.Remove(bench::ServiceName(i * 61 + 5));
     for (int i = 0; i < 30; ++i) scm.Add("New service " + std::to_string(i), "Nuevo");
     newList.Enumerate();
 
     ServiceEntryArray newSet, oldSet;
-    double copies = Best(50, [&] {
+    double copies = bench::Best(50, [&] {
         newSet.CopyFrom(newList);
         oldSet.CopyFrom(oldList);
     });
     ChangeList changes{scm};
     changes.SetCompareType(0);
-    double diff = Best(50, [&] { changes.Diff(newSet, oldSet); });
+    double diff = bench::Best(50, [&] { changes.Diff(newSet, oldSet); });
     int nested = 0;
-    double scan = Best(3, [&] { nested = NestedDiffCount(scm, newSet, oldSet); });
+    double scan = bench::Best(3, [&] { nested = NestedDiffCount(scm, newSet, oldSet); });
 
     std::printf("change detection, %d services, %d changes:\n", kServices, changes.GetCount());
     std::printf("  two CopyFrom copies %9.1f us\n", copies);
@@ -137,85 +111,21 @@ void BenchDiff() {
                 scan / copies, nested);
 }
 
-void BenchSnapshot() {
-    const int kServices = 5000;
-    fake::Scm scm;
-    AddServices(scm, kServices);
-    ServiceList list{scm};
-    list.Enumerate();
-    fake::LocaleTime time;
-    SnapshotFile snapshot(time);
-
-    char folder[] = "/tmp/vantorel-bench-XXXXXX";
-    if (::mkdtemp(folder) == nullptr) {
-        std::printf("no temporary folder\n");
-        return;
-    }
-    std::string formatted = std::string(folder) + "/formatted.rpt";
-    std::string bare = std::string(folder) + "/bare.rpt";
-
-    double write = Best(30, [&] {
-        HostFile file(formatted, true);
-        snapshot.Write(list, file);
-    });
-    std::string bytes;
-    {
-        HostFile file(formatted, false);
-        platform::ReadToEnd(file, &bytes);
-    }
-    double writeBare = Best(30, [&] {
-        HostFile file(bare, true);
-        file.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    });
-
-    ServiceEntryArray array;
-    bool readOk = true;
-    double read = Best(30, [&] {
-        HostFile file(formatted, false);
-        readOk = snapshot.Read(array, file) && readOk;
-    });
-    double readBare = Best(30, [&] {
-        HostFile file(bare, false);
-        std::string text;
-        text.reserve(static_cast<size_t>(file.Size()));
-        platform::ReadToEnd(file, &text);
-    });
-
-    // A quick read that reads wrong would be no result.
-    bool same = readOk && array.GetCount() == kServices;
-    for (int i = 0; same && i < kServices; ++i) {
-        const ServiceEntry* want = list.EntryAt(static_cast<uint32_t>(i));
-        const ServiceEntry* got = array.GetEntry(i);
-        same = got != nullptr && std::strcmp(got->name, want->name) == 0 &&
-               std::strcmp(got->displayName, want->displayName) == 0 &&
-               std::memcmp(StatusOf(got), StatusOf(want), sizeof(platform::ServiceStatus)) == 0;
-    }
-
-    // Not avoidable either, and not file work: one allocation per entry.
-    ServiceEntryArray copies;
-    double allocations = Best(30, [&] {
-        copies.Allocate(kServices);
-        for (int i = 0; i < kServices; ++i)
-            copies.SetEntry(i, *list.EntryAt(static_cast<uint32_t>(i)));
-    });
-
-    std::printf("snapshot file, %d services, %zu bytes%s:\n", kServices, bytes.size(),
-                same ? "" : " (READ WRONG)");
-    std::printf("  Write %9.1f us, bare write %9.1f us   ratio %.2f (target <= 3)\n", write,
-                writeBare, write / writeBare);
-    std::printf("  Read  %9.1f us, bare read  %9.1f us   ratio %.2f (target <= 3)\n", read,
-                readBare, read / readBare);
-    std::printf("        bare read and the %d entry copies %9.1f us   ratio %.2f\n", kServices,
-                readBare + allocations, read / (readBare + allocations));
-    ::unlink(formatted.c_str());
-    ::unlink(bare.c_str());
-    ::rmdir(folder);
-}
-
 }  // namespace
 
 int main() {
     BenchDiff();
-    BenchSnapshot();
+    char folder[] = "/tmp/vantorel-bench-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) {
+        std::printf("no temporary folder\n");
+        return 1;
+    }
+    bench::BenchSnapshot(
+        [](const std::string& path, bool write) -> std::unique_ptr<platform::File> {
+            return std::make_unique<HostFile>(path, write);
+        },
+        std::string(folder) + "/");
+    for (const char* name : {"/formatted.rpt", "/bare.rpt"}) ::unlink((folder + std::string(name)).c_str());
+    ::rmdir(folder);
     return 0;
 }
