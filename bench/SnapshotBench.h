@@ -17,7 +17,8 @@ std::string ServiceName(int i);
 void AddServices(fake::Scm& scm, int count);
 
 // Opens a file for writing (created or truncated) or for reading.
-using FileOpener = std::function<std::unique_ptr<platform::File>(const std::string& path, bool write)>;
+using FileOpener =
+    std::function<std::unique_ptr<platform::File>(const std::string& path, bool write)>;
 
 // Write and Read of a 5,000-service snapshot against writing and reading
 // the same bytes unformatted, in `folder` (with its trailing separator).

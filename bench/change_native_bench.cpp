@@ -87,7 +87,8 @@ void BenchDiff() {
     ServiceList oldList{scm}, newList{scm};
     oldList.Enumerate();
     // 5% changes: 40 state changes, 30 services gone, 30 new ones.
-    for (int i = 0; i < 40; ++i) scm.Get(bench::ServiceName(i * 47))->status.currentState = sc::kPaused;
+    for (int i = 0; i < 40; ++i)
+        scm.Get(bench::ServiceName(i * 47))->status.currentState = sc::kPaused;
     for (int i = 0; i < 30; ++i) scm.Remove(bench::ServiceName(i * 61 + 5));
     for (int i = 0; i < 30; ++i) scm.Add("New service " + std::to_string(i), "Nuevo");
     newList.Enumerate();
@@ -125,7 +126,8 @@ int main() {
             return std::make_unique<HostFile>(path, write);
         },
         std::string(folder) + "/");
-    for (const char* name : {"/formatted.rpt", "/bare.rpt"}) ::unlink((folder + std::string(name)).c_str());
+    for (const char* name : {"/formatted.rpt", "/bare.rpt"})
+        ::unlink((folder + std::string(name)).c_str());
     ::rmdir(folder);
     return 0;
 }

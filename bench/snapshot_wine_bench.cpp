@@ -12,7 +12,8 @@ namespace pf = platform::file;
 int main() {
     char temp[MAX_PATH];
     if (GetTempPathA(MAX_PATH, temp) == 0) return 1;
-    std::string folder = std::string(temp) + "vantorel-bench-" + std::to_string(GetCurrentProcessId());
+    std::string folder =
+        std::string(temp) + "vantorel-bench-" + std::to_string(GetCurrentProcessId());
     if (!CreateDirectoryA(folder.c_str(), nullptr)) return 1;
     folder += "\\";
     platform::Win32FileSystem files;

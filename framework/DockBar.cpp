@@ -79,8 +79,10 @@ int CDockBar::Thickness() const {
 RECT CDockBar::GripperRect() const {
     RECT r;
     ::GetClientRect(m_hWnd, &r);
-    if (Vertical()) r.bottom = r.top + kGrip;
-    else r.right = r.left + kGrip;
+    if (Vertical())
+        r.bottom = r.top + kGrip;
+    else
+        r.right = r.left + kGrip;
     return r;
 }
 

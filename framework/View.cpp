@@ -43,8 +43,10 @@ void CView::OnFilePrint() {
             OnBeginPrinting(dc, info);
             printed = PrintPages(dc, info);
             OnEndPrinting(dc, info);
-            if (printed) printed = ::EndDoc(dc) > 0;
-            else ::AbortDoc(dc);
+            if (printed)
+                printed = ::EndDoc(dc) > 0;
+            else
+                ::AbortDoc(dc);
         }
         if (!printed)
             ::MessageBoxA(info.dialog.hwndOwner, LoadText(IDS_PRINT_FAILED).c_str(),
