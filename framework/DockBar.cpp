@@ -70,10 +70,27 @@ void CDockBar::SetSide(Side side) {
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-int CDockBar::Thickness() const {
-    if (!toolBar_) return 0;
-    DWORD size = static_cast<DWORD>(::SendMessageA(toolBar_, TB_GETBUTTONSIZE, 0, 0));
-    return (Vertical() ? LOWORD(size) : HIWORD(size)) + 2 * kMargin;
+// Across the top or bottom the bar is a button high, down a side a button wide.
+RECT CDockBar::TakeStrip(Side side, RECT* area) const {
+    DWORD size =
+        toolBar_ ? static_cast<DWORD>(::SendMessageA(toolBar_, TB_GETBUTTONSIZE, 0, 0)) : 0;
+    int thickness = (side == kLeft || side == kRight ? LOWORD(size) : HIWORD(size)) + 2 * kMargin;
+    RECT strip = *area;
+    switch (side) {
+        case kTop:
+            strip.bottom = area->top = strip.top + thickness;
+            break;
+        case kBottom:
+            strip.top = area->bottom = strip.bottom - thickness;
+            break;
+        case kLeft:
+            strip.right = area->left = strip.left + thickness;
+            break;
+        case kRight:
+            strip.left = area->right = strip.right - thickness;
+            break;
+    }
+    return strip;
 }
 
 RECT CDockBar::GripperRect() const {
@@ -113,14 +130,35 @@ void CDockBar::Paint() {
     ::EndPaint(m_hWnd, &ps);
 }
 
-void CDockBar::EndDrag(LPARAM lp) {
-    dragging_ = false;
-    if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+CDockBar::Side CDockBar::SideAt(LPARAM lp) const {
     POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     ::MapWindowPoints(m_hWnd, frame_->GetSafeHwnd(), &p, 1);
     RECT area;
     ::GetClientRect(frame_->GetSafeHwnd(), &area);
-    Side side = NearestSide(p, area);
+    return NearestSide(p, area);
+}
+
+// Drawn over the panes and drawn again to go: the outline inverts what is there.
+void CDockBar::ShowOutline(int side) {
+    if (side == outline_) return;
+    HWND frame = frame_->GetSafeHwnd();
+    if (HDC dc = ::GetDCEx(frame, nullptr, DCX_CACHE | DCX_LOCKWINDOWUPDATE)) {
+        for (int shown : {outline_, side}) {
+            if (shown < 0) continue;
+            RECT area = frame_->DockArea();
+            RECT strip = TakeStrip(static_cast<Side>(shown), &area);
+            ::DrawFocusRect(dc, &strip);
+        }
+        ::ReleaseDC(frame, dc);
+    }
+    outline_ = side;
+}
+
+void CDockBar::EndDrag(LPARAM lp) {
+    dragging_ = false;
+    ShowOutline(-1);
+    if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+    Side side = SideAt(lp);
     if (side != side_) SetSide(side);
 }
 
@@ -147,11 +185,15 @@ LRESULT CDockBar::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             ::SetCursor(::LoadCursor(nullptr, IDC_SIZEALL));
             return 0;
         }
+        case WM_MOUSEMOVE:
+            if (dragging_) ShowOutline(SideAt(lp));
+            return 0;
         case WM_LBUTTONUP:
             if (dragging_) EndDrag(lp);
             return 0;
         case WM_CAPTURECHANGED:
             dragging_ = false;
+            ShowOutline(-1);
             break;
         default:
             break;

@@ -18,8 +18,8 @@ public:
     Side GetSide() const { return side_; }
     void SetSide(Side side);
     bool Vertical() const { return side_ == kLeft || side_ == kRight; }
-    // Height for a top or bottom bar, width for a left or right one.
-    int Thickness() const;
+    // Cuts the strip the bar takes on `side` off `area` and returns it.
+    RECT TakeStrip(Side side, RECT* area) const;
 
     // The side of `area` nearest to `point` (both in the same coordinates).
     static Side NearestSide(POINT point, const RECT& area);
@@ -30,6 +30,9 @@ protected:
 private:
     RECT GripperRect() const;
     void Paint();
+    Side SideAt(LPARAM lp) const;
+    // Outlines where the bar would go (-1: no outline).
+    void ShowOutline(int side);
     void EndDrag(LPARAM lp);
     void Arrange();
 
@@ -37,4 +40,5 @@ private:
     HWND toolBar_ = nullptr;
     Side side_ = kTop;
     bool dragging_ = false;
+    int outline_ = -1;
 };

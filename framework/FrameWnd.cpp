@@ -110,47 +110,37 @@ bool CFrameWnd::CreateStatusBar(const UINT* indicators, int count) {
     return true;
 }
 
+RECT CFrameWnd::DockArea() const {
+    RECT area;
+    ::GetClientRect(m_hWnd, &area);
+    if (statusBar_ && ::IsWindowVisible(statusBar_)) {
+        RECT r;
+        ::GetWindowRect(statusBar_, &r);
+        area.bottom -= r.bottom - r.top;
+    }
+    return area;
+}
+
 // The status bar takes the bottom, the toolbar its side of what is left, the
 // view the rest.
 void CFrameWnd::RecalcLayout() {
     if (!m_hWnd) return;
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    RECT area = client;
     if (statusBar_ && ::IsWindowVisible(statusBar_)) {
         ::SendMessageA(statusBar_, WM_SIZE, 0, 0);
-        RECT r;
-        ::GetWindowRect(statusBar_, &r);
-        area.bottom -= r.bottom - r.top;
+        RECT client;
+        ::GetClientRect(m_hWnd, &client);
         LayoutStatusParts(client.right);
     }
-    if (dock_ && dock_->IsWindowVisible()) PlaceDockBar(&area);
+    RECT area = DockArea();
+    if (dock_ && dock_->IsWindowVisible()) {
+        RECT bar = dock_->TakeStrip(dock_->GetSide(), &area);
+        ::MoveWindow(dock_->GetSafeHwnd(), bar.left, bar.top, bar.right - bar.left,
+                     bar.bottom - bar.top, TRUE);
+    }
     if (activeView_ && activeView_->GetSafeHwnd())
         ::MoveWindow(activeView_->GetSafeHwnd(), area.left, area.top,
                      area.right > area.left ? area.right - area.left : 0,
                      area.bottom > area.top ? area.bottom - area.top : 0, TRUE);
-}
-
-// Puts the dock strip along its side of `area` and takes it out of it.
-void CFrameWnd::PlaceDockBar(RECT* area) {
-    RECT bar = *area;
-    int thickness = dock_->Thickness();
-    switch (dock_->GetSide()) {
-        case CDockBar::kTop:
-            bar.bottom = area->top = bar.top + thickness;
-            break;
-        case CDockBar::kBottom:
-            bar.top = area->bottom = bar.bottom - thickness;
-            break;
-        case CDockBar::kLeft:
-            bar.right = area->left = bar.left + thickness;
-            break;
-        case CDockBar::kRight:
-            bar.left = area->right = bar.right - thickness;
-            break;
-    }
-    ::MoveWindow(dock_->GetSafeHwnd(), bar.left, bar.top, bar.right - bar.left,
-                 bar.bottom - bar.top, TRUE);
 }
 
 // The message pane takes what the indicators leave.

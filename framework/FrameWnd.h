@@ -21,6 +21,8 @@ public:
     HWND CreateToolBar(UINT resourceId, UINT barId, bool visible);
     bool CreateStatusBar(const UINT* indicators, int count);
     void RecalcLayout();
+    // The client area less the status bar: where the toolbar docks.
+    RECT DockArea() const;
 
     CView* GetActiveView() const { return activeView_; }
     void SetActiveView(CView* view) { activeView_ = view; }
@@ -50,7 +52,6 @@ private:
     void InsertRecentFiles(HMENU menu);
     void ShowPrompt(UINT id);
     void UpdateIndicators();
-    void PlaceDockBar(RECT* area);
     void LayoutStatusParts(int width);
     HWND DockHwnd() const { return dock_ ? dock_->GetSafeHwnd() : nullptr; }
 

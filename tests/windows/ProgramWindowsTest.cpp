@@ -665,10 +665,16 @@ TEST_F(ProgramWindowsTest, ScreenshotsOfEachColumnSetAndOfTheContextMenu) {
     }
 }
 
-// Drags the toolbar's gripper to a point of the frame's client area.
-void DragToolBar(HWND frame, HWND dock, POINT to) {
+// Drags the toolbar's gripper to a point of the frame's client area, with a
+// screenshot of the outline on the way when `shot` names one.
+void DragToolBar(HWND frame, HWND dock, POINT to, const char* shot = nullptr) {
     MapWindowPoints(frame, dock, &to, 1);
     SendMessageA(dock, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(dock, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    if (shot) {
+        Sleep(300);
+        EXPECT_TRUE(SaveScreen(shot));
+    }
     SendMessageA(dock, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
 }
 
@@ -690,7 +696,7 @@ TEST_F(ProgramWindowsTest, TheToolbarDocksOnTheSideItIsDraggedTo) {
     EXPECT_EQ(bar.top, 0);
     EXPECT_EQ(rows.top, bar.bottom);
 
-    DragToolBar(frame, dock, {4, client.bottom / 2});
+    DragToolBar(frame, dock, {4, client.bottom / 2}, "toolbar-drag");
     bar = placeOf(dock), rows = placeOf(list);
     EXPECT_EQ(bar.left, 0);
     EXPECT_GT(bar.bottom - bar.top, 3 * (bar.right - bar.left)) << "not laid out downwards";
