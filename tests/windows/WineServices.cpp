@@ -35,6 +35,26 @@ TestService::TestService(const char* mode, const char* displayName) {
                               nullptr, nullptr);
 }
 
+namespace {
+
+// A service that will not stop would stay registered, marked for deletion,
+// until its process ends; the process is ended for it.
+void EndServiceProcess(SC_HANDLE service) {
+    SERVICE_STATUS_PROCESS status{};
+    DWORD needed = 0;
+    if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                              sizeof status, &needed) ||
+        status.dwCurrentState == SERVICE_STOPPED || status.dwProcessId == 0)
+        return;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, status.dwProcessId);
+    if (process == nullptr) return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+}
+
+}  // namespace
+
 TestService::~TestService() {
     Delete();
     if (manager_ != nullptr) CloseServiceHandle(manager_);
@@ -44,6 +64,7 @@ void TestService::Delete() {
     if (service_ == nullptr) return;
     SERVICE_STATUS status;
     if (ControlService(service_, SERVICE_CONTROL_STOP, &status)) WaitFor(SERVICE_STOPPED, 5000);
+    EndServiceProcess(service_);
     DeleteService(service_);
     CloseServiceHandle(service_);
     service_ = nullptr;
@@ -89,6 +110,7 @@ void DeleteLeftoverServices() {
             if (service == nullptr) continue;
             SERVICE_STATUS status;
             ControlService(service, SERVICE_CONTROL_STOP, &status);
+            EndServiceProcess(service);
             DeleteService(service);
             CloseServiceHandle(service);
         }
