@@ -115,6 +115,8 @@ bool CVantorelMainFrame::CreateBars() {
     if (!CreateToolBar(IDR_MAINFRAME, ID_VIEW_TOOLBAR, true)) return false;
     hiddenBar_ = CreateToolBar(IDR_HIDDEN_TOOLBAR, ID_VIEW_TOOLBAR, false);
     if (!hiddenBar_) return false;
+    menuImages_.AddToolBar(ToolBar());
+    menuImages_.AddToolBar(hiddenBar_);
     return CreateStatusBar(kIndicators, 3);
 }
 
@@ -190,6 +192,18 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case kTrayNotify:
             OnTrayNotify(static_cast<UINT>(lp));
             return 0;
+        // Every menu of the frame, the context and tray menus included.
+        case WM_INITMENUPOPUP: {
+            LRESULT result = CFrameWnd::WindowProc(msg, wp, lp);
+            menuImages_.OnInitMenuPopup(reinterpret_cast<HMENU>(wp));
+            return result;
+        }
+        case WM_MEASUREITEM:
+            if (menuImages_.OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
+            break;
+        case WM_DRAWITEM:
+            if (menuImages_.OnDrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lp))) return TRUE;
+            break;
         case WM_MOVE: {
             LRESULT result = CFrameWnd::WindowProc(msg, wp, lp);
             SavePlacement();

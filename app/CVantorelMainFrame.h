@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "framework/FrameWnd.h"
+#include "toolkit/MenuImages.h"
 
 class CVantorelDocument;
 class CVantorelView;
@@ -46,4 +47,5 @@ private:
     uint32_t refreshPeriod_ = kInitialRefreshPeriod;
     NOTIFYICONDATAA tray_{};
     bool trayShown_ = false;
+    MenuImages menuImages_;
 };

@@ -610,6 +610,29 @@ bool SaveScreen(const std::string& name) {
     return ok;
 }
 
+// Whether some pixel of a screen area is clearly red.
+bool HasRedPixel(const RECT& area) {
+    int width = area.right - area.left, height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    bool found = false;
+    const auto* pixel = static_cast<const BYTE*>(bits);  // blue, green, red, unused
+    for (int i = 0; i < width * height && !found; ++i, pixel += 4)
+        found = pixel[2] > 180 && pixel[1] < 90 && pixel[0] < 90;
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
 TEST_F(ProgramWindowsTest, ScreenshotsOfEachColumnSetAndOfTheContextMenu) {
     TestService running("basic"), paused("basic");
     ASSERT_TRUE(running.StartDirectly());
@@ -659,6 +682,10 @@ TEST_F(ProgramWindowsTest, ScreenshotsOfEachColumnSetAndOfTheContextMenu) {
         EXPECT_NE(menu, nullptr) << "no context menu";
         Sleep(300);
         EXPECT_TRUE(SaveScreen("context-menu"));
+        // The stop command is enabled for the running service: its red picture shows.
+        RECT box{};
+        GetWindowRect(menu, &box);
+        EXPECT_TRUE(HasRedPixel(box)) << "no pictures in the menu";
         PostMessageA(frame, WM_CANCELMODE, 0, 0);
         keybd_event(VK_ESCAPE, 0, 0, 0);
         keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
