@@ -2,8 +2,9 @@
 // Pictures beside menu commands: each command that has a toolbar button
 // shows that button's image in every menu, greyed with the command. The
 // system draws the texts, checks and keys; only the pictures are drawn here.
-#include <commctrl.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
 
 #include <unordered_map>
 
