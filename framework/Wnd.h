@@ -53,11 +53,12 @@ protected:
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
     // The window has gone; the object may delete itself here.
     virtual void PostNcDestroy() {}
+    // Binds the object to a window made elsewhere (a dialog's).
+    void Attach(HWND hwnd);
 
 private:
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK CreationHook(int code, WPARAM wp, LPARAM lp);
-    void Attach(HWND hwnd);
 
     WNDPROC oldProc_ = nullptr;
 };

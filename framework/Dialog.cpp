@@ -1,0 +1,102 @@
+#include "framework/Dialog.h"
+
+#include <vector>
+
+#include "framework/FrameWnd.h"
+#include "framework/WinApp.h"
+
+void CDataExchange::Text(int id, std::string& value) {
+    HWND control = Control(id);
+    if (!save_) {
+        ::SetWindowTextA(control, value.c_str());
+        return;
+    }
+    int length = ::GetWindowTextLengthA(control);
+    std::vector<char> text(static_cast<size_t>(length) + 1);
+    int got = ::GetWindowTextA(control, text.data(), length + 1);
+    value.assign(text.data(), got > 0 ? static_cast<size_t>(got) : 0);
+}
+
+void CDataExchange::Check(int id, int& value) {
+    if (save_)
+        value = static_cast<int>(::IsDlgButtonChecked(dialog_, id));
+    else
+        ::CheckDlgButton(dialog_, id, static_cast<UINT>(value));
+}
+
+void CDataExchange::Radio(int firstId, int& value) {
+    HWND button = Control(firstId);
+    if (save_) value = -1;
+    for (int index = 0; button != nullptr; ++index) {
+        if (save_ && ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
+        if (!save_)
+            ::SendMessageA(button, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
+        button = ::GetWindow(button, GW_HWNDNEXT);
+        if (button && (::GetWindowLongPtrA(button, GWL_STYLE) & WS_GROUP)) break;
+    }
+}
+
+void CDataExchange::Fail(int id) {
+    failed_ = true;
+    if (HWND control = Control(id)) ::SetFocus(control);
+}
+
+INT_PTR CDialog::DoModal() {
+    HWND parent = parent_;
+    if (!parent && CWinApp::Get() && CWinApp::Get()->m_pMainWnd)
+        parent = CWinApp::Get()->m_pMainWnd->GetSafeHwnd();
+    HINSTANCE module = ResourceModule();
+    if (!::FindResourceA(module, MAKEINTRESOURCEA(templateId_), MAKEINTRESOURCEA(5)))
+        module = ::GetModuleHandleA(nullptr);
+    return ::DialogBoxParamA(module, MAKEINTRESOURCEA(templateId_), parent, &CDialog::DialogProc,
+                             reinterpret_cast<LPARAM>(this));
+}
+
+void CDialog::EndDialog(INT_PTR result) {
+    ::EndDialog(m_hWnd, result);
+}
+
+bool CDialog::UpdateData(bool save) {
+    CDataExchange dx(m_hWnd, save);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+bool CDialog::OnInitDialog() {
+    UpdateData(false);
+    return true;
+}
+
+void CDialog::OnOK() {
+    if (UpdateData(true)) EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+// The object takes the window's messages from WM_INITDIALOG on; the dialog
+// manager's own handling stays behind it as the default.
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
+    if (msg != WM_INITDIALOG) return FALSE;
+    auto* dialog = reinterpret_cast<CDialog*>(lp);
+    dialog->Attach(hwnd);
+    return dialog->OnInitDialog() ? TRUE : FALSE;
+}
+
+LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND && HIWORD(wp) <= 1) {
+        switch (LOWORD(wp)) {
+            case IDOK:
+                OnOK();
+                return 0;
+            case IDCANCEL:
+                OnCancel();
+                return 0;
+            default:
+                if (OnCommand(LOWORD(wp))) return 0;
+                break;
+        }
+    }
+    return CWnd::WindowProc(msg, wp, lp);
+}

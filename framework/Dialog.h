@@ -1,0 +1,62 @@
+#pragma once
+// A modal dialog from a dialog template of the resource module in use (the
+// program's own when the module lacks it), bound to its object from
+// WM_INITDIALOG on, with the exchange of member values and control states.
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Wnd.h"
+
+// One exchange between a dialog's members and its controls: towards the
+// controls, or (saving) from them, where a value may also be refused.
+class CDataExchange {
+public:
+    CDataExchange(HWND dialog, bool save) : dialog_(dialog), save_(save) {}
+    bool Saving() const { return save_; }
+    bool Failed() const { return failed_; }
+    HWND Control(int id) const { return ::GetDlgItem(dialog_, id); }
+
+    void Text(int id, std::string& value);
+    // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
+    void Check(int id, int& value);
+    // The index of the chosen button of the group that starts with `firstId`
+    // (the buttons up to the next WS_GROUP), -1 for none.
+    void Radio(int firstId, int& value);
+    // Refuses the values: the control gets the focus and the dialog stays.
+    void Fail(int id);
+
+private:
+    HWND dialog_;
+    bool save_;
+    bool failed_ = false;
+};
+
+class CDialog : public CWnd {
+public:
+    // `parent` null: the application's main window.
+    explicit CDialog(UINT templateId, HWND parent = nullptr)
+        : templateId_(templateId), parent_(parent) {}
+
+    // IDOK, IDCANCEL or the code given to EndDialog; -1 when the dialog
+    // cannot be made.
+    INT_PTR DoModal();
+    void EndDialog(INT_PTR result);
+    // Towards the controls (false) or from them (true); false when a value
+    // was refused.
+    bool UpdateData(bool save);
+
+protected:
+    virtual void DoDataExchange(CDataExchange&) {}
+    // True lets the system give the focus to the first control.
+    virtual bool OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    UINT templateId_;
+    HWND parent_;
+};
