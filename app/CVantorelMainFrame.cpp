@@ -5,6 +5,7 @@
 #include "document/CVantorelDocument.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
+#include "views/CAboutDlg.h"
 #include "views/CVantorelView.h"
 
 namespace {
@@ -106,6 +107,12 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
         case ID_TRAY_EXIT:
             DestroyWindow();
             return true;
+        case ID_APP_ABOUT:
+        case ID_TRAY_ABOUT: {
+            CAboutDlg about;
+            about.DoModal();
+            return true;
+        }
         default:
             return CFrameWnd::OnCommand(id);
     }
@@ -166,7 +173,7 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
         ui.Enable(!IsWindowVisible());
         return true;
     }
-    if (ui.id == ID_TRAY_EXIT) return true;
+    if (ui.id == ID_TRAY_EXIT || ui.id == ID_APP_ABOUT || ui.id == ID_TRAY_ABOUT) return true;
     if (ui.id == ID_TOOLS_COLUMNS) return false;  // arrives with the settings dialog
     return CFrameWnd::OnUpdateCommand(ui);
 }

@@ -26,7 +26,22 @@
 #define IDR_MAINFRAME 128
 #define IDR_CONTEXT_MENUS 130
 #define IDR_HIDDEN_TOOLBAR 133
+#define IDB_ABOUT_LOGO 500
 #define IDB_ICON_STRIP 501
+#define IDB_ABOUT_TEAM 502
+#define IDB_ABOUT_TEAM_LIT 503
+#define IDB_ABOUT_DONATION 504
+#define IDB_ABOUT_DONATION_LIT 505
+#define IDC_LINK_HAND 724
+// The about box and its controls; a link's tooltip is the string of its id.
+#define IDD_ABOUT 1000
+#define IDC_ABOUT_VERSION 1202
+#define IDC_ABOUT_TEAM 1203
+#define IDC_ABOUT_APPEAL 1204
+#define IDC_ABOUT_MAIL 1205
+#define IDC_ABOUT_WEB 1206
+#define IDC_ABOUT_LOGO 1207
+#define IDC_ABOUT_DONATION 1208
 #define IDI_TRAY 506
 
 // Pop-ups of the context menus, by position.
@@ -99,6 +114,8 @@
 #define IDS_ALREADY_RUNNING 9545
 #define IDS_LOG_OPEN_FAILED 9546
 #define IDS_PRINT_FAILED 9547
+#define IDS_ABOUT_APPEAL 9548
+#define IDS_ABOUT_RELEASE 9549
 
 // The settings store and language modules.
 #define IDS_REGISTRY_ERROR 9310

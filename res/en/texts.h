@@ -34,3 +34,5 @@
 #define T_REMOTE_ADD "&Add remote machine"
 #define T_REMOTE_BROWSE "&Browse for remote machine"
 #define T_REMOTE_DELETE "&Delete remote machine"
+#define T_ABOUT_TITLE "About Vantorel"
+#define T_ABOUT_CLOSE "Close"

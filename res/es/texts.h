@@ -34,3 +34,5 @@
 #define T_REMOTE_ADD "&Añadir máquina remota"
 #define T_REMOTE_BROWSE "B&uscar máquina remota"
 #define T_REMOTE_DELETE "&Borrar máquina remota"
+#define T_ABOUT_TITLE "Acerca de Vantorel"
+#define T_ABOUT_CLOSE "Cerrar"

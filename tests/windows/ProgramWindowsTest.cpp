@@ -749,6 +749,47 @@ TEST_F(ProgramWindowsTest, TheToolbarDocksOnTheSideItIsDraggedTo) {
     EXPECT_EQ(placeOf(dock).top, 0);
 }
 
+std::string ControlText(HWND dialog, int id) {
+    char text[1024] = "";
+    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST_F(ProgramWindowsTest, TheAboutBoxShowsTheVersionAndLightsItsLinks) {
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    PostMessageA(frame, WM_COMMAND, ID_APP_ABOUT, 0);
+    HWND about = WaitForDialog(program);
+    ASSERT_NE(about, nullptr);
+    char title[128] = "";
+    SendMessageA(about, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title));
+    EXPECT_STREQ(title, "Acerca de Vantorel");
+    std::string version = ControlText(about, IDC_ABOUT_VERSION);
+    EXPECT_EQ(version.rfind("Vantorel\n\nVantorel  v", 0), 0u) << version;
+    EXPECT_NE(version.find("  Release\nCopyright (C) 2026 Quorvex\n\n"), std::string::npos)
+        << version;
+    EXPECT_EQ(ControlText(about, IDC_ABOUT_APPEAL), "Ayuda a mantener vivo este software");
+    EXPECT_EQ(ControlText(about, IDC_ABOUT_MAIL), "Quorvex");
+    EXPECT_EQ(ControlText(about, IDC_ABOUT_WEB), "http://www.palvane.example/vantorel/");
+
+    // The makers' picture lights up while the mouse is over it, and goes out after.
+    HWND team = GetDlgItem(about, IDC_ABOUT_TEAM);
+    LRESULT unlit = SendMessageA(team, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    RECT r;
+    GetWindowRect(team, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Sleep(400);
+    EXPECT_NE(SendMessageA(team, STM_GETIMAGE, IMAGE_BITMAP, 0), unlit);
+    EXPECT_TRUE(SaveScreen("about"));
+    SetCursorPos(0, 0);
+    Sleep(400);
+    EXPECT_EQ(SendMessageA(team, STM_GETIMAGE, IMAGE_BITMAP, 0), unlit);
+
+    SendMessageA(about, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WaitForDialog(program, 5), nullptr);
+}
+
 // Late-bound calls, as a script would make them.
 VARIANT Call(IDispatch* object, const wchar_t* method, short argument = -1) {
     VARIANT result;

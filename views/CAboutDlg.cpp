@@ -1,0 +1,242 @@
+#include "views/CAboutDlg.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/Win32Platform.h"
+#include "res/resource.h"
+#include "settings/FileVersionInfo.h"
+#include "settings/LanguageModule.h"
+#include "views/AboutText.h"
+
+namespace {
+
+const COLORREF kBackground = 0xCCAA99;
+const COLORREF kLinkText = 0x990000;
+const COLORREF kText = 0x663300;
+const int kLinks[] = {IDC_ABOUT_TEAM, IDC_ABOUT_MAIL, IDC_ABOUT_WEB, IDC_ABOUT_DONATION};
+
+// From the texts in use, or the program's own when they lack it.
+HBITMAP LoadPicture(UINT id) {
+    for (HINSTANCE module : {ResourceModule(), ::GetModuleHandleA(nullptr)})
+        if (HANDLE bitmap =
+                ::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
+            return static_cast<HBITMAP>(bitmap);
+    return nullptr;
+}
+
+void Open(const std::string& link) {
+    ::ShellExecuteA(nullptr, nullptr, link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool CursorOver(HWND control, POINT cursor) {
+    RECT r;
+    return control && ::GetWindowRect(control, &r) && ::PtInRect(&r, cursor);
+}
+
+}  // namespace
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUT) {}
+
+CAboutDlg::~CAboutDlg() {
+    for (HGDIOBJ object :
+         {static_cast<HGDIOBJ>(team_), static_cast<HGDIOBJ>(teamLit_),
+          static_cast<HGDIOBJ>(donation_), static_cast<HGDIOBJ>(donationLit_),
+          static_cast<HGDIOBJ>(logo_), static_cast<HGDIOBJ>(background_),
+          static_cast<HGDIOBJ>(normalFont_), static_cast<HGDIOBJ>(underlinedFont_)})
+        if (object) ::DeleteObject(object);
+}
+
+void CAboutDlg::DoDataExchange(CDataExchange& dx) {
+    dx.Text(IDC_ABOUT_VERSION, versionText_);
+    dx.Text(IDC_ABOUT_APPEAL, appeal_);
+}
+
+bool CAboutDlg::OnInitDialog() {
+    HINSTANCE program = ::GetModuleHandleA(nullptr);
+    auto icon = static_cast<HICON>(
+        ::LoadImageA(program, MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON, 16, 16, 0));
+    if (icon) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+
+    Win32Platform& p = ThePlatform();
+    FileVersionInfo info(p.versions, current_texts::VersionFile(p.modules));
+    versionText_ = AboutVersionText(info, LoadText(IDS_ABOUT_RELEASE));
+    appeal_ = LoadText(IDS_ABOUT_APPEAL);
+    CDialog::OnInitDialog();
+    ::SetDlgItemTextA(m_hWnd, IDC_ABOUT_MAIL,
+                      info.StringItem(FileVersionInfo::kCompanyName).c_str());
+    ::SetDlgItemTextA(m_hWnd, IDC_ABOUT_WEB, info.StringItem(FileVersionInfo::kComments).c_str());
+
+    LOGFONTA font{};
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    if (dialogFont && ::GetObjectA(dialogFont, sizeof font, &font)) {
+        normalFont_ = ::CreateFontIndirectA(&font);
+        font.lfUnderline = TRUE;
+        underlinedFont_ = ::CreateFontIndirectA(&font);
+    }
+    background_ = ::CreateSolidBrush(kBackground);
+    MakeLogo();
+    team_ = LoadPicture(IDB_ABOUT_TEAM);
+    teamLit_ = LoadPicture(IDB_ABOUT_TEAM_LIT);
+    donation_ = LoadPicture(IDB_ABOUT_DONATION);
+    donationLit_ = LoadPicture(IDB_ABOUT_DONATION_LIT);
+    ShowPicture(IDC_ABOUT_TEAM, team_);
+    ShowPicture(IDC_ABOUT_DONATION, donation_);
+    hand_ = ::LoadCursorA(ResourceModule(), MAKEINTRESOURCEA(IDC_LINK_HAND));
+    if (!hand_) hand_ = ::LoadCursorA(program, MAKEINTRESOURCEA(IDC_LINK_HAND));
+
+    ::SetTimer(m_hWnd, kHoverTimer, 100, nullptr);
+    AddTooltips();
+    return true;
+}
+
+// The logo's background takes the box's colour: the area of its corner's
+// colour is filled from that corner.
+void CAboutDlg::MakeLogo() {
+    logo_ = LoadPicture(IDB_ABOUT_LOGO);
+    if (!logo_) return;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HGDIOBJ oldBitmap = ::SelectObject(memory, logo_);
+    HGDIOBJ oldBrush = ::SelectObject(memory, background_);
+    COLORREF corner = ::GetPixel(memory, 0, 0);
+    ::ExtFloodFill(memory, 0, 0, corner, FLOODFILLSURFACE);
+    ::SelectObject(memory, oldBrush);
+    ::SelectObject(memory, oldBitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    ShowPicture(IDC_ABOUT_LOGO, logo_);
+}
+
+void CAboutDlg::ShowPicture(int id, HBITMAP image) {
+    HWND control = ::GetDlgItem(m_hWnd, id);
+    if (!control || !image) return;
+    auto shown = reinterpret_cast<HBITMAP>(::SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (shown == image) return;
+    ::SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+    // The picture the template loaded is the control's; ours are kept.
+    for (HBITMAP ours : {logo_, team_, teamLit_, donation_, donationLit_})
+        if (shown == ours) return;
+    if (shown) ::DeleteObject(shown);
+}
+
+void CAboutDlg::AddTooltips() {
+    HWND tips = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, 0, 0, 0,
+                                  0, m_hWnd, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (!tips) return;
+    for (int id : kLinks) {
+        TTTOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_hWnd;
+        tool.uId = reinterpret_cast<UINT_PTR>(::GetDlgItem(m_hWnd, id));
+        tool.lpszText = LPSTR_TEXTCALLBACKA;
+        ::SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void CAboutDlg::SetLinkFont(int id, bool underlined) {
+    HFONT font = underlined ? underlinedFont_ : normalFont_;
+    HWND control = ::GetDlgItem(m_hWnd, id);
+    if (font && control &&
+        reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)) != font)
+        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void CAboutDlg::OnHoverTick() {
+    POINT cursor;
+    if (!::GetCursorPos(&cursor)) return;
+    cursor_ = nullptr;
+    for (int id : {IDC_ABOUT_MAIL, IDC_ABOUT_WEB}) {
+        bool over = CursorOver(::GetDlgItem(m_hWnd, id), cursor);
+        SetLinkFont(id, over);
+        if (over) cursor_ = hand_;
+    }
+    bool overTeam = CursorOver(::GetDlgItem(m_hWnd, IDC_ABOUT_TEAM), cursor);
+    ShowPicture(IDC_ABOUT_TEAM, overTeam ? teamLit_ : team_);
+    bool overDonation = CursorOver(::GetDlgItem(m_hWnd, IDC_ABOUT_DONATION), cursor);
+    ShowPicture(IDC_ABOUT_DONATION, overDonation ? donationLit_ : donation_);
+    if (overTeam || overDonation) cursor_ = hand_;
+}
+
+bool CAboutDlg::OnCommand(UINT id) {
+    switch (id) {
+        case IDC_ABOUT_MAIL:
+            Open(MailLink());
+            return true;
+        case IDC_ABOUT_WEB: {
+            char text[512] = "";
+            ::GetDlgItemTextA(m_hWnd, IDC_ABOUT_WEB, text, sizeof text);
+            if (IsWebAddress(text)) Open(text);
+            return true;
+        }
+        case IDC_ABOUT_DONATION:
+            Open(DonationLink());
+            return true;
+        case IDC_ABOUT_TEAM:
+            Open(MakerSiteLink());
+            return true;
+        default:
+            return false;
+    }
+}
+
+LRESULT CAboutDlg::ControlColour(HDC dc, HWND control) {
+    int id = control == m_hWnd ? 0 : ::GetDlgCtrlID(control);
+    ::SetTextColor(dc, id == IDC_ABOUT_MAIL || id == IDC_ABOUT_WEB ? kLinkText : kText);
+    ::SetBkColor(dc, kBackground);
+    return reinterpret_cast<LRESULT>(background_);
+}
+
+// A link's tooltip is the string of its control id, after the line break
+// when it has one.
+bool CAboutDlg::OnNotify(NMHDR* header) {
+    if (header->code != TTN_GETDISPINFOA) return false;
+    auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+    UINT_PTR id = header->idFrom;
+    if (info->uFlags & TTF_IDISHWND)
+        id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+    if (id == 0) return true;
+    std::string text = LoadText(static_cast<UINT>(id));
+    if (text.empty()) return true;
+    size_t br = text.find('\n');
+    if (br != std::string::npos) text = text.substr(br + 1);
+    ::lstrcpynA(info->szText, text.c_str(), sizeof info->szText);
+    return true;
+}
+
+LRESULT CAboutDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_TIMER:
+            if (wp == kHoverTimer) {
+                OnHoverTick();
+                return 0;
+            }
+            break;
+        case WM_SETCURSOR:
+            if (cursor_) {
+                ::SetCursor(cursor_);
+                return TRUE;
+            }
+            break;
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            if (background_) {
+                CDialog::WindowProc(msg, wp, lp);
+                return ControlColour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+            }
+            break;
+        case WM_NOTIFY:
+            if (OnNotify(reinterpret_cast<NMHDR*>(lp))) return 0;
+            break;
+        case WM_DESTROY:
+            ::KillTimer(m_hWnd, kHoverTimer);
+            break;
+        default:
+            break;
+    }
+    return CDialog::WindowProc(msg, wp, lp);
+}
