@@ -163,6 +163,12 @@ HWND WaitForDialog(const Program& program, int tries = 100) {
     return nullptr;
 }
 
+std::string ControlText(HWND dialog, int id) {
+    char text[1024] = "";
+    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
 // The message of a message box: its first static control with text.
 std::string MessageText(HWND box) {
     HWND text = FindWindowExA(box, nullptr, "Static", nullptr);
@@ -491,6 +497,17 @@ TEST_F(ProgramWindowsTest, TheEnglishModuleGivesTheProgramItsTexts) {
     EXPECT_STREQ(text, "&File");
     DestroyMenu(menu);
     FreeLibrary(resources);
+
+    // The about box describes the module, in its dialog.
+    PostMessageA(frame, WM_COMMAND, ID_APP_ABOUT, 0);
+    HWND about = WaitForDialog(program);
+    ASSERT_NE(about, nullptr);
+    SendMessageA(about, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "About Vantorel");
+    std::string version = ControlText(about, IDC_ABOUT_VERSION);
+    EXPECT_EQ(version.rfind("Vantorel English texts\n\n", 0), 0u) << version;
+    EXPECT_NE(version.find("\n\nEnglish"), std::string::npos) << version;
+    SendMessageA(about, WM_COMMAND, IDOK, 0);
 }
 
 TEST_F(ProgramWindowsTest, TheEnglishModuleHasEveryStringTheProgramHas) {
@@ -747,12 +764,6 @@ TEST_F(ProgramWindowsTest, TheToolbarDocksOnTheSideItIsDraggedTo) {
 
     DragToolBar(frame, dock, {client.right / 2, 2});
     EXPECT_EQ(placeOf(dock).top, 0);
-}
-
-std::string ControlText(HWND dialog, int id) {
-    char text[1024] = "";
-    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
 }
 
 TEST_F(ProgramWindowsTest, TheAboutBoxShowsTheVersionAndLightsItsLinks) {
