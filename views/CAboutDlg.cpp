@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstring>
-
 #include "app/Win32Platform.h"
 #include "res/resource.h"
 #include "settings/FileVersionInfo.h"
@@ -47,6 +45,7 @@ CAboutDlg::~CAboutDlg() {
           static_cast<HGDIOBJ>(logo_), static_cast<HGDIOBJ>(background_),
           static_cast<HGDIOBJ>(normalFont_), static_cast<HGDIOBJ>(underlinedFont_)})
         if (object) ::DeleteObject(object);
+    if (icon_) ::DestroyIcon(icon_);
 }
 
 void CAboutDlg::DoDataExchange(CDataExchange& dx) {
@@ -56,9 +55,9 @@ void CAboutDlg::DoDataExchange(CDataExchange& dx) {
 
 bool CAboutDlg::OnInitDialog() {
     HINSTANCE program = ::GetModuleHandleA(nullptr);
-    auto icon = static_cast<HICON>(
+    icon_ = static_cast<HICON>(
         ::LoadImageA(program, MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON, 16, 16, 0));
-    if (icon) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    if (icon_) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
     Win32Platform& p = ThePlatform();
     FileVersionInfo info(p.versions, current_texts::VersionFile(p.modules));

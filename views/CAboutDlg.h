@@ -42,4 +42,5 @@ private:
     HFONT underlinedFont_ = nullptr;
     HCURSOR cursor_ = nullptr;  // the hand while over a link
     HCURSOR hand_ = nullptr;
+    HICON icon_ = nullptr;
 };
