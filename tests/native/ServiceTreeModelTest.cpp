@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/fakes/FakeScm.h"
+#include "views/ServiceTreeModel.h"
+
+namespace sc = platform::scm;
+
+namespace {
+
+class ServiceTreeModelTest : public ::testing::Test {
+protected:
+    fake::Service& Add(const std::string& name, uint32_t type = sc::kTypeWin32OwnProcess) {
+        fake::Service& s = scm.Add(name, name + " service", sc::kRunning);
+        s.status.serviceType = type;
+        return s;
+    }
+    void Build(int mode) {
+        list.driver = 1;
+        list.Enumerate();
+        model.Build(mode, list);
+    }
+    // "text<parent text" for every node, in the order a window inserts them.
+    std::vector<std::string> Shape() const {
+        std::vector<std::string> shape;
+        for (const TreeNode& n : model.Nodes())
+            shape.push_back(n.text + (n.parent < 0 ? "" : "<" + model.Nodes()[n.parent].text));
+        return shape;
+    }
+
+    fake::Scm scm;
+    ServiceList list{scm};
+    ServiceTreeModel model;
+};
+
+TEST_F(ServiceTreeModelTest, TypeCategoriesCountTheirServicesAndAServiceMayBeInSeveral) {
+    model.Build(ServiceTreeModel::kByType, list);  // nothing enumerated: every count is 0
+    ASSERT_EQ(model.Nodes().size(), 9u);
+    EXPECT_EQ(model.Nodes()[0].text, "SERVICE_WIN32");
+    EXPECT_EQ(model.Nodes()[1].text, "SERVICE_WIN32_OWN_PROCESS (0)");
+    EXPECT_EQ(model.Nodes()[8].text, "SERVICE_INTERACTIVE_PROCESS (0)");
+    model.Build(ServiceTreeModel::kByGroup, list);
+    EXPECT_TRUE(model.Nodes().empty());
+
+    Add("Shared", sc::kTypeWin32ShareProcess);
+    Add("Desk", 0x110);
+    Add("Disk", sc::kTypeKernelDriver);
+    Build(ServiceTreeModel::kByType);
+    EXPECT_EQ(
+        Shape(),
+        (std::vector<std::string>{
+            "SERVICE_WIN32", "SERVICE_WIN32_OWN_PROCESS (1)<SERVICE_WIN32",
+            "Desk<SERVICE_WIN32_OWN_PROCESS (1)", "SERVICE_WIN32_SHARE_PROCESS (1)<SERVICE_WIN32",
+            "Shared<SERVICE_WIN32_SHARE_PROCESS (1)", "SERVICE_DRIVER",
+            "SERVICE_KERNEL_DRIVER (1)<SERVICE_DRIVER", "Disk<SERVICE_KERNEL_DRIVER (1)",
+            "SERVICE_FILE_SYSTEM_DRIVER (0)<SERVICE_DRIVER",
+            "SERVICE_RECOGNIZER_DRIVER (0)<SERVICE_DRIVER", "SERVICE_ADAPTER (0)",
+            "SERVICE_INTERACTIVE_PROCESS (1)", "Desk<SERVICE_INTERACTIVE_PROCESS (1)"}));
+    EXPECT_EQ(model.Nodes()[0].data, ServiceTreeModel::kGroupData);
+    EXPECT_EQ(model.Nodes()[2].data, ServiceTreeModel::kServiceData);
+    EXPECT_EQ(model.Nodes()[0].image, 5);
+    EXPECT_EQ(model.Nodes()[0].selectedImage, 6);
+}
+
+TEST_F(ServiceTreeModelTest, GroupsDifferingInCaseShareTheNodeOfTheFirst) {
+    Add("Alpha").group = "  Network ";
+    Add("Beta").group = "NETWORK";
+    Add("Gamma");  // no group: not shown
+    Add("Delta").group = "Base";
+    scm.Fail(fake::Call::QueryConfig, 5, "Delta");  // unreadable: not shown
+    Build(ServiceTreeModel::kByGroup);
+    EXPECT_EQ(Shape(), (std::vector<std::string>{"Network", "Alpha<Network", "Beta<Network"}));
+    EXPECT_EQ(model.Nodes()[0].image, 11);
+}
+
+TEST_F(ServiceTreeModelTest, DependentsHangUnderWhatTheyDependOn) {
+    Add("Web").dependencies = std::string("+Net\0Disk\0", 10);
+    Add("Disk");
+    Add("Mail").dependencies = std::string("Web\0", 4);
+    Build(ServiceTreeModel::kByDependency);
+    // Web is shown under the group and under Disk; Mail under Web's first copy only.
+    EXPECT_EQ(Shape(),
+              (std::vector<std::string>{"Net", "Web<Net", "Disk", "Web<Disk", "Mail<Web"}));
+    EXPECT_EQ(model.Nodes()[0].data, ServiceTreeModel::kGroupData);
+    EXPECT_EQ(model.Nodes()[0].image, 11);
+    EXPECT_EQ(model.Nodes()[4].parent, 1);
+    EXPECT_EQ(model.Matches("WEB"), (std::vector<int>{1, 3}));
+}
+
+TEST_F(ServiceTreeModelTest, ADependencyCycleEndsAndAMissingDependencyIsARoot) {
+    Add("Left").dependencies = std::string("Right\0", 6);
+    Add("Right").dependencies = std::string("Left\0Ghost\0", 11);
+    Build(ServiceTreeModel::kByDependency);
+    EXPECT_EQ(Shape(), (std::vector<std::string>{"Right", "Ghost", "Right<Ghost", "Left<Right"}));
+}
+
+}  // namespace

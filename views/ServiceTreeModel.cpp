@@ -1,0 +1,156 @@
+#include "views/ServiceTreeModel.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Images of the icon strip.
+const int kImageUnknown = 1;
+const int kImageClosedFolder = 5;
+const int kImageOpenFolder = 6;
+const int kImageGears = 11;
+
+struct Category {
+    const char* name;
+    uint32_t mask;  // 0: lists no services
+    int level;
+};
+
+const Category kCategories[] = {
+    {"SERVICE_WIN32", 0, 0},
+    {"SERVICE_WIN32_OWN_PROCESS", 0x10, 1},
+    {"SERVICE_WIN32_SHARE_PROCESS", 0x20, 1},
+    {"SERVICE_DRIVER", 0, 0},
+    {"SERVICE_KERNEL_DRIVER", 0x1, 1},
+    {"SERVICE_FILE_SYSTEM_DRIVER", 0x2, 1},
+    {"SERVICE_RECOGNIZER_DRIVER", 0x8, 1},
+    {"SERVICE_ADAPTER", 0x4, 0},
+    {"SERVICE_INTERACTIVE_PROCESS", 0x100, 0},
+};
+
+// The C library's multibyte lower-casing in its default locale folds the
+// ASCII letters only.
+std::string Folded(const std::string& text) {
+    std::string folded = text;
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
+std::string Trimmed(const char* text) {
+    std::string s = text ? text : "";
+    const char* blanks = " \t\r\n\v\f";
+    size_t first = s.find_first_not_of(blanks);
+    if (first == std::string::npos) return std::string();
+    return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
+// The configuration's load-order group or dependency names; empty when the
+// configuration cannot be read.
+bool ReadConfig(ServiceList& list, const std::string& name, std::string* group,
+                std::vector<std::string>* dependencies) {
+    platform::ServiceConfigRecord* config = nullptr;
+    bool read = list.QueryConfig(name.c_str(), &config);
+    if (read && group) *group = Trimmed(config->loadOrderGroup);
+    if (read && dependencies && config->dependencies)
+        for (const char* p = config->dependencies; *p; p += std::char_traits<char>::length(p) + 1)
+            dependencies->push_back(p);
+    ServiceList::FreeBuffer(config);
+    return read;
+}
+
+}  // namespace
+
+int ServiceTreeModel::Append(int parent, const std::string& text, int image, int selectedImage,
+                             int32_t data) {
+    int index = static_cast<int>(nodes_.size());
+    nodes_.push_back(TreeNode{text, image, selectedImage, data, parent});
+    children_.emplace_back();
+    (parent < 0 ? roots_ : children_[static_cast<size_t>(parent)]).push_back(index);
+    return index;
+}
+
+void ServiceTreeModel::Build(int mode, ServiceList& list) {
+    nodes_.clear();
+    children_.clear();
+    roots_.clear();
+    if (mode == kByType) BuildByType(list);
+    if (mode == kByGroup) BuildByGroup(list);
+    if (mode == kByDependency) {
+        std::vector<std::string> chain;
+        for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i)
+            InsertDependency(list, e->name ? e->name : "", chain);
+    }
+}
+
+void ServiceTreeModel::BuildByType(ServiceList& list) {
+    int parent = -1;
+    for (const Category& category : kCategories) {
+        if (category.level == 0) parent = -1;
+        int node = Append(parent, category.name, kImageClosedFolder, kImageOpenFolder, kGroupData);
+        if (category.level == 0) parent = node;
+        if (category.mask == 0) continue;
+        unsigned count = 0;
+        for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i) {
+            if (!(e->serviceType & category.mask)) continue;
+            Append(node, e->name ? e->name : "", kImageUnknown, kImageUnknown, kServiceData);
+            ++count;
+        }
+        nodes_[static_cast<size_t>(node)].text =
+            std::string(category.name) + " (" + std::to_string(count) + ")";
+    }
+}
+
+// A group node carries the group's text as its first service spells it.
+void ServiceTreeModel::BuildByGroup(ServiceList& list) {
+    for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i) {
+        std::string name = e->name ? e->name : "";
+        std::string group;
+        if (!ReadConfig(list, name, &group, nullptr) || group.empty()) continue;
+        std::vector<int> found = Matches(group);
+        int node =
+            found.empty() ? Append(-1, group, kImageGears, kImageGears, kGroupData) : found.front();
+        Append(node, name, kImageUnknown, kImageUnknown, kServiceData);
+    }
+}
+
+// The children of a node are what depends on it. A name already being
+// expanded further up the chain (a cycle the service control manager should
+// never hold) is not expanded again: it gets no node of its own there.
+int ServiceTreeModel::InsertDependency(ServiceList& list, const std::string& given,
+                                       std::vector<std::string>& chain) {
+    bool group = !given.empty() && given[0] == '+';
+    std::string name = group ? given.substr(1) : given;
+    for (int match : Matches(name))
+        if ((nodes_[static_cast<size_t>(match)].data == kGroupData) == group) return match;
+    std::string folded = Folded(name);
+    if (std::find(chain.begin(), chain.end(), folded) != chain.end()) return -1;
+    std::vector<std::string> dependencies;
+    ReadConfig(list, name, nullptr, &dependencies);
+    int image = group ? kImageGears : kImageUnknown;
+    int32_t data = group ? kGroupData : kServiceData;
+    if (dependencies.empty()) return Append(-1, name, image, image, data);
+    chain.push_back(folded);
+    int last = -1;
+    for (const std::string& dependency : dependencies) {
+        int parent = InsertDependency(list, dependency, chain);
+        last = Append(parent, name, image, image, data);
+    }
+    chain.pop_back();
+    return last;
+}
+
+std::vector<int> ServiceTreeModel::Matches(const std::string& text) const {
+    std::vector<int> out;
+    CollectMatches(roots_, Folded(text), &out);
+    return out;
+}
+
+void ServiceTreeModel::CollectMatches(const std::vector<int>& level, const std::string& folded,
+                                      std::vector<int>* out) const {
+    for (int node : level) {
+        if (Folded(nodes_[static_cast<size_t>(node)].text) == folded) out->push_back(node);
+        CollectMatches(children_[static_cast<size_t>(node)], folded, out);
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The nodes of a services tree, decided without a window: by service type,
+// by load-order group or by dependency. A window inserts the nodes in their
+// order (each parent before its children) and keeps the icons current.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scm/ServiceList.h"
+
+struct TreeNode {
+    std::string text;
+    int image;
+    int selectedImage;
+    int32_t data;  // 0 for a category or group, -1 for a service
+    int parent;    // index of the parent node, -1 at the root
+};
+
+class ServiceTreeModel {
+public:
+    enum Mode { kNone = 0, kByType = 2, kByGroup = 3, kByDependency = 4 };
+    static constexpr int32_t kGroupData = 0;
+    static constexpr int32_t kServiceData = -1;
+
+    // Builds the tree of `mode` from the list's entries; another mode
+    // builds nothing.
+    void Build(int mode, ServiceList& list);
+
+    const std::vector<TreeNode>& Nodes() const { return nodes_; }
+    // Every node whose text equals `text` with ASCII letters folded, in
+    // depth-first pre-order.
+    std::vector<int> Matches(const std::string& text) const;
+
+private:
+    int Append(int parent, const std::string& text, int image, int selectedImage, int32_t data);
+    void BuildByType(ServiceList& list);
+    void BuildByGroup(ServiceList& list);
+    int InsertDependency(ServiceList& list, const std::string& name,
+                         std::vector<std::string>& chain);
+    void CollectMatches(const std::vector<int>& level, const std::string& folded,
+                        std::vector<int>* out) const;
+
+    std::vector<TreeNode> nodes_;
+    std::vector<std::vector<int>> children_;
+    std::vector<int> roots_;
+};
