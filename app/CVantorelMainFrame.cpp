@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "views/CAboutDlg.h"
+#include "views/CVantorelTreeView.h"
 #include "views/CVantorelView.h"
 
 namespace {
@@ -27,7 +28,62 @@ RECT CVantorelMainFrame::InitialRect() {
     return rect;
 }
 
-CVantorelMainFrame::~CVantorelMainFrame() { delete listView_; }
+CVantorelMainFrame::~CVantorelMainFrame() {
+    delete listView_;
+    for (CVantorelTreeView* tree : treeViews_) delete tree;
+}
+
+namespace {
+
+// The view-mode commands, in mode order from 1.
+const UINT kModeCommands[] = {ID_VIEW_LIST, ID_VIEW_TREE_TYPES, ID_VIEW_TREE_GROUPS,
+                              ID_VIEW_TREE_DEPENDENCIES};
+
+int ModeOfCommand(UINT id) {
+    for (int mode = 1; mode <= 4; ++mode)
+        if (kModeCommands[mode - 1] == id) return mode;
+    return 0;
+}
+
+}  // namespace
+
+int CVantorelMainFrame::CurrentMode() const {
+    for (CVantorelTreeView* tree : treeViews_)
+        if (tree && GetActiveView() == tree) return tree->Mode();
+    return 1;
+}
+
+CVantorelTreeView* CVantorelMainFrame::TreeView(int mode) {
+    CVantorelTreeView*& tree = treeViews_[mode - 2];
+    if (tree) return tree;
+    auto* made = new CVantorelTreeView(mode);
+    if (!made->Create(m_hWnd, AFX_IDW_PANE_FIRST + static_cast<UINT>(mode) - 1)) {
+        delete made;
+        return nullptr;
+    }
+    if (CDocument* document = GetActiveDocument()) document->AddView(made);
+    tree = made;
+    return tree;
+}
+
+// The shown view always carries the first pane id, which is what makes a
+// view fill itself on its initial update.
+void CVantorelMainFrame::SwitchView(int mode) {
+    if (mode == CurrentMode()) return;
+    CView* old = GetActiveView();
+    CView* next = mode == 1 ? static_cast<CView*>(listView_) : TreeView(mode);
+    if (!old || !next) return;
+    HWND oldWindow = old->GetSafeHwnd(), nextWindow = next->GetSafeHwnd();
+    LONG_PTR oldId = ::GetWindowLongPtrA(oldWindow, GWLP_ID);
+    ::SetWindowLongPtrA(oldWindow, GWLP_ID, ::GetWindowLongPtrA(nextWindow, GWLP_ID));
+    ::SetWindowLongPtrA(nextWindow, GWLP_ID, oldId);
+    ::ShowWindow(nextWindow, SW_SHOW);
+    ::ShowWindow(oldWindow, SW_HIDE);
+    SetActiveView(next);
+    RecalcLayout();
+    InitialUpdateFrame(GetActiveDocument());
+    ::SetFocus(nextWindow);
+}
 
 bool CVantorelMainFrame::Create(CVantorelDocument* document) {
     RECT rect = InitialRect();
@@ -107,6 +163,12 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
         case ID_TRAY_EXIT:
             DestroyWindow();
             return true;
+        case ID_VIEW_LIST:
+        case ID_VIEW_TREE_TYPES:
+        case ID_VIEW_TREE_GROUPS:
+        case ID_VIEW_TREE_DEPENDENCIES:
+            SwitchView(ModeOfCommand(id));
+            return true;
         case ID_APP_ABOUT:
         case ID_TRAY_ABOUT: {
             CAboutDlg about;
@@ -132,7 +194,9 @@ bool CVantorelMainFrame::CreateBars() {
 void CVantorelMainFrame::RefreshTick() {
     if (IsWindowVisible()) {
         DWORD start = ::GetTickCount();
-        if (listView_ && GetActiveView() == listView_) listView_->RefreshRows(true);
+        int mode = CurrentMode();
+        if (mode == 1 && listView_) listView_->RefreshRows(true);
+        if (mode > 1) treeViews_[mode - 2]->RefreshNodes(true);
         uint32_t next = NextRefreshPeriod(refreshPeriod_, ::GetTickCount() - start);
         if (next != refreshPeriod_) {
             refreshPeriod_ = next;
@@ -165,8 +229,8 @@ void CVantorelMainFrame::SavePlacement() {
 }
 
 bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
-    if (ui.id == ID_VIEW_LIST) {
-        ui.SetRadio(GetActiveView() == listView_);
+    if (int mode = ModeOfCommand(ui.id)) {
+        ui.SetRadio(CurrentMode() == mode);
         return true;
     }
     if (ui.id == ID_TRAY_RESTORE) {

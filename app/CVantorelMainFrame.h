@@ -6,6 +6,7 @@
 #include "toolkit/MenuImages.h"
 
 class CVantorelDocument;
+class CVantorelTreeView;
 class CVantorelView;
 
 // The program's window: toolbar, status bar, the services view, the refresh
@@ -20,6 +21,9 @@ public:
     ~CVantorelMainFrame() override;
     bool Create(CVantorelDocument* document);
     CVantorelView* ListView() const { return listView_; }
+    // 1 for the list, 2 to 4 for the trees by type, group and dependency.
+    int CurrentMode() const;
+    void SwitchView(int mode);
     int InitialShowCommand() const { return initialShow_; }
     uint32_t RefreshPeriod() const { return refreshPeriod_; }
     bool TrayIconShown() const { return trayShown_; }
@@ -41,7 +45,10 @@ private:
     void OnTrayNotify(UINT mouseMessage);
     void ShowTrayMenu();
 
+    CVantorelTreeView* TreeView(int mode);
+
     CVantorelView* listView_ = nullptr;
+    CVantorelTreeView* treeViews_[3] = {};  // made on first use
     HWND hiddenBar_ = nullptr;
     int initialShow_ = SW_SHOW;
     uint32_t refreshPeriod_ = kInitialRefreshPeriod;

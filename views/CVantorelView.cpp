@@ -8,21 +8,11 @@
 #include "framework/WinApp.h"
 #include "platform/ScmApi.h"
 #include "res/resource.h"
-#include "scm/PendingWait.h"
 #include "settings/SettingsStore.h"
 #include "toolkit/ListCtrlSupport.h"
+#include "views/ServiceViewSupport.h"
 
 namespace {
-
-// Shows the wait cursor while the service control manager answers.
-class WaitCursor {
-public:
-    WaitCursor() : old_(::SetCursor(::LoadCursor(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { ::SetCursor(old_); }
-
-private:
-    HCURSOR old_;
-};
 
 const int kMinColumnWidth = 50;
 const int kIconRoom = 35;
@@ -71,16 +61,7 @@ void CVantorelView::OnInitialUpdate() {
     if (!columnsMade_) CreateColumns();
     else SendMessage(LVM_DELETEALLITEMS);
     if (!images_) {
-        images_ = ImageList_Create(16, 16, ILC_COLOR8 | ILC_MASK, 32, 8);
-        HBITMAP strip = static_cast<HBITMAP>(::LoadImageA(
-            ResourceModule(), MAKEINTRESOURCEA(IDB_ICON_STRIP), IMAGE_BITMAP, 0, 0,
-            LR_CREATEDIBSECTION));
-        if (!strip)
-            strip = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr),
-                                                      MAKEINTRESOURCEA(IDB_ICON_STRIP),
-                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        if (images_ && strip) ImageList_AddMasked(images_, strip, RGB(255, 0, 255));
-        if (strip) ::DeleteObject(strip);
+        images_ = CreateStateImages();
         SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
     }
     Rebuild();
@@ -246,7 +227,7 @@ bool CVantorelView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
         case LVN_KEYDOWN: {
             WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
             if (key == VK_RETURN) OnCommand(ID_SERVICE_PROPERTIES);
-            if (key == VK_F5) Reload();
+            if (key == VK_F5) ReloadServices(Doc());
             return true;
         }
         case NM_CUSTOMDRAW:
@@ -276,49 +257,14 @@ LRESULT CVantorelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return CView::WindowProc(msg, wp, lp);
 }
 
-void CVantorelView::ShowContextMenu(int popup) {
-    HMENU menu = ::LoadMenuA(ResourceModule(), MAKEINTRESOURCEA(IDR_CONTEXT_MENUS));
-    if (!menu) return;
-    POINT at;
-    ::GetCursorPos(&at);
-    HWND owner = CWinApp::Get()->m_pMainWnd->GetSafeHwnd();
-    ::TrackPopupMenu(::GetSubMenu(menu, popup), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0,
-                     owner, nullptr);
-    ::DestroyMenu(menu);
-}
-
-void CVantorelView::Reload() {
-    if (Doc() && Doc()->LoadServices()) Doc()->UpdateAllViews();
-}
-
-void CVantorelView::RunServiceCommand(UINT id) {
-    WaitCursor wait;
-    ServiceEntry* entry = GetSelectedEntry();
-    if (!entry) return;
-    ServiceCommands& commands = Doc()->Commands();
-    bool ok = id == ID_SERVICE_START  ? commands.StartOrContinue(*entry)
-              : id == ID_SERVICE_STOP ? commands.StopService(*entry)
-              : id == ID_SERVICE_PAUSE ? commands.PauseService(*entry)
-                                       : commands.RestartService(*entry);
-    if (ok) {
-        WaitWhilePending(Doc()->Services(), entry->name, ThePlatform().clock);
-    } else {
-        UINT icon = id == ID_SERVICE_START ? MB_ICONERROR : MB_ICONEXCLAMATION;
-        ::MessageBoxA(CWinApp::Get()->m_pMainWnd->GetSafeHwnd(),
-                      Doc()->GetLastErrorText().c_str(), CWinApp::Get()->m_appName.c_str(),
-                      MB_OK | icon);
-    }
-    RefreshRows(false);
-}
-
 bool CVantorelView::OnCommand(UINT id) {
+    if (IsServiceCommand(id)) {
+        WaitCursor wait;
+        RunServiceCommand(Doc(), GetSelectedEntry(), id);
+        RefreshRows(false);
+        return true;
+    }
     switch (id) {
-        case ID_SERVICE_START:
-        case ID_SERVICE_STOP:
-        case ID_SERVICE_PAUSE:
-        case ID_SERVICE_RESTART:
-            RunServiceCommand(id);
-            return true;
         case ID_FILE_PRINT:  // the standard printing; the list adds nothing to the page
             OnFilePrint();
             return true;
@@ -328,22 +274,9 @@ bool CVantorelView::OnCommand(UINT id) {
 }
 
 bool CVantorelView::OnUpdateCommand(CCmdUI& ui) {
-    switch (ui.id) {
-        case ID_SERVICE_START:
-            ui.Enable(CanStart(GetSelectedEntry()));
-            return true;
-        case ID_SERVICE_STOP:
-            ui.Enable(CanStop(GetSelectedEntry()));
-            return true;
-        case ID_SERVICE_PAUSE:
-            ui.Enable(CanPause(GetSelectedEntry()));
-            return true;
-        case ID_SERVICE_RESTART:
-            ui.Enable(CanRestart(GetSelectedEntry()));
-            return true;
-        case ID_FILE_PRINT:
-            return true;
-        default:
-            return false;
+    if (IsServiceCommand(ui.id)) {
+        UpdateServiceCommand(ui, GetSelectedEntry());
+        return true;
     }
+    return ui.id == ID_FILE_PRINT;
 }

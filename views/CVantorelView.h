@@ -40,9 +40,6 @@ private:
     void SetCell(int row, int slot, const std::string& text);
     std::string CellText(int row, int column) const;
     LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
-    void RunServiceCommand(UINT id);
-    void ShowContextMenu(int popup);
-    void Reload();
 
     ListColumns columns_;
     bool columnsMade_ = false;

@@ -101,6 +101,27 @@ public:
         return cells;
     }
 
+    // A tree node's text and image, read through memory of the program.
+    std::string Node(HWND tree, HTREEITEM item, int* image = nullptr) const {
+        const SIZE_T textSize = 512;
+        char* remote = static_cast<char*>(VirtualAllocEx(
+            pi_.hProcess, nullptr, sizeof(TVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+        if (!remote) return std::string();
+        TVITEMA tv{};
+        tv.mask = TVIF_TEXT | TVIF_IMAGE;
+        tv.hItem = item;
+        tv.pszText = remote + sizeof(TVITEMA);
+        tv.cchTextMax = textSize;
+        WriteProcessMemory(pi_.hProcess, remote, &tv, sizeof tv, nullptr);
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+        char text[textSize] = "";
+        ReadProcessMemory(pi_.hProcess, remote, &tv, sizeof tv, nullptr);
+        ReadProcessMemory(pi_.hProcess, remote + sizeof(TVITEMA), text, textSize - 1, nullptr);
+        VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
+        if (image) *image = tv.iImage;
+        return text;
+    }
+
     void Select(HWND list, int row) const {
         void* remote = VirtualAllocEx(pi_.hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT,
                                       PAGE_READWRITE);
@@ -159,6 +180,23 @@ HWND WaitForDialog(const Program& program, int tries = 100) {
             if (pid == GetProcessId(program.Process()) && IsWindowVisible(window)) return window;
         }
         Sleep(100);
+    }
+    return nullptr;
+}
+
+HTREEITEM NextNode(HWND tree, HTREEITEM item, UINT relation) {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+// The first node of the tree, in pre-order, whose text is `text`.
+HTREEITEM FindNode(const Program& p, HWND tree, const std::string& text,
+                   HTREEITEM from = TVI_ROOT) {
+    HTREEITEM item = NextNode(tree, from == TVI_ROOT ? nullptr : from, TVGN_CHILD);
+    if (from == TVI_ROOT) item = NextNode(tree, nullptr, TVGN_ROOT);
+    for (; item; item = NextNode(tree, item, TVGN_NEXT)) {
+        if (p.Node(tree, item) == text) return item;
+        if (HTREEITEM below = FindNode(p, tree, text, item)) return below;
     }
     return nullptr;
 }
@@ -799,6 +837,64 @@ TEST_F(ProgramWindowsTest, TheAboutBoxShowsTheVersionAndLightsItsLinks) {
 
     SendMessageA(about, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(WaitForDialog(program, 5), nullptr);
+}
+
+TEST_F(ProgramWindowsTest, TheTreesShowTheServicesByTypeAndByDependency) {
+    TestService svc("basic");
+    ASSERT_TRUE(svc.Registered());
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    HWND list = FindChild(frame, WC_LISTVIEWA);
+    SendMessageA(frame, WM_COMMAND, ID_VIEW_TREE_TYPES, 0);
+    HWND tree = FindChild(frame, WC_TREEVIEWA);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(IsWindowVisible(tree));
+    EXPECT_FALSE(IsWindowVisible(list));
+    EXPECT_EQ(GetDlgCtrlID(tree), AFX_IDW_PANE_FIRST);
+    // The toolbar shows the mode once the program is idle again.
+    HWND toolbar = FindChild(frame, TOOLBARCLASSNAMEA);
+    bool shown = false;
+    for (int i = 0; i < 20 && !shown; ++i, Sleep(100))
+        shown = SendMessageA(toolbar, TB_ISBUTTONCHECKED, ID_VIEW_TREE_TYPES, 0) &&
+                !SendMessageA(toolbar, TB_ISBUTTONCHECKED, ID_VIEW_LIST, 0);
+    EXPECT_TRUE(shown);
+
+    HTREEITEM root = NextNode(tree, nullptr, TVGN_ROOT);
+    EXPECT_EQ(program.Node(tree, root), "SERVICE_WIN32");
+    std::string ownProcess = program.Node(tree, NextNode(tree, root, TVGN_CHILD));
+    EXPECT_EQ(ownProcess.rfind("SERVICE_WIN32_OWN_PROCESS (", 0), 0u) << ownProcess;
+    HTREEITEM node = FindNode(program, tree, svc.Name());
+    ASSERT_NE(node, nullptr);
+    int image = 0;
+    program.Node(tree, node, &image);
+    EXPECT_EQ(image, 3);  // stopped
+
+    // The service commands act on the selected node and its icon follows.
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    SendMessageA(frame, WM_COMMAND, ID_SERVICE_START, 0);
+    EXPECT_EQ(svc.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    program.Node(tree, node, &image);
+    EXPECT_EQ(image, 2);
+    Sleep(300);
+    EXPECT_TRUE(SaveScreen("tree-types"));
+
+    // A service without dependencies is a root of the dependency tree.
+    SendMessageA(frame, WM_COMMAND, ID_VIEW_TREE_DEPENDENCIES, 0);
+    HWND dependencies = nullptr;
+    for (HWND child = GetWindow(frame, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgCtrlID(child) == AFX_IDW_PANE_FIRST) dependencies = child;
+    ASSERT_NE(dependencies, nullptr);
+    EXPECT_NE(dependencies, tree);
+    EXPECT_FALSE(IsWindowVisible(tree));
+    HTREEITEM top = FindNode(program, dependencies, svc.Name());
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(NextNode(dependencies, top, TVGN_PARENT), nullptr);
+
+    SendMessageA(frame, WM_COMMAND, ID_VIEW_LIST, 0);
+    EXPECT_TRUE(IsWindowVisible(list));
+    EXPECT_EQ(GetDlgCtrlID(list), AFX_IDW_PANE_FIRST);
+    EXPECT_FALSE(IsWindowVisible(dependencies));
 }
 
 // Late-bound calls, as a script would make them.
