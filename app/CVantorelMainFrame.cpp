@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "views/CAboutDlg.h"
+#include "views/COpenServicesDlg.h"
 #include "views/CVantorelTreeView.h"
 #include "views/CVantorelView.h"
 
@@ -64,6 +65,18 @@ CVantorelTreeView* CVantorelMainFrame::TreeView(int mode) {
     if (CDocument* document = GetActiveDocument()) document->AddView(made);
     tree = made;
     return tree;
+}
+
+// The dialog comes back, as the user left it, for as long as the chosen
+// machine cannot be loaded.
+void CVantorelMainFrame::OpenServices() {
+    COpenServicesDlg dialog;
+    CDocument* document = GetActiveDocument();
+    dialog.machine = document ? document->GetTitle() : std::string();
+    while (dialog.DoModal() == IDOK) {
+        std::string machine = dialog.machine.empty() ? "localhost" : dialog.machine;
+        if (CWinApp::Get()->OpenDocumentFile(machine.c_str())) return;
+    }
 }
 
 // The shown view always carries the first pane id, which is what makes a
@@ -169,6 +182,9 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
         case ID_VIEW_TREE_DEPENDENCIES:
             SwitchView(ModeOfCommand(id));
             return true;
+        case ID_FILE_OPEN:
+            OpenServices();
+            return true;
         case ID_APP_ABOUT:
         case ID_TRAY_ABOUT: {
             CAboutDlg about;
@@ -237,7 +253,9 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
         ui.Enable(!IsWindowVisible());
         return true;
     }
-    if (ui.id == ID_TRAY_EXIT || ui.id == ID_APP_ABOUT || ui.id == ID_TRAY_ABOUT) return true;
+    if (ui.id == ID_TRAY_EXIT || ui.id == ID_APP_ABOUT || ui.id == ID_TRAY_ABOUT ||
+        ui.id == ID_FILE_OPEN)
+        return true;
     if (ui.id == ID_TOOLS_COLUMNS) return false;  // arrives with the settings dialog
     return CFrameWnd::OnUpdateCommand(ui);
 }

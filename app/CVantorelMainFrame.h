@@ -24,6 +24,8 @@ public:
     // 1 for the list, 2 to 4 for the trees by type, group and dependency.
     int CurrentMode() const;
     void SwitchView(int mode);
+    // "Abrir servicios": the open services dialog, then the chosen machine.
+    void OpenServices();
     int InitialShowCommand() const { return initialShow_; }
     uint32_t RefreshPeriod() const { return refreshPeriod_; }
     bool TrayIconShown() const { return trayShown_; }

@@ -32,7 +32,8 @@ std::vector<UINT> ToolBarCommands(UINT resourceId) {
     return ids;
 }
 
-// The prompt (before the line break) or the tooltip (after it) of a command.
+}  // namespace
+
 std::string CommandText(UINT id, bool tooltip) {
     std::string text = LoadText(id);
     size_t br = text.find('\n');
@@ -40,7 +41,6 @@ std::string CommandText(UINT id, bool tooltip) {
     return tooltip ? text.substr(br + 1) : text.substr(0, br);
 }
 
-}  // namespace
 
 bool CFrameWnd::LoadFrame(UINT resourceId, const char* className, DWORD style,
                           const RECT& rect) {
@@ -51,31 +51,21 @@ bool CFrameWnd::LoadFrame(UINT resourceId, const char* className, DWORD style,
                     rect.right - rect.left, rect.bottom - rect.top, nullptr, menu);
 }
 
-HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
+HWND CreateToolBarControl(HWND parent, UINT resourceId, UINT barId, DWORD style) {
     std::vector<UINT> ids = ToolBarCommands(resourceId);
     if (ids.empty()) return nullptr;
-    // A visible bar sits in the dock strip; a hidden one only carries its
-    // commands.
-    HWND owner = m_hWnd;
-    if (visible) {
-        dock_ = std::make_unique<CDockBar>();
-        if (!dock_->Create(this)) return nullptr;
-        owner = dock_->GetSafeHwnd();
-    }
-    DWORD style = WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE |
-                  CCS_NOPARENTALIGN | (visible ? WS_VISIBLE : 0);
-    HWND bar = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, style, 0, 0, 0, 0, owner,
+    style |= WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE |
+             CCS_NOPARENTALIGN;
+    HWND bar = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, style, 0, 0, 0, 0, parent,
                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(barId)),
                                  ::GetModuleHandleA(nullptr), nullptr);
     if (!bar) return nullptr;
     ::SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    HIMAGELIST images =
-        ImageList_LoadImageA(ResourceModule(), MAKEINTRESOURCEA(resourceId), kImageSize, 0,
-                             RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    if (!images)
-        images = ImageList_LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
-                                      kImageSize, 0, RGB(255, 0, 255), IMAGE_BITMAP,
-                                      LR_CREATEDIBSECTION);
+    HIMAGELIST images = nullptr;
+    for (HINSTANCE module : {ResourceModule(), ::GetModuleHandleA(nullptr)})
+        if (!images)
+            images = ImageList_LoadImageA(module, MAKEINTRESOURCEA(resourceId), kImageSize, 0,
+                                          RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
     ::SendMessageA(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
     std::vector<TBBUTTON> buttons;
     int image = 0;
@@ -88,6 +78,20 @@ HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
         buttons.push_back(b);
     }
     ::SendMessageA(bar, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    return bar;
+}
+
+HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
+    // A visible bar sits in the dock strip; a hidden one only carries its
+    // commands.
+    HWND owner = m_hWnd;
+    if (visible) {
+        dock_ = std::make_unique<CDockBar>();
+        if (!dock_->Create(this)) return nullptr;
+        owner = dock_->GetSafeHwnd();
+    }
+    HWND bar = CreateToolBarControl(owner, resourceId, barId, visible ? WS_VISIBLE : 0);
+    if (!bar) return nullptr;
     // Commands and tooltip requests come to the frame, wherever the bar sits.
     ::SendMessageA(bar, TB_SETPARENT, reinterpret_cast<WPARAM>(m_hWnd), 0);
     if (visible) {

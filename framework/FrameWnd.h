@@ -13,6 +13,13 @@
 #include "framework/DockBar.h"
 #include "framework/Document.h"
 
+// A flat toolbar with tooltips from a toolbar resource and the bitmap of the
+// same id (the texts in use first, then the program's own), its buttons in
+// place; null when the resource is missing.
+HWND CreateToolBarControl(HWND parent, UINT resourceId, UINT barId, DWORD style);
+// The prompt (before the line break) or the tooltip (after it) of a command.
+std::string CommandText(UINT id, bool tooltip);
+
 class CFrameWnd : public CWnd {
 public:
     // Creates the frame with the menu and accelerators of `resourceId`.

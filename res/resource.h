@@ -33,6 +33,17 @@
 #define IDB_ABOUT_DONATION 504
 #define IDB_ABOUT_DONATION_LIT 505
 #define IDC_LINK_HAND 724
+// The open services dialog and its button bar.
+#define IDD_OPEN_SERVICES 1005
+#define IDR_REMOTE_BUTTON 131
+#define IDC_OPEN_BUTTON_BAR 1200
+#define IDC_OPEN_MACHINE 1400
+#define IDC_OPEN_ACTIVE 1500
+#define IDC_OPEN_INACTIVE 1501
+#define IDC_OPEN_WIN32 1502
+#define IDC_OPEN_DRIVER 1503
+#define IDC_OPEN_LOCAL 1600
+#define IDC_OPEN_REMOTE 1601
 // The about box and its controls; a link's tooltip is the string of its id.
 #define IDD_ABOUT 1000
 #define IDC_ABOUT_VERSION 1202
@@ -62,6 +73,7 @@
 #define ID_TRAY_ABOUT 33008
 #define ID_TRAY_SETTINGS 33009
 #define ID_FILE_RESTORE 33010
+#define ID_REMOTE_MACHINES 33011
 #define ID_REMOTE_ADD 33012
 #define ID_REMOTE_DELETE 33013
 #define ID_REMOTE_BROWSE 33014
@@ -116,6 +128,8 @@
 #define IDS_PRINT_FAILED 9547
 #define IDS_ABOUT_APPEAL 9548
 #define IDS_ABOUT_RELEASE 9549
+#define IDS_OPEN_NO_STATE 9550
+#define IDS_OPEN_NO_KIND 9551
 
 // The settings store and language modules.
 #define IDS_REGISTRY_ERROR 9310

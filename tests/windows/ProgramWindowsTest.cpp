@@ -171,13 +171,16 @@ private:
 };
 
 // A dialog box the program shows, once it is there.
-HWND WaitForDialog(const Program& program, int tries = 100) {
+// With `owner`, only a dialog that window owns counts.
+HWND WaitForDialog(const Program& program, int tries = 100, HWND owner = nullptr) {
     for (int i = 0; i < tries; ++i) {
         HWND window = nullptr;
         while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
-            if (pid == GetProcessId(program.Process()) && IsWindowVisible(window)) return window;
+            if (pid == GetProcessId(program.Process()) && IsWindowVisible(window) &&
+                (!owner || GetWindow(window, GW_OWNER) == owner))
+                return window;
         }
         Sleep(100);
     }
@@ -895,6 +898,68 @@ TEST_F(ProgramWindowsTest, TheTreesShowTheServicesByTypeAndByDependency) {
     EXPECT_TRUE(IsWindowVisible(list));
     EXPECT_EQ(GetDlgCtrlID(list), AFX_IDW_PANE_FIRST);
     EXPECT_FALSE(IsWindowVisible(dependencies));
+}
+
+bool Checked(HWND dialog, int id) {
+    return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+TEST_F(ProgramWindowsTest, OpenServicesChecksTheOptionsAndOpensTheChosenMachine) {
+    Configuration config, remote("Software\\Quorvex\\Larkspan\\Vantorel\\OpenServices");
+    for (const char* name : {"Active", "Inactive", "Win32", "Driver"})
+        config.Set(name, name == std::string("Driver") ? 0u : 1u);
+    remote.Set("Remote000", std::string());
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    PostMessageA(frame, WM_COMMAND, ID_FILE_OPEN, 0);
+    HWND dialog = WaitForDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    char title[64] = "";
+    SendMessageA(dialog, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title));
+    EXPECT_STREQ(title, "Abrir servicios");
+    EXPECT_TRUE(Checked(dialog, IDC_OPEN_LOCAL));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_OPEN_MACHINE)));
+    EXPECT_TRUE(Checked(dialog, IDC_OPEN_ACTIVE) && Checked(dialog, IDC_OPEN_WIN32));
+    EXPECT_FALSE(Checked(dialog, IDC_OPEN_DRIVER));
+    Sleep(300);
+    EXPECT_TRUE(SaveScreen("open-services"));
+
+    // Nothing chosen in either pair: both sentences, and the dialog stays.
+    for (int id : {IDC_OPEN_ACTIVE, IDC_OPEN_INACTIVE, IDC_OPEN_WIN32})
+        SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    HWND box = WaitForDialog(program, 100, dialog);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageText(box), "Debe seleccionar servicios activos, inactivos o ambos\n"
+                                "Debe seleccionar servicios Win32, drivers o ambos");
+    SendMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+
+    // A remote name that is this machine opens it and is not recorded.
+    SendMessageA(GetDlgItem(dialog, IDC_OPEN_ACTIVE), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(dialog, IDC_OPEN_WIN32), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(dialog, IDC_OPEN_REMOTE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_OPEN_MACHINE)));
+    SetWindowTextA(GetDlgItem(dialog, IDC_OPEN_MACHINE), " LocalHost ");
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WaitForDialog(program, 5), nullptr);
+    EXPECT_EQ(config.Get("Inactive"), "") << "the options are stored: 0";
+    EXPECT_EQ(config.Get("Active"), "\x01");
+    EXPECT_EQ(remote.Get("Remote000"), "");
+
+    // A remote machine (Wine connects to this one) is opened and recorded.
+    PostMessageA(frame, WM_COMMAND, ID_FILE_OPEN, 0);
+    dialog = WaitForDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(Checked(dialog, IDC_OPEN_LOCAL));
+    SendMessageA(GetDlgItem(dialog, IDC_OPEN_REMOTE), BM_CLICK, 0, 0);
+    SetWindowTextA(GetDlgItem(dialog, IDC_OPEN_MACHINE), "Server9");
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WaitForDialog(program, 5), nullptr);
+    SendMessageA(frame, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title));
+    EXPECT_STREQ(title, "server9 - Vantorel");
+    EXPECT_EQ(remote.Get("Remote000"), "server9");
 }
 
 // Late-bound calls, as a script would make them.

@@ -1,0 +1,138 @@
+#include "views/COpenServicesDlg.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "app/Win32Platform.h"
+#include "framework/FrameWnd.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "settings/SettingsStore.h"
+
+COpenServicesDlg::COpenServicesDlg()
+    : CDialog(IDD_OPEN_SERVICES), machines_(ThePlatform().registry) {}
+
+void COpenServicesDlg::DoDataExchange(CDataExchange& dx) {
+    dx.Radio(IDC_OPEN_LOCAL, machineChoice_);
+    dx.Check(IDC_OPEN_ACTIVE, active_);
+    dx.Check(IDC_OPEN_INACTIVE, inactive_);
+    dx.Check(IDC_OPEN_WIN32, win32_);
+    dx.Check(IDC_OPEN_DRIVER, driver_);
+}
+
+std::string COpenServicesDlg::MachineText() const {
+    HWND box = ::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE);
+    std::vector<char> text(static_cast<size_t>(::GetWindowTextLengthA(box)) + 1);
+    ::GetWindowTextA(box, text.data(), static_cast<int>(text.size()));
+    return text.data();
+}
+
+// The box is filled afresh; what was typed in it stays.
+void COpenServicesDlg::OfferMachines() {
+    HWND box = ::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE);
+    std::string kept = MachineText();
+    ::SendMessageA(box, CB_RESETCONTENT, 0, 0);
+    for (const OfferedMachine& offered : machines_.Offer()) {
+        if (::SendMessageA(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(offered.text.c_str())) != CB_ERR)
+            continue;
+        LRESULT item =
+            ::SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(offered.text.c_str()));
+        if (item >= 0) ::SendMessageA(box, CB_SETITEMDATA, item, offered.slot);
+    }
+    if (!kept.empty()) ::SetWindowTextA(box, kept.c_str());
+}
+
+// The remote machines button waits for the remote machines dialog, which
+// is not built yet.
+void COpenServicesDlg::EnableMachine(bool remote) {
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE), remote);
+    if (buttonBar_) ::SendMessageA(buttonBar_, TB_ENABLEBUTTON, ID_REMOTE_MACHINES, FALSE);
+}
+
+bool COpenServicesDlg::OnInitDialog() {
+    HWND placeholder = ::GetDlgItem(m_hWnd, IDC_OPEN_BUTTON_BAR);
+    buttonBar_ = CreateToolBarControl(m_hWnd, IDR_REMOTE_BUTTON, 0, WS_VISIBLE);
+    if (buttonBar_ && placeholder) {
+        RECT r;
+        ::GetWindowRect(placeholder, &r);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        ::MoveWindow(buttonBar_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        ::ShowWindow(placeholder, SW_HIDE);
+    }
+    SettingsStore store(ThePlatform().registry);
+    if (store.OpenConfiguration()) {
+        active_ = store.Read(settings::kActive);
+        inactive_ = store.Read(settings::kInactive);
+        win32_ = store.Read(settings::kWin32);
+        driver_ = store.Read(settings::kDriver);
+    }
+    OfferMachines();
+    machine = RemoteMachineList::Normalized(machine);
+    machine = machines_.AliasOf(machine);
+    bool remote = !RemoteMachineList::IsLocalName(machine);
+    machineChoice_ = remote ? 1 : 0;
+    HWND box = ::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE);
+    if (remote) {
+        std::string shown = RemoteMachineList::Normalized(machine);
+        LRESULT item = ::SendMessageA(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(shown.c_str()));
+        ::SendMessageA(box, CB_SETCURSEL, item == CB_ERR ? static_cast<WPARAM>(-1) : item, 0);
+    }
+    EnableMachine(remote);
+    UpdateData(false);
+    return true;
+}
+
+bool COpenServicesDlg::OnCommand(UINT id) {
+    if (id == IDC_OPEN_LOCAL || id == IDC_OPEN_REMOTE) {
+        EnableMachine(id == IDC_OPEN_REMOTE);
+        return true;
+    }
+    return false;
+}
+
+void COpenServicesDlg::OnOK() {
+    if (!UpdateData(true)) return;
+    std::string message;
+    if (!active_ && !inactive_) message = LoadText(IDS_OPEN_NO_STATE);
+    if (!win32_ && !driver_) message += (message.empty() ? "" : "\n") + LoadText(IDS_OPEN_NO_KIND);
+    if (!message.empty()) {
+        ::MessageBoxA(m_hWnd, message.c_str(), CWinApp::Get()->m_appName.c_str(),
+                      MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    SettingsStore store(ThePlatform().registry);
+    if (store.OpenConfiguration()) {
+        store.Write(settings::kActive, active_);
+        store.Write(settings::kInactive, inactive_);
+        store.Write(settings::kWin32, win32_);
+        store.Write(settings::kDriver, driver_);
+    }
+    machine.clear();
+    if (machineChoice_ == 1) {
+        machine = machines_.Resolve(MachineText());
+        if (RemoteMachineList::IsLocalName(machine)) {
+            machine.clear();
+            machineChoice_ = 0;
+        } else {
+            machines_.RecordUse(machine);
+        }
+    }
+    EndDialog(IDOK);
+}
+
+// The button bar's tooltip is its command's.
+LRESULT COpenServicesDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == TTN_GETDISPINFOA) {
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
+        UINT_PTR id = info->hdr.idFrom;
+        if (info->uFlags & TTF_IDISHWND)
+            id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+        std::string text = id ? CommandText(static_cast<UINT>(id), true) : std::string();
+        if (!text.empty()) ::lstrcpynA(info->szText, text.c_str(), sizeof info->szText);
+        return 0;
+    }
+    return CDialog::WindowProc(msg, wp, lp);
+}
