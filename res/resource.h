@@ -44,6 +44,11 @@
 #define IDC_OPEN_DRIVER 1503
 #define IDC_OPEN_LOCAL 1600
 #define IDC_OPEN_REMOTE 1601
+// The remote machines dialog.
+#define IDD_REMOTE_MACHINES 1006
+#define IDR_REMOTE_BAR 132
+#define IDC_REMOTE_BUTTON_BAR 1201
+#define IDC_REMOTE_LIST 1300
 // The about box and its controls; a link's tooltip is the string of its id.
 #define IDD_ABOUT 1000
 #define IDC_ABOUT_VERSION 1202
@@ -130,6 +135,11 @@
 #define IDS_ABOUT_RELEASE 9549
 #define IDS_OPEN_NO_STATE 9550
 #define IDS_OPEN_NO_KIND 9551
+#define IDS_REMOTE_COLUMN_MACHINE 9552
+#define IDS_REMOTE_COLUMN_ALIAS 9553
+#define IDS_REMOTE_NEW_PREFIX 9554
+#define IDS_REMOTE_DELETE_QUESTION 9555
+#define IDS_REMOTE_BROWSE_TITLE 9556
 
 // The settings store and language modules.
 #define IDS_REGISTRY_ERROR 9310

@@ -9,6 +9,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
+#include "views/CRemoteMachinesDlg.h"
 
 COpenServicesDlg::COpenServicesDlg()
     : CDialog(IDD_OPEN_SERVICES), machines_(ThePlatform().registry) {}
@@ -44,11 +45,18 @@ void COpenServicesDlg::OfferMachines() {
     if (!kept.empty()) ::SetWindowTextA(box, kept.c_str());
 }
 
-// The remote machines button waits for the remote machines dialog, which
-// is not built yet.
 void COpenServicesDlg::EnableMachine(bool remote) {
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE), remote);
-    if (buttonBar_) ::SendMessageA(buttonBar_, TB_ENABLEBUTTON, ID_REMOTE_MACHINES, FALSE);
+    if (buttonBar_) ::SendMessageA(buttonBar_, TB_ENABLEBUTTON, ID_REMOTE_MACHINES, remote);
+}
+
+// The remote machines dialog starts on the machine the box names; what it
+// returns goes into the box.
+void COpenServicesDlg::ManageMachines() {
+    CRemoteMachinesDlg dialog(machines_.Resolve(MachineText()));
+    if (dialog.DoModal() != IDOK) return;
+    ::SetWindowTextA(::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE), dialog.result.c_str());
+    OfferMachines();
 }
 
 bool COpenServicesDlg::OnInitDialog() {
@@ -88,6 +96,10 @@ bool COpenServicesDlg::OnInitDialog() {
 bool COpenServicesDlg::OnCommand(UINT id) {
     if (id == IDC_OPEN_LOCAL || id == IDC_OPEN_REMOTE) {
         EnableMachine(id == IDC_OPEN_REMOTE);
+        return true;
+    }
+    if (id == ID_REMOTE_MACHINES) {
+        ManageMachines();
         return true;
     }
     return false;

@@ -27,6 +27,7 @@ protected:
 private:
     void OfferMachines();
     void EnableMachine(bool remote);
+    void ManageMachines();
     std::string MachineText() const;
 
     int machineChoice_ = -1;  // 0 local, 1 remote

@@ -46,3 +46,5 @@
 #define T_OPEN_DRIVER "&Driver services"
 #define T_DIALOG_OK "OK"
 #define T_DIALOG_CANCEL "Cancel"
+#define T_REMOTE_TITLE "Remote machines"
+#define T_REMOTE_BAR "Button bar"

@@ -46,3 +46,5 @@
 #define T_OPEN_DRIVER "Servicios de &driver"
 #define T_DIALOG_OK "Aceptar"
 #define T_DIALOG_CANCEL "Cancelar"
+#define T_REMOTE_TITLE "Gestión de máquinas remotas"
+#define T_REMOTE_BAR "Barra de botones"

@@ -1,0 +1,198 @@
+// The remote machines dialog in-process, on the real registry: rows loaded
+// once per machine, added and edited in place, deleted after the question,
+// and stored in their order only on OK.
+#include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "framework/Wnd.h"
+#include "res/resource.h"
+#include "tests/windows/WineServices.h"
+#include "views/CRemoteMachinesDlg.h"
+
+namespace {
+
+const char kKey[] = "Software\\Quorvex\\Larkspan\\Vantorel\\OpenServices";
+const UINT kStep = WM_APP + 40;
+
+// The dialog with a script run in steps, as a user would act on it.
+class CScriptedRemoteDlg : public CRemoteMachinesDlg {
+public:
+    using CRemoteMachinesDlg::CRemoteMachinesDlg;
+    std::function<void(HWND, int)> script;
+
+protected:
+    bool OnInitDialog() override {
+        bool focus = CRemoteMachinesDlg::OnInitDialog();
+        ::PostMessageA(m_hWnd, kStep, 0, 0);
+        ::SetTimer(m_hWnd, kGiveUp, 20000, nullptr);
+        return focus;
+    }
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        // A script that stopped short must not leave the dialog up for ever.
+        if (msg == WM_TIMER && wp == kGiveUp) {
+            ADD_FAILURE() << "the script stopped at step " << step_;
+            EndDialog(IDABORT);
+            return 0;
+        }
+        if (msg == kStep && script) {
+            script(m_hWnd, step_++);
+            return 0;
+        }
+        return CRemoteMachinesDlg::WindowProc(msg, wp, lp);
+    }
+
+private:
+    static constexpr UINT_PTR kGiveUp = 99;
+    int step_ = 0;
+};
+
+class RemoteMachinesWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The program's own dialogs, pictures and texts.
+        program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(program_, nullptr);
+        SetResourceModule(program_);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr);
+        DWORD three = 3;
+        RegSetValueExA(key_, "MaxRemote", 0, REG_DWORD, reinterpret_cast<BYTE*>(&three),
+                       sizeof three);
+        Put("Remote000", "alpha");
+        Put("Remote001", "Beta");
+        Put("Beta", "Bee");
+    }
+    void TearDown() override {
+        SetResourceModule(nullptr);
+        if (program_) FreeLibrary(program_);
+        RegCloseKey(key_);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+    }
+    void Put(const char* name, const std::string& text) {
+        RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+    }
+    std::string Get(const char* name) {
+        char text[256] = "-";
+        DWORD size = sizeof text - 1;
+        if (RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) !=
+            ERROR_SUCCESS)
+            return "-";
+        return text;
+    }
+    HKEY key_ = nullptr;
+    HMODULE program_ = nullptr;
+};
+
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+void Key(HWND window, WPARAM key) {
+    SendMessageA(window, WM_KEYDOWN, key, 0);
+    SendMessageA(window, WM_KEYUP, key, 0);
+}
+
+// Types into the open cell editor and confirms with Enter.
+void Type(HWND list, const char* text) {
+    HWND edit = FindWindowExA(list, nullptr, "Edit", nullptr);
+    ASSERT_NE(edit, nullptr) << "no cell editor";
+    SetWindowTextA(edit, text);
+    Key(edit, VK_RETURN);
+}
+
+TEST_F(RemoteMachinesWindowsTest, RowsAreEditedInPlaceAndStoredInTheirOrderOnOk) {
+    CScriptedRemoteDlg dialog("beta");
+    int rowsShown = 0;
+    bool addBlocked = false;
+    dialog.script = [&](HWND hwnd, int step) {
+        HWND list = GetDlgItem(hwnd, IDC_REMOTE_LIST);
+        switch (step) {
+            case 0:
+                rowsShown = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+                EXPECT_EQ(Cell(list, 1, 0), "beta");
+                EXPECT_EQ(Cell(list, 1, 1), "bee");
+                EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED), 1);
+                Key(list, VK_INSERT);  // a new row, its name being edited
+                Type(list, "gamma");
+                PostMessageA(hwnd, kStep, 0, 0);
+                break;
+            case 1:
+                Type(list, "Gee");  // the alias comes next
+                PostMessageA(hwnd, kStep, 0, 0);
+                break;
+            case 2: {
+                EXPECT_EQ(Cell(list, 2, 0), "gamma");
+                EXPECT_EQ(Cell(list, 2, 1), "Gee");
+                Key(list, VK_INSERT);  // full: nothing happens
+                addBlocked = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
+                // Delete alpha, answering the question with yes.
+                LVITEMA state{};
+                state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+                SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+                PostMessageA(hwnd, kStep, 0, 0);
+                Key(list, VK_DELETE);
+                break;
+            }
+            case 3: {
+                HWND box = nullptr;
+                while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr)
+                    if (GetWindow(box, GW_OWNER) == hwnd) break;
+                ASSERT_NE(box, nullptr) << "no question";
+                SendMessageA(box, WM_COMMAND, IDYES, 0);
+                PostMessageA(hwnd, kStep, 0, 0);
+                break;
+            }
+            default:
+                EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+                SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+                break;
+        }
+    };
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(rowsShown, 2);
+    EXPECT_TRUE(addBlocked);
+    EXPECT_EQ(Get("Remote000"), "beta");
+    EXPECT_EQ(Get("Remote001"), "gamma");
+    EXPECT_EQ(Get("Remote002"), "-");
+    EXPECT_EQ(Get("gamma"), "Gee");
+    EXPECT_EQ(Get("Beta"), "bee");
+}
+
+TEST_F(RemoteMachinesWindowsTest, CancelStoresNothingAndAnEmptiedNameComesBack) {
+    CScriptedRemoteDlg dialog("");
+    std::string kept;
+    dialog.script = [&](HWND hwnd, int step) {
+        HWND list = GetDlgItem(hwnd, IDC_REMOTE_LIST);
+        if (step == 0) {
+            LVITEMA state{};
+            state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+            Key(list, VK_F2);
+            Type(list, "");
+            PostMessageA(hwnd, kStep, 0, 0);
+            return;
+        }
+        kept = Cell(list, 0, 0);
+        SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(kept, "alpha");
+    EXPECT_EQ(Get("Remote000"), "alpha");
+    EXPECT_EQ(Get("Beta"), "Bee");
+}
+
+}  // namespace
