@@ -9,6 +9,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
+#include "toolkit/ButtonBar.h"
 #include "views/CRemoteMachinesDlg.h"
 
 COpenServicesDlg::COpenServicesDlg()
@@ -60,15 +61,7 @@ void COpenServicesDlg::ManageMachines() {
 }
 
 bool COpenServicesDlg::OnInitDialog() {
-    HWND placeholder = ::GetDlgItem(m_hWnd, IDC_OPEN_BUTTON_BAR);
-    buttonBar_ = CreateToolBarControl(m_hWnd, IDR_REMOTE_BUTTON, 0, WS_VISIBLE);
-    if (buttonBar_ && placeholder) {
-        RECT r;
-        ::GetWindowRect(placeholder, &r);
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-        ::MoveWindow(buttonBar_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-        ::ShowWindow(placeholder, SW_HIDE);
-    }
+    buttonBar_ = CreateButtonBar(m_hWnd, IDC_OPEN_BUTTON_BAR, IDR_REMOTE_BUTTON);
     SettingsStore store(ThePlatform().registry);
     if (store.OpenConfiguration()) {
         active_ = store.Read(settings::kActive);

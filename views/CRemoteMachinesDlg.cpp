@@ -12,6 +12,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "toolkit/ButtonBar.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "views/ServiceViewSupport.h"
 
@@ -96,15 +97,7 @@ bool CRemoteMachinesDlg::OnInitDialog() {
         c.cx = 60;
         ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
     }
-    HWND placeholder = ::GetDlgItem(m_hWnd, IDC_REMOTE_BUTTON_BAR);
-    bar_ = CreateToolBarControl(m_hWnd, IDR_REMOTE_BAR, 0, WS_VISIBLE);
-    if (bar_ && placeholder) {
-        RECT r;
-        ::GetWindowRect(placeholder, &r);
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-        ::MoveWindow(bar_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-        ::ShowWindow(placeholder, SW_HIDE);
-    }
+    bar_ = CreateButtonBar(m_hWnd, IDC_REMOTE_BUTTON_BAR, IDR_REMOTE_BAR);
     Load(true);
     return true;
 }
