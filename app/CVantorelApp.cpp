@@ -6,7 +6,7 @@
 #include "framework/AutomationServer.h"
 #include "app/CVantorelMainFrame.h"
 #include "app/Win32Platform.h"
-#include "document/CVantorelDocument.h"
+#include "ui/CVantorelDocument.h"
 #include "res/resource.h"
 #include "settings/LanguageModule.h"
 #include "settings/SettingsStore.h"

@@ -2,13 +2,13 @@
 
 #include "app/CVantorelApp.h"
 #include "app/Win32Platform.h"
-#include "document/CVantorelDocument.h"
+#include "ui/CVantorelDocument.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
-#include "views/CAboutDlg.h"
-#include "views/COpenServicesDlg.h"
-#include "views/CVantorelTreeView.h"
-#include "views/CVantorelView.h"
+#include "ui/CAboutDlg.h"
+#include "ui/COpenServicesDlg.h"
+#include "ui/CVantorelTreeView.h"
+#include "ui/CVantorelView.h"
 
 namespace {
 const char kClassName[] = "VantorelMainFrame";

@@ -10,12 +10,12 @@
 
 #include "app/Win32Platform.h"
 #include "bench/BenchSupport.h"
-#include "document/CVantorelDocument.h"
+#include "ui/CVantorelDocument.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
-#include "views/CVantorelView.h"
+#include "ui/CVantorelView.h"
 
 using namespace bench;
 

@@ -14,33 +14,42 @@ bool ServiceCommands::ReportReasonOnly(bool ok) {
     return ok;
 }
 
+bool ServiceCommands::Settle(bool ok, const ServiceEntry& entry) {
+    int index = list_.IndexOf(entry);
+    if (ok && index >= 0) WaitWhilePending(list_, static_cast<uint32_t>(index), clock_);
+    return ok;
+}
+
 bool ServiceCommands::StartOrContinue(const ServiceEntry& entry) {
     lastErrorText_.clear();
     bool ok = entry.currentState == platform::scm::kPaused ? list_.Continue(entry.name)
                                                             : list_.Start(entry.name);
-    return Report(ok, IDS_ERROR_STARTING_SERVICE, entry.name);
+    return Settle(Report(ok, IDS_ERROR_STARTING_SERVICE, entry.name), entry);
 }
 
 bool ServiceCommands::StopService(const ServiceEntry& entry) {
     lastErrorText_.clear();
-    return Report(list_.Stop(entry.name), IDS_ERROR_STOPPING_SERVICE, entry.name);
+    return Settle(Report(list_.Stop(entry.name), IDS_ERROR_STOPPING_SERVICE, entry.name), entry);
 }
 
 bool ServiceCommands::PauseService(const ServiceEntry& entry) {
     lastErrorText_.clear();
-    return Report(list_.Pause(entry.name), IDS_ERROR_PAUSING_SERVICE, entry.name);
+    return Settle(Report(list_.Pause(entry.name), IDS_ERROR_PAUSING_SERVICE, entry.name), entry);
 }
 
-// The wait between stop and start is bounded; a service still pending after
-// it gets the start anyway, and the start's own failure tells the user why.
+// The start follows only a stop that has finished: one still pending (with
+// or without a wait hint) would refuse it as already running. The wait is
+// bounded; a service still not stopped after it gets the start anyway, and
+// the start's own failure tells the user why.
 bool ServiceCommands::RestartService(const ServiceEntry& entry) {
     lastErrorText_.clear();
     bool ok = list_.Stop(entry.name);
     if (ok) {
-        WaitWhilePending(list_, entry.name, clock_);
+        int index = list_.IndexOf(entry);
+        if (index >= 0) WaitUntilStopped(list_, static_cast<uint32_t>(index), clock_);
         ok = list_.Start(entry.name);
     }
-    return Report(ok, IDS_ERROR_RESTARTING_SERVICE, entry.name);
+    return Settle(Report(ok, IDS_ERROR_RESTARTING_SERVICE, entry.name), entry);
 }
 
 bool ServiceCommands::EnsureServiceRunning(const char* name, int attempts) {

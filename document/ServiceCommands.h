@@ -7,7 +7,9 @@
 
 // The document's commands on one service of its current list. Each empties
 // the document's last error text first and, on failure, leaves there the
-// message the caller shows.
+// message the caller shows. A start, stop or pause that succeeds is followed
+// until the service settles (within the bound every wait has), so callers
+// find the entry's settled state.
 class ServiceCommands {
 public:
     ServiceCommands(ServiceList& list, std::string& lastErrorText, platform::TextSource& texts,
@@ -29,6 +31,8 @@ public:
 
 private:
     bool Report(bool ok, unsigned formatId, const char* name);
+    // Follows the entry while it is pending after a command that succeeded.
+    bool Settle(bool ok, const ServiceEntry& entry);
     bool ReportReasonOnly(bool ok);
 
     ServiceList& list_;

@@ -83,10 +83,10 @@ std::string ServicesDocument::MachineName(const std::string& fileTitle) {
     return name == "localhost" ? std::string() : name;
 }
 
-bool ServicesDocument::OpenDocument(const std::string& fileTitle) {
+bool ServicesDocument::OpenDocument(const std::string& path) {
     lastErrorText.clear();
     openMode = kOpen;
-    std::string machine = MachineName(fileTitle);
+    std::string machine = MachineName(FileNameOf(path));
     ReadFilterSettings();
     currentList.SetDatabaseName(nullptr);
     currentList.SetMachineName(machine.c_str());
@@ -110,8 +110,7 @@ bool ServicesDocument::CompareWithReference() {
     lastErrorText.clear();
     if (!referenceValid) return false;
     SettingsStore store(registry_);
-    uint32_t compareType =
-        store.OpenConfiguration() ? static_cast<uint32_t>(store.Read(settings::kCompareType)) : 1;
+    uint32_t compareType = static_cast<uint32_t>(store.Read(settings::kCompareType, 1));
     ServiceList fresh(scm_);
     fresh.CopyOptions(referenceList);
     if (!fresh.Enumerate()) {

@@ -26,8 +26,9 @@ public:
     bool RefreshReference();
     // The start-up load; on a fallback or a failure lastErrorText holds the message.
     NewResult NewDocument();
-    // Opens the machine named by the file-title part of a path.
-    bool OpenDocument(const std::string& fileTitle);
+    // Opens the machine named by the last part of a path (the text after its
+    // last separator, dots and all: "srv.example.com" is a machine).
+    bool OpenDocument(const std::string& path);
     // Trimmed, lower-cased, and "localhost" for the local machine made empty.
     static std::string MachineName(const std::string& fileTitle);
 

@@ -2,8 +2,7 @@
 
 #include <vector>
 
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
+#include "framework/Resources.h"
 
 void CDataExchange::Text(int id, std::string& value) {
     HWND control = Control(id);
@@ -42,13 +41,9 @@ void CDataExchange::Fail(int id) {
 }
 
 INT_PTR CDialog::DoModal() {
-    HWND parent = parent_;
-    if (!parent && CWinApp::Get() && CWinApp::Get()->m_pMainWnd)
-        parent = CWinApp::Get()->m_pMainWnd->GetSafeHwnd();
-    HINSTANCE module = ResourceModule();
-    if (!::FindResourceA(module, MAKEINTRESOURCEA(templateId_), MAKEINTRESOURCEA(5)))
-        module = ::GetModuleHandleA(nullptr);
-    return ::DialogBoxParamA(module, MAKEINTRESOURCEA(templateId_), parent, &CDialog::DialogProc,
+    HWND owner = parent_ ? parent_ : ModalOwner();
+    HINSTANCE module = ModuleWith(templateId_, resource_type::Dialog());
+    return ::DialogBoxParamA(module, MAKEINTRESOURCEA(templateId_), owner, &CDialog::DialogProc,
                              reinterpret_cast<LPARAM>(this));
 }
 
@@ -81,7 +76,17 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
     if (msg != WM_INITDIALOG) return FALSE;
     auto* dialog = reinterpret_cast<CDialog*>(lp);
     dialog->Attach(hwnd);
-    return dialog->OnInitDialog() ? TRUE : FALSE;
+    // Nothing may unwind through the dialog manager; a dialog that could not
+    // set itself up is not left on screen half made.
+    try {
+        return dialog->OnInitDialog() ? TRUE : FALSE;
+    } catch (const std::exception& failure) {
+        ReportHandlerFailure(msg, &failure);
+    } catch (...) {
+        ReportHandlerFailure(msg, nullptr);
+    }
+    ::EndDialog(hwnd, -1);
+    return FALSE;
 }
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -34,7 +34,8 @@ private:
 
 class CDialog : public CWnd {
 public:
-    // `parent` null: the application's main window.
+    // `parent` null: the window the user works in now (the main window or
+    // the dialog in front of it).
     explicit CDialog(UINT templateId, HWND parent = nullptr)
         : templateId_(templateId), parent_(parent) {}
 

@@ -1,84 +1,22 @@
 #include "framework/FrameWnd.h"
 
+#include <cstring>
+
+#include "framework/Resources.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
-namespace {
-
-const int kImageSize = 16;
-
-// The toolbar resource: the image size, the count and the command ids (0 for
-// a separator), in words behind a version word of 1 as Microsoft's resource
-// compiler writes it, or in double words as windres writes it.
-std::vector<UINT> ToolBarCommands(UINT resourceId) {
-    std::vector<UINT> ids;
-    HINSTANCE module = ResourceModule();
-    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(241));
-    if (!found) {
-        module = ::GetModuleHandleA(nullptr);
-        found = ::FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(241));
-    }
-    if (!found) return ids;
-    const void* data = ::LockResource(::LoadResource(module, found));
-    DWORD size = ::SizeofResource(module, found);
-    if (!data || size < 8) return ids;
-    const WORD* words = static_cast<const WORD*>(data);
-    const DWORD* dwords = static_cast<const DWORD*>(data);
-    if (words[0] == 1 && size >= 8u + 2u * words[3]) {
-        for (WORD i = 0; i < words[3]; ++i) ids.push_back(words[4 + i]);
-    } else if (size >= 12 && dwords[2] <= (size - 12) / 4) {
-        for (DWORD i = 0; i < dwords[2]; ++i) ids.push_back(dwords[3 + i]);
-    }
-    return ids;
-}
-
-}  // namespace
-
-std::string CommandText(UINT id, bool tooltip) {
-    std::string text = LoadText(id);
-    size_t br = text.find('\n');
-    if (br == std::string::npos) return tooltip ? std::string() : text;
-    return tooltip ? text.substr(br + 1) : text.substr(0, br);
-}
-
-
 bool CFrameWnd::LoadFrame(UINT resourceId, const char* className, DWORD style,
                           const RECT& rect) {
-    HMENU menu = ::LoadMenuA(ResourceModule(), MAKEINTRESOURCEA(resourceId));
+    // The window destroys its menu; until it exists, the owner does.
+    Menu menu = LoadMenuResource(resourceId);
     CWinApp* app = CWinApp::Get();
-    app->m_accelerators = ::LoadAcceleratorsA(ResourceModule(), MAKEINTRESOURCEA(resourceId));
-    return CreateEx(0, className, app->GetDocString(0).c_str(), style, rect.left, rect.top,
-                    rect.right - rect.left, rect.bottom - rect.top, nullptr, menu);
-}
-
-HWND CreateToolBarControl(HWND parent, UINT resourceId, UINT barId, DWORD style) {
-    std::vector<UINT> ids = ToolBarCommands(resourceId);
-    if (ids.empty()) return nullptr;
-    style |= WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE |
-             CCS_NOPARENTALIGN;
-    HWND bar = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, style, 0, 0, 0, 0, parent,
-                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(barId)),
-                                 ::GetModuleHandleA(nullptr), nullptr);
-    if (!bar) return nullptr;
-    ::SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    HIMAGELIST images = nullptr;
-    for (HINSTANCE module : {ResourceModule(), ::GetModuleHandleA(nullptr)})
-        if (!images)
-            images = ImageList_LoadImageA(module, MAKEINTRESOURCEA(resourceId), kImageSize, 0,
-                                          RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    ::SendMessageA(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
-    std::vector<TBBUTTON> buttons;
-    int image = 0;
-    for (UINT id : ids) {
-        TBBUTTON b{};
-        b.idCommand = static_cast<int>(id);
-        b.fsState = TBSTATE_ENABLED;
-        b.fsStyle = id == 0 ? BTNS_SEP : BTNS_BUTTON;
-        b.iBitmap = id == 0 ? 0 : image++;
-        buttons.push_back(b);
-    }
-    ::SendMessageA(bar, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    return bar;
+    app->m_accelerators = LoadAcceleratorResource(resourceId);
+    if (!CreateEx(0, className, app->GetDocString(0).c_str(), style, rect.left, rect.top,
+                  rect.right - rect.left, rect.bottom - rect.top, nullptr, menu.get()))
+        return false;
+    menu.release();
+    return true;
 }
 
 HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
@@ -90,8 +28,10 @@ HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
         if (!dock_->Create(this)) return nullptr;
         owner = dock_->GetSafeHwnd();
     }
-    HWND bar = CreateToolBarControl(owner, resourceId, barId, visible ? WS_VISIBLE : 0);
-    if (!bar) return nullptr;
+    auto made = std::make_unique<ToolBar>();
+    if (!made->Create(owner, resourceId, barId, visible ? WS_VISIBLE : 0)) return nullptr;
+    HWND bar = made->Hwnd();
+    bars_.push_back(std::move(made));
     // Commands and tooltip requests come to the frame, wherever the bar sits.
     ::SendMessageA(bar, TB_SETPARENT, reinterpret_cast<WPARAM>(m_hWnd), 0);
     if (visible) {
@@ -170,6 +110,13 @@ void CFrameWnd::UpdateTitle(CDocument* document) {
                             ? document->GetTitle() + " - " + appTitle
                             : appTitle;
     ::SetWindowTextA(m_hWnd, title.c_str());
+}
+
+bool CFrameWnd::RunCommand(UINT id) {
+    CCmdUI ui;
+    ui.id = id;
+    if (!RouteUpdate(ui) || !ui.enabled) return true;  // known here, and refused
+    return RouteCommand(id);
 }
 
 bool CFrameWnd::RouteCommand(UINT id) {
@@ -268,11 +215,18 @@ void CFrameWnd::UpdateIndicators() {
                   : indicators_[i] == ID_INDICATOR_NUM ? VK_NUMLOCK
                                                        : VK_SCROLL;
         std::string text = (::GetKeyState(key) & 1) ? LoadText(indicators_[i]) : std::string();
-        char current[64] = "";
-        ::SendMessageA(statusBar_, SB_GETTEXTA, i + 1, reinterpret_cast<LPARAM>(current));
-        if (text != current)
+        if (text != PaneText(static_cast<int>(i) + 1))
             ::SendMessageA(statusBar_, SB_SETTEXTA, i + 1, reinterpret_cast<LPARAM>(text.c_str()));
     }
+}
+
+std::string CFrameWnd::PaneText(int pane) const {
+    // The length comes first: a language module's text may be of any size.
+    size_t length = LOWORD(::SendMessageA(statusBar_, SB_GETTEXTLENGTHA, pane, 0));
+    std::string text(length + 1, '\0');
+    ::SendMessageA(statusBar_, SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(::strnlen(text.c_str(), length));
+    return text;
 }
 
 void CFrameWnd::SetMessageText(const std::string& text) {
@@ -281,7 +235,7 @@ void CFrameWnd::SetMessageText(const std::string& text) {
 }
 
 void CFrameWnd::ShowPrompt(UINT id) {
-    std::string prompt = id != 0 ? CommandText(id, false) : std::string();
+    std::string prompt = id != 0 ? CommandPrompt(id) : std::string();
     SetMessageText(prompt.empty() ? LoadText(AFX_IDS_IDLEMESSAGE) : prompt);
 }
 
@@ -295,7 +249,7 @@ void CFrameWnd::PostNcDestroy() {
 LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
-            if (HIWORD(wp) <= 1 && RouteCommand(LOWORD(wp))) return 0;
+            if (HIWORD(wp) <= 1 && RunCommand(LOWORD(wp))) return 0;
             break;
         case WM_INITMENUPOPUP:
             if (!HIWORD(lp)) UpdateMenu(reinterpret_cast<HMENU>(wp));
@@ -318,17 +272,9 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DESTROY:
             if (CWinApp::Get()->m_pMainWnd == this) ::PostQuitMessage(0);
             break;
-        case WM_NOTIFY: {
-            auto* header = reinterpret_cast<NMHDR*>(lp);
-            if (header->code == TTN_GETDISPINFOA) {
-                auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
-                tips_.push_back(CommandText(static_cast<UINT>(header->idFrom), true));
-                if (tips_.size() > 8) tips_.erase(tips_.begin());
-                info->lpszText = const_cast<char*>(tips_.back().c_str());
-                return 0;
-            }
+        case WM_NOTIFY:
+            if (AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
             break;
-        }
         default:
             break;
     }

@@ -5,26 +5,20 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include <memory>
-
 #include "framework/DockBar.h"
 #include "framework/Document.h"
-
-// A flat toolbar with tooltips from a toolbar resource and the bitmap of the
-// same id (the texts in use first, then the program's own), its buttons in
-// place; null when the resource is missing.
-HWND CreateToolBarControl(HWND parent, UINT resourceId, UINT barId, DWORD style);
-// The prompt (before the line break) or the tooltip (after it) of a command.
-std::string CommandText(UINT id, bool tooltip);
+#include "framework/ToolBar.h"
 
 class CFrameWnd : public CWnd {
 public:
     // Creates the frame with the menu and accelerators of `resourceId`.
     bool LoadFrame(UINT resourceId, const char* className, DWORD style, const RECT& rect);
-    // A toolbar from a toolbar resource and the bitmap of the same id.
+    // A toolbar from a toolbar resource and the bitmap of the same id; null
+    // when it cannot be made.
     HWND CreateToolBar(UINT resourceId, UINT barId, bool visible);
     bool CreateStatusBar(const UINT* indicators, int count);
     void RecalcLayout();
@@ -43,7 +37,7 @@ public:
     bool RouteUpdate(CCmdUI& ui);
     void UpdateCommandStates();
     void SetMessageText(const std::string& text);
-    HWND ToolBar() const { return toolBar_; }
+    HWND MainToolBar() const { return toolBar_; }
     HWND StatusBar() const { return statusBar_; }
 
 protected:
@@ -53,19 +47,23 @@ protected:
     virtual void OnClose();
     // The frame object goes with its window.
     void PostNcDestroy() override;
+    // A command from a menu, an accelerator or a bar: run only while its
+    // state allows it, whatever way it came.
+    bool RunCommand(UINT id);
 
 private:
     void UpdateMenu(HMENU menu);
     void InsertRecentFiles(HMENU menu);
     void ShowPrompt(UINT id);
     void UpdateIndicators();
+    std::string PaneText(int pane) const;
     void LayoutStatusParts(int width);
     HWND DockHwnd() const { return dock_ ? dock_->GetSafeHwnd() : nullptr; }
 
     CView* activeView_ = nullptr;
-    HWND toolBar_ = nullptr;
+    std::vector<std::unique_ptr<ToolBar>> bars_;
+    HWND toolBar_ = nullptr;          // the visible one of bars_
     std::unique_ptr<CDockBar> dock_;  // holds the visible toolbar
     HWND statusBar_ = nullptr;
     std::vector<UINT> indicators_;
-    std::vector<std::string> tips_;
 };

@@ -1,6 +1,12 @@
 #include "framework/Wnd.h"
 
+#include <new>
 #include <unordered_map>
+
+#include "document/MessageText.h"
+#include "framework/Handles.h"
+#include "framework/Resources.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -12,17 +18,24 @@ std::unordered_map<HWND, CWnd*>& Windows() {
 // The object waiting for its window during CreateEx. A window created while
 // another is being created gets its own hook, so each hook is local to its call.
 CWnd* g_creating = nullptr;
-HINSTANCE g_resources = nullptr;
+
+bool g_reporting = false;
 
 }  // namespace
 
-HINSTANCE ResourceModule() { return g_resources ? g_resources : ::GetModuleHandleA(nullptr); }
-void SetResourceModule(HINSTANCE module) { g_resources = module; }
-
-std::string LoadText(UINT id) {
-    char buffer[4100];
-    int length = ::LoadStringA(ResourceModule(), id, buffer, sizeof buffer);
-    return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
+// A box of its own pumps messages; a handler that fails again meanwhile
+// (a paint, say) must not stack up boxes, so those failures pass silently.
+LRESULT ReportHandlerFailure(UINT msg, const std::exception* failure) {
+    if (!g_reporting) {
+        g_reporting = true;
+        std::string text = dynamic_cast<const std::bad_alloc*>(failure)
+                               ? LoadText(IDS_OUT_OF_MEMORY)
+                               : FormatText(LoadText(IDS_UNEXPECTED_ERROR),
+                                            failure ? failure->what() : "");
+        ShowMessage(ModalOwner(), text, MB_OK | MB_ICONERROR);
+        g_reporting = false;
+    }
+    return msg == WM_CREATE ? -1 : 0;
 }
 
 CWnd::~CWnd() {
@@ -57,10 +70,13 @@ LRESULT CALLBACK CWnd::CreationHook(int code, WPARAM wp, LPARAM lp) {
 bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x,
                     int y, int width, int height, HWND parent, HMENU menuOrId) {
     g_creating = this;
-    HHOOK hook = ::SetWindowsHookExA(WH_CBT, &CWnd::CreationHook, nullptr, ::GetCurrentThreadId());
-    HWND hwnd = ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
-                                  menuOrId, ::GetModuleHandleA(nullptr), nullptr);
-    ::UnhookWindowsHookEx(hook);
+    HWND hwnd = nullptr;
+    {
+        HookHandle hook(
+            ::SetWindowsHookExA(WH_CBT, &CWnd::CreationHook, nullptr, ::GetCurrentThreadId()));
+        hwnd = ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
+                                 menuOrId, ::GetModuleHandleA(nullptr), nullptr);
+    }
     g_creating = nullptr;
     return hwnd != nullptr && m_hWnd == hwnd;
 }
@@ -72,7 +88,15 @@ void CWnd::DestroyWindow() {
 LRESULT CALLBACK CWnd::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* wnd = FromHandle(hwnd);
     if (wnd == nullptr) return ::DefWindowProcA(hwnd, msg, wp, lp);
-    LRESULT result = wnd->WindowProc(msg, wp, lp);
+    LRESULT result = 0;
+    // Nothing may unwind through the platform's frames.
+    try {
+        result = wnd->WindowProc(msg, wp, lp);
+    } catch (const std::exception& failure) {
+        result = ReportHandlerFailure(msg, &failure);
+    } catch (...) {
+        result = ReportHandlerFailure(msg, nullptr);
+    }
     if (msg == WM_NCDESTROY) {
         Windows().erase(hwnd);
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(wnd->oldProc_));

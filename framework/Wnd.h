@@ -4,6 +4,7 @@
 // command routing of the document/view model.
 #include <windows.h>
 
+#include <exception>
 #include <string>
 
 // The state a command should show in a menu or on a toolbar button.
@@ -63,8 +64,6 @@ private:
     WNDPROC oldProc_ = nullptr;
 };
 
-// Text of a string-table entry from the resource module in use.
-std::string LoadText(UINT id);
-// The module whose resources the program shows: its own, or a language module.
-HINSTANCE ResourceModule();
-void SetResourceModule(HINSTANCE module);
+// What a handler let escape, reported to the user once; the window goes on.
+// Returns what the message's sender should get back.
+LRESULT ReportHandlerFailure(UINT msg, const std::exception* failure);

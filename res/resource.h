@@ -140,6 +140,9 @@
 #define IDS_REMOTE_NEW_PREFIX 9554
 #define IDS_REMOTE_DELETE_QUESTION 9555
 #define IDS_REMOTE_BROWSE_TITLE 9556
+// What a window shows when a handler of it failed unexpectedly.
+#define IDS_OUT_OF_MEMORY 9557
+#define IDS_UNEXPECTED_ERROR 9558
 
 // The settings store and language modules.
 #define IDS_REGISTRY_ERROR 9310

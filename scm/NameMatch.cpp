@@ -1,5 +1,7 @@
 #include "scm/NameMatch.h"
 
+#include "platform/ScmApi.h"
+
 bool IsPlain(unsigned char c) { return c >= 0x20 && c < 0x7F && c != '-' && c != '\''; }
 
 unsigned char Fold(unsigned char c) {
@@ -51,4 +53,8 @@ bool KnownDifferent(const char* a, const char* b) {
         if (fp != fq) differ = true;
         if (!*p || !*q) return differ || *p != *q;
     }
+}
+
+bool SameServiceName(platform::ScmApi& api, const char* a, const char* b) {
+    return !KnownDifferent(a, b) && api.lstrcmpiA(a, b) == 0;
 }

@@ -3,6 +3,10 @@
 // platform where its answer is already known.
 #include <cstdint>
 
+namespace platform {
+class ScmApi;
+}
+
 // Matching names by hash stays exact only where the platform's comparison is
 // known to be no finer than ASCII case folding: printable ASCII, without the
 // hyphen and apostrophe that word sorting treats specially. Names with any
@@ -18,3 +22,8 @@ bool FoldEqual(const char* a, const char* b);
 // True when the platform cannot call the two names equal: both plain, and
 // different after folding.
 bool KnownDifferent(const char* a, const char* b);
+
+// The one test of whether two service names name the same service: the
+// platform's case-insensitive comparison, asked only where its answer is not
+// known already.
+bool SameServiceName(platform::ScmApi& api, const char* a, const char* b);

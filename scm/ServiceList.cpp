@@ -23,17 +23,6 @@ char* CopyText(const char* text) {
     return copy;
 }
 
-bool AsciiEqualNoCase(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        unsigned char ca = static_cast<unsigned char>(*a);
-        unsigned char cb = static_cast<unsigned char>(*b);
-        if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + 32);
-        if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb + 32);
-        if (ca != cb) return false;
-        if (ca == '\0') return true;
-    }
-}
-
 ServiceListError Check(bool ok, ServiceListError failCode) { return ok ? kErrNone : failCode; }
 
 }  // namespace
@@ -91,6 +80,7 @@ void ServiceList::Release() {
     std::free(entries_);
     entries_ = nullptr;
     count_ = 0;
+    ++generation_;
 }
 
 bool ServiceList::Enumerate() {
@@ -127,15 +117,21 @@ ServiceEntry* ServiceList::GetEntry(uint32_t index) {
 
 int ServiceList::FindIndex(const char* name) {
     ResetError();
-    if (name != nullptr) {
-        // Names the platform cannot call equal are passed over without asking it.
-        for (uint32_t i = 0; i < count_; ++i)
-            if (!KnownDifferent(name, entries_[i].name) &&
-                api_.lstrcmpiA(name, entries_[i].name) == 0)
-                return static_cast<int>(i);
-    }
-    FailQuietly(kErrNotFound);
+    int index = IndexOf(name);
+    if (index < 0) FailQuietly(kErrNotFound);
+    return index;
+}
+
+int ServiceList::IndexOf(const char* name) const {
+    if (name == nullptr) return -1;
+    for (uint32_t i = 0; i < count_; ++i)
+        if (SameServiceName(api_, name, entries_[i].name)) return static_cast<int>(i);
     return -1;
+}
+
+int ServiceList::IndexOf(const ServiceEntry& entry) const {
+    if (count_ == 0 || &entry < entries_ || &entry >= entries_ + count_) return -1;
+    return static_cast<int>(&entry - entries_);
 }
 
 ServiceEntry* ServiceList::FindEntry(const char* name) {
@@ -144,10 +140,8 @@ ServiceEntry* ServiceList::FindEntry(const char* name) {
 }
 
 const ServiceEntry* ServiceList::PeekEntry(const char* name) const {
-    if (name == nullptr) return nullptr;
-    for (uint32_t i = 0; i < count_; ++i)
-        if (AsciiEqualNoCase(name, entries_[i].name)) return &entries_[i];
-    return nullptr;
+    int index = IndexOf(name);
+    return index < 0 ? nullptr : &entries_[index];
 }
 
 bool ServiceList::RefreshEntry(ServiceEntry* entry) {
@@ -166,10 +160,18 @@ uint32_t ServiceList::RefreshAllStatus() {
 }
 
 bool ServiceList::RefreshStatus(const char* name) {
+    int index = IndexOf(name);
+    if (index < 0) {
+        ResetError();
+        return false;
+    }
+    return RefreshStatusAt(static_cast<uint32_t>(index));
+}
+
+bool ServiceList::RefreshStatusAt(uint32_t index) {
     ResetError();
-    if (manager_ == nullptr) return false;
-    auto* entry = const_cast<ServiceEntry*>(PeekEntry(name));
-    return entry != nullptr && RefreshEntry(entry);
+    if (manager_ == nullptr || index >= count_) return false;
+    return RefreshEntry(&entries_[index]);
 }
 
 template <typename Call>

@@ -56,9 +56,16 @@ public:
     const ServiceEntry* EntryAt(uint32_t index) const {
         return index < count_ ? &entries_[index] : nullptr;
     }
-    // The first entry of that name, compared as ASCII ignoring case, without
-    // touching the error state.
+    // The first entry of that name (compared as every service name is, see
+    // SameServiceName), without touching the error state.
     const ServiceEntry* PeekEntry(const char* name) const;
+    // Index of the first entry of that name, or of an entry of this list;
+    // -1 for none. The error state stays as it is.
+    int IndexOf(const char* name) const;
+    int IndexOf(const ServiceEntry& entry) const;
+    // Changes whenever the entries are replaced or let go: a row that was
+    // made for an index stands for the same entry only while it holds.
+    uint32_t Generation() const { return generation_; }
     int FindIndex(const char* name);
     ServiceEntry* FindEntry(const char* name);
 
@@ -69,6 +76,8 @@ public:
     // True when the entry was found and its status read; a failure records
     // nothing either way.
     bool RefreshStatus(const char* name);
+    // The same for the entry at `index`, without looking for it by name.
+    bool RefreshStatusAt(uint32_t index);
 
     // Per-service operations.
     bool QueryStatus(const char* name, platform::ServiceStatus* status);
@@ -112,6 +121,7 @@ private:
     char* machineName_ = nullptr;
     char* databaseName_ = nullptr;
     uint32_t count_ = 0;
+    uint32_t generation_ = 0;
     SystemErrorText errorText_;
     int32_t errorCode_ = kErrNone;
 };

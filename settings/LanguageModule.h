@@ -7,19 +7,9 @@
 #include "platform/ModuleApi.h"
 #include "platform/RegistryApi.h"
 #include "platform/TextSource.h"
+#include "platform/TextsInUse.h"
 #include "platform/VersionApi.h"
 #include "settings/SettingsStore.h"
-
-// The texts in use, process-wide, set at start-up: the loaded module (null
-// for the program's own texts) and its path (empty then).
-namespace current_texts {
-platform::ModuleHandle Module();
-const std::string& Path();
-void Set(platform::ModuleHandle module, const std::string& path);
-// The file whose version information describes the texts in use: the
-// module's, or the program file's.
-std::string VersionFile(platform::ModuleApi& modules);
-}  // namespace current_texts
 
 class LanguageModule {
 public:

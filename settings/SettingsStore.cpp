@@ -25,20 +25,38 @@ void SettingsStore::Close() {
     open_ = Section::None;
 }
 
-int SettingsStore::Read(const settings::DwordValue& value) {
-    return In(value.section) ? key_.ReadDword(value.name, value.def) : value.def;
+bool SettingsStore::Enter(Section section) {
+    if (In(section)) return true;
+    switch (section) {
+        case Section::Configuration:
+            return OpenConfiguration();
+        case Section::OpenServices:
+            return OpenOpenServices();
+        case Section::Language:
+            return OpenLanguage();
+        case Section::LogFile:
+            return OpenLogFile();
+        default:
+            return false;  // a service's actions need its name
+    }
+}
+
+int SettingsStore::Read(const settings::DwordValue& value) { return Read(value, value.def); }
+
+int SettingsStore::Read(const settings::DwordValue& value, int withoutKey) {
+    return Enter(value.section) ? key_.ReadDword(value.name, value.def) : withoutKey;
 }
 
 bool SettingsStore::Write(const settings::DwordValue& value, int data) {
-    return In(value.section) && key_.WriteDword(value.name, data);
+    return Enter(value.section) && key_.WriteDword(value.name, data);
 }
 
 std::string SettingsStore::ReadString(Section section, const char* name, const std::string& def) {
-    return In(section) ? key_.ReadString(name, def) : def;
+    return Enter(section) ? key_.ReadString(name, def) : def;
 }
 
 bool SettingsStore::WriteString(Section section, const char* name, const std::string& text) {
-    return In(section) && key_.WriteString(name, text);
+    return Enter(section) && key_.WriteString(name, text);
 }
 
 bool SettingsStore::ReadPlacement(const char* name, WindowPlacement* placement) {

@@ -70,9 +70,13 @@ public:
     void Close();
     long LastResult() const { return key_.LastResult(); }
 
-    // A value of the open section; the default when missing or when its
-    // section is not the one open.
+    // A value, read or written in one step: its own section is opened for
+    // it (the open one is closed first when it is another), so a value can
+    // never be taken from the wrong section. Values of a service's actions
+    // need that service's section open. A missing value reads as its
+    // default; `withoutKey` is what a section that cannot be opened gives.
     int Read(const settings::DwordValue& value);
+    int Read(const settings::DwordValue& value, int withoutKey);
     bool Write(const settings::DwordValue& value, int data);
 
     // Configuration: window placements, the list view's columns.
@@ -116,6 +120,8 @@ public:
 
 private:
     bool OpenSection(settings::Section section, const char* subKey);
+    // The section open now, or opened for a value of it.
+    bool Enter(settings::Section section);
     bool In(settings::Section section) const { return key_.IsOpen() && open_ == section; }
     std::string ReadString(settings::Section section, const char* name, const std::string& def);
     bool WriteString(settings::Section section, const char* name, const std::string& text);

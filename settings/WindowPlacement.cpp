@@ -45,3 +45,44 @@ bool ParsePlacement(const std::string& text, WindowPlacement* w) {
     }
     return true;
 }
+
+uint32_t RestorableShowCommand(uint32_t stored) {
+    using namespace show_command;
+    return stored == kMinimized || stored == kMaximized ? stored : kNormal;
+}
+
+uint32_t StartShowCommand(uint32_t started, uint32_t usual) {
+    using namespace show_command;
+    switch (started) {
+        case kMinimized:
+        case kMaximized:
+        case kMinimize:
+        case kMinNoActive:
+        case kForceMinimize:
+            return started;
+        default:
+            return usual;
+    }
+}
+
+namespace {
+// One axis: the span keeps its length when it fits, and starts no earlier
+// than the area and ends no later.
+void Fit(int32_t* low, int32_t* high, int32_t areaLow, int32_t areaHigh) {
+    int64_t length = int64_t(*high) - *low;
+    int64_t room = int64_t(areaHigh) - areaLow;
+    if (length > room) length = room;
+    if (length < 0) length = 0;
+    int64_t start = *low;
+    if (start + length > areaHigh) start = areaHigh - length;
+    if (start < areaLow) start = areaLow;
+    *low = static_cast<int32_t>(start);
+    *high = static_cast<int32_t>(start + length);
+}
+}  // namespace
+
+ScreenRect MoveInto(ScreenRect rect, const ScreenRect& area) {
+    Fit(&rect.left, &rect.right, area.left, area.right);
+    Fit(&rect.top, &rect.bottom, area.top, area.bottom);
+    return rect;
+}

@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include "platform/TextsInUse.h"
+
 namespace platform {
 
 std::string Win32TextSource::Text(unsigned id) {
-    HINSTANCE module = module_ != nullptr ? static_cast<HINSTANCE>(module_)
-                                          : ::GetModuleHandleA(nullptr);
+    void* chosen = fixed_ ? module_ : current_texts::Module();
+    HINSTANCE module =
+        chosen != nullptr ? static_cast<HINSTANCE>(chosen) : ::GetModuleHandleA(nullptr);
     // A string-table entry holds at most 4097 characters with its terminator.
     char buffer[4100];
     int length = ::LoadStringA(module, id, buffer, sizeof buffer);

@@ -3,16 +3,18 @@
 
 namespace platform {
 
-// Strings of one resource module: the program's own or a language module.
+// Strings of a resource module. Made without one, it follows the texts in
+// use (the loaded language module, else the program); made with one, it
+// reads that module only.
 class Win32TextSource : public TextSource {
 public:
-    // `module` is an HMODULE; null means the program file itself.
-    explicit Win32TextSource(void* module = nullptr) : module_(module) {}
-    void SetModule(void* module) { module_ = module; }
+    Win32TextSource() = default;
+    explicit Win32TextSource(void* module) : module_(module), fixed_(true) {}
     std::string Text(unsigned id) override;
 
 private:
-    void* module_;
+    void* module_ = nullptr;
+    bool fixed_ = false;
 };
 
 }  // namespace platform

@@ -92,6 +92,35 @@ TEST_F(ServiceCommandsTest, RestartWaitsForTheStopToSettleThenStarts) {
     EXPECT_EQ(list.FindEntry("Web")->currentState, sc::kRunning);
 }
 
+TEST_F(ServiceCommandsTest, RestartWaitsForAStopPendingWithoutAWaitHint) {
+    // The service reports its stop as pending but gives no hint of how long.
+    scm.Get("Web")->pendingPolls = 3;
+    scm.Get("Web")->pendingWaitHint = 0;
+    ASSERT_TRUE(commands.RestartService(*list.FindEntry("Web"))) << lastError;
+    EXPECT_EQ(lastError, "");
+    EXPECT_EQ(Count("StartServiceA Web"), 1);
+    EXPECT_EQ(list.FindEntry("Web")->currentState, sc::kRunning);
+}
+
+TEST_F(ServiceCommandsTest, CommandsLeaveTheEntrySettled) {
+    // Each command follows the service until it stops being pending, so a
+    // view that shows the entry afterwards shows where it ended.
+    for (const char* name : {"Web", "Mail", "Print"}) {
+        scm.Get(name)->pendingPolls = 2;
+        scm.Get(name)->pendingWaitHint = 2000;
+    }
+    ASSERT_TRUE(commands.StopService(*list.FindEntry("Web")));
+    EXPECT_EQ(list.FindEntry("Web")->currentState, sc::kStopped);
+    ASSERT_TRUE(commands.StartOrContinue(*list.FindEntry("Mail")));
+    EXPECT_EQ(list.FindEntry("Mail")->currentState, sc::kRunning);
+    scm.Get("Mail")->pendingPolls = 2;
+    ASSERT_TRUE(commands.PauseService(*list.FindEntry("Mail")));
+    EXPECT_EQ(list.FindEntry("Mail")->currentState, sc::kPaused);
+    ASSERT_TRUE(commands.StartOrContinue(*list.FindEntry("Print")));
+    EXPECT_EQ(list.FindEntry("Print")->currentState, sc::kRunning);
+    EXPECT_EQ(list.FindEntry("Print")->waitHint, 0u);
+}
+
 TEST_F(ServiceCommandsTest, RestartOfAServiceThatNeverSettlesGivesUpAtTheBound) {
     scm.Get("Web")->pendingPolls = -1;
     EXPECT_FALSE(commands.RestartService(*list.FindEntry("Web")));

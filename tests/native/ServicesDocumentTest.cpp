@@ -77,6 +77,15 @@ TEST_F(ServicesDocumentTest, MachineNamesAreTrimmedLowerCasedAndLocalhostIsTheLo
     EXPECT_STREQ(doc.currentList.GetMachineName(), "server1");
     EXPECT_EQ(doc.title, "server1");
     EXPECT_EQ(doc.openMode, ServicesDocument::kOpen);
+
+    // A machine's dots are not an extension, and a path's folders are not
+    // part of the name.
+    scm.AddMachine("srv.example.com");
+    ASSERT_TRUE(doc.OpenDocument("Srv.Example.COM"));
+    EXPECT_STREQ(doc.currentList.GetMachineName(), "srv.example.com");
+    EXPECT_EQ(doc.title, "srv.example.com");
+    ASSERT_TRUE(doc.OpenDocument("C:\\machines\\srv.example.com "));
+    EXPECT_STREQ(doc.currentList.GetMachineName(), "srv.example.com");
 }
 
 TEST_F(ServicesDocumentTest, OpeningTheSameMachineTwiceReloadsItEachTime) {

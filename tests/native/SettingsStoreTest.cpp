@@ -41,22 +41,32 @@ TEST_F(SettingsStoreTest, MissingValuesReadAsTheirDefaultsAndTheFirstOpenCreates
     EXPECT_EQ(registry.OpenHandles(), 0);
 }
 
-TEST_F(SettingsStoreTest, ValuesAreBoundToTheSectionThatHoldsThem) {
+TEST_F(SettingsStoreTest, AValueIsAlwaysReadFromAndWrittenToItsOwnSection) {
     registry.PutDword(kConfig, "CompareTimer", 5000);
     registry.PutDword(kRoot + "\\LogFile", "CompareTimer", 7);
-    // Nothing open: defaults, and writes go nowhere.
-    EXPECT_EQ(store.Read(settings::kCompareTimer), 60000);
-    EXPECT_FALSE(store.Write(settings::kCompareTimer, 1));
-    ASSERT_TRUE(store.OpenLogFile());
-    EXPECT_EQ(store.Read(settings::kCompareTimer), 60000);
-    ASSERT_TRUE(store.OpenConfiguration());
+    // Nothing open: the value's own section opens for it.
     EXPECT_EQ(store.Read(settings::kCompareTimer), 5000);
+    // Another section open: still the value's own.
+    ASSERT_TRUE(store.OpenLogFile());
+    EXPECT_EQ(store.Read(settings::kCompareTimer), 5000);
+    ASSERT_TRUE(store.OpenLogFile());
     ASSERT_TRUE(store.Write(settings::kCompareTimer, -3));
     EXPECT_EQ(store.Read(settings::kCompareTimer), -3);
     const auto* v = registry.Find(kConfig, "CompareTimer");
     ASSERT_NE(v, nullptr);
     EXPECT_EQ(v->type, platform::reg::kDword);
     EXPECT_EQ(v->data.size(), 4u);
+    EXPECT_EQ(registry.Find(kRoot + "\\LogFile", "CompareTimer")->data.size(), 4u);
+    // A service's actions are read only from that service's section.
+    EXPECT_EQ(store.Read(settings::kAlwaysRunning), 0);
+    EXPECT_FALSE(store.Write(settings::kAlwaysRunning, 1));
+
+    // A section that cannot be opened gives what the caller chose for it.
+    store.Close();
+    registry.deniedKeys.insert(kConfig);
+    EXPECT_EQ(store.Read(settings::kCompareType), 0);
+    EXPECT_EQ(store.Read(settings::kCompareType, 1), 1);
+    EXPECT_FALSE(store.Write(settings::kCompareType, 1));
 }
 
 TEST_F(SettingsStoreTest, DwordsAreReadFromTheFirstFourBytesWhateverTheType) {

@@ -12,7 +12,7 @@
 #include "framework/Wnd.h"
 #include "res/resource.h"
 #include "tests/windows/WineServices.h"
-#include "views/CRemoteMachinesDlg.h"
+#include "ui/CRemoteMachinesDlg.h"
 
 namespace {
 

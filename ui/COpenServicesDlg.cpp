@@ -1,4 +1,4 @@
-#include "views/COpenServicesDlg.h"
+#include "ui/COpenServicesDlg.h"
 
 #include <commctrl.h>
 
@@ -10,7 +10,7 @@
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "toolkit/ButtonBar.h"
-#include "views/CRemoteMachinesDlg.h"
+#include "ui/CRemoteMachinesDlg.h"
 
 COpenServicesDlg::COpenServicesDlg()
     : CDialog(IDD_OPEN_SERVICES), machines_(ThePlatform().registry) {}

@@ -1,9 +1,9 @@
-#include "views/CVantorelTreeView.h"
+#include "ui/CVantorelTreeView.h"
 
-#include "document/CVantorelDocument.h"
+#include "ui/CVantorelDocument.h"
 #include "res/resource.h"
 #include "views/ServiceListModel.h"
-#include "views/ServiceViewSupport.h"
+#include "ui/ServiceViewSupport.h"
 
 CVantorelTreeView::~CVantorelTreeView() {
     if (images_) ImageList_Destroy(images_);

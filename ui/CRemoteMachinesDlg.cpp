@@ -1,4 +1,4 @@
-#include "views/CRemoteMachinesDlg.h"
+#include "ui/CRemoteMachinesDlg.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -14,7 +14,7 @@
 #include "res/resource.h"
 #include "toolkit/ButtonBar.h"
 #include "toolkit/ListCtrlSupport.h"
-#include "views/ServiceViewSupport.h"
+#include "ui/ServiceViewSupport.h"
 
 namespace {
 

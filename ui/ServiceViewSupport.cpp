@@ -1,7 +1,7 @@
-#include "views/ServiceViewSupport.h"
+#include "ui/ServiceViewSupport.h"
 
 #include "app/Win32Platform.h"
-#include "document/CVantorelDocument.h"
+#include "ui/CVantorelDocument.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"

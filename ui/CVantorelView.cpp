@@ -1,16 +1,16 @@
-#include "views/CVantorelView.h"
+#include "ui/CVantorelView.h"
 
 #include <vector>
 
 #include "app/Win32Platform.h"
-#include "document/CVantorelDocument.h"
+#include "ui/CVantorelDocument.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 #include "platform/ScmApi.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "toolkit/ListCtrlSupport.h"
-#include "views/ServiceViewSupport.h"
+#include "ui/ServiceViewSupport.h"
 
 namespace {
 

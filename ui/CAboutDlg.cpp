@@ -1,4 +1,4 @@
-#include "views/CAboutDlg.h"
+#include "ui/CAboutDlg.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

@@ -1,27 +1,34 @@
-#include "document/CVantorelDocument.h"
+#include "ui/CVantorelDocument.h"
 
-#include "app/CVantorelApp.h"
-#include "app/Win32Platform.h"
+#include "document/SnapshotSave.h"
 #include "framework/FrameWnd.h"
+#include "framework/Resources.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
-CVantorelDocument::CVantorelDocument()
-    : core_(ThePlatform().scm, ThePlatform().registry, ThePlatform().texts, ThePlatform().clock) {}
+namespace {
+CFrameWnd* MainFrame() {
+    CFrameWnd* frame = CWinApp::Get() ? CWinApp::Get()->m_pMainWnd : nullptr;
+    return frame && frame->GetSafeHwnd() ? frame : nullptr;
+}
+}  // namespace
+
+CVantorelDocument::CVantorelDocument(AppContext& context)
+    : context_(context),
+      core_(context.platform.scm, context.platform.registry, context.platform.texts,
+            context.platform.clock) {}
 
 void CVantorelDocument::ShowError(UINT icon) {
-    HWND owner = CWinApp::Get()->m_pMainWnd ? CWinApp::Get()->m_pMainWnd->GetSafeHwnd() : nullptr;
-    ::MessageBoxA(owner, core_.lastErrorText.c_str(), CWinApp::Get()->m_appName.c_str(),
-                  MB_OK | icon);
+    ShowMessage(ModalOwner(), core_.lastErrorText, MB_OK | icon);
 }
 
 // The path name is a tick count, never a file; the title is the machine.
 void CVantorelDocument::SetPathName(const char* path, bool addToRecent) {
     if (core_.openMode == ServicesDocument::kSaveSnapshot) return;
     SetPathNameOnly(std::to_string(::GetTickCount()));
-    char title[256] = "";
-    if (path && ::GetFileTitleA(path, title, sizeof title) == 0) SetTitle(title);
-    if (addToRecent) CWinApp::Get()->AddToRecentFileList(title);
+    std::string title = FileNameOf(path ? path : "");
+    if (!title.empty()) SetTitle(title);
+    if (addToRecent) CWinApp::Get()->AddToRecentFileList(title.c_str());
 }
 
 bool CVantorelDocument::LoadServices() {
@@ -41,41 +48,42 @@ bool CVantorelDocument::OnNewDocument() {
     SetTitle(core_.title);
     if (result == ServicesDocument::kNewLoadedWithDefaults) ShowError(MB_ICONEXCLAMATION);
     SetModifiedFlag(false);
-    ThePlatform().history.WriteConnected(GetTitle());
+    context_.history.WriteConnected(GetTitle());
     return true;
 }
 
+// The machine is the last part of the path: a machine name may hold dots
+// that a file title would take for an extension.
 bool CVantorelDocument::OnOpenDocument(const char* path) {
-    char title[256] = "";
-    if (!path || ::GetFileTitleA(path, title, sizeof title) != 0) title[0] = '\0';
-    if (!core_.OpenDocument(title)) {
+    if (!core_.OpenDocument(FileNameOf(path ? path : ""))) {
         ShowError(MB_ICONERROR);
         return false;
     }
     SetTitle(core_.title);
     SetModifiedFlag(false);
-    ThePlatform().history.WriteConnected(GetTitle());
+    context_.history.WriteConnected(GetTitle());
     return true;
 }
 
 bool CVantorelDocument::OnSaveDocument(const char* path) {
-    if (core_.SaveSnapshot(ThePlatform().files, ThePlatform().locale, path ? path : "")) return true;
+    if (core_.SaveSnapshot(context_.platform.files, context_.platform.locale, path ? path : ""))
+        return true;
     ShowError(MB_ICONERROR);
     return false;
 }
 
 bool CVantorelDocument::CompareWithFile(const char* path) {
-    if (core_.CompareWithFile(ThePlatform().files, path ? path : "")) return true;
+    if (core_.CompareWithFile(context_.platform.files, path ? path : "")) return true;
     ShowError(MB_ICONERROR);
     return false;
 }
 
 void CVantorelDocument::ShowWindow(short showCommand) {
-    CFrameWnd* frame = CWinApp::Get()->m_pMainWnd;
-    if (!frame || !frame->GetSafeHwnd()) return;
+    CFrameWnd* frame = MainFrame();
+    if (!frame) return;
     ::ShowWindow(frame->GetSafeHwnd(), showCommand);
     if (!frame->IsWindowVisible() || frameShown_) return;
-    if (static_cast<CVantorelApp*>(CWinApp::Get())->automation) {
+    if (context_.automation) {
         frame->InitialUpdateFrame(this);
         frameShown_ = true;
     }
@@ -83,21 +91,20 @@ void CVantorelDocument::ShowWindow(short showCommand) {
 }
 
 short CVantorelDocument::IsWindowVisible() {
-    CFrameWnd* frame = CWinApp::Get()->m_pMainWnd;
+    CFrameWnd* frame = MainFrame();
     return frame && frame->IsWindowVisible() ? 1 : 0;
 }
 
 void CVantorelDocument::ExitApplication() {
-    CFrameWnd* frame = CWinApp::Get()->m_pMainWnd;
-    if (frame && frame->GetSafeHwnd()) frame->DestroyWindow();
+    if (CFrameWnd* frame = MainFrame()) frame->DestroyWindow();
 }
 
 // A program started for a client ends with the client, unless the user has
 // its window in front of them.
 void CVantorelDocument::OnLastRelease() {
-    if (!static_cast<CVantorelApp*>(CWinApp::Get())->automation) return;
-    CFrameWnd* frame = CWinApp::Get()->m_pMainWnd;
+    if (!context_.automation) return;
+    CFrameWnd* frame = MainFrame();
     if (frame && frame->IsWindowVisible()) return;
-    if (frame && frame->GetSafeHwnd()) frame->DestroyWindow();
+    if (frame) frame->DestroyWindow();
     else ::PostQuitMessage(0);
 }

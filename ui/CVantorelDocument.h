@@ -1,13 +1,14 @@
 #pragma once
-#include "framework/AutomationServer.h"
 #include "document/ServicesDocument.h"
+#include "framework/AutomationServer.h"
 #include "framework/Document.h"
+#include "ui/AppContext.h"
 
 // The single document: the services of one machine. Its path name is never a
 // file, so the framework always reloads on open and always asks on save.
 class CVantorelDocument : public CDocument, public AutomationTarget {
 public:
-    CVantorelDocument();
+    explicit CVantorelDocument(AppContext& context);
 
     void SetPathName(const char* path, bool addToRecent) override;
     bool OnNewDocument() override;
@@ -26,6 +27,7 @@ public:
     ServiceList& Services() { return core_.currentList; }
     ServiceCommands& Commands() { return core_.commands; }
     ServicesDocument& Core() { return core_; }
+    AppContext& Context() { return context_; }
 
     // The automation methods.
     void ShowWindow(short showCommand) override;
@@ -35,6 +37,7 @@ public:
 
 private:
     void ShowError(UINT icon);
+    AppContext& context_;
     ServicesDocument core_;
     bool frameShown_ = false;
 };

@@ -1,0 +1,101 @@
+#include "framework/Resources.h"
+
+#include "framework/FrameWnd.h"
+#include "framework/WinApp.h"
+#include "platform/TextsInUse.h"
+
+namespace {
+const int kImageSize = 16;
+HINSTANCE Program() { return ::GetModuleHandleA(nullptr); }
+}  // namespace
+
+HINSTANCE ResourceModule() {
+    auto module = static_cast<HINSTANCE>(current_texts::Module());
+    return module ? module : Program();
+}
+
+HINSTANCE ModuleWith(UINT id, LPCSTR type) {
+    HINSTANCE texts = ResourceModule();
+    return ::FindResourceA(texts, MAKEINTRESOURCEA(id), type) ? texts : Program();
+}
+
+std::string LoadText(UINT id) {
+    // A string-table entry holds at most 4097 characters with its terminator.
+    char buffer[4100];
+    int length = ::LoadStringA(ResourceModule(), id, buffer, sizeof buffer);
+    return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
+}
+
+std::string CommandPrompt(UINT id) {
+    std::string text = LoadText(id);
+    return text.substr(0, text.find('\n'));
+}
+
+std::string TooltipText(UINT id) {
+    std::string text = LoadText(id);
+    size_t br = text.find('\n');
+    return br == std::string::npos ? text : text.substr(br + 1);
+}
+
+bool AnswerTooltip(NMHDR* header) {
+    if (header->code != TTN_GETDISPINFOA) return false;
+    auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+    UINT_PTR id = header->idFrom;
+    if (info->uFlags & TTF_IDISHWND)
+        id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+    // The control copies the text at once; kept here it may be of any length.
+    static std::string text;
+    text = id ? TooltipText(static_cast<UINT>(id)) : std::string();
+    info->szText[0] = '\0';
+    info->lpszText = &text[0];
+    return true;
+}
+
+Menu LoadMenuResource(UINT id) {
+    return Menu(::LoadMenuA(ModuleWith(id, resource_type::Menu()), MAKEINTRESOURCEA(id)));
+}
+
+Bitmap LoadBitmapResource(UINT id) {
+    return Bitmap(static_cast<HBITMAP>(::LoadImageA(ModuleWith(id, resource_type::Bitmap()),
+                                                    MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+                                                    LR_CREATEDIBSECTION)));
+}
+
+Icon LoadIconResource(UINT id, int size) {
+    return Icon(static_cast<HICON>(::LoadImageA(ModuleWith(id, resource_type::GroupIcon()),
+                                                MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0)));
+}
+
+HICON LoadSharedIcon(UINT id) {
+    return ::LoadIconA(ModuleWith(id, resource_type::GroupIcon()), MAKEINTRESOURCEA(id));
+}
+
+HCURSOR LoadSharedCursor(UINT id) {
+    return ::LoadCursorA(ModuleWith(id, resource_type::GroupCursor()), MAKEINTRESOURCEA(id));
+}
+
+HACCEL LoadAcceleratorResource(UINT id) {
+    return ::LoadAcceleratorsA(ModuleWith(id, resource_type::Accelerators()),
+                               MAKEINTRESOURCEA(id));
+}
+
+ImageList LoadImageStrip(UINT id) {
+    Bitmap strip = LoadBitmapResource(id);
+    if (!strip) return ImageList();
+    ImageList images(ImageList_Create(kImageSize, kImageSize, ILC_COLOR8 | ILC_MASK, 32, 8));
+    if (images) ImageList_AddMasked(images.get(), strip.get(), RGB(255, 0, 255));
+    return images;
+}
+
+int ShowMessage(HWND owner, const std::string& text, UINT flags) {
+    CWinApp* app = CWinApp::Get();
+    return ::MessageBoxA(owner, text.c_str(), app ? app->m_appName.c_str() : "", flags);
+}
+
+HWND ModalOwner() {
+    CWinApp* app = CWinApp::Get();
+    HWND main = app && app->m_pMainWnd ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
+    if (!main) return nullptr;
+    HWND popup = ::GetLastActivePopup(main);
+    return popup && ::IsWindowEnabled(popup) ? popup : main;
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The program's resources as every window takes them: from the texts in use
+// (a language module) when it has them, else from the program itself; the
+// texts of commands and tooltips; message boxes with the program's title.
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Handles.h"
+
+// Resource types the platform knows by number only.
+namespace resource_type {
+inline LPCSTR ToolBar() { return MAKEINTRESOURCEA(241); }
+inline LPCSTR Dialog() { return MAKEINTRESOURCEA(5); }
+inline LPCSTR Menu() { return MAKEINTRESOURCEA(4); }
+inline LPCSTR Bitmap() { return MAKEINTRESOURCEA(2); }
+inline LPCSTR GroupIcon() { return MAKEINTRESOURCEA(14); }
+inline LPCSTR GroupCursor() { return MAKEINTRESOURCEA(12); }
+inline LPCSTR Accelerators() { return MAKEINTRESOURCEA(9); }
+inline LPCSTR Wave() { return "WAVE"; }
+}  // namespace resource_type
+
+// The module whose resources the program shows: a language module, or the
+// program's own.
+HINSTANCE ResourceModule();
+// The module that has resource `id` of `type`: the texts in use first, then
+// the program.
+HINSTANCE ModuleWith(UINT id, LPCSTR type);
+
+// A string-table text of the texts in use; empty when it has none.
+std::string LoadText(UINT id);
+// A command's status-bar prompt: its text up to the line break.
+std::string CommandPrompt(UINT id);
+// A command's or control's tooltip: its text after the line break, or the
+// whole text when it has none.
+std::string TooltipText(UINT id);
+// Answers a tooltip's request for text (TTN_GETDISPINFOA) from the text of
+// the command or control it is for; false for any other notification.
+bool AnswerTooltip(NMHDR* header);
+
+Menu LoadMenuResource(UINT id);
+Bitmap LoadBitmapResource(UINT id);
+// An icon of the given size, owned by the caller.
+Icon LoadIconResource(UINT id, int size);
+// The platform keeps these; they are never freed.
+HICON LoadSharedIcon(UINT id);
+HCURSOR LoadSharedCursor(UINT id);
+HACCEL LoadAcceleratorResource(UINT id);
+// A strip of 16 x 16 pictures, magenta transparent; null without the bitmap.
+ImageList LoadImageStrip(UINT id);
+
+// A message box owned by `owner` with the program's title.
+int ShowMessage(HWND owner, const std::string& text, UINT flags);
+// The window a modal box or dialog opened now belongs to: the one the user
+// is working in (the main window's last active popup), or none.
+HWND ModalOwner();

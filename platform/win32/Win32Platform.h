@@ -1,0 +1,30 @@
+#pragma once
+// The real platform: one object of each Win32 implementation.
+#include "platform/Platform.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32LocaleTime.h"
+#include "platform/win32/Win32Modules.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Scm.h"
+#include "platform/win32/Win32TextSource.h"
+#include "platform/win32/Win32Version.h"
+
+namespace platform {
+
+struct Win32Platform {
+    Win32Scm scm;
+    Win32Registry registry;
+    Win32TextSource texts;  // follows the texts in use
+    Win32Clock clock;
+    Win32FileSystem files;
+    Win32LocaleTime locale;
+    Win32Modules modules;
+    Win32Version versions;
+
+    Platform Interfaces() {
+        return Platform{scm, registry, texts, clock, files, locale, modules, versions};
+    }
+};
+
+}  // namespace platform

@@ -1,0 +1,18 @@
+#pragma once
+// What the application owns and hands to the windows it creates: the
+// platform, the history log and how the program was started.
+#include <string>
+
+#include "monitor/HistoryLog.h"
+#include "platform/Platform.h"
+
+struct AppContext {
+    platform::Platform platform;
+    HistoryLog& history;
+    // Started by an automation client: no notification-area icon, no timers.
+    bool automation = false;
+    // The history log opened at start-up.
+    bool logOpen = false;
+    // The program file's full path, as the start-at-logon entry holds it.
+    std::string launchPath;
+};
