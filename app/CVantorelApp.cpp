@@ -3,29 +3,31 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "framework/AutomationServer.h"
 #include "app/CVantorelMainFrame.h"
-#include "app/Win32Platform.h"
-#include "ui/CVantorelDocument.h"
+#include "framework/AutomationServer.h"
+#include "framework/Resources.h"
 #include "res/resource.h"
 #include "settings/LanguageModule.h"
 #include "settings/SettingsStore.h"
+#include "ui/CVantorelDocument.h"
 
 namespace {
 const char kFrameClass[] = "VantorelMainFrame";
 
-void Message(UINT textId, UINT icon) {
-    ::MessageBoxA(nullptr, LoadText(textId).c_str(), LoadText(AFX_IDS_APP_TITLE).c_str(),
-                  MB_OK | icon);
-}
-
 // The full path of the program file, whatever path it was started by.
 std::string ProgramPath() {
-    char path[MAX_PATH] = "";
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length);
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length < path.size()) return path.substr(0, length);
+        path.resize(path.size() * 2);
+    }
 }
 }  // namespace
+
+CVantorelApp::CVantorelApp()
+    : history_(platform_.files, platform_.locale, platform_.texts),
+      context_{platform_.Interfaces(), history_} {}
 
 bool CVantorelApp::RegisterFrameClass() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
@@ -52,7 +54,7 @@ bool CVantorelApp::ActivateFirstInstance() {
 
 bool CVantorelApp::InitInstance() {
     if (FAILED(::OleInitialize(nullptr))) {
-        Message(IDS_OLE_INIT_FAILED, MB_ICONEXCLAMATION);
+        ShowMessage(nullptr, LoadText(IDS_OLE_INIT_FAILED), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
@@ -63,11 +65,13 @@ bool CVantorelApp::InitInstance() {
     LoadLanguage();
     if (!RegisterFrameClass()) return false;
     SetDocTemplate(
-        IDR_MAINFRAME, [] { return new CVantorelDocument; },
-        [](CDocument* document) -> CFrameWnd* {
-            auto* frame = new CVantorelMainFrame;
+        IDR_MAINFRAME, [this] { return new CVantorelDocument(context_); },
+        [this](CDocument* document) -> CFrameWnd* {
+            auto* frame = new CVantorelMainFrame(context_);
             if (frame->Create(static_cast<CVantorelDocument*>(document))) return frame;
-            delete frame;
+            // A window takes its object with it; without one it is freed here.
+            if (frame->GetSafeHwnd()) frame->DestroyWindow();
+            else delete frame;
             return nullptr;
         });
 
@@ -79,7 +83,7 @@ bool CVantorelApp::InitInstance() {
         if (flag[0] != L'/' && flag[0] != L'-') continue;
         ++flag;
         if (lstrcmpiW(flag, L"Automation") == 0 || lstrcmpiW(flag, L"Embedding") == 0)
-            automation = true;
+            context_.automation = true;
         else if (lstrcmpiW(flag, L"RegServer") == 0 || lstrcmpiW(flag, L"Register") == 0)
             registration = kRegister;
         else if (lstrcmpiW(flag, L"UnregServer") == 0 || lstrcmpiW(flag, L"Unregister") == 0)
@@ -92,36 +96,35 @@ bool CVantorelApp::InitInstance() {
         return false;
     }
     if (registration == kUnregister) return UnregisterAutomationServer(GetDocString(4)) && false;
-    if (automation) {
+    if (context_.automation) {
         // No window, no single-instance check and no log: the client decides.
-        return StartAutomationServer([]() -> AutomationTarget* {
-            auto* document = static_cast<CVantorelApp*>(CWinApp::Get())->AutomationDocument();
-            return static_cast<CVantorelDocument*>(document);
-        });
+        return StartAutomationServer([this]() -> AutomationTarget* { return AutomationDocument(); });
     }
-    launchPath = ProgramPath();
+    context_.launchPath = ProgramPath();
 
-    mutex_ = ::OpenMutexA(MUTEX_ALL_ACCESS, TRUE, m_appName.c_str());
-    if (mutex_) {
-        ::CloseHandle(mutex_);
-        mutex_ = nullptr;
-        if (!ActivateFirstInstance()) Message(IDS_ALREADY_RUNNING, MB_ICONSTOP);
+    // Made once: "already exists" is the answer, so two instances started
+    // together cannot both run.
+    mutex_.reset(::CreateMutexA(nullptr, TRUE, m_appName.c_str()));
+    if (!mutex_ || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        mutex_.reset();
+        if (!ActivateFirstInstance()) ShowMessage(nullptr, LoadText(IDS_ALREADY_RUNNING), MB_OK | MB_ICONSTOP);
         return false;
     }
-    mutex_ = ::CreateMutexA(nullptr, TRUE, m_appName.c_str());
-    RegisterAutomationServer(launchPath);
-    RegisterShellFileType(GetDocString(4), GetDocString(6), launchPath);
+    RegisterAutomationServer(context_.launchPath);
+    RegisterShellFileType(GetDocString(4), GetDocString(6), context_.launchPath);
 
     OpenHistoryLog();
-    SettingsStore store(ThePlatform().registry);
-    bool runMinimized = store.OpenConfiguration() && store.Read(settings::kRunMinimized);
+    SettingsStore store(context_.platform.registry);
+    bool runMinimized = store.Read(settings::kRunMinimized) != 0;
     // A snapshot named on the command line is not a machine: the program
     // starts on the local machine either way.
     if (!OnFileNew()) return false;
     auto* frame = static_cast<CVantorelMainFrame*>(m_pMainWnd);
     // Without a notification-area icon nothing would reach a hidden window.
     if (runMinimized && frame->TrayIconShown()) return true;
-    ::ShowWindow(frame->GetSafeHwnd(), frame->InitialShowCommand());
+    int show = static_cast<int>(StartShowCommand(static_cast<uint32_t>(m_nCmdShow),
+                                                 static_cast<uint32_t>(frame->InitialShowCommand())));
+    ::ShowWindow(frame->GetSafeHwnd(), show);
     ::UpdateWindow(frame->GetSafeHwnd());
     return true;
 }
@@ -129,44 +132,45 @@ bool CVantorelApp::InitInstance() {
 // The chosen language module; when it cannot be used the program says so
 // and goes on with its own texts.
 void CVantorelApp::LoadLanguage() {
-    Win32Platform& p = ThePlatform();
+    platform::Platform& p = context_.platform;
     LanguageModule language(p.registry, p.modules, p.versions, p.texts);
     if (!language.LoadAtStartup())
-        ::MessageBoxA(nullptr, language.StartupFailureMessage().c_str(), m_appName.c_str(),
-                      MB_OK | MB_ICONEXCLAMATION);
-    auto module = static_cast<HINSTANCE>(current_texts::Module());
-    SetResourceModule(module);
-    p.texts.SetModule(module);
+        ShowMessage(nullptr, language.StartupFailureMessage(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CVantorelApp::OpenHistoryLog() {
-    Win32Platform& p = ThePlatform();
+    platform::Platform& p = context_.platform;
     SettingsStore store(p.registry);
-    if (!store.OpenLogFile()) return;
     std::string path = store.ReadLogFilePath();
     bool autoDelete = store.Read(settings::kAutoDelete) != 0;
     if (path.empty()) return;
-    p.history.SetSessionText(HistoryLog::SessionTextOfCurrentTexts(p.modules, p.versions));
-    logOpen = p.history.Open(path, autoDelete);
-    if (!logOpen) {
-        std::string message = LoadText(IDS_LOG_OPEN_FAILED) + "\n" + p.history.GetErrorText();
-        ::MessageBoxA(nullptr, message.c_str(), m_appName.c_str(), MB_OK | MB_ICONEXCLAMATION);
-    }
+    history_.SetSessionText(HistoryLog::SessionTextOfCurrentTexts(p.modules, p.versions));
+    context_.logOpen = history_.Open(path, autoDelete);
+    if (!context_.logOpen)
+        ShowMessage(nullptr, LoadText(IDS_LOG_OPEN_FAILED) + "\n" + history_.GetErrorText(),
+                    MB_OK | MB_ICONEXCLAMATION);
 }
 
-CDocument* CVantorelApp::AutomationDocument() {
-    if (GetDocument()) return GetDocument();
-    if (!CreateDocumentAndFrame()) return nullptr;
-    GetDocument()->SetTitle(GetDocString(2));
-    GetDocument()->OnNewDocument();
-    return GetDocument();
+CVantorelDocument* CVantorelApp::AutomationDocument() {
+    if (!GetDocument()) {
+        if (!CreateDocumentAndFrame()) return nullptr;
+        GetDocument()->SetTitle(GetDocString(2));
+        GetDocument()->OnNewDocument();
+    }
+    return static_cast<CVantorelDocument*>(GetDocument());
+}
+
+// The session ends now: what an exit leaves behind is written, and the
+// name is let go, since the process may be ended before the loop returns.
+void CVantorelApp::OnEndSession() {
+    history_.Close();
+    context_.logOpen = false;
+    mutex_.reset();
 }
 
 int CVantorelApp::ExitInstance() {
     StopAutomationServer();
-    ThePlatform().history.Close();
-    if (mutex_) ::CloseHandle(mutex_);
-    mutex_ = nullptr;
+    OnEndSession();
     ::OleUninitialize();
     return CWinApp::ExitInstance();
 }

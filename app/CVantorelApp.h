@@ -1,24 +1,35 @@
 #pragma once
 #include <string>
 
+#include "framework/Handles.h"
 #include "framework/WinApp.h"
+#include "monitor/HistoryLog.h"
+#include "platform/win32/Win32Platform.h"
+#include "ui/AppContext.h"
 
+class CVantorelDocument;
+
+// The program: it owns the platform objects and the history log, and hands
+// them, with how it was started, to the document and the windows it makes.
 class CVantorelApp : public CWinApp {
 public:
+    CVantorelApp();
     bool InitInstance() override;
     int ExitInstance() override;
+    void OnEndSession() override;
 
-    std::string launchPath;
-    bool automation = false;
-    bool logOpen = false;
-
-    // The document a client's object stands for, made on first request.
-    CDocument* AutomationDocument();
+    const AppContext& Context() const { return context_; }
 
 private:
     bool RegisterFrameClass();
     void LoadLanguage();
     void OpenHistoryLog();
     bool ActivateFirstInstance();
-    HANDLE mutex_ = nullptr;
+    // The document a client's object stands for, made on first request.
+    CVantorelDocument* AutomationDocument();
+
+    platform::Win32Platform platform_;
+    HistoryLog history_;
+    AppContext context_;
+    KernelHandle mutex_;
 };

@@ -1,40 +1,19 @@
 #include "app/CVantorelMainFrame.h"
 
-#include "app/CVantorelApp.h"
-#include "app/Win32Platform.h"
-#include "ui/CVantorelDocument.h"
+#include "framework/Resources.h"
+#include "framework/WinApp.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "ui/CAboutDlg.h"
 #include "ui/COpenServicesDlg.h"
+#include "ui/CVantorelDocument.h"
 #include "ui/CVantorelTreeView.h"
 #include "ui/CVantorelView.h"
+#include "views/ServiceListModel.h"
 
 namespace {
 const char kClassName[] = "VantorelMainFrame";
 const UINT kIndicators[] = {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
-}  // namespace
-
-// The middle two thirds of the screen, unless a remembered placement applies.
-RECT CVantorelMainFrame::InitialRect() {
-    int width = ::GetSystemMetrics(SM_CXFULLSCREEN), height = ::GetSystemMetrics(SM_CYFULLSCREEN);
-    RECT rect{width / 6, height / 6, width / 6 + width * 2 / 3, height / 6 + height * 2 / 3};
-    SettingsStore store(ThePlatform().registry);
-    WindowPlacement placement;
-    if (store.OpenConfiguration() && store.Read(settings::kRememberPlacement) &&
-        store.ReadPlacement(settings::kMainWindowPlacement, &placement)) {
-        rect = {placement.left, placement.top, placement.right, placement.bottom};
-        initialShow_ = static_cast<int>(placement.showCmd);
-    }
-    return rect;
-}
-
-CVantorelMainFrame::~CVantorelMainFrame() {
-    delete listView_;
-    for (CVantorelTreeView* tree : treeViews_) delete tree;
-}
-
-namespace {
 
 // The view-mode commands, in mode order from 1.
 const UINT kModeCommands[] = {ID_VIEW_LIST, ID_VIEW_TREE_TYPES, ID_VIEW_TREE_GROUPS,
@@ -46,31 +25,60 @@ int ModeOfCommand(UINT id) {
     return 0;
 }
 
+ScreenRect ToScreenRect(const RECT& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const ScreenRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+// A window with no part on any monitor (one since removed) comes back onto
+// the nearest one's work area.
+RECT OnSomeMonitor(RECT rect) {
+    if (::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return rect;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoA(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor))
+        return rect;
+    return ToRect(MoveInto(ToScreenRect(rect), ToScreenRect(monitor.rcWork)));
+}
+
 }  // namespace
 
+CVantorelMainFrame::CVantorelMainFrame(AppContext& context) : context_(context) {}
+
+CVantorelMainFrame::~CVantorelMainFrame() = default;
+
+// The middle two thirds of the screen, unless a remembered placement applies.
+RECT CVantorelMainFrame::InitialRect() {
+    int width = ::GetSystemMetrics(SM_CXFULLSCREEN), height = ::GetSystemMetrics(SM_CYFULLSCREEN);
+    RECT rect{width / 6, height / 6, width / 6 + width * 2 / 3, height / 6 + height * 2 / 3};
+    SettingsStore store(context_.platform.registry);
+    WindowPlacement placement;
+    if (store.Read(settings::kRememberPlacement) &&
+        store.ReadPlacement(settings::kMainWindowPlacement, &placement)) {
+        rect = OnSomeMonitor({placement.left, placement.top, placement.right, placement.bottom});
+        initialShow_ = static_cast<int>(RestorableShowCommand(placement.showCmd));
+    }
+    return rect;
+}
+
 int CVantorelMainFrame::CurrentMode() const {
-    for (CVantorelTreeView* tree : treeViews_)
-        if (tree && GetActiveView() == tree) return tree->Mode();
+    for (const auto& tree : treeViews_)
+        if (tree && GetActiveView() == tree.get()) return tree->Mode();
     return 1;
 }
 
 CVantorelTreeView* CVantorelMainFrame::TreeView(int mode) {
-    CVantorelTreeView*& tree = treeViews_[mode - 2];
-    if (tree) return tree;
-    auto* made = new CVantorelTreeView(mode);
-    if (!made->Create(m_hWnd, AFX_IDW_PANE_FIRST + static_cast<UINT>(mode) - 1)) {
-        delete made;
-        return nullptr;
-    }
-    if (CDocument* document = GetActiveDocument()) document->AddView(made);
-    tree = made;
-    return tree;
+    std::unique_ptr<CVantorelTreeView>& tree = treeViews_[mode - 2];
+    if (tree) return tree.get();
+    auto made = std::make_unique<CVantorelTreeView>(context_, mode);
+    if (!made->Create(m_hWnd, AFX_IDW_PANE_FIRST + static_cast<UINT>(mode) - 1)) return nullptr;
+    if (CDocument* document = GetActiveDocument()) document->AddView(made.get());
+    tree = std::move(made);
+    return tree.get();
 }
 
 // The dialog comes back, as the user left it, for as long as the chosen
 // machine cannot be loaded.
 void CVantorelMainFrame::OpenServices() {
-    COpenServicesDlg dialog;
+    COpenServicesDlg dialog(context_.platform.registry);
     CDocument* document = GetActiveDocument();
     dialog.machine = document ? document->GetTitle() : std::string();
     while (dialog.DoModal() == IDOK) {
@@ -84,7 +92,7 @@ void CVantorelMainFrame::OpenServices() {
 void CVantorelMainFrame::SwitchView(int mode) {
     if (mode == CurrentMode()) return;
     CView* old = GetActiveView();
-    CView* next = mode == 1 ? static_cast<CView*>(listView_) : TreeView(mode);
+    CView* next = mode == 1 ? static_cast<CView*>(listView_.get()) : TreeView(mode);
     if (!old || !next) return;
     HWND oldWindow = old->GetSafeHwnd(), nextWindow = next->GetSafeHwnd();
     LONG_PTR oldId = ::GetWindowLongPtrA(oldWindow, GWLP_ID);
@@ -103,10 +111,10 @@ bool CVantorelMainFrame::Create(CVantorelDocument* document) {
     if (!LoadFrame(IDR_MAINFRAME, kClassName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, rect))
         return false;
     if (!CreateBars()) return false;
-    listView_ = new CVantorelView;
-    document->AddView(listView_);
+    listView_ = std::make_unique<CVantorelView>(context_);
+    document->AddView(listView_.get());
     if (!listView_->Create(m_hWnd, AFX_IDW_PANE_FIRST)) return false;
-    SetActiveView(listView_);
+    SetActiveView(listView_.get());
     RecalcLayout();
     ArmTrayIcon();
     ::SetTimer(m_hWnd, kRefreshTimer, refreshPeriod_, nullptr);
@@ -121,13 +129,11 @@ void CVantorelMainFrame::ArmTrayIcon() {
     tray_.uID = 1;
     tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     tray_.uCallbackMessage = kTrayNotify;
-    tray_.hIcon = ::LoadIconA(ResourceModule(), MAKEINTRESOURCEA(IDI_TRAY));
-    if (!tray_.hIcon) tray_.hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
-    lstrcpynA(tray_.szTip, LoadText(IDS_TRAY_TIP).c_str(), 64);
-    SettingsStore store(ThePlatform().registry);
-    bool wanted = store.OpenConfiguration() && store.Read(settings::kShowTrayIcon);
-    auto* app = static_cast<CVantorelApp*>(CWinApp::Get());
-    if (wanted && !app->automation) trayShown_ = ::Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE;
+    tray_.hIcon = LoadSharedIcon(IDI_TRAY);
+    lstrcpynA(tray_.szTip, LoadText(IDS_TRAY_TIP).c_str(), sizeof tray_.szTip);
+    SettingsStore store(context_.platform.registry);
+    if (store.Read(settings::kShowTrayIcon) && !context_.automation)
+        trayShown_ = ::Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE;
 }
 
 void CVantorelMainFrame::SetTrayIconImage(HICON icon) {
@@ -141,17 +147,11 @@ void CVantorelMainFrame::ShowMainWindow() {
     if (::IsIconic(m_hWnd)) ::ShowWindow(m_hWnd, SW_RESTORE);
 }
 
+// Lets the menu close when the user clicks elsewhere.
 void CVantorelMainFrame::ShowTrayMenu() {
-    HMENU menu = ::LoadMenuA(ResourceModule(), MAKEINTRESOURCEA(IDR_CONTEXT_MENUS));
-    if (!menu) return;
-    POINT at;
-    ::GetCursorPos(&at);
     ::SetForegroundWindow(m_hWnd);
-    ::TrackPopupMenu(::GetSubMenu(menu, CONTEXT_MENU_TRAY), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x,
-                     at.y, 0, m_hWnd, nullptr);
-    // Lets the menu close when the user clicks elsewhere.
+    ShowPopupMenu(m_hWnd, IDR_CONTEXT_MENUS, CONTEXT_MENU_TRAY);
     ::PostMessageA(m_hWnd, kTrayMenuDone, 0, 0);
-    ::DestroyMenu(menu);
 }
 
 void CVantorelMainFrame::OnTrayNotify(UINT mouseMessage) {
@@ -187,7 +187,7 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
             return true;
         case ID_APP_ABOUT:
         case ID_TRAY_ABOUT: {
-            CAboutDlg about;
+            CAboutDlg about(context_.platform.modules, context_.platform.versions);
             about.DoModal();
             return true;
         }
@@ -200,7 +200,7 @@ bool CVantorelMainFrame::CreateBars() {
     if (!CreateToolBar(IDR_MAINFRAME, ID_VIEW_TOOLBAR, true)) return false;
     hiddenBar_ = CreateToolBar(IDR_HIDDEN_TOOLBAR, ID_VIEW_TOOLBAR, false);
     if (!hiddenBar_) return false;
-    menuImages_.AddToolBar(ToolBar());
+    menuImages_.AddToolBar(MainToolBar());
     menuImages_.AddToolBar(hiddenBar_);
     return CreateStatusBar(kIndicators, 3);
 }
@@ -240,8 +240,8 @@ void CVantorelMainFrame::SavePlacement() {
     placement.top = wp.rcNormalPosition.top;
     placement.right = wp.rcNormalPosition.right;
     placement.bottom = wp.rcNormalPosition.bottom;
-    SettingsStore store(ThePlatform().registry);
-    if (store.OpenConfiguration()) store.WritePlacement(settings::kMainWindowPlacement, &placement);
+    SettingsStore store(context_.platform.registry);
+    store.WritePlacement(settings::kMainWindowPlacement, &placement);
 }
 
 bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
@@ -260,6 +260,15 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
     return CFrameWnd::OnUpdateCommand(ui);
 }
 
+// A minimised window with the icon shown may go to the notification area.
+void CVantorelMainFrame::OnSized(WPARAM how) {
+    if (how == SIZE_MINIMIZED && trayShown_ && IsWindowVisible()) {
+        SettingsStore store(context_.platform.registry);
+        if (store.Read(settings::kHideOnMinimize)) ::ShowWindow(m_hWnd, SW_HIDE);
+    }
+    if (!sizing_) SavePlacement();
+}
+
 LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_TIMER:
@@ -270,12 +279,20 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_SIZE: {
             LRESULT result = CFrameWnd::WindowProc(msg, wp, lp);
-            if (wp == SIZE_MINIMIZED && trayShown_ && IsWindowVisible()) {
-                SettingsStore store(ThePlatform().registry);
-                if (store.OpenConfiguration() && store.Read(settings::kHideOnMinimize))
-                    ::ShowWindow(m_hWnd, SW_HIDE);
-            }
+            OnSized(wp);
+            return result;
+        }
+        // The placement is saved when a move or size ends, not on each step.
+        case WM_ENTERSIZEMOVE:
+            sizing_ = true;
+            break;
+        case WM_EXITSIZEMOVE:
+            sizing_ = false;
             SavePlacement();
+            break;
+        case WM_MOVE: {
+            LRESULT result = CFrameWnd::WindowProc(msg, wp, lp);
+            if (!sizing_) SavePlacement();
             return result;
         }
         case kTrayNotify:
@@ -293,12 +310,18 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DRAWITEM:
             if (menuImages_.OnDrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lp))) return TRUE;
             break;
-        case WM_MOVE: {
-            LRESULT result = CFrameWnd::WindowProc(msg, wp, lp);
-            SavePlacement();
-            return result;
-        }
+        // Logoff and shutdown end the session as an exit does; after this
+        // message the system may end the process at any moment.
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wp) {
+                SavePlacement();
+                CWinApp::Get()->OnEndSession();
+            }
+            return 0;
         case WM_DESTROY:
+            SavePlacement();
             ::KillTimer(m_hWnd, kRefreshTimer);
             if (trayShown_) ::Shell_NotifyIconA(NIM_DELETE, &tray_);
             trayShown_ = false;

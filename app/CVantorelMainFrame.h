@@ -2,8 +2,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <memory>
+
 #include "framework/FrameWnd.h"
 #include "toolkit/MenuImages.h"
+#include "ui/AppContext.h"
 
 class CVantorelDocument;
 class CVantorelTreeView;
@@ -18,9 +21,10 @@ public:
     static constexpr UINT kTrayNotify = WM_USER + 1;
     static constexpr UINT kTrayMenuDone = WM_USER + 2;
 
+    explicit CVantorelMainFrame(AppContext& context);
     ~CVantorelMainFrame() override;
     bool Create(CVantorelDocument* document);
-    CVantorelView* ListView() const { return listView_; }
+    CVantorelView* ListView() const { return listView_.get(); }
     // 1 for the list, 2 to 4 for the trees by type, group and dependency.
     int CurrentMode() const;
     void SwitchView(int mode);
@@ -46,15 +50,19 @@ private:
     void ArmTrayIcon();
     void OnTrayNotify(UINT mouseMessage);
     void ShowTrayMenu();
+    void OnSized(WPARAM how);
 
     CVantorelTreeView* TreeView(int mode);
 
-    CVantorelView* listView_ = nullptr;
-    CVantorelTreeView* treeViews_[3] = {};  // made on first use
+    AppContext& context_;
+    std::unique_ptr<CVantorelView> listView_;
+    std::unique_ptr<CVantorelTreeView> treeViews_[3];  // made on first use
     HWND hiddenBar_ = nullptr;
     int initialShow_ = SW_SHOW;
     uint32_t refreshPeriod_ = kInitialRefreshPeriod;
     NOTIFYICONDATAA tray_{};
     bool trayShown_ = false;
+    // Inside a move or size by the user: the placement is saved at its end.
+    bool sizing_ = false;
     MenuImages menuImages_;
 };

@@ -1,20 +1,24 @@
-// The services list's cost beside the status and configuration queries it
-// must make, with 500 services on the machine: a full rebuild, and a refresh
-// tick of the rows on screen when nothing changed.
+// The services views' cost beside the status and configuration queries they
+// must make, with 500 services on the machine: a full rebuild of the list,
+// a refresh tick of the rows on screen when nothing changed, and a tick of
+// the dependency tree, where almost every service is a root. The platform
+// calls are counted as well as timed.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/Win32Platform.h"
 #include "bench/BenchSupport.h"
-#include "ui/CVantorelDocument.h"
-#include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
+#include "monitor/HistoryLog.h"
+#include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
+#include "ui/CVantorelDocument.h"
+#include "ui/CVantorelTreeView.h"
 #include "ui/CVantorelView.h"
 
 using namespace bench;
@@ -29,16 +33,48 @@ public:
     bool InitInstance() override { return true; }
 };
 
-// The queries a rebuild cannot avoid: every status once for the list and once
-// for its row, and every configuration when its columns are shown.
-void BareRebuild(SC_HANDLE manager, const std::vector<std::string>& names, bool config) {
-    for (int pass = 0; pass < 2; ++pass) {
-        for (const auto& name : names) {
-            SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_STATUS);
-            SERVICE_STATUS status;
-            QueryServiceStatus(service, &status);
-            CloseServiceHandle(service);
+// The real service control manager, with its status queries counted.
+class CountingScm : public platform::Win32Scm {
+public:
+    int statusQueries = 0;
+    int configQueries = 0;
+    bool QueryServiceStatus(platform::ScHandle service, platform::ServiceStatus* status) override {
+        ++statusQueries;
+        return Win32Scm::QueryServiceStatus(service, status);
+    }
+    bool QueryServiceConfigA(platform::ScHandle service, void* buffer, uint32_t size,
+                             uint32_t* needed) override {
+        if (buffer) ++configQueries;
+        return Win32Scm::QueryServiceConfigA(service, buffer, size, needed);
+    }
+    void Reset() { statusQueries = configQueries = 0; }
+};
+
+// A window for the views, counting the rows they draw.
+class CountingParent : public CWnd {
+public:
+    int rowsDrawn = 0;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == WM_NOTIFY) {
+            auto* header = reinterpret_cast<NMHDR*>(lp);
+            if (header->code == NM_CUSTOMDRAW &&
+                reinterpret_cast<NMCUSTOMDRAW*>(lp)->dwDrawStage == CDDS_ITEMPREPAINT)
+                ++rowsDrawn;
         }
+        return CWnd::WindowProc(msg, wp, lp);
+    }
+};
+
+// The queries a rebuild cannot avoid: every status once, and every
+// configuration when its columns are shown.
+void BareRebuild(SC_HANDLE manager, const std::vector<std::string>& names, bool config) {
+    for (const auto& name : names) {
+        SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_STATUS);
+        SERVICE_STATUS status;
+        QueryServiceStatus(service, &status);
+        CloseServiceHandle(service);
     }
     if (!config) return;
     for (const auto& name : names) {
@@ -61,19 +97,29 @@ void BareRefresh(SC_HANDLE manager, const std::vector<std::string>& names, int f
     }
 }
 
-void SetShowColumns(DWORD mask) {
-    SettingsStore store(ThePlatform().registry);
-    if (store.OpenConfiguration()) store.Write(settings::kShowColumns, static_cast<int>(mask));
+struct Bench {
+    platform::Win32Platform real;
+    CountingScm scm;
+    HistoryLog history{real.files, real.locale, real.texts};
+    AppContext context{platform::Platform{scm, real.registry, real.texts, real.clock, real.files,
+                                          real.locale, real.modules, real.versions},
+                       history};
+};
+
+double Timed(const std::function<void()>& work) {
+    double start = Now();
+    work();
+    return Now() - start;
 }
 
-void Measure(SC_HANDLE manager, DWORD columnMask) {
-    SetShowColumns(columnMask);
-    CWnd parent;
+void MeasureList(Bench& b, SC_HANDLE manager, DWORD columnMask) {
+    SettingsStore(b.real.registry).Write(settings::kShowColumns, static_cast<int>(columnMask));
+    CountingParent parent;
     parent.CreateEx(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 1000,
                     nullptr, nullptr);
-    CVantorelDocument document;
+    CVantorelDocument document(b.context);
     document.Core().OpenDocument("localhost");
-    CVantorelView view;
+    CVantorelView view(b.context);
     document.AddView(&view);
     view.Create(parent.GetSafeHwnd(), AFX_IDW_PANE_FIRST);
     view.OnInitialUpdate();
@@ -90,36 +136,64 @@ void Measure(SC_HANDLE manager, DWORD columnMask) {
     int first = static_cast<int>(names.size()) / 2;
     view.SendMessage(LVM_ENSUREVISIBLE, first + visible - 1, FALSE);
     first = static_cast<int>(view.SendMessage(LVM_GETTOPINDEX));
-    std::printf("columns mask %lu: %zu services, %d rows on screen\n", columnMask, names.size(),
-                visible);
+    std::printf("list, columns mask %lu: %zu services, %d rows on screen\n", columnMask,
+                names.size(), visible);
+
+    b.scm.Reset();
+    view.OnUpdate();
+    std::printf("  a rebuild queried %d statuses and %d configurations\n", b.scm.statusQueries,
+                b.scm.configQueries);
+    view.SendMessage(LVM_ENSUREVISIBLE, first + visible - 1, FALSE);
+    UpdateWindow(view.GetSafeHwnd());
+    b.scm.Reset();
+    parent.rowsDrawn = 0;
+    view.RefreshRows(true);
+    std::printf("  a tick queried %d statuses and drew %d rows again\n", b.scm.statusQueries,
+                parent.rowsDrawn);
 
     std::vector<double> rebuild, bareRebuild, refresh, bareRefresh;
     bool config = (columnMask & 0x38) != 0;
     // Each pair runs in both orders, so neither side gains from going second.
-    auto timed = [](auto&& work) {
-        double start = Now();
-        work();
-        return Now() - start;
-    };
     for (int round = 0; round < kRounds; ++round) {
         for (int side = 0; side < 2; ++side) {
             if ((side == 0) == (round % 2 == 0)) {
-                rebuild.push_back(timed([&] { view.OnUpdate(); }));
+                rebuild.push_back(Timed([&] { view.OnUpdate(); }));
                 view.SendMessage(LVM_ENSUREVISIBLE, first + visible - 1, FALSE);
-                refresh.push_back(timed([&] {
+                UpdateWindow(view.GetSafeHwnd());
+                refresh.push_back(Timed([&] {
                     for (int tick = 0; tick < 10; ++tick) view.RefreshRows(true);
                 }));
             } else {
-                bareRebuild.push_back(timed([&] { BareRebuild(manager, names, config); }));
-                bareRefresh.push_back(timed([&] {
+                bareRebuild.push_back(Timed([&] { BareRebuild(manager, names, config); }));
+                bareRefresh.push_back(Timed([&] {
                     for (int tick = 0; tick < 10; ++tick) BareRefresh(manager, names, first, visible);
                 }));
             }
         }
     }
-    Report("list rebuild", rebuild, bareRebuild, 1.2);
-    Report("10 refresh ticks", refresh, bareRefresh, 1.1);
+    Report("list rebuild", rebuild, bareRebuild, 1.05);
+    Report("10 refresh ticks", refresh, bareRefresh, 1.05);
     view.DestroyWindow();
+    parent.DestroyWindow();
+}
+
+void MeasureTree(Bench& b) {
+    CountingParent parent;
+    parent.CreateEx(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 800,
+                    nullptr, nullptr);
+    CVantorelDocument document(b.context);
+    document.Core().OpenDocument("localhost");
+    CVantorelTreeView tree(b.context, 4);
+    document.AddView(&tree);
+    tree.Create(parent.GetSafeHwnd(), AFX_IDW_PANE_FIRST);
+    MoveWindow(tree.GetSafeHwnd(), 0, 0, 580, 760, FALSE);
+    tree.OnInitialUpdate();
+    int onScreen = static_cast<int>(tree.SendMessage(TVM_GETVISIBLECOUNT));
+    b.scm.Reset();
+    tree.RefreshNodes(true);
+    std::printf("dependency tree: %d nodes on screen, a tick queried %d statuses\n", onScreen,
+                b.scm.statusQueries);
+    tree.DestroyWindow();
     parent.DestroyWindow();
 }
 
@@ -127,17 +201,19 @@ void Measure(SC_HANDLE manager, DWORD columnMask) {
 
 int main() {
     BenchApp app;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager == nullptr) return 1;
     DeleteBenchServices(manager);
     bool ok = RegisterBenchServices(manager);
     if (ok) {
-        Measure(manager, 7);
-        Measure(manager, 63);
+        Bench b;
+        MeasureList(b, manager, 7);
+        MeasureList(b, manager, 63);
+        MeasureTree(b);
+        SettingsStore(b.real.registry).Write(settings::kShowColumns, 7);
     }
-    SetShowColumns(7);
     DeleteBenchServices(manager);
     CloseServiceHandle(manager);
     return ok ? 0 : 1;

@@ -1,6 +1,10 @@
 #include "framework/AutomationServer.h"
 
 #include <cstring>
+#include <new>
+
+#include "platform/win32/Win32Registry.h"
+#include "settings/RegistryKey.h"
 
 // {6B0D3F52-9C1E-4E7A-8F3B-2A5C7D9E1F40}
 const CLSID CLSID_VantorelApplication = {
@@ -12,25 +16,31 @@ namespace {
 const char kClsidText[] = "{6B0D3F52-9C1E-4E7A-8F3B-2A5C7D9E1F40}";
 
 bool SetKeyValue(const std::string& path, const char* name, const std::string& value) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    LONG result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                 static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    platform::Win32Registry registry;
+    RegistryKey key(registry);
+    return key.Open(platform::reg::CurrentUser(), path.c_str(), true) &&
+           key.WriteString(name, value);
 }
 
-void DeleteTree(const std::string& path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    char child[256];
-    while (RegEnumKeyA(key, 0, child, sizeof child) == ERROR_SUCCESS)
-        DeleteTree(path + "\\" + child);
-    RegCloseKey(key);
-    RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+// Under HKEY_CURRENT_USER\Software\Classes; the one bounded walk of the
+// settings store, so a key that cannot be deleted ends it.
+void DeleteClassesTree(const std::string& name) {
+    platform::Win32Registry registry;
+    RegistryKey classes(registry);
+    if (classes.Open(platform::reg::CurrentUser(), "Software\\Classes", false))
+        classes.DeleteKeyTree(name.c_str());
+}
+
+// What a method lets escape must not cross into the client's process.
+template <typename Body>
+HRESULT Guarded(Body body) {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
 }
 
 // The document as clients see it: three methods by name, late-bound only.
@@ -52,7 +62,10 @@ public:
     ULONG STDMETHODCALLTYPE Release() override {
         LONG left = InterlockedDecrement(&refs_);
         if (left == 0) {
-            target_->OnLastRelease();
+            Guarded([&] {
+                target_->OnLastRelease();
+                return S_OK;
+            });
             delete this;
         }
         return static_cast<ULONG>(left);
@@ -84,6 +97,11 @@ public:
 
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO*, UINT* argError) override {
+        return Guarded([&] { return Call(id, flags, params, result, argError); });
+    }
+
+private:
+    HRESULT Call(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argError) {
         if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
         UINT given = params ? params->cArgs : 0;
         switch (id) {
@@ -115,14 +133,13 @@ public:
         }
     }
 
-private:
     LONG refs_ = 1;
     AutomationTarget* target_;
 };
 
 class Factory final : public IClassFactory {
 public:
-    explicit Factory(AutomationTarget* (*make)()) : make_(make) {}
+    explicit Factory(std::function<AutomationTarget*()> make) : make_(std::move(make)) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
         if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
@@ -139,17 +156,19 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        AutomationTarget* target = make_();
-        if (!target) return E_OUTOFMEMORY;
-        auto* object = new ApplicationObject(target);
-        HRESULT hr = object->QueryInterface(riid, out);
-        object->Release();
-        return hr;
+        return Guarded([&] {
+            AutomationTarget* target = make_();
+            if (!target) return E_OUTOFMEMORY;
+            auto* object = new ApplicationObject(target);
+            HRESULT hr = object->QueryInterface(riid, out);
+            object->Release();
+            return hr;
+        });
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
 private:
-    AutomationTarget* (*make_)();
+    std::function<AutomationTarget*()> make_;
 };
 
 Factory* g_factory = nullptr;
@@ -181,15 +200,15 @@ bool RegisterShellFileType(const std::string& extension, const std::string& type
 }
 
 bool UnregisterAutomationServer(const std::string& extension) {
-    DeleteTree(std::string("Software\\Classes\\CLSID\\") + kClsidText);
-    DeleteTree(std::string("Software\\Classes\\") + kProgId);
-    DeleteTree("Software\\Classes\\" + extension);
+    DeleteClassesTree(std::string("CLSID\\") + kClsidText);
+    DeleteClassesTree(kProgId);
+    if (!extension.empty()) DeleteClassesTree(extension);
     return true;
 }
 
 // Each client gets a program of its own, as with a multi-instance server.
-bool StartAutomationServer(AutomationTarget* (*makeTarget)()) {
-    if (!g_factory) g_factory = new Factory(makeTarget);
+bool StartAutomationServer(std::function<AutomationTarget*()> makeTarget) {
+    if (!g_factory) g_factory = new Factory(std::move(makeTarget));
     return SUCCEEDED(CoRegisterClassObject(CLSID_VantorelApplication, g_factory,
                                            CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &g_cookie));
 }

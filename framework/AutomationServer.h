@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <functional>
 #include <string>
 
 // The program's own class identifier, fixed for good: clients find the
@@ -35,7 +36,7 @@ bool RegisterShellFileType(const std::string& extension, const std::string& type
 
 // Offers the class to clients until revoked. `makeTarget` is called when a
 // client creates the object.
-bool StartAutomationServer(AutomationTarget* (*makeTarget)());
+bool StartAutomationServer(std::function<AutomationTarget*()> makeTarget);
 void StopAutomationServer();
 
 // The dispatch identifiers of the methods, in order.

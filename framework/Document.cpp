@@ -1,12 +1,13 @@
 #include "framework/Document.h"
 
+#include "document/SnapshotSave.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
 void CDocument::SetPathName(const char* path, bool addToRecent) {
     pathName_ = path ? path : "";
-    char title[256] = "";
-    if (::GetFileTitleA(pathName_.c_str(), title, sizeof title) == 0) SetTitle(title);
+    std::string title = FileNameOf(pathName_);
+    if (!title.empty()) SetTitle(title);
     if (addToRecent) CWinApp::Get()->AddToRecentFileList(pathName_.c_str());
 }
 

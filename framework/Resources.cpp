@@ -87,6 +87,17 @@ ImageList LoadImageStrip(UINT id) {
     return images;
 }
 
+void ShowPopupMenu(HWND owner, UINT menuId, int index,
+                   const std::function<void(HMENU)>& prepare) {
+    Menu menu = LoadMenuResource(menuId);
+    HMENU popup = menu ? ::GetSubMenu(menu.get(), index) : nullptr;
+    if (!popup) return;
+    if (prepare) prepare(popup);
+    POINT at;
+    ::GetCursorPos(&at);
+    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+}
+
 int ShowMessage(HWND owner, const std::string& text, UINT flags) {
     CWinApp* app = CWinApp::Get();
     return ::MessageBoxA(owner, text.c_str(), app ? app->m_appName.c_str() : "", flags);

@@ -4,6 +4,7 @@
 // texts of commands and tooltips; message boxes with the program's title.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/Handles.h"
@@ -48,6 +49,11 @@ HCURSOR LoadSharedCursor(UINT id);
 HACCEL LoadAcceleratorResource(UINT id);
 // A strip of 16 x 16 pictures, magenta transparent; null without the bitmap.
 ImageList LoadImageStrip(UINT id);
+
+// Pop-up `index` of menu resource `menuId`, shown at the cursor; its
+// commands go to `owner`. `prepare` may set the items' states first.
+void ShowPopupMenu(HWND owner, UINT menuId, int index,
+                   const std::function<void(HMENU)>& prepare = nullptr);
 
 // A message box owned by `owner` with the program's title.
 int ShowMessage(HWND owner, const std::string& text, UINT flags);

@@ -1,7 +1,7 @@
 #include <cstdlib>
 
 #include "framework/Document.h"
-#include "framework/WinApp.h"
+#include "framework/Resources.h"
 #include "res/resource.h"
 
 bool CView::DoPreparePrinting(CPrintInfo& info) {
@@ -49,8 +49,7 @@ void CView::OnFilePrint() {
                 ::AbortDoc(dc);
         }
         if (!printed)
-            ::MessageBoxA(info.dialog.hwndOwner, LoadText(IDS_PRINT_FAILED).c_str(),
-                          CWinApp::Get()->m_appName.c_str(), MB_OK | MB_ICONERROR);
+            ShowMessage(info.dialog.hwndOwner, LoadText(IDS_PRINT_FAILED), MB_OK | MB_ICONERROR);
     }
     if (dc) ::DeleteDC(dc);
     if (info.dialog.hDevMode) ::GlobalFree(info.dialog.hDevMode);

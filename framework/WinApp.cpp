@@ -4,6 +4,9 @@
 
 #include "framework/Document.h"
 #include "framework/FrameWnd.h"
+#include "framework/Resources.h"
+#include "platform/win32/Win32Registry.h"
+#include "settings/RegistryKey.h"
 #include "res/resource.h"
 
 namespace {
@@ -71,20 +74,14 @@ std::string CWinApp::ProfileKey() const {
 void CWinApp::LoadStdProfileSettings(int recentCount) {
     recentMax_ = static_cast<size_t>(recentCount);
     recent_.clear();
-    HKEY key;
+    platform::Win32Registry registry;
+    RegistryKey key(registry);
     std::string path = ProfileKey() + "\\" + kRecentSection;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
+    if (!key.Open(platform::reg::CurrentUser(), path.c_str(), false)) return;
     for (size_t i = 1; i <= recentMax_; ++i) {
-        char value[MAX_PATH] = "";
-        DWORD size = sizeof value - 1, type = 0;
-        std::string name = "File" + std::to_string(i);
-        if (::RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                               reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
-            type == REG_SZ && value[0] != '\0')
-            recent_.push_back(value);
+        std::string value = key.ReadString(("File" + std::to_string(i)).c_str(), std::string());
+        if (!value.empty()) recent_.push_back(value);
     }
-    ::RegCloseKey(key);
 }
 
 void CWinApp::AddToRecentFileList(const char* path) {
@@ -101,21 +98,17 @@ void CWinApp::AddToRecentFileList(const char* path) {
 }
 
 void CWinApp::SaveRecentList() {
-    HKEY key;
+    platform::Win32Registry registry;
+    RegistryKey key(registry);
     std::string path = ProfileKey() + "\\" + kRecentSection;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                          &key, nullptr) != ERROR_SUCCESS)
-        return;
+    if (!key.Open(platform::reg::CurrentUser(), path.c_str(), true)) return;
     for (size_t i = 1; i <= recentMax_; ++i) {
         std::string name = "File" + std::to_string(i);
         if (i <= recent_.size())
-            ::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(recent_[i - 1].c_str()),
-                             static_cast<DWORD>(recent_[i - 1].size() + 1));
+            key.WriteString(name.c_str(), recent_[i - 1]);
         else
-            ::RegDeleteValueA(key, name.c_str());
+            key.DeleteValue(name.c_str());
     }
-    ::RegCloseKey(key);
 }
 
 void CWinApp::SetDocTemplate(UINT resourceId, std::function<CDocument*()> makeDocument,
@@ -165,7 +158,7 @@ bool CWinApp::PromptForFileName(std::string* path, bool save, const char* defaul
     std::string filterName = GetDocString(3), extension = GetDocString(4);
     std::string filter = filterName + '\0' + "*" + extension + '\0' + '\0';
     char file[MAX_PATH] = "";
-    if (defaultName) lstrcpynA(file, defaultName, MAX_PATH);
+    if (defaultName) lstrcpynA(file, defaultName, sizeof file);
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;

@@ -23,6 +23,8 @@ public:
     virtual int ExitInstance();
     virtual bool OnIdle();
     virtual bool OnCommand(UINT id);
+    // Logoff or shutdown: the program may be ended at any moment after this.
+    virtual void OnEndSession() {}
     virtual bool OnUpdateCommand(CCmdUI& ui);
     int Run();
 

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
+#include <unordered_map>
 #include <vector>
 
 #include "views/ColumnSort.h"
@@ -13,14 +16,23 @@ const int kMargin = 25;
 const int kTitleLength = 80;  // at most 79 characters of a title are read
 }  // namespace
 
+// The control says only how much it copied; a text that filled the buffer
+// may go on, so it is read again into a larger one.
 std::string CellText(HWND list, int row, int column) {
-    char buffer[1024] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return buffer;
+    std::string buffer(256, '\0');
+    for (;;) {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = &buffer[0];
+        item.cchTextMax = static_cast<int>(buffer.size());
+        auto length = static_cast<size_t>(
+            ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
+        if (length + 1 < buffer.size() || buffer.size() >= (1u << 20)) {
+            buffer.resize(::strnlen(buffer.c_str(), length));
+            return buffer;
+        }
+        buffer.assign(buffer.size() * 4, '\0');
+    }
 }
 
 void SetCellText(HWND list, int row, int column, const std::string& text) {
@@ -60,30 +72,32 @@ void AutoSizeColumns(HWND list, int first, bool reset) {
     }
 }
 
+namespace {
+int CALLBACK ByRank(LPARAM a, LPARAM b, LPARAM ranks) {
+    const auto& rank = *reinterpret_cast<const std::unordered_map<LPARAM, int>*>(ranks);
+    return rank.at(a) - rank.at(b);
+}
+}  // namespace
+
 void SortByColumn(HWND list, int column) {
     int rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     std::vector<std::string> texts;
-    for (int r = 0; r < rows; ++r) texts.push_back(CellText(list, r, column));
-    for (const auto& swap : SortSwaps(texts, SortDescending(texts)))
-        SwapRows(list, swap.first, swap.second);
-}
-
-void SwapRows(HWND list, int a, int b) {
-    for (int c = 0, columns = ColumnCount(list); c < columns; ++c) {
-        std::string ta = CellText(list, a, c), tb = CellText(list, b, c);
-        SetCellText(list, a, c, tb);
-        SetCellText(list, b, c, ta);
+    std::vector<LPARAM> data;
+    for (int r = 0; r < rows; ++r) {
+        texts.push_back(CellText(list, r, column));
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = r;
+        ::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        data.push_back(item.lParam);
     }
-    LVITEMA ia{}, ib{};
-    ia.mask = ib.mask = LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
-    ia.stateMask = ib.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ia.iItem = a;
-    ib.iItem = b;
-    ::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&ia));
-    ::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&ib));
-    std::swap(ia.iItem, ib.iItem);
-    ::SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&ia));
-    ::SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&ib));
+    std::vector<int> order = SortOrder(texts, SortDescending(texts));
+    std::unordered_map<LPARAM, int> rank;
+    for (size_t i = 0; i < order.size(); ++i)
+        rank.emplace(data[static_cast<size_t>(order[i])], static_cast<int>(i));
+    if (rank.size() != data.size()) return;  // rows alike: the control could not tell them apart
+    ::SendMessageA(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&rank),
+                   reinterpret_cast<LPARAM>(&ByRank));
 }
 
 }  // namespace listctrl

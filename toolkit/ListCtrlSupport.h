@@ -15,9 +15,9 @@ int ColumnCount(HWND list);
 // less are left alone.
 void AutoSizeColumns(HWND list, int first, bool reset);
 // Sorts the rows by the texts of `column`: descending when they are
-// ascending already, ascending otherwise.
+// ascending already, ascending otherwise; equal texts keep their order.
+// The control moves its rows itself, so every row's item data must be its
+// own (no two rows alike).
 void SortByColumn(HWND list, int column);
-// Every text, the data, the image and the selection move with the row.
-void SwapRows(HWND list, int a, int b);
 
 }  // namespace listctrl

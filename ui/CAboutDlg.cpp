@@ -3,10 +3,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app/Win32Platform.h"
+#include "framework/Resources.h"
+#include "platform/TextsInUse.h"
 #include "res/resource.h"
 #include "settings/FileVersionInfo.h"
-#include "settings/LanguageModule.h"
 #include "views/AboutText.h"
 
 namespace {
@@ -15,15 +15,6 @@ const COLORREF kBackground = 0xCCAA99;
 const COLORREF kLinkText = 0x990000;
 const COLORREF kText = 0x663300;
 const int kLinks[] = {IDC_ABOUT_TEAM, IDC_ABOUT_MAIL, IDC_ABOUT_WEB, IDC_ABOUT_DONATION};
-
-// From the texts in use, or the program's own when they lack it.
-HBITMAP LoadPicture(UINT id) {
-    for (HINSTANCE module : {ResourceModule(), ::GetModuleHandleA(nullptr)})
-        if (HANDLE bitmap =
-                ::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
-            return static_cast<HBITMAP>(bitmap);
-    return nullptr;
-}
 
 void Open(const std::string& link) {
     ::ShellExecuteA(nullptr, nullptr, link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -36,17 +27,8 @@ bool CursorOver(HWND control, POINT cursor) {
 
 }  // namespace
 
-CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUT) {}
-
-CAboutDlg::~CAboutDlg() {
-    for (HGDIOBJ object :
-         {static_cast<HGDIOBJ>(team_), static_cast<HGDIOBJ>(teamLit_),
-          static_cast<HGDIOBJ>(donation_), static_cast<HGDIOBJ>(donationLit_),
-          static_cast<HGDIOBJ>(logo_), static_cast<HGDIOBJ>(background_),
-          static_cast<HGDIOBJ>(normalFont_), static_cast<HGDIOBJ>(underlinedFont_)})
-        if (object) ::DeleteObject(object);
-    if (icon_) ::DestroyIcon(icon_);
-}
+CAboutDlg::CAboutDlg(platform::ModuleApi& modules, platform::VersionApi& versions)
+    : CDialog(IDD_ABOUT), modules_(modules), versions_(versions) {}
 
 void CAboutDlg::DoDataExchange(CDataExchange& dx) {
     dx.Text(IDC_ABOUT_VERSION, versionText_);
@@ -54,13 +36,10 @@ void CAboutDlg::DoDataExchange(CDataExchange& dx) {
 }
 
 bool CAboutDlg::OnInitDialog() {
-    HINSTANCE program = ::GetModuleHandleA(nullptr);
-    icon_ = static_cast<HICON>(
-        ::LoadImageA(program, MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON, 16, 16, 0));
-    if (icon_) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    icon_ = LoadIconResource(IDI_TRAY, 16);
+    if (icon_) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
 
-    Win32Platform& p = ThePlatform();
-    FileVersionInfo info(p.versions, current_texts::VersionFile(p.modules));
+    FileVersionInfo info(versions_, current_texts::VersionFile(modules_));
     versionText_ = AboutVersionText(info, LoadText(IDS_ABOUT_RELEASE));
     appeal_ = LoadText(IDS_ABOUT_APPEAL);
     CDialog::OnInitDialog();
@@ -71,20 +50,19 @@ bool CAboutDlg::OnInitDialog() {
     LOGFONTA font{};
     HFONT dialogFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     if (dialogFont && ::GetObjectA(dialogFont, sizeof font, &font)) {
-        normalFont_ = ::CreateFontIndirectA(&font);
+        normalFont_.reset(::CreateFontIndirectA(&font));
         font.lfUnderline = TRUE;
-        underlinedFont_ = ::CreateFontIndirectA(&font);
+        underlinedFont_.reset(::CreateFontIndirectA(&font));
     }
-    background_ = ::CreateSolidBrush(kBackground);
+    background_.reset(::CreateSolidBrush(kBackground));
     MakeLogo();
-    team_ = LoadPicture(IDB_ABOUT_TEAM);
-    teamLit_ = LoadPicture(IDB_ABOUT_TEAM_LIT);
-    donation_ = LoadPicture(IDB_ABOUT_DONATION);
-    donationLit_ = LoadPicture(IDB_ABOUT_DONATION_LIT);
-    ShowPicture(IDC_ABOUT_TEAM, team_);
-    ShowPicture(IDC_ABOUT_DONATION, donation_);
-    hand_ = ::LoadCursorA(ResourceModule(), MAKEINTRESOURCEA(IDC_LINK_HAND));
-    if (!hand_) hand_ = ::LoadCursorA(program, MAKEINTRESOURCEA(IDC_LINK_HAND));
+    team_ = LoadBitmapResource(IDB_ABOUT_TEAM);
+    teamLit_ = LoadBitmapResource(IDB_ABOUT_TEAM_LIT);
+    donation_ = LoadBitmapResource(IDB_ABOUT_DONATION);
+    donationLit_ = LoadBitmapResource(IDB_ABOUT_DONATION_LIT);
+    ShowPicture(IDC_ABOUT_TEAM, team_.get());
+    ShowPicture(IDC_ABOUT_DONATION, donation_.get());
+    hand_ = LoadSharedCursor(IDC_LINK_HAND);
 
     ::SetTimer(m_hWnd, kHoverTimer, 100, nullptr);
     AddTooltips();
@@ -94,19 +72,17 @@ bool CAboutDlg::OnInitDialog() {
 // The logo's background takes the box's colour: the area of its corner's
 // colour is filled from that corner.
 void CAboutDlg::MakeLogo() {
-    logo_ = LoadPicture(IDB_ABOUT_LOGO);
+    logo_ = LoadBitmapResource(IDB_ABOUT_LOGO);
     if (!logo_) return;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HGDIOBJ oldBitmap = ::SelectObject(memory, logo_);
-    HGDIOBJ oldBrush = ::SelectObject(memory, background_);
-    COLORREF corner = ::GetPixel(memory, 0, 0);
-    ::ExtFloodFill(memory, 0, 0, corner, FLOODFILLSURFACE);
-    ::SelectObject(memory, oldBrush);
-    ::SelectObject(memory, oldBitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    ShowPicture(IDC_ABOUT_LOGO, logo_);
+    {
+        WindowDC screen(nullptr);
+        MemoryDC memory(::CreateCompatibleDC(screen.get()));
+        SelectedObject bitmap(memory.get(), logo_.get());
+        SelectedObject brush(memory.get(), background_.get());
+        COLORREF corner = ::GetPixel(memory.get(), 0, 0);
+        ::ExtFloodFill(memory.get(), 0, 0, corner, FLOODFILLSURFACE);
+    }
+    ShowPicture(IDC_ABOUT_LOGO, logo_.get());
 }
 
 void CAboutDlg::ShowPicture(int id, HBITMAP image) {
@@ -116,7 +92,8 @@ void CAboutDlg::ShowPicture(int id, HBITMAP image) {
     if (shown == image) return;
     ::SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
     // The picture the template loaded is the control's; ours are kept.
-    for (HBITMAP ours : {logo_, team_, teamLit_, donation_, donationLit_})
+    for (HBITMAP ours :
+         {logo_.get(), team_.get(), teamLit_.get(), donation_.get(), donationLit_.get()})
         if (shown == ours) return;
     if (shown) ::DeleteObject(shown);
 }
@@ -137,7 +114,7 @@ void CAboutDlg::AddTooltips() {
 }
 
 void CAboutDlg::SetLinkFont(int id, bool underlined) {
-    HFONT font = underlined ? underlinedFont_ : normalFont_;
+    HFONT font = underlined ? underlinedFont_.get() : normalFont_.get();
     HWND control = ::GetDlgItem(m_hWnd, id);
     if (font && control &&
         reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)) != font)
@@ -154,9 +131,9 @@ void CAboutDlg::OnHoverTick() {
         if (over) cursor_ = hand_;
     }
     bool overTeam = CursorOver(::GetDlgItem(m_hWnd, IDC_ABOUT_TEAM), cursor);
-    ShowPicture(IDC_ABOUT_TEAM, overTeam ? teamLit_ : team_);
+    ShowPicture(IDC_ABOUT_TEAM, overTeam ? teamLit_.get() : team_.get());
     bool overDonation = CursorOver(::GetDlgItem(m_hWnd, IDC_ABOUT_DONATION), cursor);
-    ShowPicture(IDC_ABOUT_DONATION, overDonation ? donationLit_ : donation_);
+    ShowPicture(IDC_ABOUT_DONATION, overDonation ? donationLit_.get() : donation_.get());
     if (overTeam || overDonation) cursor_ = hand_;
 }
 
@@ -186,24 +163,7 @@ LRESULT CAboutDlg::ControlColour(HDC dc, HWND control) {
     int id = control == m_hWnd ? 0 : ::GetDlgCtrlID(control);
     ::SetTextColor(dc, id == IDC_ABOUT_MAIL || id == IDC_ABOUT_WEB ? kLinkText : kText);
     ::SetBkColor(dc, kBackground);
-    return reinterpret_cast<LRESULT>(background_);
-}
-
-// A link's tooltip is the string of its control id, after the line break
-// when it has one.
-bool CAboutDlg::OnNotify(NMHDR* header) {
-    if (header->code != TTN_GETDISPINFOA) return false;
-    auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
-    UINT_PTR id = header->idFrom;
-    if (info->uFlags & TTF_IDISHWND)
-        id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
-    if (id == 0) return true;
-    std::string text = LoadText(static_cast<UINT>(id));
-    if (text.empty()) return true;
-    size_t br = text.find('\n');
-    if (br != std::string::npos) text = text.substr(br + 1);
-    ::lstrcpynA(info->szText, text.c_str(), sizeof info->szText);
-    return true;
+    return reinterpret_cast<LRESULT>(background_.get());
 }
 
 LRESULT CAboutDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -228,8 +188,9 @@ LRESULT CAboutDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 return ControlColour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
             }
             break;
+        // A link's tooltip is the string of its control id.
         case WM_NOTIFY:
-            if (OnNotify(reinterpret_cast<NMHDR*>(lp))) return 0;
+            if (AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
             break;
         case WM_DESTROY:
             ::KillTimer(m_hWnd, kHoverTimer);

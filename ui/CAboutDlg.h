@@ -6,11 +6,13 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "framework/Handles.h"
+#include "platform/ModuleApi.h"
+#include "platform/VersionApi.h"
 
 class CAboutDlg : public CDialog {
 public:
-    CAboutDlg();
-    ~CAboutDlg() override;
+    CAboutDlg(platform::ModuleApi& modules, platform::VersionApi& versions);
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;
@@ -28,19 +30,20 @@ private:
     void ShowPicture(int id, HBITMAP image);
     void SetLinkFont(int id, bool underlined);
     LRESULT ControlColour(HDC dc, HWND control);
-    bool OnNotify(NMHDR* header);
 
+    platform::ModuleApi& modules_;
+    platform::VersionApi& versions_;
     std::string versionText_;
     std::string appeal_;
-    HBITMAP team_ = nullptr;
-    HBITMAP teamLit_ = nullptr;
-    HBITMAP donation_ = nullptr;
-    HBITMAP donationLit_ = nullptr;
-    HBITMAP logo_ = nullptr;
-    HBRUSH background_ = nullptr;
-    HFONT normalFont_ = nullptr;
-    HFONT underlinedFont_ = nullptr;
+    Bitmap team_;
+    Bitmap teamLit_;
+    Bitmap donation_;
+    Bitmap donationLit_;
+    Bitmap logo_;
+    Brush background_;
+    Font normalFont_;
+    Font underlinedFont_;
     HCURSOR cursor_ = nullptr;  // the hand while over a link
-    HCURSOR hand_ = nullptr;
-    HICON icon_ = nullptr;
+    HCURSOR hand_ = nullptr;    // the platform's to keep
+    Icon icon_;
 };

@@ -4,16 +4,14 @@
 
 #include <vector>
 
-#include "app/Win32Platform.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
+#include "framework/Resources.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "toolkit/ButtonBar.h"
 #include "ui/CRemoteMachinesDlg.h"
 
-COpenServicesDlg::COpenServicesDlg()
-    : CDialog(IDD_OPEN_SERVICES), machines_(ThePlatform().registry) {}
+COpenServicesDlg::COpenServicesDlg(platform::RegistryApi& registry)
+    : CDialog(IDD_OPEN_SERVICES), registry_(registry), machines_(registry) {}
 
 void COpenServicesDlg::DoDataExchange(CDataExchange& dx) {
     dx.Radio(IDC_OPEN_LOCAL, machineChoice_);
@@ -48,27 +46,27 @@ void COpenServicesDlg::OfferMachines() {
 
 void COpenServicesDlg::EnableMachine(bool remote) {
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE), remote);
-    if (buttonBar_) ::SendMessageA(buttonBar_, TB_ENABLEBUTTON, ID_REMOTE_MACHINES, remote);
+    if (buttonBar_.Hwnd())
+        ::SendMessageA(buttonBar_.Hwnd(), TB_ENABLEBUTTON, ID_REMOTE_MACHINES, remote);
 }
 
 // The remote machines dialog starts on the machine the box names; what it
 // returns goes into the box.
 void COpenServicesDlg::ManageMachines() {
-    CRemoteMachinesDlg dialog(machines_.Resolve(MachineText()));
+    CRemoteMachinesDlg dialog(registry_, machines_.Resolve(MachineText()), m_hWnd);
     if (dialog.DoModal() != IDOK) return;
     ::SetWindowTextA(::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE), dialog.result.c_str());
     OfferMachines();
 }
 
 bool COpenServicesDlg::OnInitDialog() {
-    buttonBar_ = CreateButtonBar(m_hWnd, IDC_OPEN_BUTTON_BAR, IDR_REMOTE_BUTTON);
-    SettingsStore store(ThePlatform().registry);
-    if (store.OpenConfiguration()) {
-        active_ = store.Read(settings::kActive);
-        inactive_ = store.Read(settings::kInactive);
-        win32_ = store.Read(settings::kWin32);
-        driver_ = store.Read(settings::kDriver);
-    }
+    CreateButtonBar(buttonBar_, m_hWnd, IDC_OPEN_BUTTON_BAR, IDR_REMOTE_BUTTON);
+    // Without the settings key every box starts cleared.
+    SettingsStore store(registry_);
+    active_ = store.Read(settings::kActive, 0);
+    inactive_ = store.Read(settings::kInactive, 0);
+    win32_ = store.Read(settings::kWin32, 0);
+    driver_ = store.Read(settings::kDriver, 0);
     OfferMachines();
     machine = RemoteMachineList::Normalized(machine);
     machine = machines_.AliasOf(machine);
@@ -104,17 +102,14 @@ void COpenServicesDlg::OnOK() {
     if (!active_ && !inactive_) message = LoadText(IDS_OPEN_NO_STATE);
     if (!win32_ && !driver_) message += (message.empty() ? "" : "\n") + LoadText(IDS_OPEN_NO_KIND);
     if (!message.empty()) {
-        ::MessageBoxA(m_hWnd, message.c_str(), CWinApp::Get()->m_appName.c_str(),
-                      MB_OK | MB_ICONINFORMATION);
+        ShowMessage(m_hWnd, message, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    SettingsStore store(ThePlatform().registry);
-    if (store.OpenConfiguration()) {
-        store.Write(settings::kActive, active_);
-        store.Write(settings::kInactive, inactive_);
-        store.Write(settings::kWin32, win32_);
-        store.Write(settings::kDriver, driver_);
-    }
+    SettingsStore store(registry_);
+    store.Write(settings::kActive, active_);
+    store.Write(settings::kInactive, inactive_);
+    store.Write(settings::kWin32, win32_);
+    store.Write(settings::kDriver, driver_);
     machine.clear();
     if (machineChoice_ == 1) {
         machine = machines_.Resolve(MachineText());
@@ -130,14 +125,6 @@ void COpenServicesDlg::OnOK() {
 
 // The button bar's tooltip is its command's.
 LRESULT COpenServicesDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == TTN_GETDISPINFOA) {
-        auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
-        UINT_PTR id = info->hdr.idFrom;
-        if (info->uFlags & TTF_IDISHWND)
-            id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
-        std::string text = id ? CommandText(static_cast<UINT>(id), true) : std::string();
-        if (!text.empty()) ::lstrcpynA(info->szText, text.c_str(), sizeof info->szText);
-        return 0;
-    }
+    if (msg == WM_NOTIFY && AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
     return CDialog::WindowProc(msg, wp, lp);
 }

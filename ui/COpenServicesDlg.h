@@ -7,11 +7,13 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "framework/ToolBar.h"
+#include "platform/RegistryApi.h"
 #include "settings/RemoteMachineList.h"
 
 class COpenServicesDlg : public CDialog {
 public:
-    COpenServicesDlg();
+    explicit COpenServicesDlg(platform::RegistryApi& registry);
 
     // In: the machine loaded now ("localhost" for this one). Out, after OK:
     // the machine to open, empty for this one.
@@ -35,6 +37,7 @@ private:
     int inactive_ = 0;
     int win32_ = 0;
     int driver_ = 0;
-    HWND buttonBar_ = nullptr;
+    platform::RegistryApi& registry_;
+    ToolBar buttonBar_;
     RemoteMachineList machines_;
 };

@@ -1,20 +1,16 @@
 #include "ui/CRemoteMachinesDlg.h"
 
-#include <commctrl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "app/Win32Platform.h"
 #include "document/MessageText.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
+#include "framework/Resources.h"
 #include "res/resource.h"
 #include "toolkit/ButtonBar.h"
 #include "toolkit/ListCtrlSupport.h"
-#include "ui/ServiceViewSupport.h"
 
 namespace {
 
@@ -24,71 +20,15 @@ const int kAddedImage = 30;   // a plus
 
 }  // namespace
 
-// The edit box over a cell: Enter or leaving it keeps the text, Escape
-// drops it. The dialog hears of the end once the box is gone.
-class CCellEdit : public CWnd {
-public:
-    bool Create(HWND list, HWND dialog, const RECT& cell, const std::string& text) {
-        dialog_ = dialog;
-        if (!CreateEx(0, "EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
-                      cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, list,
-                      nullptr))
-            return false;
-        SendMessage(WM_SETFONT, ::SendMessageA(list, WM_GETFONT, 0, 0), TRUE);
-        SendMessage(EM_SETSEL, 0, -1);
-        ::SetFocus(m_hWnd);
-        return true;
-    }
-    bool committed = false;
-    std::string text;
-
-protected:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        switch (msg) {
-            case WM_GETDLGCODE:
-                return DLGC_WANTALLKEYS;
-            case WM_KEYDOWN:
-                if (wp == VK_RETURN || wp == VK_ESCAPE) {
-                    Finish(wp == VK_RETURN);
-                    return 0;
-                }
-                break;
-            case WM_KILLFOCUS:
-                Finish(true);
-                break;
-            default:
-                break;
-        }
-        return CWnd::WindowProc(msg, wp, lp);
-    }
-
-private:
-    void Finish(bool keep) {
-        if (done_) return;
-        done_ = true;
-        committed = keep;
-        char buffer[512] = "";
-        ::GetWindowTextA(m_hWnd, buffer, sizeof buffer);
-        text = buffer;
-        ::PostMessageA(dialog_, kEditDone, 0, 0);
-        ::DestroyWindow(m_hWnd);
-    }
-    HWND dialog_ = nullptr;
-    bool done_ = false;
-};
-
-CRemoteMachinesDlg::CRemoteMachinesDlg(const std::string& initialMachine)
-    : CDialog(IDD_REMOTE_MACHINES), initial_(initialMachine) {}
-
-CRemoteMachinesDlg::~CRemoteMachinesDlg() {
-    if (images_) ImageList_Destroy(images_);
-}
+CRemoteMachinesDlg::CRemoteMachinesDlg(platform::RegistryApi& registry,
+                                       const std::string& initialMachine, HWND parent)
+    : CDialog(IDD_REMOTE_MACHINES, parent), registry_(registry), initial_(initialMachine) {}
 
 bool CRemoteMachinesDlg::OnInitDialog() {
     list_ = ::GetDlgItem(m_hWnd, IDC_REMOTE_LIST);
     ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    images_ = CreateStateImages();
-    ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+    images_ = LoadImageStrip(IDB_ICON_STRIP);
+    ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
     for (int column : {0, 1}) {
         std::string title = LoadText(column ? IDS_REMOTE_COLUMN_ALIAS : IDS_REMOTE_COLUMN_MACHINE);
         LVCOLUMNA c{};
@@ -97,13 +37,14 @@ bool CRemoteMachinesDlg::OnInitDialog() {
         c.cx = 60;
         ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
     }
-    bar_ = CreateButtonBar(m_hWnd, IDC_REMOTE_BUTTON_BAR, IDR_REMOTE_BAR);
+    CreateButtonBar(bar_, m_hWnd, IDC_REMOTE_BUTTON_BAR, IDR_REMOTE_BAR);
     Load(true);
     return true;
 }
 
 void CRemoteMachinesDlg::Load(bool opening) {
-    rows_.Load(ThePlatform().registry);
+    CommitEdit();
+    rows_.Load(registry_);
     int select = -1;
     for (size_t i = 0; opening && !initial_.empty() && i < rows_.rows.size(); ++i)
         if (rows_.rows[i].machine == initial_) select = static_cast<int>(i);
@@ -143,10 +84,10 @@ int CRemoteMachinesDlg::Selected() const {
 }
 
 void CRemoteMachinesDlg::UpdateCommands() {
-    if (!bar_) return;
-    ::SendMessageA(bar_, TB_ENABLEBUTTON, ID_REMOTE_ADD, rows_.CanAdd());
-    ::SendMessageA(bar_, TB_ENABLEBUTTON, ID_REMOTE_BROWSE, rows_.CanAdd());
-    ::SendMessageA(bar_, TB_ENABLEBUTTON, ID_REMOTE_DELETE, Selected() >= 0);
+    if (!bar_.Hwnd()) return;
+    ::SendMessageA(bar_.Hwnd(), TB_ENABLEBUTTON, ID_REMOTE_ADD, rows_.CanAdd());
+    ::SendMessageA(bar_.Hwnd(), TB_ENABLEBUTTON, ID_REMOTE_BROWSE, rows_.CanAdd());
+    ::SendMessageA(bar_.Hwnd(), TB_ENABLEBUTTON, ID_REMOTE_DELETE, Selected() >= 0);
 }
 
 void CRemoteMachinesDlg::AddRow(const std::string& machine) {
@@ -155,103 +96,95 @@ void CRemoteMachinesDlg::AddRow(const std::string& machine) {
 }
 
 void CRemoteMachinesDlg::Add() {
+    CommitEdit();
     if (!rows_.CanAdd()) return;
     AddRow(rows_.NewMachineName(LoadText(IDS_REMOTE_NEW_PREFIX)));
     BeginEdit(static_cast<int>(rows_.rows.size()) - 1, 0);
 }
 
 void CRemoteMachinesDlg::Delete() {
+    CommitEdit();
     int row = Selected();
     if (row < 0) return;
     std::string name = RemoteMachineRows::ResultText(&rows_.rows[static_cast<size_t>(row)]);
     std::string question = FormatText(LoadText(IDS_REMOTE_DELETE_QUESTION), name.c_str());
-    if (::MessageBoxA(m_hWnd, question.c_str(),
-                      CWinApp::Get() ? CWinApp::Get()->m_appName.c_str() : "",
-                      MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return;
+    if (ShowMessage(m_hWnd, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     rows_.rows.erase(rows_.rows.begin() + row);
     ShowRows(-1);
 }
 
 // A computer of the network neighbourhood, by the name the shell parses.
 void CRemoteMachinesDlg::Browse() {
+    CommitEdit();
     if (!rows_.CanAdd()) return;
-    LPITEMIDLIST network = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(m_hWnd, CSIDL_NETWORK, &network))) return;
+    ItemIdList network;
+    LPITEMIDLIST root = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(m_hWnd, CSIDL_NETWORK, &root))) return;
+    network.reset(root);
     std::string title = LoadText(IDS_REMOTE_BROWSE_TITLE);
     char display[MAX_PATH] = "";
     BROWSEINFOA info{};
     info.hwndOwner = m_hWnd;
-    info.pidlRoot = network;
+    info.pidlRoot = network.get();
     info.pszDisplayName = display;
     info.lpszTitle = title.c_str();
     info.ulFlags = BIF_BROWSEFORCOMPUTER;
-    LPITEMIDLIST chosen = ::SHBrowseForFolderA(&info);
-    IShellFolder* desktop = nullptr;
-    if (chosen && SUCCEEDED(::SHGetDesktopFolder(&desktop))) {
-        STRRET name{};
-        char text[MAX_PATH] = "";
-        if (SUCCEEDED(
-                desktop->GetDisplayNameOf(chosen, SHGDN_FORPARSING | SHGDN_FORADDRESSBAR, &name)) &&
-            SUCCEEDED(::StrRetToBufA(&name, chosen, text, sizeof text))) {
-            std::string machine = text;
-            machine.erase(std::remove(machine.begin(), machine.end(), '\\'), machine.end());
-            AddRow(machine);
-        }
-        desktop->Release();
-    }
-    if (chosen) ::CoTaskMemFree(chosen);
-    ::CoTaskMemFree(network);
+    ItemIdList chosen(::SHBrowseForFolderA(&info));
+    ComPtr<IShellFolder> desktop;
+    if (!chosen || FAILED(::SHGetDesktopFolder(desktop.put()))) return;
+    STRRET name{};
+    char text[MAX_PATH] = "";
+    if (FAILED(desktop->GetDisplayNameOf(chosen.get(), SHGDN_FORPARSING | SHGDN_FORADDRESSBAR,
+                                         &name)) ||
+        FAILED(::StrRetToBufA(&name, chosen.get(), text, sizeof text)))
+        return;
+    std::string machine = text;
+    machine.erase(std::remove(machine.begin(), machine.end(), '\\'), machine.end());
+    AddRow(machine);
 }
 
 void CRemoteMachinesDlg::BeginEdit(int row, int column) {
+    CommitEdit();
     if (row < 0 || row >= static_cast<int>(rows_.rows.size())) return;
-    RECT cell{};
-    cell.top = column;
-    cell.left = LVIR_LABEL;
-    if (!::SendMessageA(list_, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell))) return;
-    if (column == 0) {
-        // The first column's rectangle is the whole row; the cell ends where
-        // the second column begins.
-        RECT second{};
-        second.top = 1;
-        second.left = LVIR_BOUNDS;
-        if (::SendMessageA(list_, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&second)))
-            cell.right = second.left;
-    }
     const RemoteRow& data = rows_.rows[static_cast<size_t>(row)];
-    edit_ = std::make_unique<CCellEdit>();
-    editRow_ = row;
-    editColumn_ = column;
-    if (!edit_->Create(list_, m_hWnd, cell, column ? data.alias : data.machine)) edit_.reset();
+    edit_.Open(list_, row, column, column ? data.alias : data.machine, m_hWnd, kEditDone);
 }
 
-void CRemoteMachinesDlg::EndEdit(const std::string* text) {
-    int row = editRow_, column = editColumn_;
-    editRow_ = -1;
-    if (!text || row < 0 || row >= static_cast<int>(rows_.rows.size())) return;
-    RemoteRow& data = rows_.rows[static_cast<size_t>(row)];
-    if (column == 1) {
-        data.alias = *text;
-        ShowRows(row);
-        return;
-    }
-    // An emptied name keeps the old one; a new name goes on to its alias.
-    if (text->empty()) return;
-    data.machine = *text;
-    ShowRows(row);
-    BeginEdit(row, 1);
+void CRemoteMachinesDlg::CommitEdit() {
+    edit_.Close(true);
+    CellEditResult done;
+    if (edit_.TakeResult(&done)) ApplyEdit(done, false);
 }
 
+// An emptied name keeps the old one. A name the user ended with Enter goes
+// on to its alias; one ended by another action does not.
+void CRemoteMachinesDlg::ApplyEdit(const CellEditResult& edit, bool byUser) {
+    if (!edit.keep || edit.row < 0 || edit.row >= static_cast<int>(rows_.rows.size())) return;
+    RemoteRow& data = rows_.rows[static_cast<size_t>(edit.row)];
+    if (edit.column == 0 && edit.text.empty()) return;
+    (edit.column == 1 ? data.alias : data.machine) = edit.text;
+    ShowRows(byUser ? edit.row : Selected());
+    if (byUser && edit.column == 0) BeginEdit(edit.row, 1);
+}
+
+// The selected row stays selected wherever the sort puts it.
 void CRemoteMachinesDlg::SortBy(int column) {
+    CommitEdit();
+    int selected = Selected();
     bool ascending = ascending_[column] = !ascending_[column];
-    std::stable_sort(rows_.rows.begin(), rows_.rows.end(),
-                     [&](const RemoteRow& a, const RemoteRow& b) {
-                         const std::string& x = column ? a.alias : a.machine;
-                         const std::string& y = column ? b.alias : b.machine;
-                         return ascending ? x < y : y < x;
-                     });
-    ShowRows(-1);
+    std::vector<int> order = rows_.SortBy(column, ascending);
+    auto at = std::find(order.begin(), order.end(), selected);
+    ShowRows(selected >= 0 && at != order.end() ? static_cast<int>(at - order.begin()) : -1);
+}
+
+void CRemoteMachinesDlg::ShowListMenu() {
+    ShowPopupMenu(m_hWnd, IDR_CONTEXT_MENUS, CONTEXT_MENU_REMOTE, [&](HMENU popup) {
+        UINT add = MF_BYCOMMAND | (rows_.CanAdd() ? MF_ENABLED : MF_GRAYED);
+        ::EnableMenuItem(popup, ID_REMOTE_ADD, add);
+        ::EnableMenuItem(popup, ID_REMOTE_BROWSE, add);
+        ::EnableMenuItem(popup, ID_REMOTE_DELETE,
+                         MF_BYCOMMAND | (Selected() >= 0 ? MF_ENABLED : MF_GRAYED));
+    });
 }
 
 bool CRemoteMachinesDlg::OnListNotify(NMHDR* header) {
@@ -270,22 +203,9 @@ bool CRemoteMachinesDlg::OnListNotify(NMHDR* header) {
             if (hit.iItem >= 0) BeginEdit(hit.iItem, hit.iSubItem == 1 ? 1 : 0);
             return true;
         }
-        case NM_RCLICK: {
-            HMENU menu = ::LoadMenuA(ResourceModule(), MAKEINTRESOURCEA(IDR_CONTEXT_MENUS));
-            if (!menu) return true;
-            HMENU popup = ::GetSubMenu(menu, CONTEXT_MENU_REMOTE);
-            UINT add = MF_BYCOMMAND | (rows_.CanAdd() ? MF_ENABLED : MF_GRAYED);
-            ::EnableMenuItem(popup, ID_REMOTE_ADD, add);
-            ::EnableMenuItem(popup, ID_REMOTE_BROWSE, add);
-            ::EnableMenuItem(popup, ID_REMOTE_DELETE,
-                             MF_BYCOMMAND | (Selected() >= 0 ? MF_ENABLED : MF_GRAYED));
-            POINT at;
-            ::GetCursorPos(&at);
-            ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd,
-                             nullptr);
-            ::DestroyMenu(menu);
+        case NM_RCLICK:
+            ShowListMenu();
             return true;
-        }
         case LVN_KEYDOWN:
             switch (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey) {
                 case VK_INSERT:
@@ -326,12 +246,12 @@ bool CRemoteMachinesDlg::OnCommand(UINT id) {
 }
 
 void CRemoteMachinesDlg::OnOK() {
+    CommitEdit();
     int row = Selected();
     std::string chosen =
         RemoteMachineRows::ResultText(row >= 0 ? &rows_.rows[static_cast<size_t>(row)] : nullptr);
-    if (!rows_.Save(ThePlatform().registry)) {
-        ::MessageBoxA(m_hWnd, LoadText(IDS_REGISTRY_ERROR).c_str(),
-                      CWinApp::Get() ? CWinApp::Get()->m_appName.c_str() : "", MB_OK | MB_ICONSTOP);
+    if (!rows_.Save(registry_)) {
+        ShowMessage(m_hWnd, LoadText(IDS_REGISTRY_ERROR), MB_OK | MB_ICONSTOP);
         return;
     }
     result = chosen;
@@ -339,20 +259,18 @@ void CRemoteMachinesDlg::OnOK() {
 }
 
 LRESULT CRemoteMachinesDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == kEditDone && edit_) {
-        std::unique_ptr<CCellEdit> done = std::move(edit_);
-        EndEdit(done->committed ? &done->text : nullptr);
+    // Only the edit open now may end it: a late word from an earlier one
+    // (already taken) changes nothing.
+    if (msg == kEditDone) {
+        CellEditResult done;
+        if (static_cast<unsigned>(wp) == edit_.Serial() && edit_.TakeResult(&done))
+            ApplyEdit(done, true);
         return 0;
     }
     if (msg == WM_NOTIFY) {
         auto* header = reinterpret_cast<NMHDR*>(lp);
         if (header->hwndFrom == list_ && OnListNotify(header)) return 0;
-        if (header->code == TTN_GETDISPINFOA) {
-            auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
-            std::string text = CommandText(static_cast<UINT>(header->idFrom), true);
-            if (!text.empty()) ::lstrcpynA(info->szText, text.c_str(), sizeof info->szText);
-            return 0;
-        }
+        if (AnswerTooltip(header)) return 0;
     }
     return CDialog::WindowProc(msg, wp, lp);
 }

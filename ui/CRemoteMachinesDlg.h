@@ -6,24 +6,22 @@
 // after windows.h, which it needs
 #include <commctrl.h>
 
-#include <memory>
 #include <string>
 
 #include "framework/Dialog.h"
+#include "framework/Handles.h"
+#include "framework/ToolBar.h"
+#include "platform/RegistryApi.h"
+#include "toolkit/CellEdit.h"
 #include "views/RemoteMachineRows.h"
-
-class CCellEdit;
 
 class CRemoteMachinesDlg : public CDialog {
 public:
-    explicit CRemoteMachinesDlg(const std::string& initialMachine);
-    ~CRemoteMachinesDlg() override;
+    CRemoteMachinesDlg(platform::RegistryApi& registry, const std::string& initialMachine,
+                       HWND parent = nullptr);
 
     // After OK: the chosen row's alias, else its machine; empty without one.
     std::string result;
-
-    // The in-place edit of a cell ended with `text` (null: cancelled).
-    void EndEdit(const std::string* text);
 
 protected:
     bool OnInitDialog() override;
@@ -40,17 +38,21 @@ private:
     void Browse();
     void Delete();
     void BeginEdit(int row, int column);
+    // Ends an open cell edit and applies its text now: every change of the
+    // rows comes after it, so the edit lands on the row it was made on.
+    void CommitEdit();
+    void ApplyEdit(const CellEditResult& edit, bool byUser);
     bool OnListNotify(NMHDR* header);
+    void ShowListMenu();
     void SortBy(int column);
     void AddRow(const std::string& machine);
 
+    platform::RegistryApi& registry_;
     std::string initial_;
     RemoteMachineRows rows_;
     HWND list_ = nullptr;
-    HWND bar_ = nullptr;
-    HIMAGELIST images_ = nullptr;
-    std::unique_ptr<CCellEdit> edit_;
-    int editRow_ = -1;
-    int editColumn_ = 0;
+    ToolBar bar_;
+    ImageList images_;  // the list shares it
+    CCellEdit edit_;
     bool ascending_[2] = {false, false};
 };

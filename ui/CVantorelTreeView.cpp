@@ -1,13 +1,12 @@
 #include "ui/CVantorelTreeView.h"
 
-#include "ui/CVantorelDocument.h"
-#include "res/resource.h"
-#include "views/ServiceListModel.h"
-#include "ui/ServiceViewSupport.h"
+#include <unordered_set>
 
-CVantorelTreeView::~CVantorelTreeView() {
-    if (images_) ImageList_Destroy(images_);
-}
+#include "framework/Resources.h"
+#include "res/resource.h"
+#include "ui/CVantorelDocument.h"
+#include "ui/ServiceViewSupport.h"
+#include "views/ServiceListModel.h"
 
 bool CVantorelTreeView::Create(HWND parent, UINT id) {
     DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES |
@@ -23,47 +22,57 @@ CVantorelDocument* CVantorelTreeView::Doc() const {
 void CVantorelTreeView::OnInitialUpdate() {
     if (::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
     if (!images_) {
-        images_ = CreateStateImages();
-        SendMessage(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_));
+        images_ = LoadImageStrip(IDB_ICON_STRIP);
+        SendMessage(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_.get()));
     }
     OnUpdate();
 }
 
-std::string CVantorelTreeView::NodeText(HTREEITEM item, LPARAM* data) const {
-    char text[512] = "";
+int CVantorelTreeView::NodeOf(HTREEITEM item) const {
+    if (!item || !Doc() || generation_ != Doc()->Services().Generation()) return -1;
     TVITEMA tv{};
-    tv.mask = TVIF_TEXT | TVIF_PARAM;
+    tv.mask = TVIF_PARAM;
     tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = sizeof text;
-    if (!SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv))) return std::string();
-    if (data) *data = tv.lParam;
-    return text;
+    if (!SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv))) return -1;
+    return tv.lParam >= 0 && static_cast<size_t>(tv.lParam) < model_.Nodes().size()
+               ? static_cast<int>(tv.lParam)
+               : -1;
 }
 
+int CVantorelTreeView::EntryOf(HTREEITEM item) const {
+    int node = NodeOf(item);
+    return node < 0 ? -1 : model_.Nodes()[static_cast<size_t>(node)].entry;
+}
+
+// The statuses are read once for the whole list; the nodes are made with
+// the icons of those states.
 void CVantorelTreeView::OnUpdate() {
     if (!Doc()) return;
     SendMessage(WM_SETREDRAW, FALSE);
     WaitCursor wait;
     std::string selected;
-    LPARAM data = 0;
-    if (auto item = reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0))) {
-        std::string text = NodeText(item, &data);
-        if (data != ServiceTreeModel::kGroupData) selected = text;
-    }
+    int node = NodeOf(reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0)));
+    if (node >= 0 && model_.Nodes()[static_cast<size_t>(node)].data != ServiceTreeModel::kGroupData)
+        selected = model_.Nodes()[static_cast<size_t>(node)].text;
     SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-    Doc()->Services().RefreshAllStatus();
-    model_.Build(mode_, Doc()->Services());
+    ServiceList& list = Doc()->Services();
+    list.RefreshAllStatus();
+    model_.Build(mode_, list);
+    generation_ = list.Generation();
     items_.clear();
-    for (const TreeNode& node : model_.Nodes()) {
+    nodesOfEntry_.assign(list.GetCount(), {});
+    for (size_t i = 0; i < model_.Nodes().size(); ++i) {
+        const TreeNode& n = model_.Nodes()[i];
+        const ServiceEntry* entry = n.entry >= 0 ? list.EntryAt(static_cast<uint32_t>(n.entry)) : nullptr;
+        if (entry) nodesOfEntry_[static_cast<size_t>(n.entry)].push_back(static_cast<int>(i));
         TVINSERTSTRUCTA insert{};
-        insert.hParent = node.parent < 0 ? TVI_ROOT : items_[static_cast<size_t>(node.parent)];
+        insert.hParent = n.parent < 0 ? TVI_ROOT : items_[static_cast<size_t>(n.parent)];
         insert.hInsertAfter = TVI_LAST;
         insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-        insert.item.pszText = const_cast<char*>(node.text.c_str());
-        insert.item.iImage = node.image;
-        insert.item.iSelectedImage = node.selectedImage;
-        insert.item.lParam = node.data;
+        insert.item.pszText = const_cast<char*>(n.text.c_str());
+        insert.item.iImage = entry ? StateImage(entry->currentState) : n.image;
+        insert.item.iSelectedImage = entry ? insert.item.iImage : n.selectedImage;
+        insert.item.lParam = static_cast<LPARAM>(i);
         items_.push_back(reinterpret_cast<HTREEITEM>(
             SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
     }
@@ -72,63 +81,59 @@ void CVantorelTreeView::OnUpdate() {
         SendMessage(TVM_SELECTITEM, TVGN_CARET,
                     reinterpret_cast<LPARAM>(items_[static_cast<size_t>(matches.front())]));
     SendMessage(WM_SETREDRAW, TRUE);
-    RefreshNodes(false);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-// Service nodes carry no state, so their icon is set on every refresh; only
-// an icon that changes is drawn again.
-void CVantorelTreeView::UpdateNode(HTREEITEM item, int image) {
+// Only an icon that changes is drawn again.
+void CVantorelTreeView::ShowState(HTREEITEM item, int image) {
     TVITEMA tv{};
-    tv.mask = TVIF_IMAGE | TVIF_PARAM;
+    tv.mask = TVIF_IMAGE;
     tv.hItem = item;
-    if (!SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv))) return;
-    if (tv.lParam == ServiceTreeModel::kGroupData || tv.iImage == image) return;
+    if (!SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) || tv.iImage == image) return;
     tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     tv.iImage = tv.iSelectedImage = image;
     SendMessage(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
-void CVantorelTreeView::RefreshEntry(ServiceEntry& entry, HTREEITEM only) {
-    Doc()->Services().RefreshStatus(entry.name);
-    int image = StateImage(entry.currentState);
-    if (only) {
-        UpdateNode(only, image);
-        return;
-    }
-    for (int node : model_.Matches(entry.name))
-        UpdateNode(items_[static_cast<size_t>(node)], image);
+void CVantorelTreeView::ShowEntry(int32_t entry) {
+    const ServiceEntry* e = Doc()->Services().EntryAt(static_cast<uint32_t>(entry));
+    if (!e) return;
+    for (int node : nodesOfEntry_[static_cast<size_t>(entry)])
+        ShowState(items_[static_cast<size_t>(node)], StateImage(e->currentState));
 }
 
 void CVantorelTreeView::RefreshNodes(bool visibleOnly) {
-    if (!Doc()) return;
-    ServiceList& services = Doc()->Services();
+    if (!Doc() || generation_ != Doc()->Services().Generation()) return;
+    ServiceList& list = Doc()->Services();
+    std::unordered_set<int32_t> done;
+    auto refresh = [&](int32_t entry) {
+        if (entry < 0 || !done.insert(entry).second) return;
+        if (list.RefreshStatusAt(static_cast<uint32_t>(entry))) ShowEntry(entry);
+    };
     if (visibleOnly) {
+        // The walk of visible nodes goes on through every expanded node, on
+        // screen or not: it stops at the count the control can show.
+        int left = static_cast<int>(SendMessage(TVM_GETVISIBLECOUNT)) + 1;
         auto item = reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
-        for (; item; item = reinterpret_cast<HTREEITEM>(SendMessage(
-                         TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)))) {
-            if (ServiceEntry* entry = services.FindEntry(NodeText(item).c_str()))
-                RefreshEntry(*entry, item);
-        }
+        for (; item && left-- > 0; item = reinterpret_cast<HTREEITEM>(SendMessage(
+                                       TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item))))
+            refresh(EntryOf(item));
     } else {
-        for (uint32_t i = 0; i < services.GetCount(); ++i)
-            if (ServiceEntry* entry = services.GetEntry(i)) RefreshEntry(*entry, nullptr);
+        for (size_t entry = 0; entry < nodesOfEntry_.size(); ++entry)
+            if (!nodesOfEntry_[entry].empty()) refresh(static_cast<int32_t>(entry));
     }
     ::UpdateWindow(m_hWnd);
 }
 
 ServiceEntry* CVantorelTreeView::GetSelectedEntry() {
-    auto item = reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0));
-    if (!item || !Doc()) return nullptr;
-    LPARAM data = 0;
-    std::string text = NodeText(item, &data);
-    if (data == ServiceTreeModel::kGroupData || text.empty()) return nullptr;
-    return Doc()->Services().FindEntry(text.c_str());
+    int entry = EntryOf(reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0)));
+    return entry < 0 ? nullptr : Doc()->Services().GetEntry(static_cast<uint32_t>(entry));
 }
 
 bool CVantorelTreeView::OnCommand(UINT id) {
     if (!IsServiceCommand(id)) return false;
     WaitCursor wait;
-    RunServiceCommand(Doc(), GetSelectedEntry(), id);
+    RunServiceCommand(Doc(), GetSelectedEntry(), id, m_hWnd);
     RefreshNodes(false);
     return true;
 }
@@ -143,7 +148,7 @@ bool CVantorelTreeView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
     *result = 0;
     switch (header->code) {
         case NM_RCLICK:
-            ShowContextMenu(CONTEXT_MENU_SERVICES);
+            ShowContextMenu(m_hWnd, CONTEXT_MENU_SERVICES);
             *result = 1;
             return true;
         case TVN_KEYDOWN: {

@@ -7,22 +7,26 @@
 #include <vector>
 
 #include "framework/Document.h"
+#include "framework/Handles.h"
+#include "ui/AppContext.h"
 #include "views/ServiceTreeModel.h"
 
 class CVantorelDocument;
 struct ServiceEntry;
 
 // The services as a tree by type, by load-order group or by dependency,
-// with state icons on the service nodes and the list's service commands.
+// with state icons on the service nodes and the list's service commands. A
+// node's item data is its index in the tree model, which names its entry.
 class CVantorelTreeView : public CView {
 public:
-    explicit CVantorelTreeView(int mode) : mode_(mode) {}
-    ~CVantorelTreeView() override;
+    CVantorelTreeView(AppContext& context, int mode) : context_(context), mode_(mode) {}
     bool Create(HWND parent, UINT id);
     int Mode() const { return mode_; }
 
     void OnInitialUpdate() override;
     void OnUpdate() override;
+    // The nodes on screen (the refresh tick), or every node (after a
+    // command); each entry's status is read once.
     void RefreshNodes(bool visibleOnly);
     ServiceEntry* GetSelectedEntry();
 
@@ -32,13 +36,18 @@ public:
 
 private:
     CVantorelDocument* Doc() const;
-    // The text and item data of a node.
-    std::string NodeText(HTREEITEM item, LPARAM* data = nullptr) const;
-    void UpdateNode(HTREEITEM item, int image);
-    void RefreshEntry(ServiceEntry& entry, HTREEITEM only);
+    // The model node of a tree item, or -1 when the nodes no longer stand
+    // for the document's entries.
+    int NodeOf(HTREEITEM item) const;
+    int EntryOf(HTREEITEM item) const;
+    void ShowState(HTREEITEM item, int image);
+    void ShowEntry(int32_t entry);
 
+    AppContext& context_;
     int mode_;
     ServiceTreeModel model_;
-    std::vector<HTREEITEM> items_;  // the node of each model node
-    HIMAGELIST images_ = nullptr;
+    std::vector<HTREEITEM> items_;                // the tree item of each model node
+    std::vector<std::vector<int>> nodesOfEntry_;  // the model nodes of each entry
+    uint32_t generation_ = 0;                     // of the list the nodes were made from
+    ImageList images_;                            // the control does not free it
 };

@@ -1,33 +1,21 @@
 #include "ui/CVantorelView.h"
 
-#include <vector>
-
-#include "app/Win32Platform.h"
-#include "ui/CVantorelDocument.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
-#include "platform/ScmApi.h"
+#include "framework/Resources.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "toolkit/ListCtrlSupport.h"
+#include "ui/CVantorelDocument.h"
 #include "ui/ServiceViewSupport.h"
 
 namespace {
-
-const int kMinColumnWidth = 50;
 const int kIconRoom = 35;
-
+const int64_t kNoState = -1;
 }  // namespace
 
-CVantorelView::~CVantorelView() {
-    if (images_) ImageList_Destroy(images_);
-    if (normalFont_) ::DeleteObject(normalFont_);
-    if (boldFont_) ::DeleteObject(boldFont_);
-}
-
+// The control shares the image list: this view frees it, once.
 bool CVantorelView::Create(HWND parent, UINT id) {
     DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SINGLESEL |
-                  LVS_SHOWSELALWAYS;
+                  LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
     return CreateEx(0, WC_LISTVIEWA, "", style, 0, 0, 0, 0, parent,
                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
 }
@@ -36,12 +24,11 @@ CVantorelDocument* CVantorelView::Doc() const {
     return static_cast<CVantorelDocument*>(GetDocument());
 }
 
+// Without the settings key only the name column is shown.
 void CVantorelView::CreateColumns() {
     SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    uint32_t mask = 1;
-    SettingsStore store(ThePlatform().registry);
-    if (store.OpenConfiguration()) mask = static_cast<uint32_t>(store.Read(settings::kShowColumns));
-    columns_ = ListColumns::FromMask(mask);
+    SettingsStore store(context_.platform.registry);
+    columns_ = ListColumns::FromMask(static_cast<uint32_t>(store.Read(settings::kShowColumns, 1)));
     int position = 0;
     for (int slot = 0; slot < kColumnCount; ++slot) {
         if (!columns_.visible[slot]) continue;
@@ -61,72 +48,81 @@ void CVantorelView::OnInitialUpdate() {
     if (!columnsMade_) CreateColumns();
     else SendMessage(LVM_DELETEALLITEMS);
     if (!images_) {
-        images_ = CreateStateImages();
-        SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+        images_ = LoadImageStrip(IDB_ICON_STRIP);
+        SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
     }
     Rebuild();
 }
 
 void CVantorelView::OnUpdate() { Rebuild(); }
 
+// Each service is queried once: its status by the refresh of the whole
+// list, its configuration when a column shows it.
 void CVantorelView::Rebuild() {
     if (!columnsMade_ || !Doc()) return;
     SendMessage(WM_SETREDRAW, FALSE);
     WaitCursor wait;
     std::string selected;
     int current = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-    if (current >= 0) selected = CellText(current, 0);
+    if (current >= 0) selected = listctrl::CellText(m_hWnd, current, 0);
 
-    rowByName_.clear();
     SendMessage(LVM_DELETEALLITEMS);
     listctrl::AutoSizeColumns(m_hWnd, 0, false);
     ServiceList& list = Doc()->Services();
     list.RefreshAllStatus();
-    for (uint32_t i = 0;; ++i) {
-        ServiceEntry* entry = list.GetEntry(i);
-        if (!entry) break;
+    generation_ = list.Generation();
+    shownState_.assign(list.GetCount(), kNoState);
+    SendMessage(LVM_SETITEMCOUNT, list.GetCount());
+    for (uint32_t i = 0; i < list.GetCount(); ++i) {
+        const ServiceEntry* entry = list.EntryAt(i);
         LVITEMA item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
         item.iItem = static_cast<int>(i);
         item.pszText = entry->name;
         item.iImage = kImageNotShown;
-        item.lParam = -1;
+        item.lParam = static_cast<LPARAM>(i);
         int row = static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        rowByName_[entry->name] = row;
-        RefreshRow(row, *entry);
+        ShowEntry(row, i, *entry);
         FillConfiguration(row, entry->name);
     }
-    auto found = rowByName_.find(selected);
-    int select = found != rowByName_.end() ? found->second : 0;
+    // Rows stand in entry order until a sort.
+    int select = selected.empty() ? -1 : list.IndexOf(selected.c_str());
+    if (select < 0) select = 0;
     LVITEMA state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessage(LVM_SETITEMSTATE, select, reinterpret_cast<LPARAM>(&state));
     SendMessage(LVM_ENSUREVISIBLE, select, FALSE);
     listctrl::AutoSizeColumns(m_hWnd, 0, true);
-    LVCOLUMNA first{};
-    first.mask = LVCF_WIDTH;
-    if (SendMessage(LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&first)))
-        SendMessage(LVM_SETCOLUMNWIDTH, 0, first.cx + kIconRoom);
+    int first = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, 0));
+    if (first > 0) SendMessage(LVM_SETCOLUMNWIDTH, 0, first + kIconRoom);
     SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-// An unchanged row costs one status query and no redraw.
-void CVantorelView::RefreshRow(int row, ServiceEntry& entry) {
-    Doc()->Services().RefreshStatus(entry.name);
-    if (columns_.visible[kColDescription] && CellText(row, columns_.Position(kColDescription)) !=
-                                                 entry.displayName)
-        SetCell(row, kColDescription, entry.displayName);
+int CVantorelView::EntryOfRow(int row) const {
+    if (!Doc() || generation_ != Doc()->Services().Generation()) return -1;
     LVITEMA item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    if (static_cast<LPARAM>(entry.currentState) == item.lParam) return;
+    if (!SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return -1;
+    if (item.lParam < 0 || static_cast<size_t>(item.lParam) >= shownState_.size()) return -1;
+    return static_cast<int>(item.lParam);
+}
+
+// An unchanged row costs nothing here and is not drawn again.
+void CVantorelView::ShowEntry(int row, uint32_t index, const ServiceEntry& entry) {
+    if (columns_.visible[kColDescription] &&
+        listctrl::CellText(m_hWnd, row, columns_.Position(kColDescription)) !=
+            (entry.displayName ? entry.displayName : ""))
+        SetCell(row, kColDescription, entry.displayName ? entry.displayName : "");
+    if (shownState_[index] == entry.currentState) return;
+    shownState_[index] = entry.currentState;
     if (columns_.visible[kColState])
-        SetCell(row, kColState, ThePlatform().texts.Text(StateTextId(entry.currentState)));
-    item.mask = LVIF_PARAM | LVIF_IMAGE;
-    item.lParam = static_cast<LPARAM>(entry.currentState);
+        SetCell(row, kColState, context_.platform.texts.Text(StateTextId(entry.currentState)));
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
     item.iImage = StateImage(entry.currentState);
     SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
@@ -154,18 +150,17 @@ void CVantorelView::SetCell(int row, int slot, const std::string& text) {
     if (column >= 0) listctrl::SetCellText(m_hWnd, row, column, text);
 }
 
-std::string CVantorelView::CellText(int row, int column) const {
-    return listctrl::CellText(m_hWnd, row, column);
-}
-
+// One status query per row, and only for its own entry.
 void CVantorelView::RefreshRows(bool visibleOnly) {
     if (!Doc()) return;
+    ServiceList& list = Doc()->Services();
     int count = static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
     int first = visibleOnly ? static_cast<int>(SendMessage(LVM_GETTOPINDEX)) : 0;
     int last = visibleOnly ? first + static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)) : count;
     for (int row = first; row < last && row < count; ++row) {
-        std::string name = CellText(row, 0);
-        if (ServiceEntry* entry = Doc()->Services().FindEntry(name.c_str())) RefreshRow(row, *entry);
+        int index = EntryOfRow(row);
+        if (index < 0 || !list.RefreshStatusAt(static_cast<uint32_t>(index))) continue;
+        ShowEntry(row, static_cast<uint32_t>(index), *list.EntryAt(static_cast<uint32_t>(index)));
     }
     ::UpdateWindow(m_hWnd);
 }
@@ -173,9 +168,8 @@ void CVantorelView::RefreshRows(bool visibleOnly) {
 ServiceEntry* CVantorelView::GetSelectedEntry() {
     if (!Doc() || !m_hWnd) return nullptr;
     int row = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-    if (row < 0) return nullptr;
-    std::string name = CellText(row, 0);
-    return name.empty() ? nullptr : Doc()->Services().FindEntry(name.c_str());
+    int index = row < 0 ? -1 : EntryOfRow(row);
+    return index < 0 ? nullptr : Doc()->Services().GetEntry(static_cast<uint32_t>(index));
 }
 
 LRESULT CVantorelView::CustomDraw(NMLVCUSTOMDRAW* draw) {
@@ -184,9 +178,9 @@ LRESULT CVantorelView::CustomDraw(NMLVCUSTOMDRAW* draw) {
         HGDIOBJ current = ::GetCurrentObject(draw->nmcd.hdc, OBJ_FONT);
         if (current && ::GetObjectA(current, sizeof font, &font)) {
             font.lfWeight = FW_NORMAL;
-            normalFont_ = ::CreateFontIndirectA(&font);
+            normalFont_.reset(::CreateFontIndirectA(&font));
             font.lfWeight = FW_BOLD;
-            boldFont_ = ::CreateFontIndirectA(&font);
+            boldFont_.reset(::CreateFontIndirectA(&font));
         }
     }
     switch (draw->nmcd.dwDrawStage) {
@@ -196,12 +190,14 @@ LRESULT CVantorelView::CustomDraw(NMLVCUSTOMDRAW* draw) {
             return CDRF_NOTIFYSUBITEMDRAW;
         case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
             draw->clrText = 0x000000;
-            if (normalFont_) ::SelectObject(draw->nmcd.hdc, normalFont_);
+            if (normalFont_) ::SelectObject(draw->nmcd.hdc, normalFont_.get());
             if (draw->iSubItem == 0) {
                 draw->clrText = kNameColour;
-                if (boldFont_) ::SelectObject(draw->nmcd.hdc, boldFont_);
+                if (boldFont_) ::SelectObject(draw->nmcd.hdc, boldFont_.get());
             } else if (draw->iSubItem == columns_.Position(kColState)) {
-                draw->clrText = StateColour(static_cast<uint32_t>(draw->nmcd.lItemlParam));
+                auto index = static_cast<size_t>(draw->nmcd.lItemlParam);
+                int64_t shown = index < shownState_.size() ? shownState_[index] : kNoState;
+                draw->clrText = StateColour(static_cast<uint32_t>(shown));
             }
             return CDRF_NEWFONT;
         }
@@ -222,7 +218,7 @@ bool CVantorelView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
                 OnCommand(ID_SERVICE_PROPERTIES);
             return true;
         case NM_RCLICK:
-            ShowContextMenu(CONTEXT_MENU_SERVICES);
+            ShowContextMenu(m_hWnd, CONTEXT_MENU_SERVICES);
             return true;
         case LVN_KEYDOWN: {
             WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
@@ -238,18 +234,26 @@ bool CVantorelView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
     }
 }
 
+// A column is never narrower than the minimum, also while it is being
+// dragged: a width below it is refused and the minimum set instead.
+bool CVantorelView::KeepColumnWidth(NMHEADERA* change) {
+    if (!change->pitem || !(change->pitem->mask & HDI_WIDTH) ||
+        change->pitem->cxy >= kMinColumnWidth)
+        return false;
+    if (SendMessage(LVM_GETCOLUMNWIDTH, change->iItem) != kMinColumnWidth)
+        SendMessage(LVM_SETCOLUMNWIDTH, change->iItem, kMinColumnWidth);
+    return true;
+}
+
 // The header is the list's own child, so its notifications arrive here.
 LRESULT CVantorelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NOTIFY) {
         auto* header = reinterpret_cast<NMHDR*>(lp);
         if (header->hwndFrom == reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER))) {
-            if (header->code == HDN_ENDTRACKA || header->code == HDN_ENDTRACKW) {
-                auto* change = reinterpret_cast<NMHEADERA*>(lp);
-                if (change->pitem && (change->pitem->mask & HDI_WIDTH) &&
-                    change->pitem->cxy < kMinColumnWidth)
-                    change->pitem->cxy = kMinColumnWidth;
+            if (header->code == HDN_ITEMCHANGINGA || header->code == HDN_ITEMCHANGINGW) {
+                if (KeepColumnWidth(reinterpret_cast<NMHEADERA*>(lp))) return TRUE;
             } else if (header->code == NM_RCLICK) {
-                ShowContextMenu(CONTEXT_MENU_LIST);
+                ShowContextMenu(m_hWnd, CONTEXT_MENU_LIST);
                 return TRUE;
             }
         }
@@ -260,7 +264,7 @@ LRESULT CVantorelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 bool CVantorelView::OnCommand(UINT id) {
     if (IsServiceCommand(id)) {
         WaitCursor wait;
-        RunServiceCommand(Doc(), GetSelectedEntry(), id);
+        RunServiceCommand(Doc(), GetSelectedEntry(), id, m_hWnd);
         RefreshRows(false);
         return true;
     }

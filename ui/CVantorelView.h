@@ -2,20 +2,25 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "framework/Document.h"
+#include "framework/Handles.h"
+#include "ui/AppContext.h"
 #include "views/ServiceListModel.h"
 
 class CVantorelDocument;
 struct ServiceEntry;
 
 // The services as a report list: one row per service, state in colour and
-// with an icon, sorted by a click on a column title.
+// with an icon, sorted by a click on a column title. A row's item data is
+// the index of its entry in the document's list; the state it shows is
+// kept per entry.
 class CVantorelView : public CView {
 public:
-    ~CVantorelView() override;
+    explicit CVantorelView(AppContext& context) : context_(context) {}
     bool Create(HWND parent, UINT id);
 
     void OnInitialUpdate() override;
@@ -28,6 +33,8 @@ public:
     bool OnUpdateCommand(CCmdUI& ui) override;
     bool OnReflectedNotify(NMHDR* header, LRESULT* result) override;
 
+    static constexpr int kMinColumnWidth = 50;
+
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -35,16 +42,21 @@ private:
     CVantorelDocument* Doc() const;
     void CreateColumns();
     void Rebuild();
-    void RefreshRow(int row, ServiceEntry& entry);
+    // The entry of a row while the rows still stand for the document's
+    // entries; -1 otherwise.
+    int EntryOfRow(int row) const;
+    void ShowEntry(int row, uint32_t index, const ServiceEntry& entry);
     void FillConfiguration(int row, const char* name);
     void SetCell(int row, int slot, const std::string& text);
-    std::string CellText(int row, int column) const;
     LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
+    bool KeepColumnWidth(NMHEADERA* change);
 
+    AppContext& context_;
     ListColumns columns_;
     bool columnsMade_ = false;
-    std::unordered_map<std::string, int> rowByName_;
-    HIMAGELIST images_ = nullptr;
-    HFONT normalFont_ = nullptr;
-    HFONT boldFont_ = nullptr;
+    std::vector<int64_t> shownState_;  // per entry; -1 before any is shown
+    uint32_t generation_ = 0;          // of the list the rows were made from
+    ImageList images_;                 // shared with the control, freed here
+    Font normalFont_;
+    Font boldFont_;
 };

@@ -1,36 +1,12 @@
 #include "ui/ServiceViewSupport.h"
 
-#include "app/Win32Platform.h"
-#include "ui/CVantorelDocument.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
+#include "framework/Resources.h"
 #include "res/resource.h"
-#include "scm/PendingWait.h"
+#include "ui/CVantorelDocument.h"
 #include "views/ServiceListModel.h"
 
-HIMAGELIST CreateStateImages() {
-    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR8 | ILC_MASK, 32, 8);
-    if (!images) return nullptr;
-    for (HINSTANCE module : {ResourceModule(), ::GetModuleHandleA(nullptr)}) {
-        auto strip = static_cast<HBITMAP>(::LoadImageA(module, MAKEINTRESOURCEA(IDB_ICON_STRIP),
-                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        if (!strip) continue;
-        ImageList_AddMasked(images, strip, RGB(255, 0, 255));
-        ::DeleteObject(strip);
-        break;
-    }
-    return images;
-}
-
-void ShowContextMenu(int popup) {
-    HMENU menu = ::LoadMenuA(ResourceModule(), MAKEINTRESOURCEA(IDR_CONTEXT_MENUS));
-    if (!menu) return;
-    POINT at;
-    ::GetCursorPos(&at);
-    HWND owner = CWinApp::Get()->m_pMainWnd->GetSafeHwnd();
-    ::TrackPopupMenu(::GetSubMenu(menu, popup), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0,
-                     owner, nullptr);
-    ::DestroyMenu(menu);
+void ShowContextMenu(HWND view, int popup) {
+    ShowPopupMenu(::GetAncestor(view, GA_ROOT), IDR_CONTEXT_MENUS, popup);
 }
 
 void ReloadServices(CVantorelDocument* document) {
@@ -42,20 +18,16 @@ bool IsServiceCommand(UINT id) {
            id == ID_SERVICE_RESTART;
 }
 
-void RunServiceCommand(CVantorelDocument* document, ServiceEntry* entry, UINT id) {
+void RunServiceCommand(CVantorelDocument* document, ServiceEntry* entry, UINT id, HWND view) {
     if (!document || !entry) return;
     ServiceCommands& commands = document->Commands();
     bool ok = id == ID_SERVICE_START   ? commands.StartOrContinue(*entry)
               : id == ID_SERVICE_STOP  ? commands.StopService(*entry)
               : id == ID_SERVICE_PAUSE ? commands.PauseService(*entry)
                                        : commands.RestartService(*entry);
-    if (ok) {
-        WaitWhilePending(document->Services(), entry->name, ThePlatform().clock);
-        return;
-    }
+    if (ok) return;
     UINT icon = id == ID_SERVICE_START ? MB_ICONERROR : MB_ICONEXCLAMATION;
-    ::MessageBoxA(CWinApp::Get()->m_pMainWnd->GetSafeHwnd(), document->GetLastErrorText().c_str(),
-                  CWinApp::Get()->m_appName.c_str(), MB_OK | icon);
+    ShowMessage(::GetAncestor(view, GA_ROOT), document->GetLastErrorText(), MB_OK | icon);
 }
 
 void UpdateServiceCommand(CCmdUI& ui, const ServiceEntry* entry) {

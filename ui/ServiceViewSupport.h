@@ -1,10 +1,8 @@
 #pragma once
-// What the services list and the services trees share: the state icons,
+// What the services list and the services trees share: the wait cursor,
 // the context menus, reloading, and the service commands with their
-// enabling rules, polling and messages.
+// enabling rules and messages.
 #include <windows.h>
-// after windows.h, which it needs
-#include <commctrl.h>
 
 #include "framework/Wnd.h"
 
@@ -23,17 +21,15 @@ private:
     HCURSOR old_;
 };
 
-// The 16x16 state icons of the icon strip; null when they cannot be made.
-HIMAGELIST CreateStateImages();
-// A pop-up of the context menus at the cursor, owned by the main window so
+// A pop-up of the context menus at the cursor, owned by the view's frame so
 // that its commands go through the frame's routing.
-void ShowContextMenu(int popup);
+void ShowContextMenu(HWND view, int popup);
 // F5: the document loads its services again and every view rebuilds.
 void ReloadServices(CVantorelDocument* document);
 
 bool IsServiceCommand(UINT id);
-// Start, stop, pause or restart of `entry`: on success the entry is polled
-// while it is pending; a failure shows the document's message.
-void RunServiceCommand(CVantorelDocument* document, ServiceEntry* entry, UINT id);
+// Start, stop, pause or restart of `entry`, which the document follows
+// until it settles; a failure shows the document's message over `view`.
+void RunServiceCommand(CVantorelDocument* document, ServiceEntry* entry, UINT id, HWND view);
 // The enabling rule of a service command for the selected entry.
 void UpdateServiceCommand(CCmdUI& ui, const ServiceEntry* entry);

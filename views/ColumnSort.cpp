@@ -1,5 +1,6 @@
 #include "views/ColumnSort.h"
 
+#include <algorithm>
 #include <cstring>
 
 int CompareCells(const std::string& a, const std::string& b) {
@@ -18,19 +19,12 @@ bool SortDescending(const std::vector<std::string>& column) {
     return order == -1;
 }
 
-std::vector<std::pair<int, int>> SortSwaps(std::vector<std::string> column, bool descending) {
-    std::vector<std::pair<int, int>> swaps;
-    int n = static_cast<int>(column.size());
-    for (int i = 0; i < n; ++i) {
-        int best = i;
-        for (int j = i + 1; j < n; ++j) {
-            int c = CompareCells(column[j], column[best]);
-            if (descending ? c > 0 : c < 0) best = j;
-        }
-        if (best != i) {
-            std::swap(column[i], column[best]);
-            swaps.emplace_back(i, best);
-        }
-    }
-    return swaps;
+std::vector<int> SortOrder(const std::vector<std::string>& column, bool descending) {
+    std::vector<int> order(column.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        int c = CompareCells(column[static_cast<size_t>(a)], column[static_cast<size_t>(b)]);
+        return descending ? c > 0 : c < 0;
+    });
+    return order;
 }

@@ -5,6 +5,7 @@
 
 #include "settings/RemoteMachineList.h"
 #include "settings/SettingsStore.h"
+#include "views/ColumnSort.h"
 
 bool RemoteMachineRows::HasMachine(const std::string& machine) const {
     return std::any_of(rows.begin(), rows.end(),
@@ -59,4 +60,14 @@ std::string RemoteMachineRows::NewMachineName(const std::string& prefix) const {
 std::string RemoteMachineRows::ResultText(const RemoteRow* selected) {
     if (!selected) return std::string();
     return selected->alias.empty() ? selected->machine : selected->alias;
+}
+
+std::vector<int> RemoteMachineRows::SortBy(int column, bool ascending) {
+    std::vector<std::string> texts;
+    for (const RemoteRow& row : rows) texts.push_back(column == 1 ? row.alias : row.machine);
+    std::vector<int> order = SortOrder(texts, !ascending);
+    std::vector<RemoteRow> sorted;
+    for (int from : order) sorted.push_back(rows[static_cast<size_t>(from)]);
+    rows = std::move(sorted);
+    return order;
 }

@@ -26,6 +26,9 @@ public:
     // The prefix with 00, 01, ...: the first such name no row has.
     std::string NewMachineName(const std::string& prefix) const;
     bool HasMachine(const std::string& machine) const;
+    // Sorts the rows by machine (column 0) or alias (column 1), byte by byte;
+    // equal texts keep their order. Gives where each row came from.
+    std::vector<int> SortBy(int column, bool ascending);
     // What the open services dialog gets back: the alias, else the machine.
     static std::string ResultText(const RemoteRow* selected);
 

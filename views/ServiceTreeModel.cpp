@@ -63,9 +63,9 @@ bool ReadConfig(ServiceList& list, const std::string& name, std::string* group,
 }  // namespace
 
 int ServiceTreeModel::Append(int parent, const std::string& text, int image, int selectedImage,
-                             int32_t data) {
+                             int32_t data, int32_t entry) {
     int index = static_cast<int>(nodes_.size());
-    nodes_.push_back(TreeNode{text, image, selectedImage, data, parent});
+    nodes_.push_back(TreeNode{text, image, selectedImage, data, parent, entry});
     children_.emplace_back();
     (parent < 0 ? roots_ : children_[static_cast<size_t>(parent)]).push_back(index);
     return index;
@@ -94,7 +94,8 @@ void ServiceTreeModel::BuildByType(ServiceList& list) {
         unsigned count = 0;
         for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i) {
             if (!(e->serviceType & category.mask)) continue;
-            Append(node, e->name ? e->name : "", kImageUnknown, kImageUnknown, kServiceData);
+            Append(node, e->name ? e->name : "", kImageUnknown, kImageUnknown, kServiceData,
+                   static_cast<int32_t>(i));
             ++count;
         }
         nodes_[static_cast<size_t>(node)].text =
@@ -111,7 +112,7 @@ void ServiceTreeModel::BuildByGroup(ServiceList& list) {
         std::vector<int> found = Matches(group);
         int node =
             found.empty() ? Append(-1, group, kImageGears, kImageGears, kGroupData) : found.front();
-        Append(node, name, kImageUnknown, kImageUnknown, kServiceData);
+        Append(node, name, kImageUnknown, kImageUnknown, kServiceData, static_cast<int32_t>(i));
     }
 }
 
@@ -130,12 +131,15 @@ int ServiceTreeModel::InsertDependency(ServiceList& list, const std::string& giv
     ReadConfig(list, name, nullptr, &dependencies);
     int image = group ? kImageGears : kImageUnknown;
     int32_t data = group ? kGroupData : kServiceData;
-    if (dependencies.empty()) return Append(-1, name, image, image, data);
+    // A service that depends on one the list does not hold has that one in
+    // the tree too, without an entry.
+    int32_t entry = group ? -1 : list.IndexOf(name.c_str());
+    if (dependencies.empty()) return Append(-1, name, image, image, data, entry);
     chain.push_back(folded);
     int last = -1;
     for (const std::string& dependency : dependencies) {
         int parent = InsertDependency(list, dependency, chain);
-        last = Append(parent, name, image, image, data);
+        last = Append(parent, name, image, image, data, entry);
     }
     chain.pop_back();
     return last;

@@ -12,8 +12,9 @@ struct TreeNode {
     std::string text;
     int image;
     int selectedImage;
-    int32_t data;  // 0 for a category or group, -1 for a service
-    int parent;    // index of the parent node, -1 at the root
+    int32_t data;   // 0 for a category or group, -1 for a service
+    int parent;     // index of the parent node, -1 at the root
+    int32_t entry;  // the service's index in the list, -1 for none
 };
 
 class ServiceTreeModel {
@@ -32,7 +33,8 @@ public:
     std::vector<int> Matches(const std::string& text) const;
 
 private:
-    int Append(int parent, const std::string& text, int image, int selectedImage, int32_t data);
+    int Append(int parent, const std::string& text, int image, int selectedImage, int32_t data,
+               int32_t entry = -1);
     void BuildByType(ServiceList& list);
     void BuildByGroup(ServiceList& list);
     int InsertDependency(ServiceList& list, const std::string& name,

@@ -79,4 +79,15 @@ TEST_F(RemoteMachineRowsTest, NewMachinesTakeTheFirstFreeNumberWhileThereIsRoom)
     EXPECT_FALSE(rows.CanAdd());
 }
 
+TEST_F(RemoteMachineRowsTest, SortingMovesWholeRowsAndSaysWhereEachCameFrom) {
+    rows.rows = {{"b", "", false}, {"a", "zed", true}, {"c", "ay", false}};
+    EXPECT_EQ(rows.SortBy(0, true), (std::vector<int>{1, 0, 2}));
+    EXPECT_EQ(rows.rows[0].alias, "zed");
+    EXPECT_TRUE(rows.rows[0].added);
+    // By alias, descending: rows without one come last, in their order.
+    EXPECT_EQ(rows.SortBy(1, false), (std::vector<int>{0, 2, 1}));
+    EXPECT_EQ(rows.rows[0].machine, "a");
+    EXPECT_EQ(rows.rows[1].machine, "c");
+}
+
 }  // namespace

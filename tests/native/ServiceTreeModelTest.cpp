@@ -59,6 +59,11 @@ TEST_F(ServiceTreeModelTest, TypeCategoriesCountTheirServicesAndAServiceMayBeInS
             "SERVICE_INTERACTIVE_PROCESS (1)", "Desk<SERVICE_INTERACTIVE_PROCESS (1)"}));
     EXPECT_EQ(model.Nodes()[0].data, ServiceTreeModel::kGroupData);
     EXPECT_EQ(model.Nodes()[2].data, ServiceTreeModel::kServiceData);
+    // Each service node names its entry; Desk's two nodes name the same one.
+    EXPECT_EQ(model.Nodes()[0].entry, -1);
+    EXPECT_STREQ(list.EntryAt(static_cast<uint32_t>(model.Nodes()[2].entry))->name, "Desk");
+    EXPECT_EQ(model.Nodes()[12].entry, model.Nodes()[2].entry);
+    EXPECT_STREQ(list.EntryAt(static_cast<uint32_t>(model.Nodes()[7].entry))->name, "Disk");
     EXPECT_EQ(model.Nodes()[0].image, 5);
     EXPECT_EQ(model.Nodes()[0].selectedImage, 6);
 }
@@ -93,6 +98,9 @@ TEST_F(ServiceTreeModelTest, ADependencyCycleEndsAndAMissingDependencyIsARoot) {
     Add("Right").dependencies = std::string("Left\0Ghost\0", 11);
     Build(ServiceTreeModel::kByDependency);
     EXPECT_EQ(Shape(), (std::vector<std::string>{"Right", "Ghost", "Right<Ghost", "Left<Right"}));
+    // Ghost is in no list: its node has no entry.
+    EXPECT_EQ(model.Nodes()[1].entry, -1);
+    EXPECT_STREQ(list.EntryAt(static_cast<uint32_t>(model.Nodes()[3].entry))->name, "Left");
 }
 
 }  // namespace

@@ -41,10 +41,15 @@ HWND FindChild(HWND parent, const char* className) {
 // The program under test, ended when the test ends.
 class Program {
 public:
-    explicit Program(const std::string& arguments = "") {
+    // `show`: the show command a shortcut would start it with, or none.
+    explicit Program(const std::string& arguments = "", int show = -1) {
         std::string command = "\"" + wintest::ExeDirectory() + "\\Vantorel.exe\" " + arguments;
         STARTUPINFOA si{};
         si.cb = sizeof si;
+        if (show >= 0) {
+            si.dwFlags = STARTF_USESHOWWINDOW;
+            si.wShowWindow = static_cast<WORD>(show);
+        }
         started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                                   nullptr, &si, &pi_) != FALSE;
     }
@@ -308,7 +313,41 @@ TEST_F(ProgramWindowsTest, ServicesStartAndStopThroughTheProgramsCommands) {
     EXPECT_TRUE(WaitForStateText(program, list, svc.Name(), "Parado"));
 }
 
+// A disabled service is stopped, so its start is offered; the platform
+// refuses it.
 TEST_F(ProgramWindowsTest, AFailedCommandShowsItsMessage) {
+    TestService svc("basic");
+    {
+        SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+        SC_HANDLE service = OpenServiceA(manager, svc.Name().c_str(), SERVICE_CHANGE_CONFIG);
+        ASSERT_TRUE(ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_DISABLED,
+                                         SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr));
+        CloseServiceHandle(service);
+        CloseServiceHandle(manager);
+    }
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    HWND list = FindChild(frame, WC_LISTVIEWA);
+    program.Select(list, FindRow(program, list, svc.Name()));
+    PostMessageA(frame, WM_COMMAND, ID_SERVICE_START, 0);
+
+    HWND box = WaitForDialog(program);
+    ASSERT_NE(box, nullptr);
+    std::string message = MessageText(box);
+    EXPECT_EQ(message.rfind("Error iniciando el servicio " + svc.Name() + "\n", 0), 0u) << message;
+    // A second start while the first is busy in the message box still just ends.
+    Program second;
+    EXPECT_TRUE(second.Exited(20000));
+    EXPECT_TRUE(IsWindow(box));
+    SendMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(svc.State(), static_cast<DWORD>(SERVICE_STOPPED));
+}
+
+// A command its state refuses does nothing, however it arrives: here a stop
+// of a service that does not accept one, posted as a menu would send it.
+TEST_F(ProgramWindowsTest, ADisabledCommandDoesNothingWhenItArrivesAnyway) {
     TestService svc("nostop");
     ASSERT_TRUE(svc.StartDirectly());
     Program program;
@@ -317,16 +356,10 @@ TEST_F(ProgramWindowsTest, AFailedCommandShowsItsMessage) {
     HWND list = FindChild(frame, WC_LISTVIEWA);
     program.Select(list, FindRow(program, list, svc.Name()));
     PostMessageA(frame, WM_COMMAND, ID_SERVICE_STOP, 0);
-
-    HWND box = WaitForDialog(program);
-    ASSERT_NE(box, nullptr);
-    std::string message = MessageText(box);
-    EXPECT_EQ(message.rfind("Error parando el servicio " + svc.Name() + "\n", 0), 0u) << message;
-    // A second start while the first is busy in the message box still just ends.
-    Program second;
-    EXPECT_TRUE(second.Exited(20000));
-    EXPECT_TRUE(IsWindow(box));
-    SendMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(frame, WM_COMMAND, ID_SERVICE_RESTART, 0);
+    EXPECT_EQ(WaitForDialog(program, 30), nullptr) << "a refused command ran";
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &answer));
     EXPECT_EQ(svc.State(), static_cast<DWORD>(SERVICE_RUNNING));
 }
 
@@ -431,6 +464,54 @@ TEST_F(ProgramWindowsTest, ThePlacementIsSavedAndRestoredWhenRemembered) {
     EXPECT_EQ(wp.rcNormalPosition.bottom, 450);
 }
 
+// A placement saved while the window was hidden, on a monitor since
+// removed, still starts the program where the user can reach it.
+TEST_F(ProgramWindowsTest, AStoredPlacementNeverStartsTheProgramOutOfReach) {
+    Configuration config;
+    config.Set("RememberPlacement", 1);
+    config.Set("MainWindowPlacement", std::string("0|0|-1|-1|-1|-1|5000|4000|5600|4400|"));
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    Sleep(300);
+    EXPECT_TRUE(IsWindowVisible(frame));
+    RECT r, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, common;
+    GetWindowRect(frame, &r);
+    EXPECT_TRUE(IntersectRect(&common, &r, &screen)) << r.left << "," << r.top;
+    EXPECT_EQ(r.right - r.left, 600);
+}
+
+TEST_F(ProgramWindowsTest, AShortcutSetToMaximisedStartsItMaximised) {
+    Program program("", SW_SHOWMAXIMIZED);
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    Sleep(300);
+    EXPECT_TRUE(IsZoomed(frame));
+}
+
+// The one that comes second either finds the first one's window or, when
+// that is not made yet, says that the program already runs.
+TEST_F(ProgramWindowsTest, TwoStartsAtOnceLeaveOneProgram) {
+    Program first, second;
+    const Program* running = nullptr;
+    for (int i = 0; i < 300 && !running; ++i) {
+        if (first.Frame()) running = &first;
+        else if (second.Frame()) running = &second;
+        else Sleep(100);
+    }
+    ASSERT_NE(running, nullptr);
+    const Program& other = running == &first ? second : first;
+    if (!other.Exited(3000)) {
+        HWND box = WaitForDialog(other, 100);
+        ASSERT_NE(box, nullptr) << "two programs run";
+        EXPECT_NE(MessageText(box).find("Vantorel ya estaba iniciada"), std::string::npos);
+        SendMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(other.Exited(10000));
+    }
+    EXPECT_EQ(other.Frame(), nullptr);
+    EXPECT_FALSE(running->Exited(0));
+}
+
 TEST_F(ProgramWindowsTest, ADamagedPlacementFallsBackToTheDefault) {
     Configuration config;
     config.Set("RememberPlacement", 1);
@@ -496,6 +577,31 @@ TEST_F(ProgramWindowsTest, TheHistoryLogRecordsTheSessionAndTheConnection) {
     EXPECT_EQ(lines[1].substr(lines[1].size() - 10), "|localhost");
     EXPECT_EQ(lines[2][0], '<');
     EXPECT_EQ(lines[2].substr(lines[2].find('|')), lines[0].substr(lines[0].find('|')));
+    DeleteFileA(path.c_str());
+}
+
+// After the end of a session is announced the system may end the process
+// at any moment: what an exit writes is written by then.
+TEST_F(ProgramWindowsTest, LogoffEndsTheSessionAsAnExitDoes) {
+    std::string path = wintest::ExeDirectory() + "\\logoff-history.log";
+    DeleteFileA(path.c_str());
+    Configuration logFile("Software\\Quorvex\\Larkspan\\Vantorel\\LogFile");
+    logFile.Set("LogFilePath", path);
+    Configuration config;
+    config.Set("MainWindowPlacement", std::string());
+    {
+        Program program;
+        HWND frame = program.Frame(30000);
+        ASSERT_NE(frame, nullptr);
+        EXPECT_TRUE(SendMessageA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        SendMessageA(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        TerminateProcess(program.Process(), 0);
+        EXPECT_TRUE(program.Exited(10000));
+    }
+    std::vector<std::string> lines = ReadLines(path);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back()[0], '<');
+    EXPECT_NE(config.Get("MainWindowPlacement"), "");
     DeleteFileA(path.c_str());
 }
 
@@ -924,6 +1030,17 @@ TEST_F(ProgramWindowsTest, OpenServicesChecksTheOptionsAndOpensTheChosenMachine)
     EXPECT_FALSE(Checked(dialog, IDC_OPEN_DRIVER));
     Sleep(300);
     EXPECT_TRUE(SaveScreen("open-services"));
+
+    // The remote machines dialog belongs to this one, which waits behind it
+    // (a stale copy saved over a choice made here would lose it).
+    SendMessageA(GetDlgItem(dialog, IDC_OPEN_REMOTE), BM_CLICK, 0, 0);
+    PostMessageA(dialog, WM_COMMAND, ID_REMOTE_MACHINES, 0);
+    HWND machines = WaitForDialog(program, 100, dialog);
+    ASSERT_NE(machines, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(dialog));
+    SendMessageA(machines, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    SendMessageA(GetDlgItem(dialog, IDC_OPEN_LOCAL), BM_CLICK, 0, 0);
 
     // Nothing chosen in either pair: both sentences, and the dialog stays.
     for (int id : {IDC_OPEN_ACTIVE, IDC_OPEN_INACTIVE, IDC_OPEN_WIN32})

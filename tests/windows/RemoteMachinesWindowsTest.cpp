@@ -10,6 +10,8 @@
 #include <string>
 
 #include "framework/Wnd.h"
+#include "platform/TextsInUse.h"
+#include "platform/win32/Win32Registry.h"
 #include "res/resource.h"
 #include "tests/windows/WineServices.h"
 #include "ui/CRemoteMachinesDlg.h"
@@ -22,7 +24,8 @@ const UINT kStep = WM_APP + 40;
 // The dialog with a script run in steps, as a user would act on it.
 class CScriptedRemoteDlg : public CRemoteMachinesDlg {
 public:
-    using CRemoteMachinesDlg::CRemoteMachinesDlg;
+    explicit CScriptedRemoteDlg(const std::string& initial)
+        : CRemoteMachinesDlg(registry_, initial) {}
     std::function<void(HWND, int)> script;
 
 protected:
@@ -48,8 +51,11 @@ protected:
 
 private:
     static constexpr UINT_PTR kGiveUp = 99;
+    static platform::Win32Registry registry_;
     int step_ = 0;
 };
+
+platform::Win32Registry CScriptedRemoteDlg::registry_;
 
 class RemoteMachinesWindowsTest : public ::testing::Test {
 protected:
@@ -58,7 +64,7 @@ protected:
         program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
                                   LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(program_, nullptr);
-        SetResourceModule(program_);
+        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
         RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
         RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
                         nullptr);
@@ -70,7 +76,7 @@ protected:
         Put("Beta", "Bee");
     }
     void TearDown() override {
-        SetResourceModule(nullptr);
+        current_texts::Set(nullptr, "");
         if (program_) FreeLibrary(program_);
         RegCloseKey(key_);
         RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
@@ -193,6 +199,72 @@ TEST_F(RemoteMachinesWindowsTest, CancelStoresNothingAndAnEmptiedNameComesBack) 
     EXPECT_EQ(kept, "alpha");
     EXPECT_EQ(Get("Remote000"), "alpha");
     EXPECT_EQ(Get("Beta"), "Bee");
+}
+
+// The dialog shows itself only once its queue is idle, which a script never
+// lets it be: every box that exists counts.
+int EditBoxes(HWND list) {
+    int count = 0;
+    for (HWND edit = nullptr; (edit = FindWindowExA(list, edit, "Edit", nullptr)) != nullptr;)
+        ++count;
+    return count;
+}
+
+void ClickTitle(HWND list, int column) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT r;
+    Header_GetItemRect(header, column, &r);
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(header, WM_LBUTTONUP, 0, at);
+}
+
+// An edit that is open when the rows change lands on the row it was made
+// on, and no box is left behind.
+TEST_F(RemoteMachinesWindowsTest, AnOpenCellEditLandsOnItsRowWhateverChangesTheRows) {
+    DWORD four = 4;
+    RegSetValueExA(key_, "MaxRemote", 0, REG_DWORD, reinterpret_cast<BYTE*>(&four), sizeof four);
+    CScriptedRemoteDlg dialog("beta");
+    dialog.script = [&](HWND hwnd, int step) {
+        HWND list = GetDlgItem(hwnd, IDC_REMOTE_LIST);
+        switch (step) {
+            case 0:
+                // Rename beta, and sort by name before pressing Enter.
+                Key(list, VK_F2);
+                SetWindowTextA(FindWindowExA(list, nullptr, "Edit", nullptr), "aardvark");
+                ClickTitle(list, 0);
+                EXPECT_EQ(Cell(list, 0, 0), "aardvark");
+                EXPECT_EQ(Cell(list, 1, 0), "alpha");
+                EXPECT_EQ(Cell(list, 0, 1), "bee") << "the alias moved with its row";
+                EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED), 0)
+                    << "the selection stays with its row";
+                EXPECT_EQ(EditBoxes(list), 0);
+                // A new row's name, then its alias editor; the bar's add
+                // button while that is open.
+                Key(list, VK_INSERT);
+                Type(list, "gamma");
+                PostMessageA(hwnd, kStep, 0, 0);
+                break;
+            case 1:
+                EXPECT_EQ(EditBoxes(list), 1);
+                SendMessageA(hwnd, WM_COMMAND, ID_REMOTE_ADD, 0);
+                EXPECT_EQ(EditBoxes(list), 1) << "one editor, the new row's";
+                EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
+                Type(list, "delta");
+                PostMessageA(hwnd, kStep, 0, 0);
+                break;
+            default:
+                Key(FindWindowExA(list, nullptr, "Edit", nullptr), VK_ESCAPE);
+                SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+                break;
+        }
+    };
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(Get("Remote000"), "aardvark");
+    EXPECT_EQ(Get("Remote001"), "alpha");
+    EXPECT_EQ(Get("Remote002"), "gamma");
+    EXPECT_EQ(Get("Remote003"), "delta");
+    EXPECT_EQ(Get("aardvark"), "bee");
 }
 
 }  // namespace

@@ -1,0 +1,265 @@
+// The services views in-process, on Wine's service control manager: rows
+// and nodes know their entries through sorting and refreshing, a tick asks
+// only for what is on screen, the image lists have one owner, columns keep
+// their minimum while dragged, and a failing handler does not take the
+// program down.
+#include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <new>
+#include <string>
+#include <thread>
+
+#include "framework/WinApp.h"
+#include "monitor/HistoryLog.h"
+#include "platform/TextsInUse.h"
+#include "platform/win32/Win32Platform.h"
+#include "res/resource.h"
+#include "settings/SettingsStore.h"
+#include "tests/windows/WineServices.h"
+#include "toolkit/ListCtrlSupport.h"
+#include "ui/CVantorelDocument.h"
+#include "ui/CVantorelTreeView.h"
+#include "ui/CVantorelView.h"
+
+using wintest::TestService;
+
+namespace {
+
+class TestApp : public CWinApp {
+public:
+    bool InitInstance() override { return true; }
+};
+
+// The real service control manager, its status queries counted.
+class CountingScm : public platform::Win32Scm {
+public:
+    int statusQueries = 0;
+    bool QueryServiceStatus(platform::ScHandle service, platform::ServiceStatus* status) override {
+        ++statusQueries;
+        return Win32Scm::QueryServiceStatus(service, status);
+    }
+};
+
+class ViewsWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(program_, nullptr);
+        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        parent_.CreateEx(0, "STATIC", "views", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 600,
+                         nullptr, nullptr);
+    }
+    void TearDown() override {
+        parent_.DestroyWindow();
+        current_texts::Set(nullptr, "");
+        if (program_) FreeLibrary(program_);
+    }
+    // The window a view fills, as the frame lays it out.
+    void Place(HWND view) { MoveWindow(view, 0, 0, 680, 560, TRUE); }
+
+    TestApp app_;
+    HMODULE program_ = nullptr;
+    CWnd parent_;
+    platform::Win32Platform real_;
+    CountingScm scm_;
+    HistoryLog history_{real_.files, real_.locale, real_.texts};
+    AppContext context_{platform::Platform{scm_, real_.registry, real_.texts, real_.clock,
+                                           real_.files, real_.locale, real_.modules,
+                                           real_.versions},
+                        history_};
+};
+
+int RowOf(HWND list, const std::string& name) {
+    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row)
+        if (lstrcmpiA(listctrl::CellText(list, row, 0).c_str(), name.c_str()) == 0) return row;
+    return -1;
+}
+
+TEST_F(ViewsWindowsTest, RowsFollowTheirServicesThroughASortAndATick) {
+    TestService started("basic"), other("basic");
+    CVantorelDocument document(context_);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    CVantorelView view(context_);
+    document.AddView(&view);
+    ASSERT_TRUE(view.Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
+    Place(view.GetSafeHwnd());
+    view.OnInitialUpdate();
+    HWND list = view.GetSafeHwnd();
+    int state = view.ColumnPosition(kColState);
+    ASSERT_GT(state, 0);
+
+    // A click on a title always changes the order of more than one row
+    // with different names: the rows no longer stand in entry order, and
+    // each must still stand for its own service.
+    listctrl::SortByColumn(list, 0);
+    int row = RowOf(list, started.Name());
+    ASSERT_GE(row, 0);
+    LVITEMA select{};
+    select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&select));
+    ServiceEntry* selected = view.GetSelectedEntry();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_STREQ(selected->name, started.Name().c_str());
+
+    ASSERT_TRUE(started.StartDirectly());
+    ASSERT_TRUE(started.WaitFor(SERVICE_RUNNING));
+    SendMessageA(list, LVM_ENSUREVISIBLE, row, FALSE);
+    view.RefreshRows(true);
+    EXPECT_EQ(listctrl::CellText(list, row, state), "Iniciado");
+    EXPECT_EQ(listctrl::CellText(list, RowOf(list, other.Name()), state), "Parado");
+
+    // A tick asks for the rows on screen and nothing else.
+    int onScreen = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    scm_.statusQueries = 0;
+    view.RefreshRows(true);
+    EXPECT_GT(scm_.statusQueries, 0);
+    EXPECT_LE(scm_.statusQueries, onScreen);
+
+    // Reloaded, the rows stand for the new entries; the selection stays on
+    // its service.
+    ASSERT_TRUE(document.LoadServices());
+    view.OnUpdate();
+    selected = view.GetSelectedEntry();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_STREQ(selected->name, started.Name().c_str());
+    view.DestroyWindow();
+}
+
+TEST_F(ViewsWindowsTest, TheImageListOutlivesTheControlUntilItsOwnerGoes) {
+    CVantorelDocument document(context_);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    auto view = std::make_unique<CVantorelView>(context_);
+    document.AddView(view.get());
+    ASSERT_TRUE(view->Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
+    view->OnInitialUpdate();
+    auto images = reinterpret_cast<HIMAGELIST>(
+        SendMessageA(view->GetSafeHwnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_NE(images, nullptr);
+    ASSERT_GE(ImageList_GetImageCount(images), 20);
+    // The control goes first, as it does when the frame closes: it must
+    // leave the list to the view, which frees it once.
+    view->DestroyWindow();
+    EXPECT_GE(ImageList_GetImageCount(images), 20);
+}
+
+// The header divider dragged as a user drags it.
+TEST_F(ViewsWindowsTest, AColumnDraggedNarrowStopsAtTheMinimum) {
+    CVantorelDocument document(context_);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    CVantorelView view(context_);
+    document.AddView(&view);
+    ASSERT_TRUE(view.Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
+    Place(view.GetSafeHwnd());
+    view.OnInitialUpdate();
+    HWND header = reinterpret_cast<HWND>(view.SendMessage(LVM_GETHEADER));
+    RECT item;
+    ASSERT_TRUE(Header_GetItemRect(header, 1, &item));
+    int y = (item.top + item.bottom) / 2;
+    SendMessageA(header, WM_MOUSEMOVE, 0, MAKELPARAM(item.right - 1, y));
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.right - 1, y));
+    for (int x = item.right - 10; x > item.left - 20; x -= 10) {
+        SendMessageA(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+        EXPECT_GE(view.SendMessage(LVM_GETCOLUMNWIDTH, 1), CVantorelView::kMinColumnWidth);
+    }
+    SendMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 2, y));
+    EXPECT_EQ(view.SendMessage(LVM_GETCOLUMNWIDTH, 1), CVantorelView::kMinColumnWidth);
+    view.DestroyWindow();
+}
+
+// In the dependency tree nearly every service is a root: a tick that walked
+// every expanded node would ask for all of them.
+TEST_F(ViewsWindowsTest, ATreeTickAsksOnlyForTheNodesOnScreen) {
+    TestService svc("basic");
+    CVantorelDocument document(context_);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    CVantorelTreeView tree(context_, ServiceTreeModel::kByDependency);
+    document.AddView(&tree);
+    ASSERT_TRUE(tree.Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
+    MoveWindow(tree.GetSafeHwnd(), 0, 0, 400, 200, TRUE);
+    tree.OnInitialUpdate();
+    int onScreen = static_cast<int>(tree.SendMessage(TVM_GETVISIBLECOUNT));
+    ASSERT_LT(onScreen, static_cast<int>(document.Services().GetCount()));
+    scm_.statusQueries = 0;
+    tree.RefreshNodes(true);
+    EXPECT_GT(scm_.statusQueries, 0);
+    EXPECT_LE(scm_.statusQueries, onScreen + 1);
+
+    // The node of a service that starts shows it after a tick that sees it.
+    HTREEITEM item = nullptr;
+    for (auto i = reinterpret_cast<HTREEITEM>(tree.SendMessage(TVM_GETNEXTITEM, TVGN_ROOT, 0)); i;
+         i = reinterpret_cast<HTREEITEM>(
+             tree.SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i)))) {
+        char text[256] = "";
+        TVITEMA tv{};
+        tv.mask = TVIF_TEXT;
+        tv.hItem = i;
+        tv.pszText = text;
+        tv.cchTextMax = sizeof text;
+        tree.SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+        if (svc.Name() == text) item = i;
+    }
+    ASSERT_NE(item, nullptr);
+    tree.SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    ASSERT_NE(tree.GetSelectedEntry(), nullptr);
+    EXPECT_STREQ(tree.GetSelectedEntry()->name, svc.Name().c_str());
+    ASSERT_TRUE(svc.StartDirectly());
+    ASSERT_TRUE(svc.WaitFor(SERVICE_RUNNING));
+    tree.RefreshNodes(true);
+    TVITEMA tv{};
+    tv.mask = TVIF_IMAGE;
+    tv.hItem = item;
+    tree.SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    EXPECT_EQ(tv.iImage, 2);
+    tree.DestroyWindow();
+}
+
+// A window whose handler runs out of memory.
+class CFailingWnd : public CWnd {
+public:
+    static constexpr UINT kFail = WM_APP + 7;
+    int answered = 0;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == kFail) throw std::bad_alloc();
+        if (msg == WM_APP + 8) return ++answered;
+        return CWnd::WindowProc(msg, wp, lp);
+    }
+};
+
+TEST_F(ViewsWindowsTest, AHandlerThatFailsIsReportedAndTheWindowGoesOn) {
+    CFailingWnd window;
+    ASSERT_TRUE(window.CreateEx(0, "STATIC", "failing", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    // The report is a message box of this thread; a user answers it.
+    std::string seen;
+    std::thread user([&] {
+        for (int i = 0; i < 100 && seen.empty(); ++i) {
+            Sleep(100);
+            HWND box = nullptr;
+            while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(box, &pid);
+                if (pid != GetCurrentProcessId()) continue;
+                char text[512] = "";
+                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                seen = text;
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                break;
+            }
+        }
+    });
+    EXPECT_EQ(window.SendMessage(CFailingWnd::kFail), 0);
+    user.join();
+    char expected[256] = "";
+    LoadStringA(program_, IDS_OUT_OF_MEMORY, expected, sizeof expected);
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(window.SendMessage(WM_APP + 8), 1);
+    window.DestroyWindow();
+}
+
+}  // namespace
