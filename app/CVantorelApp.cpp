@@ -13,16 +13,6 @@
 
 namespace {
 const char kFrameClass[] = "VantorelMainFrame";
-
-// The full path of the program file, whatever path it was started by.
-std::string ProgramPath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length < path.size()) return path.substr(0, length);
-        path.resize(path.size() * 2);
-    }
-}
 }  // namespace
 
 CVantorelApp::CVantorelApp()
@@ -90,9 +80,11 @@ bool CVantorelApp::InitInstance() {
             registration = kUnregister;
     }
     ::LocalFree(argv);
+    // The full path of the program file, whatever path it was started by.
+    const std::string programPath = platform_.modules.GetModuleFileNameA(nullptr);
     if (registration == kRegister) {
-        RegisterAutomationServer(ProgramPath());
-        RegisterShellFileType(GetDocString(4), GetDocString(6), ProgramPath());
+        RegisterAutomationServer(programPath);
+        RegisterShellFileType(GetDocString(4), GetDocString(6), programPath);
         return false;
     }
     if (registration == kUnregister) return UnregisterAutomationServer(GetDocString(4)) && false;
@@ -100,7 +92,7 @@ bool CVantorelApp::InitInstance() {
         // No window, no single-instance check and no log: the client decides.
         return StartAutomationServer([this]() -> AutomationTarget* { return AutomationDocument(); });
     }
-    context_.launchPath = ProgramPath();
+    context_.launchPath = programPath;
 
     // Made once: "already exists" is the answer, so two instances started
     // together cannot both run.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/FrameWnd.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -114,8 +115,7 @@ void CDockBar::Arrange() {
 }
 
 void CDockBar::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    PaintDC dc(m_hWnd);
     RECT grip = GripperRect();
     if (Vertical()) {
         ::InflateRect(&grip, -kMargin, 0);
@@ -126,8 +126,7 @@ void CDockBar::Paint() {
         grip.left += 2;
         grip.right = grip.left + 3;
     }
-    ::DrawEdge(dc, &grip, BDR_RAISEDINNER, BF_RECT);
-    ::EndPaint(m_hWnd, &ps);
+    ::DrawEdge(dc.get(), &grip, BDR_RAISEDINNER, BF_RECT);
 }
 
 CDockBar::Side CDockBar::SideAt(LPARAM lp) const {
@@ -141,15 +140,14 @@ CDockBar::Side CDockBar::SideAt(LPARAM lp) const {
 // Drawn over the panes and drawn again to go: the outline inverts what is there.
 void CDockBar::ShowOutline(int side) {
     if (side == outline_) return;
-    HWND frame = frame_->GetSafeHwnd();
-    if (HDC dc = ::GetDCEx(frame, nullptr, DCX_CACHE | DCX_LOCKWINDOWUPDATE)) {
+    WindowDC dc(frame_->GetSafeHwnd(), DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+    if (dc.get()) {
         for (int shown : {outline_, side}) {
             if (shown < 0) continue;
             RECT area = frame_->DockArea();
             RECT strip = TakeStrip(static_cast<Side>(shown), &area);
-            ::DrawFocusRect(dc, &strip);
+            ::DrawFocusRect(dc.get(), &strip);
         }
-        ::ReleaseDC(frame, dc);
     }
     outline_ = side;
 }

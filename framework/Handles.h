@@ -74,6 +74,10 @@ struct MemoryDC {
     static HDC Invalid() { return nullptr; }
     static void Free(HDC h) { ::DeleteDC(h); }
 };
+struct Global {
+    static HGLOBAL Invalid() { return nullptr; }
+    static void Free(HGLOBAL h) { ::GlobalFree(h); }
+};
 struct Hook {
     static HHOOK Invalid() { return nullptr; }
     static void Free(HHOOK h) { ::UnhookWindowsHookEx(h); }
@@ -92,11 +96,14 @@ using RegKeyHandle = UniqueHandle<HKEY, handle_traits::RegKey>;
 using ItemIdList = UniqueHandle<LPITEMIDLIST, handle_traits::ItemList>;
 using MemoryDC = UniqueHandle<HDC, handle_traits::MemoryDC>;
 using HookHandle = UniqueHandle<HHOOK, handle_traits::Hook>;
+using GlobalMemory = UniqueHandle<HGLOBAL, handle_traits::Global>;
 
 // A window's device context, released to that window.
 class WindowDC {
 public:
     explicit WindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    WindowDC(HWND window, DWORD flags)
+        : window_(window), dc_(::GetDCEx(window, nullptr, flags)) {}
     ~WindowDC() {
         if (dc_) ::ReleaseDC(window_, dc_);
     }
@@ -106,6 +113,21 @@ public:
 
 private:
     HWND window_;
+    HDC dc_;
+};
+
+// The device context of one WM_PAINT, ended with it.
+class PaintDC {
+public:
+    explicit PaintDC(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+    ~PaintDC() { ::EndPaint(window_, &paint_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
     HDC dc_;
 };
 

@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "framework/Document.h"
+#include "framework/Handles.h"
 #include "framework/Resources.h"
 #include "res/resource.h"
 
@@ -32,7 +33,10 @@ bool CView::PrintPages(HDC dc, CPrintInfo& info) {
 void CView::OnFilePrint() {
     CPrintInfo info;
     bool prepared = OnPreparePrinting(info);
-    HDC dc = info.dialog.hDC;
+    // What the print dialog hands out is the caller's to free.
+    MemoryDC printer(info.dialog.hDC);
+    GlobalMemory devMode(info.dialog.hDevMode), devNames(info.dialog.hDevNames);
+    HDC dc = printer.get();
     if (prepared && dc) {
         const std::string title = document_ ? document_->GetTitle() : std::string();
         DOCINFOA job{};
@@ -51,7 +55,4 @@ void CView::OnFilePrint() {
         if (!printed)
             ShowMessage(info.dialog.hwndOwner, LoadText(IDS_PRINT_FAILED), MB_OK | MB_ICONERROR);
     }
-    if (dc) ::DeleteDC(dc);
-    if (info.dialog.hDevMode) ::GlobalFree(info.dialog.hDevMode);
-    if (info.dialog.hDevNames) ::GlobalFree(info.dialog.hDevNames);
 }

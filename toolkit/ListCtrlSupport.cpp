@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "views/ColumnSort.h"
@@ -50,11 +51,16 @@ int ColumnCount(HWND list) {
 void AutoSizeColumns(HWND list, int first, bool reset) {
     int columns = ColumnCount(list);
     int rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    // Many cells of a column repeat a text (a state, a start type): each
+    // text is measured once.
+    std::unordered_set<std::string> measured;
     for (int c = first; c < columns; ++c) {
         int width = static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0));
         if (width <= 0) continue;
         if (reset) width = kMargin;
+        measured.clear();
         auto widen = [&](const std::string& text) {
+            if (!measured.insert(text).second) return;
             int w = static_cast<int>(::SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
                                                     reinterpret_cast<LPARAM>(text.c_str()))) +
                     kMargin;

@@ -1,5 +1,7 @@
 #include "toolkit/MenuImages.h"
 
+#include "framework/Handles.h"
+
 namespace {
 const int kImageSize = 16;
 const int kGap = 3;  // between the picture and the text
@@ -55,11 +57,9 @@ bool MenuImages::OnDrawItem(const DRAWITEMSTRUCT* item) const {
     }
     // A command that cannot be chosen shows its picture embossed, as the
     // system shows its own greyed pictures.
-    HICON icon = ImageList_GetIcon(image->list, image->index, ILD_TRANSPARENT);
-    if (icon) {
-        ::DrawStateA(item->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y,
+    Icon icon(ImageList_GetIcon(image->list, image->index, ILD_TRANSPARENT));
+    if (icon)
+        ::DrawStateA(item->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.get()), 0, x, y,
                      kImageSize, kImageSize, DST_ICON | DSS_DISABLED);
-        ::DestroyIcon(icon);
-    }
     return true;
 }

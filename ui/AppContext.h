@@ -7,6 +7,9 @@
 #include "platform/Platform.h"
 
 struct AppContext {
+    AppContext(platform::Platform platformIn, HistoryLog& historyIn)
+        : platform(platformIn), history(historyIn) {}
+
     platform::Platform platform;
     HistoryLog& history;
     // Started by an automation client: no notification-area icon, no timers.

@@ -68,6 +68,7 @@ void CVantorelView::Rebuild() {
 
     SendMessage(LVM_DELETEALLITEMS);
     listctrl::AutoSizeColumns(m_hWnd, 0, false);
+    texts_.clear();
     ServiceList& list = Doc()->Services();
     list.RefreshAllStatus();
     generation_ = list.Generation();
@@ -119,7 +120,7 @@ void CVantorelView::ShowEntry(int row, uint32_t index, const ServiceEntry& entry
     if (shownState_[index] == entry.currentState) return;
     shownState_[index] = entry.currentState;
     if (columns_.visible[kColState])
-        SetCell(row, kColState, context_.platform.texts.Text(StateTextId(entry.currentState)));
+        SetCell(row, kColState, CachedText(StateTextId(entry.currentState)));
     LVITEMA item{};
     item.mask = LVIF_IMAGE;
     item.iItem = row;
@@ -137,12 +138,19 @@ void CVantorelView::FillConfiguration(int row, const char* name) {
         return;
     }
     if (columns_.visible[kColStartType])
-        SetCell(row, kColStartType, LoadText(StartTypeTextId(config->startType)));
+        SetCell(row, kColStartType, CachedText(StartTypeTextId(config->startType)));
     if (columns_.visible[kColAccount])
         SetCell(row, kColAccount, config->serviceStartName ? config->serviceStartName : "");
     if (columns_.visible[kColErrorControl])
-        SetCell(row, kColErrorControl, LoadText(ErrorControlTextId(config->errorControl)));
+        SetCell(row, kColErrorControl, CachedText(ErrorControlTextId(config->errorControl)));
     ServiceList::FreeBuffer(config);
+}
+
+// The few texts of the configuration columns, read once per rebuild.
+const std::string& CVantorelView::CachedText(unsigned id) {
+    auto found = texts_.find(id);
+    if (found == texts_.end()) found = texts_.emplace(id, LoadText(id)).first;
+    return found->second;
 }
 
 void CVantorelView::SetCell(int row, int slot, const std::string& text) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/Document.h"
@@ -48,6 +49,7 @@ private:
     void ShowEntry(int row, uint32_t index, const ServiceEntry& entry);
     void FillConfiguration(int row, const char* name);
     void SetCell(int row, int slot, const std::string& text);
+    const std::string& CachedText(unsigned id);
     LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
     bool KeepColumnWidth(NMHEADERA* change);
 
@@ -59,4 +61,5 @@ private:
     ImageList images_;                 // shared with the control, freed here
     Font normalFont_;
     Font boldFont_;
+    std::unordered_map<unsigned, std::string> texts_;
 };

@@ -22,10 +22,16 @@ int Win32Modules::LoadStringA(ModuleHandle module, unsigned id, char* buffer, in
     return ::LoadStringA(instance, id, buffer, size);
 }
 
+// A path that fills the buffer may have been cut: it is read again into a
+// larger one.
 std::string Win32Modules::GetModuleFileNameA(ModuleHandle module) {
-    char path[MAX_PATH + 1];
-    DWORD n = ::GetModuleFileNameA(static_cast<HMODULE>(module), path, MAX_PATH);
-    return std::string(path, n < MAX_PATH ? n : MAX_PATH);
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameA(static_cast<HMODULE>(module), &path[0],
+                                       static_cast<DWORD>(path.size()));
+        if (n < path.size() || path.size() >= 32768) return path.substr(0, n < path.size() ? n : path.size());
+        path.resize(path.size() * 2);
+    }
 }
 
 uint32_t Win32Modules::GetLastError() { return ::GetLastError(); }
