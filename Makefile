@@ -7,9 +7,18 @@ ASAN := $(BUILD)/asan
 WIN := $(BUILD)/win
 FUZZ := $(BUILD)/fuzz
 
-.PHONY: test run bench bootstrap native asan fuzz windows test-native test-asan test-fuzz test-windows clean
+.PHONY: test run bench bootstrap native asan fuzz windows test-native test-asan test-fuzz test-windows format-check format clean
 
-test: test-native test-asan test-fuzz test-windows
+test: format-check test-native test-asan test-fuzz test-windows
+
+# Every C++ file of the project as clang-format writes it with the committed
+# .clang-format; `make format` rewrites them so.
+SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+format-check: bootstrap
+	@clang-format --dry-run --Werror $(SOURCES) && echo "Formatting: every file as clang-format writes it."
+
+format: bootstrap
+	@clang-format -i $(SOURCES)
 
 bootstrap:
 	@tools/bootstrap
