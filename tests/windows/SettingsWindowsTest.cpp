@@ -13,8 +13,7 @@ namespace {
 class SettingsWindowsTest : public ::testing::Test {
 protected:
     SettingsWindowsTest()
-        : base("Software\\Quorvex\\Larkspan\\VantorelTest" +
-               std::to_string(GetCurrentProcessId())),
+        : base("Software\\Quorvex\\Larkspan\\VantorelTest" + std::to_string(GetCurrentProcessId())),
           root(base + "\\Vantorel"),
           run(base + "\\Run"),
           store(api, root, run) {}
@@ -44,6 +43,12 @@ protected:
     std::string base, root, run;
     SettingsStore store;
 };
+
+// On 64-bit Windows the platform's root is sign-extended; Wine accepts
+// either form, so the value itself is compared.
+TEST(RegistryRootTest, TheCurrentUserRootIsThePlatformsOwnHandle) {
+    EXPECT_EQ(reinterpret_cast<HKEY>(platform::reg::CurrentUser()), HKEY_CURRENT_USER);
+}
 
 TEST_F(SettingsWindowsTest, TypedValuesDefaultsAndBadDataInTheRealRegistry) {
     ASSERT_TRUE(store.OpenConfiguration()) << store.LastResult();
