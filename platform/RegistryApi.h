@@ -59,6 +59,12 @@ public:
     // `*nameSize` in characters: the buffer's size in, the name's length out.
     virtual long RegEnumValueA(RegKey key, uint32_t index, char* name, uint32_t* nameSize) = 0;
     virtual long RegEnumKeyExA(RegKey key, uint32_t index, char* name, uint32_t* nameSize) = 0;
+
+    // kernel32's, but it travels with the registry: an expandable text
+    // (REG_EXPAND_SZ) means nothing until it is expanded. As the platform:
+    // the characters the result needs with its terminator (more than `size`
+    // when the buffer is too small), 0 on failure.
+    virtual uint32_t ExpandEnvironmentStringsA(const char* source, char* buffer, uint32_t size) = 0;
 };
 
 }  // namespace platform

@@ -77,4 +77,8 @@ long Win32Registry::RegEnumKeyExA(RegKey key, uint32_t index, char* name, uint32
     return rc;
 }
 
+uint32_t Win32Registry::ExpandEnvironmentStringsA(const char* source, char* buffer, uint32_t size) {
+    return ::ExpandEnvironmentStringsA(source, buffer, size);
+}
+
 }  // namespace platform
