@@ -12,6 +12,7 @@ constexpr uint32_t kFileNotFound = 2;
 constexpr uint32_t kAccessDenied = 5;
 constexpr uint32_t kSharingViolation = 32;
 constexpr uint32_t kHandleDiskFull = 39;
+constexpr uint32_t kSeekError = 25;
 constexpr uint32_t kReadFault = 30;
 constexpr uint32_t kFileExists = 80;
 
@@ -53,6 +54,7 @@ public:
         return open_;
     }
     bool SeekToEnd() override {
+        if (fs_.failSeeks) return Fail(kSeekError);
         pos_ = Node().data.size();
         return true;
     }

@@ -27,6 +27,7 @@ public:
     // After this many more bytes, writes fail as on a full disk (-1: never).
     long long spaceLeft = -1;
     bool failReads = false;
+    bool failSeeks = false;
     bool failClose = false;
 
     void AddFolder(const std::string& path, bool writable = true) { folders[path] = writable; }
