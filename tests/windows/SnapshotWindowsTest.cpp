@@ -8,10 +8,10 @@
 
 #include "document/ChangeList.h"
 #include "document/ServicesDocument.h"
-#include "document/SnapshotSave.h"
 #include "document/SnapshotFile.h"
-#include "platform/win32/Win32FileSystem.h"
+#include "document/SnapshotSave.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32LocaleTime.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Scm.h"
@@ -150,10 +150,10 @@ TEST_F(SnapshotWindowsTest, TheDocumentSeesAServiceStartAgainstItsReferenceAndAS
     EXPECT_NE(Bytes().find("\r\nDate = " + doc.GetChangeDate() + "\r\n"), std::string::npos);
 
     EXPECT_FALSE(doc.CompareWithFile(files, path + ".missing"));
-    EXPECT_EQ(doc.lastErrorText.rfind("Error comparando con los servicios del fichero " +
-                                          FileNameOf(path) + ".missing\n",
-                                      0),
-              0u)
+    EXPECT_EQ(
+        doc.lastErrorText.rfind(
+            "Error comparando con los servicios del fichero " + FileNameOf(path) + ".missing\n", 0),
+        0u)
         << doc.lastErrorText;
     FreeLibrary(program);
 }
@@ -161,6 +161,70 @@ TEST_F(SnapshotWindowsTest, TheDocumentSeesAServiceStartAgainstItsReferenceAndAS
 TEST_F(SnapshotWindowsTest, AMissingFileIsTheFileLayersToReport) {
     EXPECT_EQ(Open(false), nullptr);
     EXPECT_EQ(files.GetLastError(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+}
+
+// A save goes through a temporary file of the platform's naming and the
+// platform's replace, so the old file keeps what the user set on it and no
+// file of the user's is taken for the temporary one. (Wine's replace gives
+// the result the temporary file's attributes; the save sets them first.)
+TEST(SnapshotSaveWindowsTest, TheOldFileKeepsItsAttributesAndTheUsersFilesSurvive) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder =
+        std::string(temp) + "vantorel-save" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string path = folder + "\\services.rpt", mine = path + ".new";
+    auto put = [](const std::string& file, const char* text) {
+        HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(h, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+        CloseHandle(h);
+    };
+    auto bytes = [](const std::string& file) {
+        platform::Win32FileSystem fs;
+        auto in = fs.CreateFileA(file.c_str(), pf::kGenericRead, pf::kShareRead, pf::kOpenExisting);
+        std::string data;
+        if (!in || !platform::ReadToEnd(*in, &data)) return std::string("<unreadable>");
+        return data;
+    };
+    auto count = [&folder] {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+        int n = 0;
+        if (find == INVALID_HANDLE_VALUE) return n;
+        do n += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+        while (FindNextFileA(find, &found));
+        FindClose(find);
+        return n;
+    };
+    put(path, "the old snapshot");
+    const DWORD attributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN;
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes));
+    put(mine, "the user's own");
+
+    platform::Win32Scm scm;
+    platform::Win32FileSystem files;
+    platform::Win32LocaleTime time;
+    ServiceList list{scm};
+    ASSERT_TRUE(list.Enumerate()) << list.GetErrorText();
+    std::string reason;
+    ASSERT_TRUE(SaveSnapshot(files, time, list, path, &reason)) << reason;
+    EXPECT_EQ(bytes(path).rfind("Machine = localhost\r\n", 0), 0u);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), attributes);
+    EXPECT_EQ(bytes(mine), "the user's own");
+    EXPECT_EQ(count(), 2);
+
+    // Nothing to replace: the snapshot is moved into place.
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(DeleteFileA(path.c_str()));
+    ASSERT_TRUE(SaveSnapshot(files, time, list, path, &reason)) << reason;
+    EXPECT_EQ(bytes(path).rfind("Machine = localhost\r\n", 0), 0u);
+    EXPECT_EQ(count(), 2);
+
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+    DeleteFileA(mine.c_str());
+    EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
 }
 
 // The change list hashes names of printable ASCII (without hyphen and
