@@ -68,7 +68,7 @@ public:
             const char* candidate = names_[i];
             if (hashes_[i] == hash &&
                 (std::strcmp(name, candidate) == 0 ||
-                 (FoldEqual(name, candidate) && api_.lstrcmpiA(name, candidate) == 0))) {
+                 (KeyEqual(name, candidate) && api_.lstrcmpiA(name, candidate) == 0))) {
                 best = i;
                 break;
             }

@@ -51,7 +51,9 @@ LocalDateTime Unpack(int64_t v) {
     return w;
 }
 
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 constexpr int64_t kUnparsed = -2;
 constexpr uint32_t kNotEnoughMemory = 8;  // ERROR_NOT_ENOUGH_MEMORY
@@ -113,9 +115,15 @@ bool HistoryLog::Open(const std::string& path, bool truncate) {
     file_ = files_.CreateFileA(path.c_str(), pf::kGenericWrite, pf::kShareRead,
                                truncate ? pf::kCreateAlways : pf::kOpenAlways);
     if (!file_) return Fail();
-    if (!file_->SeekToEnd()) return Fail();
-    if (file_->Size() != 0 && !file_->Write("\r\n", 2)) return Fail();
-    return WriteRecord('>', sessionText_);
+    if (!file_->SeekToEnd() || (file_->Size() != 0 && !file_->Write("\r\n", 2)))
+        Fail();
+    else if (WriteRecord('>', sessionText_))  // keeps its own reason on failure
+        return true;
+    // A log that could not start its session is not open: let the file go,
+    // so that nothing more is written to it and others may use it.
+    std::unique_ptr<platform::File> file = std::move(file_);
+    file->Close();
+    return false;
 }
 
 bool HistoryLog::Close() {
@@ -154,9 +162,8 @@ bool HistoryLog::Load(const std::string& path) {
     lines_.clear();
     stamps_.clear();
     loaded_.clear();
-    std::unique_ptr<platform::File> file =
-        files_.CreateFileA(path.c_str(), pf::kGenericRead, pf::kShareRead | pf::kShareWrite,
-                           pf::kOpenExisting);
+    std::unique_ptr<platform::File> file = files_.CreateFileA(
+        path.c_str(), pf::kGenericRead, pf::kShareRead | pf::kShareWrite, pf::kOpenExisting);
     if (!file) return Fail();
     std::string text;
     bool ok;
@@ -302,7 +309,9 @@ public:
             buckets_.swap(wider);
         }
     }
-    void CopyTo(std::vector<std::string>* list) const { list->assign(order_.begin(), order_.end()); }
+    void CopyTo(std::vector<std::string>* list) const {
+        list->assign(order_.begin(), order_.end());
+    }
 
 private:
     std::vector<std::string_view> order_;

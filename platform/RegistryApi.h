@@ -9,8 +9,14 @@ namespace platform {
 using RegKey = void*;
 
 namespace reg {
-// The predefined root keys, with the platform's values.
-inline RegKey CurrentUser() { return reinterpret_cast<RegKey>(static_cast<uintptr_t>(0x80000001u)); }
+// The predefined root keys, with the platform's values: its headers make
+// them from a 32-bit LONG, so on 64-bit Windows they are sign-extended
+// (HKEY_CURRENT_USER is 0xFFFFFFFF80000001 there). The Win32 build checks
+// the integer against its own headers.
+constexpr intptr_t kCurrentUserValue = -0x7FFFFFFF;  // (LONG)0x80000001
+inline RegKey CurrentUser() {
+    return reinterpret_cast<RegKey>(kCurrentUserValue);
+}
 
 constexpr uint32_t kAllAccess = 0xF003F;
 constexpr uint32_t kRead = 0x20019;
@@ -53,6 +59,12 @@ public:
     // `*nameSize` in characters: the buffer's size in, the name's length out.
     virtual long RegEnumValueA(RegKey key, uint32_t index, char* name, uint32_t* nameSize) = 0;
     virtual long RegEnumKeyExA(RegKey key, uint32_t index, char* name, uint32_t* nameSize) = 0;
+
+    // kernel32's, but it travels with the registry: an expandable text
+    // (REG_EXPAND_SZ) means nothing until it is expanded. As the platform:
+    // the characters the result needs with its terminator (more than `size`
+    // when the buffer is too small), 0 on failure.
+    virtual uint32_t ExpandEnvironmentStringsA(const char* source, char* buffer, uint32_t size) = 0;
 };
 
 }  // namespace platform

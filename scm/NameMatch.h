@@ -7,20 +7,23 @@ namespace platform {
 class ScmApi;
 }
 
-// Matching names by hash stays exact only where the platform's comparison is
-// known to be no finer than ASCII case folding: printable ASCII, without the
-// hyphen and apostrophe that word sorting treats specially. Names with any
-// other byte (letters of the code page, control characters) may equal texts
-// that fold differently, so they go to the platform. Every candidate is still
-// confirmed by the platform, which keeps locales whose comparison is finer
-// (Turkish i) exact as well.
+// Matching names by a key stays exact only where the platform's comparison
+// is known never to call two names equal whose keys differ. For names of
+// printable ASCII the key folds ASCII case and leaves out hyphens and
+// apostrophes, which word sorting weighs apart from the letters (it may
+// ignore them). Names with any other byte (letters of the code page,
+// control characters, the soft hyphen) may equal texts that differ in more
+// than that (ligatures, ignored characters), so they go to the platform.
+// Every candidate is still confirmed by the platform, which keeps locales
+// whose comparison is finer (Turkish i) exact as well.
 bool IsPlain(unsigned char c);
 unsigned char Fold(unsigned char c);
-// A hash of the folded name; false when the name is not plain.
+// A hash of the name's key; false when the name is not plain.
 bool PlainHash(const char* name, uint32_t* hash);
-bool FoldEqual(const char* a, const char* b);
+// Whether two plain names have the same key.
+bool KeyEqual(const char* a, const char* b);
 // True when the platform cannot call the two names equal: both plain, and
-// different after folding.
+// of different keys.
 bool KnownDifferent(const char* a, const char* b);
 
 // The one test of whether two service names name the same service: the

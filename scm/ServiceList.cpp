@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "res/resource.h"
 #include "scm/NameMatch.h"
@@ -83,6 +85,54 @@ void ServiceList::Release() {
     ++generation_;
 }
 
+namespace {
+
+// The service control manager hands out at most about 256 KB per call and
+// says so with ERROR_MORE_DATA and a resume handle; a list that grows after
+// it was sized does not fit at all. Both are retried within these bounds.
+constexpr int kMaxResizes = 8;     // calls that got nothing because the list grew
+constexpr int kMaxCalls = 100000;  // every call: far more than any machine needs
+
+// One call's answer: its records, then the texts they point to.
+struct EnumPart {
+    ServiceEntry* block;
+    uint32_t count;
+};
+
+void FreeParts(std::vector<EnumPart>* parts) {
+    for (const EnumPart& part : *parts) std::free(part.block);
+    parts->clear();
+}
+
+// All parts in one block, records first and then their texts; null when
+// out of memory.
+ServiceEntry* JoinParts(const std::vector<EnumPart>& parts, uint32_t total) {
+    size_t texts = 0;
+    for (const EnumPart& part : parts)
+        for (uint32_t i = 0; i < part.count; ++i)
+            texts += std::strlen(part.block[i].name ? part.block[i].name : "") +
+                     std::strlen(part.block[i].displayName ? part.block[i].displayName : "") + 2;
+    auto* joined = static_cast<ServiceEntry*>(std::malloc(total * sizeof(ServiceEntry) + texts));
+    if (joined == nullptr) return nullptr;
+    char* text = reinterpret_cast<char*>(joined + total);
+    ServiceEntry* out = joined;
+    for (const EnumPart& part : parts) {
+        for (uint32_t i = 0; i < part.count; ++i, ++out) {
+            *out = part.block[i];
+            for (char** field : {&out->name, &out->displayName}) {
+                const char* from = *field ? *field : "";
+                size_t size = std::strlen(from) + 1;
+                std::memcpy(text, from, size);
+                *field = text;
+                text += size;
+            }
+        }
+    }
+    return joined;
+}
+
+}  // namespace
+
 bool ServiceList::Enumerate() {
     Release();
     ResetError();
@@ -96,13 +146,59 @@ bool ServiceList::Enumerate() {
     uint32_t bytesNeeded = 0, returned = 0, resume = 0;
     api_.EnumServicesStatusA(manager_, typeFilter, stateFilter, nullptr, 0, &bytesNeeded,
                              &returned, &resume);
-    // malloc(0) may legitimately return null; an empty answer is not out of memory.
-    entries_ = static_cast<ServiceEntry*>(std::malloc(bytesNeeded != 0 ? bytesNeeded : 1));
-    if (entries_ == nullptr) return Fail(kErrMemory);
-    if (!api_.EnumServicesStatusA(manager_, typeFilter, stateFilter, entries_, bytesNeeded,
-                                  &bytesNeeded, &returned, &resume))
-        return Fail(kErrEnumerate);
-    count_ = returned;
+    resume = 0;  // the sizing call returned nothing: filling starts at the top
+
+    // Usually one call fills the list and its block is the list's. Otherwise
+    // each call continues where the last stopped, with the size it asked
+    // for, and the parts are joined into one block.
+    std::vector<EnumPart> parts;
+    uint32_t total = 0;
+    int resizes = 0;
+    try {
+        for (int call = 0;; ++call) {
+            if (call == kMaxCalls) {
+                FreeParts(&parts);
+                return Fail(kErrEnumerate);
+            }
+            // malloc(0) may legitimately return null; an empty answer is not out of memory.
+            auto* block =
+                static_cast<ServiceEntry*>(std::malloc(bytesNeeded != 0 ? bytesNeeded : 1));
+            if (block == nullptr) {
+                FreeParts(&parts);
+                return Fail(kErrMemory);
+            }
+            returned = 0;
+            bool done = api_.EnumServicesStatusA(manager_, typeFilter, stateFilter, block,
+                                                 bytesNeeded, &bytesNeeded, &returned, &resume);
+            if (!done && api_.GetLastError() != platform::err::kMoreData) {
+                std::free(block);
+                FreeParts(&parts);
+                return Fail(kErrEnumerate);
+            }
+            if (returned > 0 || (done && parts.empty())) {
+                parts.push_back({block, returned});
+                total += returned;
+            } else {
+                std::free(block);
+            }
+            if (done) break;
+            if (returned == 0 && ++resizes > kMaxResizes) {
+                FreeParts(&parts);
+                return Fail(kErrEnumerate);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        FreeParts(&parts);
+        return Fail(kErrMemory);
+    }
+    if (parts.size() == 1) {
+        entries_ = parts.front().block;
+    } else {
+        entries_ = JoinParts(parts, total);
+        FreeParts(&parts);
+        if (entries_ == nullptr) return Fail(kErrMemory);
+    }
+    count_ = total;
     return true;
 }
 

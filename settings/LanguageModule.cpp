@@ -13,10 +13,31 @@ LanguageModule::LanguageModule(platform::RegistryApi& registry, platform::Module
       texts_(texts),
       root_(std::move(settingsRoot)) {}
 
-std::string LanguageModule::SystemMessage(uint32_t code) {
+std::string LanguageModule::SystemMessage(uint32_t code, const std::string& path) {
     // A failure the platform left without a code still needs a reason
     // that does not read as success.
-    return modules_.FormatMessageA(code != 0 ? code : platform::module::kResourceNameNotFound);
+    std::string text =
+        modules_.FormatMessageA(code != 0 ? code : platform::module::kResourceNameNotFound);
+    // The system's texts for load failures name the file as insert %1
+    // ("%1 is not a valid Win32 application."); the platform leaves it
+    // unfilled, so it is filled here, with or without a "!s!" format.
+    const std::string name = FileNameOf(path);
+    std::string filled;
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '%') {
+            filled += "%%";
+            i += 2;
+        } else if (text.compare(i, 2, "%1") == 0 &&
+                   (i + 2 == text.size() || text[i + 2] < '0' || text[i + 2] > '9')) {
+            filled += name;
+            i += 2;
+            size_t close = text[i] == '!' ? text.find('!', i + 1) : std::string::npos;
+            if (close != std::string::npos) i = close + 1;
+        } else {
+            filled += text[i++];
+        }
+    }
+    return filled;
 }
 
 std::string LanguageModule::FileNameOf(const std::string& path) {
@@ -30,13 +51,13 @@ bool LanguageModule::Validate(const std::string& path) {
     platform::ModuleHandle module =
         modules_.LoadLibraryExA(path.c_str(), platform::module::kLoadAsDatafile);
     if (module == nullptr) {
-        error_ = SystemMessage(modules_.GetLastError());
+        error_ = SystemMessage(modules_.GetLastError(), path);
         return false;
     }
     char title[256];
     int length = modules_.LoadStringA(module, kTitleId, title, sizeof title);
     if (length <= 0) {
-        error_ = SystemMessage(modules_.GetLastError());
+        error_ = SystemMessage(modules_.GetLastError(), path);
         modules_.FreeLibrary(module);
         return false;
     }
@@ -62,7 +83,7 @@ bool LanguageModule::Load(const std::string& path) {
     if (!Validate(path)) return false;
     platform::ModuleHandle module = modules_.LoadLibraryExA(path.c_str(), kLoadFlags);
     if (module == nullptr) {
-        error_ = SystemMessage(modules_.GetLastError());
+        error_ = SystemMessage(modules_.GetLastError(), path);
         return false;
     }
     platform::ModuleHandle previous = current_texts::Module();

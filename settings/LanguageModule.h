@@ -48,7 +48,9 @@ public:
         platform::module::kLoadAsImageResource | platform::module::kLoadAsDatafile;
 
 private:
-    std::string SystemMessage(uint32_t code);
+    // The system's message for `code`, its file insert filled with the
+    // file name of `path`.
+    std::string SystemMessage(uint32_t code, const std::string& path);
 
     platform::RegistryApi& registry_;
     platform::ModuleApi& modules_;

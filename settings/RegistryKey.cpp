@@ -10,8 +10,8 @@ constexpr uint32_t kNameBuffer = 260;
 // Deeper trees than the registry allows mean a loop; stop rather than recurse on.
 constexpr int kMaxDepth = 512;
 
-bool DeleteTree(platform::RegistryApi& api, platform::RegKey parent, const char* subKey,
-                int depth, long* result) {
+bool DeleteTree(platform::RegistryApi& api, platform::RegKey parent, const char* subKey, int depth,
+                long* result) {
     if (depth > kMaxDepth) {
         *result = reg::kAccessDenied;
         return false;
@@ -61,23 +61,26 @@ bool RegistryKey::Close() {
     return true;
 }
 
-bool RegistryKey::ReadRaw(const char* name, std::string* bytes) {
+bool RegistryKey::ReadRaw(const char* name, std::string* bytes, uint32_t* type) {
     bytes->clear();
+    if (type != nullptr) *type = reg::kNone;
     if (key_ == nullptr) return Done(reg::kInvalidHandle);
-    uint32_t type = 0, size = 0;
-    long rc = api_.RegQueryValueExA(key_, name, &type, nullptr, &size);
+    uint32_t kind = 0, size = 0;
+    long rc = api_.RegQueryValueExA(key_, name, &kind, nullptr, &size);
     if (rc != reg::kSuccess) return Done(rc);
     std::string buffer(size, '\0');
-    rc = api_.RegQueryValueExA(key_, name, &type, size ? &buffer[0] : nullptr, &size);
+    rc = api_.RegQueryValueExA(key_, name, &kind, size ? &buffer[0] : nullptr, &size);
     if (rc != reg::kSuccess) return Done(rc);
     buffer.resize(size < buffer.size() ? size : buffer.size());
     *bytes = std::move(buffer);
+    if (type != nullptr) *type = kind;
     return Done(rc);
 }
 
 int RegistryKey::ReadDword(const char* name, int def) {
     std::string bytes;
-    if (!ReadRaw(name, &bytes) || bytes.size() < 4) return def;
+    uint32_t type;
+    if (!ReadRaw(name, &bytes, &type) || type != reg::kDword || bytes.size() < 4) return def;
     int32_t value;
     std::memcpy(&value, bytes.data(), 4);
     return value;
@@ -85,10 +88,25 @@ int RegistryKey::ReadDword(const char* name, int def) {
 
 std::string RegistryKey::ReadString(const char* name, const std::string& def) {
     std::string bytes;
-    if (!ReadRaw(name, &bytes)) return def;
+    uint32_t type;
+    if (!ReadRaw(name, &bytes, &type) || (type != reg::kSz && type != reg::kExpandSz)) return def;
     size_t nul = bytes.find('\0');
     if (nul != std::string::npos) bytes.resize(nul);
-    return bytes;
+    if (type == reg::kSz || bytes.find('%') == std::string::npos) return bytes;
+    // The size the platform asks for can grow between calls if the
+    // environment changes; a few rounds settle it.
+    std::string expanded(bytes.size() + 64, '\0');
+    for (int round = 0; round < 4; ++round) {
+        uint32_t size = static_cast<uint32_t>(expanded.size());
+        uint32_t needed = api_.ExpandEnvironmentStringsA(bytes.c_str(), &expanded[0], size);
+        if (needed == 0) return def;
+        if (needed <= size) {
+            expanded.resize(std::strlen(expanded.c_str()));
+            return expanded;
+        }
+        expanded.assign(needed, '\0');
+    }
+    return def;
 }
 
 bool RegistryKey::WriteString(const char* name, const std::string& text) {

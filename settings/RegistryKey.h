@@ -20,12 +20,15 @@ public:
     // 0 after a success, otherwise the registry's error code.
     long LastResult() const { return result_; }
 
-    // The value's bytes whatever its type; a null name is the key's default value.
-    bool ReadRaw(const char* name, std::string* bytes);
-    // The first four bytes of the value, whatever its type; `def` when it
-    // cannot be read or is shorter.
+    // The value's bytes and type; a null name is the key's default value.
+    bool ReadRaw(const char* name, std::string* bytes, uint32_t* type = nullptr);
+    // A REG_DWORD; `def` when it cannot be read, is shorter than four bytes
+    // or is of another type (a text "127" is no number, and its bytes would
+    // read as one).
     int ReadDword(const char* name, int def);
-    // Up to the first NUL (or the end); `def` when it cannot be read.
+    // A REG_SZ up to its first NUL (or its end), or a REG_EXPAND_SZ with its
+    // variables expanded; `def` when it cannot be read, cannot be expanded
+    // or is of another type.
     std::string ReadString(const char* name, const std::string& def);
     bool WriteString(const char* name, const std::string& text);
     bool WriteDword(const char* name, int value);

@@ -52,8 +52,8 @@ private:
 
 std::unique_ptr<File> Win32FileSystem::CreateFileA(const char* path, uint32_t access,
                                                    uint32_t share, uint32_t disposition) {
-    HANDLE handle = ::CreateFileA(path, access, share, nullptr, disposition,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        ::CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32File>(handle);
 }
@@ -62,9 +62,31 @@ bool Win32FileSystem::MoveFileExA(const char* from, const char* to, uint32_t fla
     return ::MoveFileExA(from, to, flags) != FALSE;
 }
 
-bool Win32FileSystem::DeleteFileA(const char* path) { return ::DeleteFileA(path) != FALSE; }
+bool Win32FileSystem::ReplaceFileA(const char* replaced, const char* replacement,
+                                   const char* backup, uint32_t flags) {
+    return ::ReplaceFileA(replaced, replacement, backup, flags, nullptr, nullptr) != FALSE;
+}
 
-uint32_t Win32FileSystem::GetLastError() { return ::GetLastError(); }
+uint32_t Win32FileSystem::GetTempFileNameA(const char* folder, const char* prefix, uint32_t unique,
+                                           char* tempFileName) {
+    return ::GetTempFileNameA(folder, prefix, unique, tempFileName);
+}
+
+bool Win32FileSystem::DeleteFileA(const char* path) {
+    return ::DeleteFileA(path) != FALSE;
+}
+
+uint32_t Win32FileSystem::GetFileAttributesA(const char* path) {
+    return ::GetFileAttributesA(path);
+}
+
+bool Win32FileSystem::SetFileAttributesA(const char* path, uint32_t attributes) {
+    return ::SetFileAttributesA(path, attributes) != FALSE;
+}
+
+uint32_t Win32FileSystem::GetLastError() {
+    return ::GetLastError();
+}
 
 std::string Win32FileSystem::FormatMessageA(uint32_t code) {
     return Win32Scm().FormatMessageA(code);

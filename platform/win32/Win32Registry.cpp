@@ -5,29 +5,40 @@
 namespace platform {
 
 namespace {
-HKEY H(RegKey key) { return static_cast<HKEY>(key); }
+// A pointer cast is no constant expression, so the check is on the integer
+// the platform's headers make HKEY_CURRENT_USER from.
+static_assert(sizeof(HKEY) == sizeof(intptr_t), "a key handle is pointer-sized");
+static_assert(reg::kCurrentUserValue == static_cast<intptr_t>(static_cast<LONG>(0x80000001)),
+              "the portable root key is the platform's HKEY_CURRENT_USER");
+
+// Predefined roots go to the platform as its own constants.
+HKEY H(RegKey key) {
+    return key == reg::CurrentUser() ? HKEY_CURRENT_USER : static_cast<HKEY>(key);
+}
 }  // namespace
 
 long Win32Registry::RegCreateKeyExA(RegKey key, const char* subKey, uint32_t options,
                                     uint32_t access, RegKey* result, uint32_t* disposition) {
     HKEY opened = nullptr;
     DWORD how = 0;
-    LONG rc = ::RegCreateKeyExA(H(key), subKey, 0, nullptr, options, access, nullptr, &opened,
-                                &how);
+    LONG rc =
+        ::RegCreateKeyExA(H(key), subKey, 0, nullptr, options, access, nullptr, &opened, &how);
     *result = rc == ERROR_SUCCESS ? opened : nullptr;
     if (disposition != nullptr) *disposition = how;
     return rc;
 }
 
-long Win32Registry::RegOpenKeyExA(RegKey key, const char* subKey, uint32_t options,
-                                  uint32_t access, RegKey* result) {
+long Win32Registry::RegOpenKeyExA(RegKey key, const char* subKey, uint32_t options, uint32_t access,
+                                  RegKey* result) {
     HKEY opened = nullptr;
     LONG rc = ::RegOpenKeyExA(H(key), subKey, options, access, &opened);
     *result = rc == ERROR_SUCCESS ? opened : nullptr;
     return rc;
 }
 
-long Win32Registry::RegCloseKey(RegKey key) { return ::RegCloseKey(H(key)); }
+long Win32Registry::RegCloseKey(RegKey key) {
+    return ::RegCloseKey(H(key));
+}
 
 long Win32Registry::RegQueryValueExA(RegKey key, const char* name, uint32_t* type, void* data,
                                      uint32_t* size) {
@@ -64,6 +75,10 @@ long Win32Registry::RegEnumKeyExA(RegKey key, uint32_t index, char* name, uint32
     LONG rc = ::RegEnumKeyExA(H(key), index, name, &n, nullptr, nullptr, nullptr, nullptr);
     *nameSize = n;
     return rc;
+}
+
+uint32_t Win32Registry::ExpandEnvironmentStringsA(const char* source, char* buffer, uint32_t size) {
+    return ::ExpandEnvironmentStringsA(source, buffer, size);
 }
 
 }  // namespace platform

@@ -18,6 +18,7 @@ public:
     long RegDeleteKeyA(RegKey key, const char* subKey) override;
     long RegEnumValueA(RegKey key, uint32_t index, char* name, uint32_t* nameSize) override;
     long RegEnumKeyExA(RegKey key, uint32_t index, char* name, uint32_t* nameSize) override;
+    uint32_t ExpandEnvironmentStringsA(const char* source, char* buffer, uint32_t size) override;
 };
 
 }  // namespace platform

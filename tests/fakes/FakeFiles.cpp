@@ -12,8 +12,10 @@ constexpr uint32_t kFileNotFound = 2;
 constexpr uint32_t kAccessDenied = 5;
 constexpr uint32_t kSharingViolation = 32;
 constexpr uint32_t kHandleDiskFull = 39;
+constexpr uint32_t kSeekError = 25;
 constexpr uint32_t kReadFault = 30;
 constexpr uint32_t kFileExists = 80;
+constexpr uint32_t kFilenameExceedsRange = 206;
 
 std::string FolderOf(const std::string& path) {
     size_t slash = path.find_last_of('\\');
@@ -53,6 +55,7 @@ public:
         return open_;
     }
     bool SeekToEnd() override {
+        if (fs_.failSeeks) return Fail(kSeekError);
         pos_ = Node().data.size();
         return true;
     }
@@ -145,10 +148,80 @@ bool FileSystem::MoveFileExA(const char* from, const char* to, uint32_t flags) {
         lastError = kSharingViolation;
         return false;
     }
-    std::string data = it->second.data;
+    if (files.count(to) && (files[to].attributes & pf::kAttributeReadOnly)) {
+        lastError = kAccessDenied;
+        return false;
+    }
+    // The moved file arrives whole, attributes included.
+    Node moved;
+    moved.data = it->second.data;
+    moved.attributes = it->second.attributes;
     files.erase(it);
-    files[to].data = data;
+    files[to] = moved;
     return true;
+}
+
+bool FileSystem::ReplaceFileA(const char* replaced, const char* replacement, const char* backup,
+                              uint32_t) {
+    auto to = files.find(replaced);
+    auto from = files.find(replacement);
+    if (replaceError != 0) {
+        if (replaceError == pf::kErrorUnableToMoveReplacement && to != files.end()) files.erase(to);
+        lastError = replaceError;
+        return false;
+    }
+    if (to == files.end() || from == files.end()) {
+        lastError = kFileNotFound;
+        return false;
+    }
+    if (to->second.openHandles > 0 || from->second.openHandles > 0) {
+        lastError = kSharingViolation;
+        return false;
+    }
+    if (to->second.attributes & pf::kAttributeReadOnly) {
+        lastError = kAccessDenied;
+        return false;
+    }
+    if (backup != nullptr) files[backup] = to->second;
+    Node node;
+    node.data = from->second.data;
+    node.attributes = replaceKeepsAttributes ? to->second.attributes : from->second.attributes;
+    files.erase(from);
+    files[replaced] = node;
+    return true;
+}
+
+uint32_t FileSystem::GetTempFileNameA(const char* folder, const char* prefix, uint32_t unique,
+                                      char* tempFileName) {
+    std::string dir = folder != nullptr ? folder : "";
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    if (!FolderWritable(dir + "x")) {
+        lastError = kAccessDenied;
+        return 0;
+    }
+    std::string pre = std::string(prefix != nullptr ? prefix : "").substr(0, 3);
+    for (int tries = 0; tries < 0x10000; ++tries) {
+        uint32_t n = unique != 0 ? unique : nextTempNumber++ & 0xFFFF;
+        if (n == 0) continue;
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%X", n);
+        std::string name = dir + pre + hex + ".tmp";
+        if (name.size() >= pf::kMaxPath) {
+            lastError = kFilenameExceedsRange;
+            return 0;
+        }
+        // As the platform: a number of the caller's is only formatted, its
+        // own is taken only for a name that is free, and the file is made.
+        if (unique == 0) {
+            if (files.count(name)) continue;
+            files[name];
+        }
+        std::memcpy(tempFileName, name.c_str(), name.size() + 1);
+        lastError = 0;
+        return n;
+    }
+    lastError = kFileExists;
+    return 0;
 }
 
 bool FileSystem::DeleteFileA(const char* path) {
@@ -162,6 +235,26 @@ bool FileSystem::DeleteFileA(const char* path) {
         return false;
     }
     files.erase(it);
+    return true;
+}
+
+uint32_t FileSystem::GetFileAttributesA(const char* path) {
+    auto it = files.find(path);
+    if (it == files.end()) {
+        lastError = kFileNotFound;
+        return pf::kInvalidFileAttributes;
+    }
+    return it->second.attributes != 0 ? it->second.attributes : pf::kAttributeNormal;
+}
+
+bool FileSystem::SetFileAttributesA(const char* path, uint32_t attributes) {
+    auto it = files.find(path);
+    if (it == files.end()) {
+        lastError = kFileNotFound;
+        return false;
+    }
+    // NORMAL stands alone: it means none of the others.
+    it->second.attributes = attributes == pf::kAttributeNormal ? 0 : attributes;
     return true;
 }
 

@@ -23,7 +23,9 @@ Modules::Modules() {
     program.versionStrings["0c0a04e4\\FileVersion"] = "2, 1, 3, 0";
 }
 
-platform::ModuleHandle Modules::LoadLibraryA(const char* path) { return LoadLibraryExA(path, 0); }
+platform::ModuleHandle Modules::LoadLibraryA(const char* path) {
+    return LoadLibraryExA(path, 0);
+}
 
 platform::ModuleHandle Modules::LoadLibraryExA(const char* path, uint32_t flags) {
     loadFlags.push_back(flags);
@@ -83,6 +85,8 @@ std::string Modules::GetModuleFileNameA(platform::ModuleHandle module) {
 }
 
 std::string Modules::FormatMessageA(uint32_t code) {
+    auto it = messages.find(code);
+    if (it != messages.end()) return it->second;
     return "System message " + std::to_string(code) + ".\r\n";
 }
 

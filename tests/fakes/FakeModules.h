@@ -15,7 +15,7 @@ struct ModuleFile {
     bool library = true;  // false: a file that is not a library
     std::map<unsigned, std::string> strings;
     bool hasVersion = true;
-    std::vector<uint16_t> translation{0x0409, 1252};  // first pair used; empty: no table
+    std::vector<uint16_t> translation{0x0409, 1252};    // first pair used; empty: no table
     std::map<std::string, std::string> versionStrings;  // "040904e4\\FileVersion" -> text
     std::string languageName = "English (United States)";
 };
@@ -39,13 +39,15 @@ public:
     std::string FormatMessageA(uint32_t code) override;
 
     uint32_t GetFileVersionInfoSizeA(const char* path, uint32_t* handle) override;
-    bool GetFileVersionInfoA(const char* path, uint32_t handle, uint32_t size,
-                             void* data) override;
+    bool GetFileVersionInfoA(const char* path, uint32_t handle, uint32_t size, void* data) override;
     bool VerQueryValueA(const void* block, const char* subBlock, void** buffer,
                         uint32_t* length) override;
     uint32_t VerLanguageNameA(uint32_t language, char* buffer, uint32_t size) override;
 
     uint32_t lastError = 0;
+    // The system's texts by code, as FormatMessageA leaves them (inserts
+    // unfilled); codes not here read "System message <code>.".
+    std::map<uint32_t, std::string> messages;
 
 private:
     std::map<platform::ModuleHandle, std::string> loaded_;

@@ -26,7 +26,7 @@ bool SameName(const std::string& a, const char* b) {
 }
 }  // namespace
 
-bool Registry::NoCase::operator()(const std::string& a, const std::string& b) const {
+bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
     return strcasecmp(a.c_str(), b.c_str()) < 0;
 }
 
@@ -76,7 +76,9 @@ Registry::Value* Registry::FindValue(Key& key, const char* name) {
     return nullptr;
 }
 
-bool Registry::KeyExists(const std::string& path) const { return Walk(path) != nullptr; }
+bool Registry::KeyExists(const std::string& path) const {
+    return Walk(path) != nullptr;
+}
 
 void Registry::PutRaw(const std::string& path, const std::string& name, uint32_t type,
                       const std::string& bytes) {
@@ -118,8 +120,8 @@ std::vector<std::string> Registry::SubKeys(const std::string& path) const {
     return names;
 }
 
-long Registry::RegCreateKeyExA(platform::RegKey key, const char* subKey, uint32_t,
-                               uint32_t, platform::RegKey* result, uint32_t* disposition) {
+long Registry::RegCreateKeyExA(platform::RegKey key, const char* subKey, uint32_t, uint32_t,
+                               platform::RegKey* result, uint32_t* disposition) {
     *result = nullptr;
     std::string path;
     if (!Resolve(key, subKey, &path)) return reg::kInvalidHandle;
@@ -127,7 +129,8 @@ long Registry::RegCreateKeyExA(platform::RegKey key, const char* subKey, uint32_
     bool created = false;
     Walk(path, true, &created);
     if (disposition != nullptr)
-        *disposition = created ? reg::kDispositionCreatedNewKey : reg::kDispositionOpenedExistingKey;
+        *disposition =
+            created ? reg::kDispositionCreatedNewKey : reg::kDispositionOpenedExistingKey;
     *result = reinterpret_cast<platform::RegKey>(nextHandle_++);
     handles_[*result] = path;
     return reg::kSuccess;
@@ -149,8 +152,8 @@ long Registry::RegCloseKey(platform::RegKey key) {
     return handles_.erase(key) != 0 ? reg::kSuccess : reg::kInvalidHandle;
 }
 
-long Registry::RegQueryValueExA(platform::RegKey key, const char* name, uint32_t* type,
-                                void* data, uint32_t* size) {
+long Registry::RegQueryValueExA(platform::RegKey key, const char* name, uint32_t* type, void* data,
+                                uint32_t* size) {
     std::string path;
     if (!Resolve(key, nullptr, &path)) return reg::kInvalidHandle;
     Key* k = Walk(path, false);
@@ -219,8 +222,7 @@ long CopyName(const std::string& source, char* name, uint32_t* nameSize) {
 }
 }  // namespace
 
-long Registry::RegEnumValueA(platform::RegKey key, uint32_t index, char* name,
-                             uint32_t* nameSize) {
+long Registry::RegEnumValueA(platform::RegKey key, uint32_t index, char* name, uint32_t* nameSize) {
     std::string path;
     if (!Resolve(key, nullptr, &path)) return reg::kInvalidHandle;
     Key* k = Walk(path, false);
@@ -229,8 +231,7 @@ long Registry::RegEnumValueA(platform::RegKey key, uint32_t index, char* name,
     return CopyName(k->values[index].name, name, nameSize);
 }
 
-long Registry::RegEnumKeyExA(platform::RegKey key, uint32_t index, char* name,
-                             uint32_t* nameSize) {
+long Registry::RegEnumKeyExA(platform::RegKey key, uint32_t index, char* name, uint32_t* nameSize) {
     std::string path;
     if (!Resolve(key, nullptr, &path)) return reg::kInvalidHandle;
     Key* k = Walk(path, false);
@@ -239,6 +240,25 @@ long Registry::RegEnumKeyExA(platform::RegKey key, uint32_t index, char* name,
     auto it = k->subKeys.begin();
     std::advance(it, index);
     return CopyName(it->first, name, nameSize);
+}
+
+// As the platform: "%NAME%" of a known variable becomes its value, anything
+// else stays as written.
+uint32_t Registry::ExpandEnvironmentStringsA(const char* source, char* buffer, uint32_t size) {
+    std::string out;
+    for (const char* p = source; *p;) {
+        const char* close = *p == '%' ? std::strchr(p + 1, '%') : nullptr;
+        auto it = close ? environment.find(std::string(p + 1, close)) : environment.end();
+        if (it != environment.end()) {
+            out += it->second;
+            p = close + 1;
+        } else {
+            out += *p++;
+        }
+    }
+    uint32_t needed = static_cast<uint32_t>(out.size() + 1);
+    if (needed <= size) std::memcpy(buffer, out.c_str(), needed);
+    return needed;
 }
 
 }  // namespace fake

@@ -12,6 +12,10 @@
 
 namespace fake {
 
+struct NoCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+};
+
 class Registry : public platform::RegistryApi {
 public:
     struct Value {
@@ -39,10 +43,11 @@ public:
     bool failWrites = false;
     // Every deletion of a key fails with access denied.
     bool failKeyDeletes = false;
+    // The variables ExpandEnvironmentStringsA knows, by name ignoring case.
+    std::map<std::string, std::string, NoCaseLess> environment;
 
     long RegCreateKeyExA(platform::RegKey key, const char* subKey, uint32_t options,
-                         uint32_t access, platform::RegKey* result,
-                         uint32_t* disposition) override;
+                         uint32_t access, platform::RegKey* result, uint32_t* disposition) override;
     long RegOpenKeyExA(platform::RegKey key, const char* subKey, uint32_t options, uint32_t access,
                        platform::RegKey* result) override;
     long RegCloseKey(platform::RegKey key) override;
@@ -56,14 +61,12 @@ public:
                        uint32_t* nameSize) override;
     long RegEnumKeyExA(platform::RegKey key, uint32_t index, char* name,
                        uint32_t* nameSize) override;
+    uint32_t ExpandEnvironmentStringsA(const char* source, char* buffer, uint32_t size) override;
 
 private:
-    struct NoCase {
-        bool operator()(const std::string& a, const std::string& b) const;
-    };
     struct Key {
         std::vector<Value> values;
-        std::map<std::string, std::unique_ptr<Key>, NoCase> subKeys;
+        std::map<std::string, std::unique_ptr<Key>, NoCaseLess> subKeys;
     };
 
     Key* Walk(const std::string& path, bool create, bool* created = nullptr);

@@ -45,6 +45,7 @@ Service& Scm::Add(const std::string& name, const std::string& displayName, uint3
     s.displayName = displayName;
     s.status.currentState = state;
     if (state == sc::kRunning || state == sc::kPaused) s.status.controlsAccepted = s.accepts;
+    s.sequence = ++nextSequence_;
     services_.push_back(s);
     return services_.back();
 }
@@ -130,31 +131,46 @@ bool Scm::EnumServicesStatusA(platform::ScHandle manager, uint32_t serviceType,
                   std::to_string(bufSize));
     if (Find(manager, true) == nullptr) return SetError(er::kInvalidHandle);
     if (Injected(Call::EnumServicesStatus, "")) return false;
+    // The services after the resume point, in the platform's order.
+    uint32_t from = resumeHandle != nullptr ? *resumeHandle : 0;
     std::vector<const Service*> chosen;
     for (const auto& s : services_) {
         bool typeOk = (s.status.serviceType & serviceType) != 0;
         bool stateOk = IsActive(s) ? (serviceState & sc::kStateActive) != 0
                                    : (serviceState & sc::kStateInactive) != 0;
-        if (typeOk && stateOk) chosen.push_back(&s);
+        if (typeOk && stateOk && s.sequence > from) chosen.push_back(&s);
     }
-    size_t needed = chosen.size() * sizeof(platform::EnumServiceStatus);
-    for (const Service* s : chosen) needed += s->name.size() + s->displayName.size() + 2;
-    *servicesReturned = 0;
-    *resumeHandle = 0;
-    if (bufSize < needed || buffer == nullptr) {
-        *bytesNeeded = static_cast<uint32_t>(needed);
-        if (afterSizingCall && buffer == nullptr) afterSizingCall();
-        return SetError(er::kMoreData);
-    }
+    auto sizeOf = [](const Service* s) {
+        return sizeof(platform::EnumServiceStatus) + s->name.size() + s->displayName.size() + 2;
+    };
+    size_t room = buffer != nullptr ? bufSize : 0;
+    if (enumByteLimit != 0) room = std::min<size_t>(room, enumByteLimit);
+    size_t fit = 0;
+    for (size_t used = 0; fit < chosen.size() && used + sizeOf(chosen[fit]) <= room; ++fit)
+        used += sizeOf(chosen[fit]);
+    if (fit < chosen.size() && !enumFillsPartly) fit = 0;
+
+    // Records from the start of the buffer, their texts down from its end.
     auto* records = static_cast<platform::EnumServiceStatus*>(buffer);
     char* end = static_cast<char*>(buffer) + bufSize;
-    for (size_t i = 0; i < chosen.size(); ++i) {
+    for (size_t i = 0; i < fit; ++i) {
         records[i].serviceName = PutText(end, chosen[i]->name);
         records[i].displayName = PutText(end, chosen[i]->displayName);
         records[i].status = chosen[i]->status;
     }
+    *servicesReturned = static_cast<uint32_t>(fit);
+    if (fit < chosen.size()) {
+        size_t rest = 0;
+        for (size_t i = fit; i < chosen.size(); ++i) rest += sizeOf(chosen[i]);
+        *bytesNeeded = static_cast<uint32_t>(rest);
+        if (resumeHandle != nullptr) *resumeHandle = fit > 0 ? chosen[fit - 1]->sequence : from;
+        if (afterSizingCall && buffer == nullptr) afterSizingCall();
+        if (afterEveryEnumCall) afterEveryEnumCall();
+        return SetError(er::kMoreData);
+    }
     *bytesNeeded = 0;
-    *servicesReturned = static_cast<uint32_t>(chosen.size());
+    if (resumeHandle != nullptr) *resumeHandle = 0;
+    if (afterEveryEnumCall) afterEveryEnumCall();
     return true;
 }
 

@@ -35,6 +35,9 @@ struct Service {
     std::string description;
     uint32_t resetPeriod = 0;
     std::vector<platform::ScAction> failureActions;
+    // Given by Add, rising: a resume handle is the number of the last service
+    // returned, so services added later come after every earlier one.
+    uint32_t sequence = 0;
 };
 
 enum class Call {
@@ -67,8 +70,17 @@ public:
     void ClearFailures() { failures_.clear(); }
     // Configuration queries report this size on their first call.
     void ReportConfigSize(uint32_t size) { forcedConfigSize_ = size; }
-    // Runs between the two calls of an enumeration (to change the services).
+    // Runs after an enumeration call without a buffer, the one that sizes
+    // the list (to change the services before it is filled).
     std::function<void()> afterSizingCall;
+    // Runs after every enumeration call.
+    std::function<void()> afterEveryEnumCall;
+    // The most bytes one enumeration call fills (0: no limit), as Windows
+    // hands out at most about 256 KB per call.
+    uint32_t enumByteLimit = 0;
+    // A buffer too small for the rest of the list gets the services that
+    // fit, as on Windows; false: none at all, as on Wine.
+    bool enumFillsPartly = true;
 
     // "Function arg ..." lines, in call order.
     std::vector<std::string> log;
@@ -128,6 +140,7 @@ private:
     std::map<platform::ScHandle, Handle> handles_;
     std::vector<Failure> failures_;
     uint32_t forcedConfigSize_ = UINT32_MAX;
+    uint32_t nextSequence_ = 0;
     uintptr_t nextHandle_ = 0x100;
 };
 

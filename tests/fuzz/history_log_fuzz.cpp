@@ -29,7 +29,13 @@ public:
         return nullptr;
     }
     bool MoveFileExA(const char*, const char*, uint32_t) override { return false; }
+    bool ReplaceFileA(const char*, const char*, const char*, uint32_t) override { return false; }
+    uint32_t GetTempFileNameA(const char*, const char*, uint32_t, char*) override { return 0; }
     bool DeleteFileA(const char*) override { return false; }
+    uint32_t GetFileAttributesA(const char*) override {
+        return platform::file::kInvalidFileAttributes;
+    }
+    bool SetFileAttributesA(const char*, uint32_t) override { return false; }
     uint32_t GetLastError() override { return 2; }
     std::string FormatMessageA(uint32_t) override { return "error"; }
 };
@@ -39,7 +45,9 @@ public:
     std::string Text(unsigned id) override { return std::to_string(id); }
 };
 
-bool Blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool Blank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -239,6 +240,24 @@ public:
     int lstrcmpiA(const char* a, const char* b) override { return Key(a).compare(Key(b)); }
 };
 
+// Word sorting as it may be: hyphens and apostrophes weigh nothing, the
+// soft hyphen and control characters are ignored, and letters fold as in
+// Latin-1.
+class WordSortScm : public fake::Scm {
+public:
+    static std::string Key(const char* s) {
+        std::string key;
+        for (; *s; ++s) {
+            unsigned char c = static_cast<unsigned char>(*s);
+            if (c == '-' || c == '\'' || c == 0xAD || c < 0x20) continue;
+            bool upper = (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
+            key += static_cast<char>(upper ? c + 32 : c);
+        }
+        return key;
+    }
+    int lstrcmpiA(const char* a, const char* b) override { return Key(a).compare(Key(b)); }
+};
+
 // The matching rule written as plainly as possible: nested scans.
 std::vector<Record> NestedDiff(platform::ScmApi& api, const ServiceEntryArray& n,
                                const ServiceEntryArray& o, uint32_t compareType) {
@@ -276,8 +295,9 @@ std::vector<Record> NestedDiff(platform::ScmApi& api, const ServiceEntryArray& n
 }
 
 void RandomSet(std::mt19937& rng, ServiceEntryArray& set, int count) {
-    static const char* const pieces[] = {"a",    "A",    "s", "S", "ss",   "\xDF", "i",   "I",
-                                         "\xE9", "\xC9", "-", "'", "\x01", " x",   "Svc", "SVC"};
+    static const char* const pieces[] = {"a",   "A",    "s",    "S",  "ss", "\xDF", "i",
+                                         "I",   "\xE9", "\xC9", "-",  "'",  "\x01", " x",
+                                         "Svc", "SVC",  "--",   "-S", "'s", "\xAD"};
     if (count == 0) {
         set.Clear();
         return;
@@ -285,7 +305,7 @@ void RandomSet(std::mt19937& rng, ServiceEntryArray& set, int count) {
     ASSERT_TRUE(set.Allocate(count));
     for (int i = 0; i < count; ++i) {
         std::string name;
-        for (int k = 1 + static_cast<int>(rng() % 3); k > 0; --k) name += pieces[rng() % 16];
+        for (int k = 1 + static_cast<int>(rng() % 3); k > 0; --k) name += pieces[rng() % 20];
         ASSERT_TRUE(set.SetEntry(i, name.c_str(), rng() % 4 ? "D" : "d"));
         ServiceEntry* e = set.GetEntry(i);
         e->serviceType = rng() % 2 ? 0x10 : 0x20;
@@ -300,9 +320,11 @@ void RandomSet(std::mt19937& rng, ServiceEntryArray& set, int count) {
 TEST(ChangeListDiffTest, MatchesTheNestedScanForAnyPlatformComparison) {
     fake::Scm latin1;
     LinguisticScm linguistic;
+    WordSortScm wordSort;
     std::mt19937 rng(20261207);
     for (platform::ScmApi* api :
-         {static_cast<platform::ScmApi*>(&latin1), static_cast<platform::ScmApi*>(&linguistic)}) {
+         {static_cast<platform::ScmApi*>(&latin1), static_cast<platform::ScmApi*>(&linguistic),
+          static_cast<platform::ScmApi*>(&wordSort)}) {
         ChangeList changes{*api};
         for (int round = 0; round < 400; ++round) {
             ServiceEntryArray n, o;
@@ -314,6 +336,40 @@ TEST(ChangeListDiffTest, MatchesTheNestedScanForAnyPlatformComparison) {
             ASSERT_EQ(Records(changes), NestedDiff(*api, n, o, compareType)) << "round " << round;
         }
     }
+}
+
+// With one name in ten holding a hyphen or an apostrophe, each name is
+// still confirmed by the platform about once, not compared with all the
+// others: the diff stays linear.
+TEST(ChangeListDiffTest, NamesWithHyphensAndApostrophesAreMatchedWithoutScanning) {
+    class CountingScm : public fake::Scm {
+    public:
+        long calls = 0;
+        int lstrcmpiA(const char* a, const char* b) override {
+            ++calls;
+            return fake::Scm::lstrcmpiA(a, b);
+        }
+    } scm;
+    const int n = 2000;
+    auto name = [](int i) {
+        std::string stem = i % 10 == 0 ? "Net-Svc" : i % 10 == 5 ? "O'Brien" : "Svc";
+        return stem + std::to_string(i);
+    };
+    ServiceEntryArray o, nw;
+    ASSERT_TRUE(o.Allocate(n));
+    ASSERT_TRUE(nw.Allocate(n));
+    for (int i = 0; i < n; ++i) {
+        ASSERT_TRUE(o.SetEntry(i, name(i).c_str(), "D"));
+        std::string upper = name(n - 1 - i);
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        ASSERT_TRUE(nw.SetEntry(i, upper.c_str(), "D"));
+    }
+    nw.GetEntry(9)->currentState = sc::kRunning;  // NET-SVC1990
+    ChangeList changes{scm};
+    changes.Diff(nw, o);
+    ASSERT_EQ(changes.GetCount(), 1);
+    EXPECT_EQ(std::string(changes.GetChange(0)->name), "NET-SVC1990");
+    EXPECT_LE(scm.calls, 2 * n);
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ protected:
         texts.strings[IDS_CHANGE_NEW_SERVICE] = "New";
         texts.strings[IDS_CHANGE_DELETED_SERVICE] = "Deleted";
         texts.strings[IDS_CHANGE_MODIFIED] = "Modified";
-        for (unsigned s = 1; s <= 7; ++s) texts.strings[IDS_STATE_BASE + s] = "S" + std::to_string(s);
+        for (unsigned s = 1; s <= 7; ++s)
+            texts.strings[IDS_STATE_BASE + s] = "S" + std::to_string(s);
         log.SetSessionText(HistoryLog::MakeSessionText("Vantorel", "2, 1, 3, 0"));
     }
     void At(int day, int h, int m, int s) { clock.now = {2026, 12, day, h, m, s}; }
@@ -77,9 +78,9 @@ TEST_F(HistoryLogTest, AppendingSeparatesSessionsAndTruncatingStartsAfresh) {
 
 TEST_F(HistoryLogTest, TheOpenLogDeniesOtherWritersButNotReaders) {
     ASSERT_TRUE(log.Open(kPath, false));
-    EXPECT_EQ(files.CreateFileA(kPath, platform::file::kGenericWrite, 7,
-                                platform::file::kOpenExisting),
-              nullptr);
+    EXPECT_EQ(
+        files.CreateFileA(kPath, platform::file::kGenericWrite, 7, platform::file::kOpenExisting),
+        nullptr);
     HistoryLog viewer(files, clock, texts);
     ASSERT_TRUE(viewer.Load(kPath)) << viewer.GetErrorText();
     EXPECT_EQ(viewer.Lines().size(), 1u);
@@ -108,6 +109,40 @@ TEST_F(HistoryLogTest, WritesDoNothingWhenClosedAndFailuresKeepTheLogOpen) {
     EXPECT_FALSE(log.Close());
     EXPECT_FALSE(log.IsOpen());
     EXPECT_FALSE(log.GetErrorText().empty());
+}
+
+TEST_F(HistoryLogTest, ALogThatCannotStartItsSessionIsClosedAndWritesNothing) {
+    files.Put(kPath, "old\r\n");
+    struct Case {
+        const char* what;
+        bool failSeeks;
+        long long spaceLeft;  // -1: no limit
+        const char* error;
+    } cases[] = {
+        {"seek", true, -1, "File system message 25.\r\n"},
+        {"separator", false, 0, "File system message 39.\r\n"},
+        {"start record", false, 2, "File system message 39.\r\n"},
+    };
+    for (const Case& c : cases) {
+        files.failSeeks = c.failSeeks;
+        files.spaceLeft = c.spaceLeft;
+        EXPECT_FALSE(log.Open(kPath, false)) << c.what;
+        EXPECT_EQ(log.GetErrorText(), c.error) << c.what;
+        EXPECT_FALSE(log.IsOpen()) << c.what;
+        EXPECT_EQ(files.files[kPath].openHandles, 0) << c.what;
+        files.failSeeks = false;
+        files.spaceLeft = -1;
+        std::string before = files.Get(kPath);
+        EXPECT_TRUE(log.WriteConnected("pc")) << c.what;
+        EXPECT_EQ(files.Get(kPath), before) << c.what;
+        // Another writer may have the file now.
+        EXPECT_NE(files.CreateFileA(kPath, platform::file::kGenericWrite, 0,
+                                    platform::file::kOpenExisting),
+                  nullptr)
+            << c.what;
+    }
+    EXPECT_TRUE(log.Close());  // nothing open: no end record
+    EXPECT_EQ(files.Get(kPath).find('<'), std::string::npos);
 }
 
 TEST_F(HistoryLogTest, SessionTextComesFromTheVersionOfTheTextsInUse) {

@@ -128,6 +128,20 @@ TEST_F(LanguageModuleTest, AFailedStartupNamesTheFileTheReasonAndTheDefaultLangu
     EXPECT_TRUE(language.LoadAtStartup());
 }
 
+TEST_F(LanguageModuleTest, TheSystemsMessageNamesTheModuleInItsInsert) {
+    modules.messages[193] = "Bad EXE format for %1.\r\n";
+    modules.messages[2] = "%1!s! not found; %10 and 100%% stay.\r\n";
+    modules.files["D:\\lang\\text%1.dll"].library = false;
+    registry.PutString(kLanguageKey, "", "D:\\lang\\text%1.dll");
+    EXPECT_FALSE(language.LoadAtStartup());
+    // The file name goes in once: a "%1" inside it is not filled again.
+    EXPECT_EQ(language.StartupFailureMessage(),
+              "text%1.dll: Bad EXE format for text%1.dll.\r\n\r\n\n\n"
+              "default: Spanish (modern sort)");
+    EXPECT_FALSE(language.Install("D:\\gone.dll"));
+    EXPECT_EQ(language.GetErrorText(), "gone.dll not found; %10 and 100%% stay.\r\n");
+}
+
 TEST_F(LanguageModuleTest, InstallAndUninstallKeepOneValuePerModule) {
     ASSERT_TRUE(language.Install(kEnglish));
     ASSERT_TRUE(language.Install(kEnglish));

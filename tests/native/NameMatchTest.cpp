@@ -6,25 +6,55 @@
 
 namespace {
 
-TEST(NameMatchTest, OnlyPlainNamesThatFoldApartAreKnownToDiffer) {
+TEST(NameMatchTest, OnlyPrintableAsciiNamesOfDifferentKeysAreKnownToDiffer) {
     struct Case {
         const char* a;
         const char* b;
         bool known;
     } cases[] = {
-        {"alpha", "beta", true},   {"ab", "abc", true},      {"", "a", true},
+        {"alpha", "beta", true},
+        {"ab", "abc", true},
+        {"", "a", true},
         {"Alpha", "ALPHA", false},  // equal for the platform
-        {"same", "same", false},    {"", "", false},
-        {"ab", "ab\xE9", false},    // a letter of the code page: only the platform knows
+        {"same", "same", false},
+        {"", "", false},
+        {"ab", "ab\xE9", false},  // a letter of the code page: only the platform knows
         {"\xC9t\xE9", "\xE9T\xC9", false},
-        {"a-b", "ab", false},       // word sorting weighs hyphens and apostrophes its own way
-        {"x'y", "xy", false},       {"co-op", "coop", false},
-        {"abc", "abd\xE9", false},  // stops at the first byte it cannot judge
+        // Word sorting may ignore hyphens and apostrophes, and nothing else of ASCII.
+        {"a-b", "ab", false},
+        {"x'y", "xy", false},
+        {"co-op", "CO'OP", false},
+        {"-", "", false},
+        {"co-op", "cop", true},
+        {"a-b", "a b", true},
+        {"it's", "its-", false},
+        {"a'b", "a_b", true},
+        {"a-b",
+         "a\xAD"
+         "b",
+         false},  // the soft hyphen is not plain
+        {"ab",
+         "a\x01"
+         "b",
+         false},                    // nor is a control character
+        {"abc", "abd\xE9", false},  // one name not plain: the platform decides
+        {"ab\xE9", "abc", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(KnownDifferent(c.a, c.b), c.known) << c.a << " / " << c.b;
         EXPECT_EQ(KnownDifferent(c.b, c.a), c.known) << c.b << " / " << c.a;
+        uint32_t ha, hb;
+        if (PlainHash(c.a, &ha) && PlainHash(c.b, &hb)) {
+            // Names the platform may call equal share their key and hash.
+            EXPECT_EQ(KeyEqual(c.a, c.b), !c.known) << c.a << " / " << c.b;
+            if (!c.known) {
+                EXPECT_EQ(ha, hb) << c.a << " / " << c.b;
+            }
+        }
     }
+    uint32_t h;
+    EXPECT_FALSE(PlainHash("a\xADz", &h));
+    EXPECT_FALSE(PlainHash("tab\there", &h));
 }
 
 // A platform whose comparison is looser than ASCII folding beyond ASCII.
@@ -33,7 +63,11 @@ public:
     int calls = 0;
     int lstrcmpiA(const char* a, const char* b) override {
         ++calls;
-        if (std::string(a) == "stra\xDF" "e" && std::string(b) == "strasse") return 0;
+        if (std::string(a) ==
+                "stra\xDF"
+                "e" &&
+            std::string(b) == "strasse")
+            return 0;
         return fake::Scm::lstrcmpiA(a, b);
     }
 };
@@ -48,7 +82,9 @@ TEST(NameMatchTest, LookupAsksThePlatformOnlyWhereItsAnswerIsNotKnown) {
     scm.calls = 0;
     EXPECT_EQ(list.FindIndex("TARGET"), 51);
     EXPECT_EQ(scm.calls, 1);
-    EXPECT_EQ(list.FindIndex("stra\xDF" "e"), 50);  // not plain: every name goes to the platform
+    EXPECT_EQ(list.FindIndex("stra\xDF"
+                             "e"),
+              50);  // not plain: every name goes to the platform
     EXPECT_EQ(list.FindIndex("nothing"), -1);
 }
 

@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "scm/ServiceList.h"
 #include "tests/fakes/FakeScm.h"
 
@@ -99,17 +102,101 @@ TEST_F(ServiceListTest, NamesAreCopiedAndEmptyOrNullMeansNone) {
     EXPECT_EQ(list.GetDatabaseName(), nullptr);
 }
 
-TEST_F(ServiceListTest, AListThatGrowsBetweenTheTwoCallsFailsWithError3) {
-    scm.afterSizingCall = [&] { scm.Add("Late", "Late arrival", sc::kRunning); };
+int EnumCalls(const fake::Scm& scm) {
+    int calls = 0;
+    for (const std::string& line : scm.log) calls += line.rfind("EnumServicesStatusA", 0) == 0;
+    return calls;
+}
+
+// The list's one block: the records, then the texts they point to, filling
+// the space right behind the records (in whatever order) without a gap.
+void ExpectOneBlock(const ServiceList& list) {
+    const char* records = reinterpret_cast<const char*>(list.EntryAt(0));
+    std::vector<std::pair<const char*, size_t>> texts;
+    for (uint32_t i = 0; i < list.GetCount(); ++i) {
+        const ServiceEntry* e = list.EntryAt(i);
+        ASSERT_EQ(reinterpret_cast<const char*>(e), records + i * sizeof(ServiceEntry));
+        for (const char* field : {e->name, e->displayName})
+            texts.emplace_back(field, std::strlen(field) + 1);
+    }
+    std::sort(texts.begin(), texts.end());
+    const char* next = records + list.GetCount() * sizeof(ServiceEntry);
+    for (const auto& text : texts) {
+        ASSERT_EQ(text.first, next);
+        next += text.second;
+    }
+}
+
+TEST_F(ServiceListTest, AListBeyondOneCallIsReadWholeIntoOneBlock) {
+    // Drivers shown on a large machine: far more than one call hands out.
+    std::vector<std::string> expected = {"Alpha", "beta", "Gamma", "Disk", "Fs"};
+    for (int i = 0; i < 400; ++i) {
+        std::string name = "Driver" + std::to_string(i);
+        scm.Add(name, std::string(i % 50, 'd'), sc::kStopped).status.serviceType =
+            sc::kTypeKernelDriver;
+        expected.push_back(name);
+    }
+    scm.enumByteLimit = 2048;
+    list.driver = 1;
+    ASSERT_TRUE(list.Enumerate()) << list.GetErrorText();
+    EXPECT_EQ(Names(list), expected);
+    EXPECT_EQ(list.EntryAt(405 - 1)->displayName, std::string(399 % 50, 'd'));
+    EXPECT_GT(EnumCalls(scm), 10);
+    ExpectOneBlock(list);
+    EXPECT_EQ(list.FindIndex("driver399"), 404);
+}
+
+TEST_F(ServiceListTest, ServicesAddedWhileTheListIsReadAreReadToo) {
+    // Windows fills what fits and goes on from there; Wine gives nothing
+    // when the list no longer fits, and the list is sized again.
+    for (bool partly : {true, false}) {
+        fake::Scm machine;
+        machine.Add("Alpha", "Alpha service", sc::kRunning);
+        machine.Add("beta", "Beta service", sc::kStopped);
+        machine.enumFillsPartly = partly;
+        int added = 0;
+        machine.afterSizingCall = [&] { machine.Add("Late", "Late arrival", sc::kRunning); };
+        machine.afterEveryEnumCall = [&] {
+            if (++added <= 3) machine.Add("Later" + std::to_string(added), "Later", sc::kRunning);
+        };
+        ServiceList l{machine};
+        ASSERT_TRUE(l.Enumerate()) << partly << " " << l.GetErrorText();
+        EXPECT_EQ(Names(l),
+                  (std::vector<std::string>{"Alpha", "beta", "Late", "Later1", "Later2", "Later3"}))
+            << partly;
+        ExpectOneBlock(l);
+        EXPECT_EQ(machine.OpenHandles(), 1);
+    }
+}
+
+TEST_F(ServiceListTest, AListThatNeverStopsGrowingOrAFailingCallEndsWithError3) {
+    scm.enumFillsPartly = false;
+    int added = 0;
+    scm.afterEveryEnumCall = [&] { scm.Add("Svc" + std::to_string(++added), "x", sc::kRunning); };
     EXPECT_FALSE(list.Enumerate());
     EXPECT_EQ(list.GetErrorCode(), kErrEnumerate);
     EXPECT_STREQ(list.GetErrorText(), "System message 234.\r\n");
     EXPECT_EQ(list.GetCount(), 0u);
+    EXPECT_LT(EnumCalls(scm), 20);  // sized again a bounded number of times
     // The connection obtained before the failure stays until the next attempt.
     EXPECT_TRUE(list.IsOpen());
+
+    scm.afterEveryEnumCall = nullptr;
+    scm.enumFillsPartly = true;
+    scm.enumByteLimit = 200;
+    scm.Fail(fake::Call::EnumServicesStatus, 5, "", 1);
+    scm.log.clear();
+    // The sizing call takes the failure, which is not looked at.
+    ASSERT_TRUE(list.Enumerate());
+    scm.afterSizingCall = [&] { scm.Fail(fake::Call::EnumServicesStatus, 5, "", -1); };
+    EXPECT_FALSE(list.Enumerate());
+    EXPECT_EQ(list.GetErrorCode(), kErrEnumerate);
+    EXPECT_STREQ(list.GetErrorText(), "System message 5.\r\n");
+    EXPECT_EQ(list.GetCount(), 0u);
+    scm.ClearFailures();
     scm.afterSizingCall = nullptr;
     EXPECT_TRUE(list.Enumerate());
-    EXPECT_EQ(list.GetCount(), 4u);
+    EXPECT_EQ(list.GetCount(), 3u + added);
     EXPECT_EQ(scm.OpenHandles(), 1);
 }
 

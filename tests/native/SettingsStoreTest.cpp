@@ -69,19 +69,39 @@ TEST_F(SettingsStoreTest, AValueIsAlwaysReadFromAndWrittenToItsOwnSection) {
     EXPECT_FALSE(store.Write(settings::kCompareType, 1));
 }
 
-TEST_F(SettingsStoreTest, DwordsAreReadFromTheFirstFourBytesWhateverTheType) {
-    registry.PutString(kConfig, "CompareTimer", "ABCD");      // 5 bytes with its NUL
-    registry.PutRaw(kConfig, "MessageBeep", platform::reg::kBinary, std::string("\x01\x00", 2));
-    registry.PutRaw(kConfig, "ShowTrayIcon", platform::reg::kDword, std::string());
-    registry.PutRaw(kConfig, "Driver", platform::reg::kBinary,
-                    std::string("\xff\xff\xff\xff\x09", 5));
+TEST_F(SettingsStoreTest, AValueOfAnotherTypeReadsAsMissing) {
+    registry.PutString(kConfig, "CompareTimer", "127");  // a number written as text
+    registry.PutRaw(kConfig, "MessageBeep", platform::reg::kBinary, std::string("\x01\0\0\0", 4));
+    registry.PutRaw(kConfig, "ShowTrayIcon", platform::reg::kDword, std::string("\x01", 1));
+    registry.PutRaw(kConfig, "Driver", platform::reg::kDword, std::string("\xff\xff\xff\xff", 4));
+    registry.PutDword(kRoot + "\\LogFile", "LogFilePath", 7);  // a text written as a number
+    registry.PutRaw(kRoot + "\\Language", "", platform::reg::kBinary, "C:\\m\\en.dll");
     ASSERT_TRUE(store.OpenConfiguration());
-    int32_t abcd;
-    std::memcpy(&abcd, "ABCD", 4);
-    EXPECT_EQ(store.Read(settings::kCompareTimer), abcd);
-    EXPECT_EQ(store.Read(settings::kMessageBeep), 0);   // too short: default
-    EXPECT_EQ(store.Read(settings::kShowTrayIcon), 0);  // empty: default
+    EXPECT_EQ(store.Read(settings::kCompareTimer), 60000);
+    EXPECT_EQ(store.Read(settings::kMessageBeep), 0);
+    EXPECT_EQ(store.Read(settings::kShowTrayIcon), 0);  // too short
     EXPECT_EQ(store.Read(settings::kDriver), -1);       // signed
+    ASSERT_TRUE(store.OpenLogFile());
+    EXPECT_EQ(store.ReadLogFilePath(), "");
+    ASSERT_TRUE(store.OpenLanguage());
+    EXPECT_EQ(store.ReadChosenLanguage(), "");
+}
+
+TEST_F(SettingsStoreTest, ExpandableTextsAreExpandedWhateverTheirLength) {
+    registry.environment["LOCALAPPDATA"] = "C:\\Users\\ana\\AppData\\Local";
+    registry.environment["DEEP"] = std::string(400, 'd');
+    const std::string key = kRoot + "\\LogFile";
+    registry.PutRaw(key, "LogFilePath", platform::reg::kExpandSz,
+                    std::string("%LocalAppData%\\Vantorel.log") + '\0');
+    ASSERT_TRUE(store.OpenLogFile());
+    EXPECT_EQ(store.ReadLogFilePath(), "C:\\Users\\ana\\AppData\\Local\\Vantorel.log");
+    // Longer than any first guess at the size, and an unknown variable as written.
+    registry.PutRaw(key, "LogFilePath", platform::reg::kExpandSz,
+                    std::string("%DEEP%\\%NOSUCH%\\a.log") + '\0');
+    EXPECT_EQ(store.ReadLogFilePath(), std::string(400, 'd') + "\\%NOSUCH%\\a.log");
+    // A plain text is never expanded.
+    registry.PutString(key, "LogFilePath", "%LOCALAPPDATA%\\x.log");
+    EXPECT_EQ(store.ReadLogFilePath(), "%LOCALAPPDATA%\\x.log");
 }
 
 TEST_F(SettingsStoreTest, StringsEndAtTheirFirstNulAndAreWrittenWithOne) {
@@ -90,7 +110,7 @@ TEST_F(SettingsStoreTest, StringsEndAtTheirFirstNulAndAreWrittenWithOne) {
     ASSERT_TRUE(store.OpenLogFile());
     EXPECT_EQ(store.ReadLogFilePath(), "C:\\a.log");
     // Stored without a terminator, as another program may write it.
-    registry.PutRaw(kRoot + "\\LogFile", "LogFilePath", platform::reg::kBinary, "D:\\b.log");
+    registry.PutRaw(kRoot + "\\LogFile", "LogFilePath", platform::reg::kSz, "D:\\b.log");
     EXPECT_EQ(store.ReadLogFilePath(), "D:\\b.log");
     ASSERT_TRUE(store.WriteLogFilePath("E:\\c.log"));
     const auto* v = registry.Find(kRoot + "\\LogFile", "LogFilePath");
@@ -167,7 +187,8 @@ TEST_F(SettingsStoreTest, NameColumnIsAlwaysVisibleAndAPassOverAllColumnsWritesT
 
     registry.PutDword(kConfig, "ShowColumns", 0x3f);
     bool wanted[settings::kColumnCount] = {false, false, true, false, true, false};
-    for (int i = 0; i < settings::kColumnCount; ++i) ASSERT_TRUE(store.SetColumnVisible(i, wanted[i]));
+    for (int i = 0; i < settings::kColumnCount; ++i)
+        ASSERT_TRUE(store.SetColumnVisible(i, wanted[i]));
     EXPECT_EQ(store.Read(settings::kShowColumns), 0x15);
 }
 
@@ -218,7 +239,7 @@ TEST_F(SettingsStoreTest, CustomActionsExistOnlyAsSubKeysAndDeletingNoneSucceeds
     EXPECT_TRUE(list.empty());
     EXPECT_TRUE(store.DeleteActions("Spooler"));  // no CustomActions key at all
     EXPECT_FALSE(store.OpenActionsForReading("Spooler"));
-    EXPECT_FALSE(registry.KeyExists(kRoot));       // reading paths never create
+    EXPECT_FALSE(registry.KeyExists(kRoot));  // reading paths never create
 
     ASSERT_TRUE(store.OpenActionsForWriting("Spooler"));
     ASSERT_TRUE(store.Write(settings::kAlwaysRunning, 1));

@@ -27,7 +27,8 @@ protected:
           root(base + "\\Vantorel"),
           language(registry, modules, versions, texts, root) {}
     ~LanguageModuleWindowsTest() override {
-        if (current_texts::Module() != nullptr) FreeLibrary(static_cast<HMODULE>(current_texts::Module()));
+        if (current_texts::Module() != nullptr)
+            FreeLibrary(static_cast<HMODULE>(current_texts::Module()));
         current_texts::Set(nullptr, "");
         RegDeleteTreeA(HKEY_CURRENT_USER, base.c_str());
     }
@@ -86,8 +87,13 @@ TEST_F(LanguageModuleWindowsTest, EachKindOfModuleGetsItsResultAndMessage) {
     EXPECT_FALSE(language.Validate(Module("untitled_module.dll")));
     EXPECT_EQ(language.GetErrorText(), SystemText(ERROR_RESOURCE_NAME_NOT_FOUND));
 
+    // The system's text names the file in an insert, which the message fills.
     EXPECT_FALSE(language.Validate(Module("not_a_library.dll")));
-    EXPECT_EQ(language.GetErrorText(), SystemText(ERROR_BAD_EXE_FORMAT));
+    std::string badFormat = SystemText(ERROR_BAD_EXE_FORMAT);
+    size_t insert = badFormat.find("%1");
+    ASSERT_NE(insert, std::string::npos) << badFormat;
+    badFormat.replace(insert, 2, "not_a_library.dll");
+    EXPECT_EQ(language.GetErrorText(), badFormat);
 
     // Wine reports a missing file, Windows may report a missing module.
     std::string missing = Module("no_such_module.dll");
@@ -112,9 +118,9 @@ TEST_F(LanguageModuleWindowsTest, AChosenModuleServesEveryKindOfResourceLoadedAs
     EXPECT_NE(menu, nullptr);
     if (menu) DestroyMenu(menu);
 
-    HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(TEST_DIALOG), nullptr,
-                                     [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; },
-                                     0);
+    HWND dialog = CreateDialogParamA(
+        module, MAKEINTRESOURCEA(TEST_DIALOG), nullptr,
+        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
     EXPECT_NE(dialog, nullptr) << GetLastError();
     if (dialog) {
         char label[32] = {};
@@ -126,13 +132,13 @@ TEST_F(LanguageModuleWindowsTest, AChosenModuleServesEveryKindOfResourceLoadedAs
     HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(TEST_BITMAP));
     EXPECT_NE(bitmap, nullptr);
     if (bitmap) DeleteObject(bitmap);
-    HANDLE image = LoadImageA(module, MAKEINTRESOURCEA(TEST_BITMAP), IMAGE_BITMAP, 0, 0,
-                              LR_CREATEDIBSECTION);
+    HANDLE image =
+        LoadImageA(module, MAKEINTRESOURCEA(TEST_BITMAP), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
     EXPECT_NE(image, nullptr);
     if (image) DeleteObject(image);
 
-    HICON icon = static_cast<HICON>(
-        LoadImageA(module, MAKEINTRESOURCEA(TEST_ICON), IMAGE_ICON, 16, 16, 0));
+    HICON icon =
+        static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(TEST_ICON), IMAGE_ICON, 16, 16, 0));
     EXPECT_NE(icon, nullptr);
     if (icon) DestroyIcon(icon);
     EXPECT_NE(LoadIconA(module, MAKEINTRESOURCEA(TEST_ICON)), nullptr);

@@ -13,8 +13,7 @@ namespace {
 class SettingsWindowsTest : public ::testing::Test {
 protected:
     SettingsWindowsTest()
-        : base("Software\\Quorvex\\Larkspan\\VantorelTest" +
-               std::to_string(GetCurrentProcessId())),
+        : base("Software\\Quorvex\\Larkspan\\VantorelTest" + std::to_string(GetCurrentProcessId())),
           root(base + "\\Vantorel"),
           run(base + "\\Run"),
           store(api, root, run) {}
@@ -45,6 +44,12 @@ protected:
     SettingsStore store;
 };
 
+// On 64-bit Windows the platform's root is sign-extended; Wine accepts
+// either form, so the value itself is compared.
+TEST(RegistryRootTest, TheCurrentUserRootIsThePlatformsOwnHandle) {
+    EXPECT_EQ(reinterpret_cast<HKEY>(platform::reg::CurrentUser()), HKEY_CURRENT_USER);
+}
+
 TEST_F(SettingsWindowsTest, TypedValuesDefaultsAndBadDataInTheRealRegistry) {
     ASSERT_TRUE(store.OpenConfiguration()) << store.LastResult();
     EXPECT_TRUE(KeyExists(root + "\\Configuration"));
@@ -58,11 +63,10 @@ TEST_F(SettingsWindowsTest, TypedValuesDefaultsAndBadDataInTheRealRegistry) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(static_cast<int>(data), -7);
 
-    PutRaw(root + "\\Configuration", "MessageBeep", REG_SZ, "ABCD", 5);
-    PutRaw(root + "\\Configuration", "Driver", REG_BINARY, "\x01\x02", 2);
-    int32_t abcd;
-    memcpy(&abcd, "ABCD", 4);
-    EXPECT_EQ(store.Read(settings::kMessageBeep), abcd);
+    // A value of another type is no value: its default applies.
+    PutRaw(root + "\\Configuration", "CompareTimer", REG_SZ, "127", 4);
+    PutRaw(root + "\\Configuration", "Driver", REG_BINARY, "\x01\x02\x03\x04", 4);
+    EXPECT_EQ(store.Read(settings::kCompareTimer), 60000);
     EXPECT_EQ(store.Read(settings::kDriver), 0);
 
     WindowPlacement w;
@@ -87,6 +91,20 @@ TEST_F(SettingsWindowsTest, TypedValuesDefaultsAndBadDataInTheRealRegistry) {
     ASSERT_TRUE(store.AddLanguageModule("C:\\m\\en.dll"));
     EXPECT_EQ(store.ReadChosenLanguage(), "C:\\m\\en.dll");
     EXPECT_EQ(store.ListLanguageModules(), std::vector<std::string>{"C:\\m\\en.dll"});
+
+    // An expandable text is expanded by the platform; a number is no text.
+    ASSERT_TRUE(store.OpenLogFile());
+    ASSERT_TRUE(SetEnvironmentVariableA("VANTOREL_TEST_DIR", "C:\\vantorel test"));
+    const char expandable[] = "%VANTOREL_TEST_DIR%\\Vantorel.log";
+    PutRaw(root + "\\LogFile", "LogFilePath", REG_EXPAND_SZ, expandable, sizeof expandable);
+    EXPECT_EQ(store.ReadLogFilePath(), "C:\\vantorel test\\Vantorel.log");
+    std::string deep(3000, 'd');
+    ASSERT_TRUE(SetEnvironmentVariableA("VANTOREL_TEST_DIR", deep.c_str()));
+    EXPECT_EQ(store.ReadLogFilePath(), deep + "\\Vantorel.log");
+    SetEnvironmentVariableA("VANTOREL_TEST_DIR", nullptr);
+    DWORD number = 127;
+    PutRaw(root + "\\LogFile", "LogFilePath", REG_DWORD, &number, 4);
+    EXPECT_EQ(store.ReadLogFilePath(), "");
 
     ASSERT_TRUE(store.OpenOpenServices());
     DWORD max = static_cast<DWORD>(-5);
