@@ -47,7 +47,8 @@ int CVantorelTreeView::EntryOf(HTREEITEM item) const {
 // The statuses are read once for the whole list; the nodes are made with
 // the icons of those states.
 void CVantorelTreeView::OnUpdate() {
-    if (!Doc()) return;
+    // A hidden tree is rebuilt when the frame shows it again.
+    if (!Doc() || ::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
     SendMessage(WM_SETREDRAW, FALSE);
     WaitCursor wait;
     std::string selected;

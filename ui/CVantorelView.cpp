@@ -54,7 +54,10 @@ void CVantorelView::OnInitialUpdate() {
     Rebuild();
 }
 
-void CVantorelView::OnUpdate() { Rebuild(); }
+// A hidden view is rebuilt when the frame shows it again.
+void CVantorelView::OnUpdate() {
+    if (::GetDlgCtrlID(m_hWnd) == AFX_IDW_PANE_FIRST) Rebuild();
+}
 
 // Each service is queried once: its status by the refresh of the whole
 // list, its configuration when a column shows it.

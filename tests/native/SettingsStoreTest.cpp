@@ -261,6 +261,9 @@ TEST_F(SettingsStoreTest, CustomActionsExistOnlyAsSubKeysAndDeletingNoneSucceeds
     EXPECT_FALSE(registry.KeyExists(kActions + "\\W32Time"));
     EXPECT_EQ(store.ListServicesWithActions(&list), 1);
 
+    // A key beneath that cannot be deleted ends the walk; it does not go
+    // round that key for ever.
+    registry.PutDword(kActions + "\\Spooler\\Nested", "x", 1);
     registry.failKeyDeletes = true;
     EXPECT_FALSE(store.DeleteActions("Spooler"));
     EXPECT_EQ(store.LastResult(), platform::reg::kAccessDenied);
