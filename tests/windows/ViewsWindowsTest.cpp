@@ -58,8 +58,15 @@ protected:
         current_texts::Set(nullptr, "");
         if (program_) FreeLibrary(program_);
     }
-    // The window a view fills, as the frame lays it out.
-    void Place(HWND view) { MoveWindow(view, 0, 0, 680, 560, TRUE); }
+    // The machine's services in a view of the size the frame would give it.
+    template <typename View>
+    void Show(View& view, int width = 680, int height = 560) {
+        ASSERT_TRUE(document_.Core().OpenDocument("localhost"));
+        document_.AddView(&view);
+        ASSERT_TRUE(view.Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
+        MoveWindow(view.GetSafeHwnd(), 0, 0, width, height, TRUE);
+        view.OnInitialUpdate();
+    }
 
     TestApp app_;
     HMODULE program_ = nullptr;
@@ -71,6 +78,7 @@ protected:
                                            real_.files, real_.locale, real_.modules,
                                            real_.versions},
                         history_};
+    CVantorelDocument document_{context_};
 };
 
 int RowOf(HWND list, const std::string& name) {
@@ -82,13 +90,8 @@ int RowOf(HWND list, const std::string& name) {
 
 TEST_F(ViewsWindowsTest, RowsFollowTheirServicesThroughASortAndATick) {
     TestService started("basic"), other("basic");
-    CVantorelDocument document(context_);
-    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
     CVantorelView view(context_);
-    document.AddView(&view);
-    ASSERT_TRUE(view.Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
-    Place(view.GetSafeHwnd());
-    view.OnInitialUpdate();
+    Show(view);
     HWND list = view.GetSafeHwnd();
     int state = view.ColumnPosition(kColState);
     ASSERT_GT(state, 0);
@@ -122,7 +125,7 @@ TEST_F(ViewsWindowsTest, RowsFollowTheirServicesThroughASortAndATick) {
 
     // Reloaded, the rows stand for the new entries; the selection stays on
     // its service.
-    ASSERT_TRUE(document.LoadServices());
+    ASSERT_TRUE(document_.LoadServices());
     view.OnUpdate();
     selected = view.GetSelectedEntry();
     ASSERT_NE(selected, nullptr);
@@ -131,12 +134,8 @@ TEST_F(ViewsWindowsTest, RowsFollowTheirServicesThroughASortAndATick) {
 }
 
 TEST_F(ViewsWindowsTest, TheImageListOutlivesTheControlUntilItsOwnerGoes) {
-    CVantorelDocument document(context_);
-    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
     auto view = std::make_unique<CVantorelView>(context_);
-    document.AddView(view.get());
-    ASSERT_TRUE(view->Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
-    view->OnInitialUpdate();
+    Show(*view);
     auto images = reinterpret_cast<HIMAGELIST>(
         SendMessageA(view->GetSafeHwnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     ASSERT_NE(images, nullptr);
@@ -149,13 +148,8 @@ TEST_F(ViewsWindowsTest, TheImageListOutlivesTheControlUntilItsOwnerGoes) {
 
 // The header divider dragged as a user drags it.
 TEST_F(ViewsWindowsTest, AColumnDraggedNarrowStopsAtTheMinimum) {
-    CVantorelDocument document(context_);
-    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
     CVantorelView view(context_);
-    document.AddView(&view);
-    ASSERT_TRUE(view.Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
-    Place(view.GetSafeHwnd());
-    view.OnInitialUpdate();
+    Show(view);
     HWND header = reinterpret_cast<HWND>(view.SendMessage(LVM_GETHEADER));
     RECT item;
     ASSERT_TRUE(Header_GetItemRect(header, 1, &item));
@@ -175,15 +169,10 @@ TEST_F(ViewsWindowsTest, AColumnDraggedNarrowStopsAtTheMinimum) {
 // every expanded node would ask for all of them.
 TEST_F(ViewsWindowsTest, ATreeTickAsksOnlyForTheNodesOnScreen) {
     TestService svc("basic");
-    CVantorelDocument document(context_);
-    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
     CVantorelTreeView tree(context_, ServiceTreeModel::kByDependency);
-    document.AddView(&tree);
-    ASSERT_TRUE(tree.Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
-    MoveWindow(tree.GetSafeHwnd(), 0, 0, 400, 200, TRUE);
-    tree.OnInitialUpdate();
+    Show(tree, 400, 200);
     int onScreen = static_cast<int>(tree.SendMessage(TVM_GETVISIBLECOUNT));
-    ASSERT_LT(onScreen, static_cast<int>(document.Services().GetCount()));
+    ASSERT_LT(onScreen, static_cast<int>(document_.Services().GetCount()));
     scm_.statusQueries = 0;
     tree.RefreshNodes(true);
     EXPECT_GT(scm_.statusQueries, 0);
