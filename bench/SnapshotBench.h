@@ -1,7 +1,7 @@
 #pragma once
 // What the snapshot file and change benchmarks share, natively and under
-// Wine: a machine of generated services, a timer, and the snapshot file
-// benchmark itself on whatever file layer the caller opens files with.
+// Wine: a machine of generated services, timers, and the snapshot file
+// benchmark itself on whatever file layer the caller gives it.
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,15 +13,19 @@ namespace bench {
 
 // Best of `rounds`, in microseconds.
 double Best(int rounds, const std::function<void()>& work);
+// Rounds of `ours` alternating with rounds of its baseline `bare`, each
+// pair in both orders so that neither side gains from going second; the
+// best of each side, in microseconds.
+void BestAlternating(int rounds, const std::function<void()>& ours,
+                     const std::function<void()>& bare, double* oursBest, double* bareBest);
 std::string ServiceName(int i);
 void AddServices(fake::Scm& scm, int count);
 
-// Opens a file for writing (created or truncated) or for reading.
-using FileOpener =
-    std::function<std::unique_ptr<platform::File>(const std::string& path, bool write)>;
-
-// Write and Read of a 5,000-service snapshot against writing and reading
-// the same bytes unformatted, in `folder` (with its trailing separator).
-void BenchSnapshot(const FileOpener& open, const std::string& folder);
+// A 5,000-service snapshot saved as a user saves it (temporary file, flush,
+// replace) against the least a program could do to store the same bytes
+// (one write to a file, flushed, moved over the old one), and read against
+// reading the same bytes unformatted, in `folder` (with its trailing
+// separator).
+void BenchSnapshot(platform::FileSystem& files, const std::string& folder);
 
 }  // namespace bench

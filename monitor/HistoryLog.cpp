@@ -200,17 +200,20 @@ void HistoryLog::LoadText(std::string text) {
     loaded_ = std::move(text);
     char* data = loaded_.empty() ? nullptr : &loaded_[0];
     size_t size = loaded_.size();
+    // Tabs and carriage returns read as blanks, wherever they are: one pass
+    // over the whole text, which the compiler turns into vector code.
+    for (size_t i = 0; i < size; ++i) {
+        char c = data[i];
+        data[i] = c == '\t' || c == '\r' ? ' ' : c;
+    }
     for (size_t start = 0; start < size;) {
         const void* found = std::memchr(data + start, '\n', size - start);
         size_t end = found ? static_cast<size_t>(static_cast<const char*>(found) - data) : size;
         size_t next = end + 1;
         while (start < end && IsBlank(data[start])) ++start;
         while (end > start && IsBlank(data[end - 1])) --end;
-        if (end - start > 1 && IsRecord(LogLine(data + start, 1))) {
-            for (size_t i = start; i < end; ++i)
-                if (data[i] == '\t' || data[i] == '\r') data[i] = ' ';
+        if (end - start > 1 && IsRecord(LogLine(data + start, 1)))
             lines_.emplace_back(data + start, end - start);
-        }
         start = next;
     }
     stamps_.assign(lines_.size(), kUnparsed);
@@ -293,20 +296,22 @@ bool HistoryLog::GetStateTexts(LogLine line, std::string* oldState, std::string*
 
 namespace {
 // Distinct names in order of first appearance. Names are few but the lines
-// are millions: look them up by hash.
+// are millions: looked up in an open table of hashes, at most half full, so
+// that a line costs one hash and about one comparison.
 class DistinctNames {
 public:
     void Add(std::string_view name) {
-        auto& bucket = buckets_[std::hash<std::string_view>()(name) & (buckets_.size() - 1)];
-        for (uint32_t i : bucket)
-            if (order_[i] == name) return;
-        bucket.push_back(static_cast<uint32_t>(order_.size()));
-        order_.push_back(name);
-        if (order_.size() > buckets_.size() * 4) {
-            std::vector<std::vector<uint32_t>> wider(buckets_.size() * 4);
-            for (uint32_t i = 0; i < order_.size(); ++i)
-                wider[std::hash<std::string_view>()(order_[i]) & (wider.size() - 1)].push_back(i);
-            buckets_.swap(wider);
+        uint32_t hash = Hash(name);
+        size_t mask = slots_.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            Slot& slot = slots_[at];
+            if (slot.index == kEmpty) {
+                slot = {hash, static_cast<uint32_t>(order_.size())};
+                order_.push_back(name);
+                if (order_.size() * 2 > slots_.size()) Widen();
+                return;
+            }
+            if (slot.hash == hash && order_[slot.index] == name) return;
         }
     }
     void CopyTo(std::vector<std::string>* list) const {
@@ -314,8 +319,30 @@ public:
     }
 
 private:
+    static constexpr uint32_t kEmpty = UINT32_MAX;
+    struct Slot {
+        uint32_t hash;
+        uint32_t index;
+    };
+    static uint32_t Hash(std::string_view name) {
+        uint32_t h = 2166136261u;
+        for (char c : name) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h ^ (h >> 15);
+    }
+    void Widen() {
+        std::vector<Slot> wider(slots_.size() * 4, Slot{0, kEmpty});
+        size_t mask = wider.size() - 1;
+        for (const Slot& slot : slots_) {
+            if (slot.index == kEmpty) continue;
+            size_t at = slot.hash & mask;
+            while (wider[at].index != kEmpty) at = (at + 1) & mask;
+            wider[at] = slot;
+        }
+        slots_.swap(wider);
+    }
+
     std::vector<std::string_view> order_;
-    std::vector<std::vector<uint32_t>> buckets_ = std::vector<std::vector<uint32_t>>(64);
+    std::vector<Slot> slots_ = std::vector<Slot>(64, Slot{0, kEmpty});
 };
 }  // namespace
 
@@ -360,7 +387,8 @@ int64_t HistoryLog::StampOf(size_t index) {
             return stamp = stamps_[index - 1];
     }
     LocalDateTime when;
-    if (time_.ParseDateTime(std::string(line.substr(1, bar - 1)), &when)) stamp = Pack(when);
+    stampText_.assign(line.data() + 1, bar - 1);
+    if (time_.ParseDateTime(stampText_, &when)) stamp = Pack(when);
     return stamp;
 }
 

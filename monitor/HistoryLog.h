@@ -92,4 +92,5 @@ private:
     std::string loaded_;
     std::vector<LogLine> lines_;
     std::vector<int64_t> stamps_;  // per line, parsed on first need
+    std::string stampText_;        // reused: a timestamp is longer than a short string
 };

@@ -5,7 +5,9 @@
 namespace platform {
 
 namespace {
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 int DaysIn(int y, int m) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return m == 2 && IsLeap(y) ? 29 : days[m - 1];
@@ -46,15 +48,24 @@ bool DateTimePattern::Tokenize(const std::string& p, bool time, std::vector<Toke
             continue;
         }
         bool known = true;
-        if (!time && c == 'd' && run <= 2) add(Field::Day, static_cast<int>(run));
-        else if (!time && c == 'M' && run <= 2) add(Field::Month, static_cast<int>(run));
-        else if (!time && c == 'y' && run == 4) add(Field::Year, 4);
-        else if (time && c == 'H' && run <= 2) add(Field::Hour24, static_cast<int>(run));
-        else if (time && c == 'h' && run <= 2) add(Field::Hour12, static_cast<int>(run));
-        else if (time && c == 'm' && run <= 2) add(Field::Minute, static_cast<int>(run));
-        else if (time && c == 's' && run <= 2) add(Field::Second, static_cast<int>(run));
-        else if (time && c == 't' && run <= 2) add(Field::Marker, static_cast<int>(run));
-        else known = false;
+        if (!time && c == 'd' && run <= 2)
+            add(Field::Day, static_cast<int>(run));
+        else if (!time && c == 'M' && run <= 2)
+            add(Field::Month, static_cast<int>(run));
+        else if (!time && c == 'y' && run == 4)
+            add(Field::Year, 4);
+        else if (time && c == 'H' && run <= 2)
+            add(Field::Hour24, static_cast<int>(run));
+        else if (time && c == 'h' && run <= 2)
+            add(Field::Hour12, static_cast<int>(run));
+        else if (time && c == 'm' && run <= 2)
+            add(Field::Minute, static_cast<int>(run));
+        else if (time && c == 's' && run <= 2)
+            add(Field::Second, static_cast<int>(run));
+        else if (time && c == 't' && run <= 2)
+            add(Field::Marker, static_cast<int>(run));
+        else
+            known = false;
         if (!known) {
             // Any other letter is a field this reader does not take.
             if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return false;
@@ -104,19 +115,35 @@ void DateTimePattern::FormatPart(const std::vector<Token>& tokens, const LocalDa
     for (const Token& t : tokens) {
         int value = 0;
         switch (t.field) {
-            case Field::Literal: *out += t.literal; continue;
+            case Field::Literal:
+                *out += t.literal;
+                continue;
             case Field::Marker: {
                 const std::string& m = w.hour < 12 ? am_ : pm_;
                 *out += t.width == 1 ? m.substr(0, 1) : m;
                 continue;
             }
-            case Field::Day: value = w.day; break;
-            case Field::Month: value = w.month; break;
-            case Field::Year: value = w.year; break;
-            case Field::Hour24: value = w.hour; break;
-            case Field::Hour12: value = w.hour % 12 == 0 ? 12 : w.hour % 12; break;
-            case Field::Minute: value = w.minute; break;
-            case Field::Second: value = w.second; break;
+            case Field::Day:
+                value = w.day;
+                break;
+            case Field::Month:
+                value = w.month;
+                break;
+            case Field::Year:
+                value = w.year;
+                break;
+            case Field::Hour24:
+                value = w.hour;
+                break;
+            case Field::Hour12:
+                value = w.hour % 12 == 0 ? 12 : w.hour % 12;
+                break;
+            case Field::Minute:
+                value = w.minute;
+                break;
+            case Field::Second:
+                value = w.second;
+                break;
         }
         std::snprintf(number, sizeof number, "%0*d", t.width, value);
         *out += number;
@@ -143,12 +170,13 @@ bool DateTimePattern::ParsePart(const std::vector<Token>& tokens, std::string_vi
             continue;
         }
         if (t.field == Field::Marker) {
-            std::string a = t.width == 1 ? am_.substr(0, 1) : am_;
-            std::string p = t.width == 1 ? pm_.substr(0, 1) : pm_;
+            // Views, not copies: a log holds millions of these.
+            std::string_view a = t.width == 1 ? std::string_view(am_).substr(0, 1) : am_;
+            std::string_view p = t.width == 1 ? std::string_view(pm_).substr(0, 1) : pm_;
             // The longer first, in case one begins with the other.
             bool amFirst = a.size() >= p.size();
-            const std::string& first = amFirst ? a : p;
-            const std::string& second = amFirst ? p : a;
+            std::string_view first = amFirst ? a : p;
+            std::string_view second = amFirst ? p : a;
             if (!first.empty() && s.compare(0, first.size(), first) == 0) {
                 *marker = amFirst ? 0 : 1;
                 s.remove_prefix(first.size());
@@ -177,14 +205,29 @@ bool DateTimePattern::ParsePart(const std::vector<Token>& tokens, std::string_vi
         for (size_t i = 0; i < n; ++i) value = value * 10 + (s[i] - '0');
         s.remove_prefix(n);
         switch (t.field) {
-            case Field::Day: w->day = value; break;
-            case Field::Month: w->month = value; break;
-            case Field::Year: w->year = value; break;
-            case Field::Hour24: w->hour = value; break;
-            case Field::Hour12: w->hour = value == 12 ? 0 : value; break;
-            case Field::Minute: w->minute = value; break;
-            case Field::Second: w->second = value; break;
-            default: break;
+            case Field::Day:
+                w->day = value;
+                break;
+            case Field::Month:
+                w->month = value;
+                break;
+            case Field::Year:
+                w->year = value;
+                break;
+            case Field::Hour24:
+                w->hour = value;
+                break;
+            case Field::Hour12:
+                w->hour = value == 12 ? 0 : value;
+                break;
+            case Field::Minute:
+                w->minute = value;
+                break;
+            case Field::Second:
+                w->second = value;
+                break;
+            default:
+                break;
         }
         if (t.field == Field::Hour12 && (value < 1 || value > 12)) return false;
     }
