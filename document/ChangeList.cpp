@@ -66,16 +66,14 @@ public:
         int best = -1;
         for (int i = heads_[hash & mask_]; i >= 0; i = next_[i]) {
             const char* candidate = names_[i];
-            if (hashes_[i] == hash &&
-                (std::strcmp(name, candidate) == 0 ||
-                 (KeyEqual(name, candidate) && api_.lstrcmpiA(name, candidate) == 0))) {
+            if (hashes_[i] == hash && SameServiceName(api_, name, candidate)) {
                 best = i;
                 break;
             }
         }
         for (int i : scanned_) {
             if (best >= 0 && i > best) break;
-            if (Same(name, names_[i])) return i;
+            if (SameServiceName(api_, name, names_[i])) return i;
         }
         return best;
     }
@@ -84,18 +82,12 @@ public:
     int Scan(const char* name) const {
         for (int i = 0; i < set_.GetCount(); ++i) {
             const ServiceEntry* e = set_.GetEntry(i);
-            if (e != nullptr && Same(name, e->name)) return i;
+            if (e != nullptr && SameServiceName(api_, name, e->name)) return i;
         }
         return -1;
     }
 
 private:
-    // Identical bytes are equal under any comparison; the platform is asked
-    // only about the rest.
-    bool Same(const char* a, const char* b) const {
-        return std::strcmp(a, b) == 0 || api_.lstrcmpiA(a, b) == 0;
-    }
-
     const ServiceEntryArray& set_;
     platform::ScmApi& api_;
     size_t mask_ = 0;

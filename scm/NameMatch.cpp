@@ -1,5 +1,7 @@
 #include "scm/NameMatch.h"
 
+#include <cstring>
+
 #include "platform/ScmApi.h"
 
 bool IsPlain(unsigned char c) {
@@ -76,6 +78,8 @@ bool KnownDifferent(const char* a, const char* b) {
     }
 }
 
+// Identical bytes are equal under any comparison; the platform is asked
+// only where its answer is not known.
 bool SameServiceName(platform::ScmApi& api, const char* a, const char* b) {
-    return !KnownDifferent(a, b) && api.lstrcmpiA(a, b) == 0;
+    return std::strcmp(a, b) == 0 || (!KnownDifferent(a, b) && api.lstrcmpiA(a, b) == 0);
 }

@@ -707,7 +707,12 @@ TEST_F(ProgramWindowsTest, ASnapshotSavedThroughTheSaveFlowHoldsTheServices) {
     char title[256];
     GetWindowTextA(frame, title, sizeof title);
     EXPECT_STREQ(title, "localhost - Vantorel");
-    EXPECT_EQ(GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    // The save's temporary file is gone with it.
+    WIN32_FIND_DATAA found;
+    std::string folder = path.substr(0, path.find_last_of('\\') + 1);
+    HANDLE search = FindFirstFileA((folder + "vt*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
     DeleteFileA(path.c_str());
 }
 
