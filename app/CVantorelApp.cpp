@@ -35,8 +35,10 @@ bool CVantorelApp::RegisterFrameClass() {
 bool CVantorelApp::ActivateFirstInstance() {
     HWND first = ::FindWindowA(kFrameClass, nullptr);
     if (!first) return false;
-    if (!::IsWindowVisible(first)) ::ShowWindow(first, SW_SHOW);
-    else if (::IsIconic(first)) ::ShowWindow(first, SW_RESTORE);
+    if (!::IsWindowVisible(first))
+        ::ShowWindow(first, SW_SHOW);
+    else if (::IsIconic(first))
+        ::ShowWindow(first, SW_RESTORE);
     ::SetForegroundWindow(first);
     ::SetFocus(first);
     return true;
@@ -47,7 +49,8 @@ bool CVantorelApp::InitInstance() {
         ShowMessage(nullptr, LoadText(IDS_OLE_INIT_FAILED), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
     ::InitCommonControlsEx(&controls);
     m_appName = LoadText(AFX_IDS_APP_TITLE);
     SetRegistryKey(SettingsStore::FrameworkKeyName());
@@ -60,8 +63,10 @@ bool CVantorelApp::InitInstance() {
             auto* frame = new CVantorelMainFrame(context_);
             if (frame->Create(static_cast<CVantorelDocument*>(document))) return frame;
             // A window takes its object with it; without one it is freed here.
-            if (frame->GetSafeHwnd()) frame->DestroyWindow();
-            else delete frame;
+            if (frame->GetSafeHwnd())
+                frame->DestroyWindow();
+            else
+                delete frame;
             return nullptr;
         });
 
@@ -90,7 +95,8 @@ bool CVantorelApp::InitInstance() {
     if (registration == kUnregister) return UnregisterAutomationServer(GetDocString(4)) && false;
     if (context_.automation) {
         // No window, no single-instance check and no log: the client decides.
-        return StartAutomationServer([this]() -> AutomationTarget* { return AutomationDocument(); });
+        return StartAutomationServer(
+            [this]() -> AutomationTarget* { return AutomationDocument(); });
     }
     context_.launchPath = programPath;
 
@@ -99,7 +105,8 @@ bool CVantorelApp::InitInstance() {
     mutex_.reset(::CreateMutexA(nullptr, TRUE, m_appName.c_str()));
     if (!mutex_ || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         mutex_.reset();
-        if (!ActivateFirstInstance()) ShowMessage(nullptr, LoadText(IDS_ALREADY_RUNNING), MB_OK | MB_ICONSTOP);
+        if (!ActivateFirstInstance())
+            ShowMessage(nullptr, LoadText(IDS_ALREADY_RUNNING), MB_OK | MB_ICONSTOP);
         return false;
     }
     RegisterAutomationServer(context_.launchPath);
@@ -114,8 +121,8 @@ bool CVantorelApp::InitInstance() {
     auto* frame = static_cast<CVantorelMainFrame*>(m_pMainWnd);
     // Without a notification-area icon nothing would reach a hidden window.
     if (runMinimized && frame->TrayIconShown()) return true;
-    int show = static_cast<int>(StartShowCommand(static_cast<uint32_t>(m_nCmdShow),
-                                                 static_cast<uint32_t>(frame->InitialShowCommand())));
+    int show = static_cast<int>(StartShowCommand(
+        static_cast<uint32_t>(m_nCmdShow), static_cast<uint32_t>(frame->InitialShowCommand())));
     ::ShowWindow(frame->GetSafeHwnd(), show);
     ::UpdateWindow(frame->GetSafeHwnd());
     return true;

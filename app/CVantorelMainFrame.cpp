@@ -25,8 +25,12 @@ int ModeOfCommand(UINT id) {
     return 0;
 }
 
-ScreenRect ToScreenRect(const RECT& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; }
-RECT ToRect(const ScreenRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+ScreenRect ToScreenRect(const RECT& r) {
+    return ScreenRect{r.left, r.top, r.right, r.bottom};
+}
+RECT ToRect(const ScreenRect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
 
 // A window with no part on any monitor (one since removed) comes back onto
 // the nearest one's work area.
@@ -155,8 +159,10 @@ void CVantorelMainFrame::ShowTrayMenu() {
 }
 
 void CVantorelMainFrame::OnTrayNotify(UINT mouseMessage) {
-    if (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN) ShowTrayMenu();
-    else if (mouseMessage == WM_LBUTTONDBLCLK) ShowMainWindow();
+    if (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN)
+        ShowTrayMenu();
+    else if (mouseMessage == WM_LBUTTONDBLCLK)
+        ShowMainWindow();
 }
 
 // With the icon in the notification area, closing only hides the window.
@@ -220,7 +226,8 @@ void CVantorelMainFrame::RefreshTick() {
         }
     }
     // Brings the icon back after the shell restarted.
-    if (trayShown_ && !::Shell_NotifyIconA(NIM_MODIFY, &tray_)) ::Shell_NotifyIconA(NIM_ADD, &tray_);
+    if (trayShown_ && !::Shell_NotifyIconA(NIM_MODIFY, &tray_))
+        ::Shell_NotifyIconA(NIM_ADD, &tray_);
 }
 
 // Always saved; whether it is applied at the next start is a setting.

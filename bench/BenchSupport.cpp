@@ -11,7 +11,6 @@ namespace {
 const char kPrefix[] = "VtBench";
 }  // namespace
 
-
 double Now() {
     LARGE_INTEGER counter, frequency;
     QueryPerformanceCounter(&counter);
@@ -62,8 +61,8 @@ double Median(std::vector<double> v) {
 void Report(const char* what, const std::vector<double>& ours, const std::vector<double>& bare,
             double target) {
     double a = Median(ours), b = Median(bare);
-    std::printf("%-22s ours %9.3f ms   bare calls %9.3f ms   ratio %.3f (target <= %.2f)\n",
-                what, a, b, a / b, target);
+    std::printf("%-22s ours %9.3f ms   bare calls %9.3f ms   ratio %.3f (target <= %.2f)\n", what,
+                a, b, a / b, target);
 }
 
 }  // namespace bench

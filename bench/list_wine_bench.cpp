@@ -166,7 +166,8 @@ void MeasureList(Bench& b, SC_HANDLE manager, DWORD columnMask) {
             } else {
                 bareRebuild.push_back(Timed([&] { BareRebuild(manager, names, config); }));
                 bareRefresh.push_back(Timed([&] {
-                    for (int tick = 0; tick < 10; ++tick) BareRefresh(manager, names, first, visible);
+                    for (int tick = 0; tick < 10; ++tick)
+                        BareRefresh(manager, names, first, visible);
                 }));
             }
         }
@@ -179,8 +180,8 @@ void MeasureList(Bench& b, SC_HANDLE manager, DWORD columnMask) {
 
 void MeasureTree(Bench& b) {
     CountingParent parent;
-    parent.CreateEx(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 800,
-                    nullptr, nullptr);
+    parent.CreateEx(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 800, nullptr,
+                    nullptr);
     CVantorelDocument document(b.context);
     document.Core().OpenDocument("localhost");
     CVantorelTreeView tree(b.context, 4);

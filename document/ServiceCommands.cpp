@@ -23,7 +23,7 @@ bool ServiceCommands::Settle(bool ok, const ServiceEntry& entry) {
 bool ServiceCommands::StartOrContinue(const ServiceEntry& entry) {
     lastErrorText_.clear();
     bool ok = entry.currentState == platform::scm::kPaused ? list_.Continue(entry.name)
-                                                            : list_.Start(entry.name);
+                                                           : list_.Start(entry.name);
     return Settle(Report(ok, IDS_ERROR_STARTING_SERVICE, entry.name), entry);
 }
 
@@ -69,9 +69,8 @@ bool ServiceCommands::ChangeConfig(const char* name, uint32_t serviceType, uint3
                                    const char* password, const char* displayName) {
     lastErrorText_.clear();
     return ReportReasonOnly(list_.ChangeConfig(name, serviceType, startType, errorControl,
-                                               binaryPathName, loadOrderGroup, tagId,
-                                               dependencies, serviceStartName, password,
-                                               displayName));
+                                               binaryPathName, loadOrderGroup, tagId, dependencies,
+                                               serviceStartName, password, displayName));
 }
 
 bool ServiceCommands::ChangeDescription(const char* name, const char* description) {

@@ -23,10 +23,9 @@ public:
     bool EnsureServiceRunning(const char* name, int attempts);
     bool EnsureServiceStopped(const char* name, int attempts);
     bool ChangeConfig(const char* name, uint32_t serviceType, uint32_t startType,
-                      uint32_t errorControl, const char* binaryPathName,
-                      const char* loadOrderGroup, uint32_t* tagId, const char* dependencies,
-                      const char* serviceStartName, const char* password,
-                      const char* displayName);
+                      uint32_t errorControl, const char* binaryPathName, const char* loadOrderGroup,
+                      uint32_t* tagId, const char* dependencies, const char* serviceStartName,
+                      const char* password, const char* displayName);
     bool ChangeDescription(const char* name, const char* description);
 
 private:

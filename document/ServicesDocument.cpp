@@ -101,8 +101,8 @@ bool ServicesDocument::SaveSnapshot(platform::FileSystem& files, platform::Local
     openMode = kSaveSnapshot;
     std::string reason;
     if (::SaveSnapshot(files, locale, referenceList, path, &reason)) return true;
-    lastErrorText = ComposeMessage(texts_.Text(IDS_ERROR_SAVING_SERVICES), FileNameOf(path).c_str(),
-                                   reason);
+    lastErrorText =
+        ComposeMessage(texts_.Text(IDS_ERROR_SAVING_SERVICES), FileNameOf(path).c_str(), reason);
     return false;
 }
 

@@ -17,8 +17,12 @@ bool CDocument::OnNewDocument() {
     return true;
 }
 
-bool CDocument::OnOpenDocument(const char*) { return true; }
-bool CDocument::OnSaveDocument(const char*) { return true; }
+bool CDocument::OnOpenDocument(const char*) {
+    return true;
+}
+bool CDocument::OnSaveDocument(const char*) {
+    return true;
+}
 
 // The framework's save flow: ask for a file with the document type's filter
 // and extension, then let the document write it.
@@ -31,7 +35,9 @@ bool CDocument::OnCommand(UINT id) {
     return true;
 }
 
-bool CDocument::OnUpdateCommand(CCmdUI& ui) { return ui.id == ID_FILE_SAVE; }
+bool CDocument::OnUpdateCommand(CCmdUI& ui) {
+    return ui.id == ID_FILE_SAVE;
+}
 
 void CDocument::SetTitle(const std::string& title) {
     title_ = title;

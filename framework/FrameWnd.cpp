@@ -6,8 +6,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
-bool CFrameWnd::LoadFrame(UINT resourceId, const char* className, DWORD style,
-                          const RECT& rect) {
+bool CFrameWnd::LoadFrame(UINT resourceId, const char* className, DWORD style, const RECT& rect) {
     // The window destroys its menu; until it exists, the owner does.
     Menu menu = LoadMenuResource(resourceId);
     CWinApp* app = CWinApp::Get();
@@ -43,10 +42,10 @@ HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
 }
 
 bool CFrameWnd::CreateStatusBar(const UINT* indicators, int count) {
-    statusBar_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, nullptr,
-                                   WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, m_hWnd,
-                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_VIEW_STATUS_BAR)),
-                                   ::GetModuleHandleA(nullptr), nullptr);
+    statusBar_ = ::CreateWindowExA(
+        0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, m_hWnd,
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_VIEW_STATUS_BAR)),
+        ::GetModuleHandleA(nullptr), nullptr);
     if (!statusBar_) return false;
     indicators_.assign(indicators, indicators + count);
     SetMessageText(LoadText(AFX_IDS_IDLEMESSAGE));
@@ -164,8 +163,7 @@ void CFrameWnd::UpdateMenu(HMENU menu) {
         ui.id = id;
         if (!RouteUpdate(ui)) ui.enabled = false;
         ::EnableMenuItem(menu, i, MF_BYPOSITION | (ui.enabled ? MF_ENABLED : MF_GRAYED));
-        if (ui.radio)
-            ::CheckMenuRadioItem(menu, i, i, ui.checked ? i : count, MF_BYPOSITION);
+        if (ui.radio) ::CheckMenuRadioItem(menu, i, i, ui.checked ? i : count, MF_BYPOSITION);
         ::CheckMenuItem(menu, i, MF_BYPOSITION | (ui.checked ? MF_CHECKED : MF_UNCHECKED));
     }
 }
@@ -176,8 +174,10 @@ void CFrameWnd::InsertRecentFiles(HMENU menu) {
     for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
         UINT id = ::GetMenuItemID(menu, i);
         if (id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE4) {
-            if (first < 0) first = i;
-            else ::DeleteMenu(menu, i--, MF_BYPOSITION);
+            if (first < 0)
+                first = i;
+            else
+                ::DeleteMenu(menu, i--, MF_BYPOSITION);
         }
     }
     if (first < 0) return;
@@ -239,7 +239,9 @@ void CFrameWnd::ShowPrompt(UINT id) {
     SetMessageText(prompt.empty() ? LoadText(AFX_IDS_IDLEMESSAGE) : prompt);
 }
 
-void CFrameWnd::OnClose() { DestroyWindow(); }
+void CFrameWnd::OnClose() {
+    DestroyWindow();
+}
 
 void CFrameWnd::PostNcDestroy() {
     if (CWinApp::Get()->m_pMainWnd == this) CWinApp::Get()->m_pMainWnd = nullptr;

@@ -102,8 +102,7 @@ using GlobalMemory = UniqueHandle<HGLOBAL, handle_traits::Global>;
 class WindowDC {
 public:
     explicit WindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
-    WindowDC(HWND window, DWORD flags)
-        : window_(window), dc_(::GetDCEx(window, nullptr, flags)) {}
+    WindowDC(HWND window, DWORD flags) : window_(window), dc_(::GetDCEx(window, nullptr, flags)) {}
     ~WindowDC() {
         if (dc_) ::ReleaseDC(window_, dc_);
     }

@@ -6,7 +6,9 @@
 
 namespace {
 const int kImageSize = 16;
-HINSTANCE Program() { return ::GetModuleHandleA(nullptr); }
+HINSTANCE Program() {
+    return ::GetModuleHandleA(nullptr);
+}
 }  // namespace
 
 HINSTANCE ResourceModule() {
@@ -75,8 +77,7 @@ HCURSOR LoadSharedCursor(UINT id) {
 }
 
 HACCEL LoadAcceleratorResource(UINT id) {
-    return ::LoadAcceleratorsA(ModuleWith(id, resource_type::Accelerators()),
-                               MAKEINTRESOURCEA(id));
+    return ::LoadAcceleratorsA(ModuleWith(id, resource_type::Accelerators()), MAKEINTRESOURCEA(id));
 }
 
 ImageList LoadImageStrip(UINT id) {
@@ -87,8 +88,7 @@ ImageList LoadImageStrip(UINT id) {
     return images;
 }
 
-void ShowPopupMenu(HWND owner, UINT menuId, int index,
-                   const std::function<void(HMENU)>& prepare) {
+void ShowPopupMenu(HWND owner, UINT menuId, int index, const std::function<void(HMENU)>& prepare) {
     Menu menu = LoadMenuResource(menuId);
     HMENU popup = menu ? ::GetSubMenu(menu.get(), index) : nullptr;
     if (!popup) return;

@@ -11,14 +11,30 @@
 
 // Resource types the platform knows by number only.
 namespace resource_type {
-inline LPCSTR ToolBar() { return MAKEINTRESOURCEA(241); }
-inline LPCSTR Dialog() { return MAKEINTRESOURCEA(5); }
-inline LPCSTR Menu() { return MAKEINTRESOURCEA(4); }
-inline LPCSTR Bitmap() { return MAKEINTRESOURCEA(2); }
-inline LPCSTR GroupIcon() { return MAKEINTRESOURCEA(14); }
-inline LPCSTR GroupCursor() { return MAKEINTRESOURCEA(12); }
-inline LPCSTR Accelerators() { return MAKEINTRESOURCEA(9); }
-inline LPCSTR Wave() { return "WAVE"; }
+inline LPCSTR ToolBar() {
+    return MAKEINTRESOURCEA(241);
+}
+inline LPCSTR Dialog() {
+    return MAKEINTRESOURCEA(5);
+}
+inline LPCSTR Menu() {
+    return MAKEINTRESOURCEA(4);
+}
+inline LPCSTR Bitmap() {
+    return MAKEINTRESOURCEA(2);
+}
+inline LPCSTR GroupIcon() {
+    return MAKEINTRESOURCEA(14);
+}
+inline LPCSTR GroupCursor() {
+    return MAKEINTRESOURCEA(12);
+}
+inline LPCSTR Accelerators() {
+    return MAKEINTRESOURCEA(9);
+}
+inline LPCSTR Wave() {
+    return "WAVE";
+}
 }  // namespace resource_type
 
 // The module whose resources the program shows: a language module, or the

@@ -6,22 +6,28 @@
 #include "framework/FrameWnd.h"
 #include "framework/Resources.h"
 #include "platform/win32/Win32Registry.h"
-#include "settings/RegistryKey.h"
 #include "res/resource.h"
+#include "settings/RegistryKey.h"
 
 namespace {
 CWinApp* g_app = nullptr;
 const char kRecentSection[] = "Recent File List";
 }  // namespace
 
-CWinApp::CWinApp() { g_app = this; }
+CWinApp::CWinApp() {
+    g_app = this;
+}
 CWinApp::~CWinApp() {
     delete document_;
     g_app = nullptr;
 }
-CWinApp* CWinApp::Get() { return g_app; }
+CWinApp* CWinApp::Get() {
+    return g_app;
+}
 
-int CWinApp::ExitInstance() { return 0; }
+int CWinApp::ExitInstance() {
+    return 0;
+}
 
 bool CWinApp::OnCommand(UINT id) {
     if (id == ID_APP_EXIT) {
@@ -57,15 +63,16 @@ int CWinApp::Run() {
         BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
         HWND main = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
-        if (main && m_accelerators && ::TranslateAcceleratorA(main, m_accelerators, &msg))
-            continue;
+        if (main && m_accelerators && ::TranslateAcceleratorA(main, m_accelerators, &msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
     return ExitInstance();
 }
 
-void CWinApp::SetRegistryKey(const char* company) { company_ = company; }
+void CWinApp::SetRegistryKey(const char* company) {
+    company_ = company;
+}
 
 std::string CWinApp::ProfileKey() const {
     return "Software\\" + company_ + "\\" + m_appName;
@@ -166,8 +173,8 @@ bool CWinApp::PromptForFileName(std::string* path, bool save, const char* defaul
     ofn.lpstrFile = file;
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str() + 1;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
-                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    ofn.Flags =
+        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     BOOL ok = save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
     if (!ok) return false;
     *path = file;

@@ -28,10 +28,10 @@ bool g_reporting = false;
 LRESULT ReportHandlerFailure(UINT msg, const std::exception* failure) {
     if (!g_reporting) {
         g_reporting = true;
-        std::string text = dynamic_cast<const std::bad_alloc*>(failure)
-                               ? LoadText(IDS_OUT_OF_MEMORY)
-                               : FormatText(LoadText(IDS_UNEXPECTED_ERROR),
-                                            failure ? failure->what() : "");
+        std::string text =
+            dynamic_cast<const std::bad_alloc*>(failure)
+                ? LoadText(IDS_OUT_OF_MEMORY)
+                : FormatText(LoadText(IDS_UNEXPECTED_ERROR), failure ? failure->what() : "");
         ShowMessage(ModalOwner(), text, MB_OK | MB_ICONERROR);
         g_reporting = false;
     }
@@ -124,6 +124,12 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return Default(msg, wp, lp);
 }
 
-bool CWnd::OnCommand(UINT) { return false; }
-bool CWnd::OnUpdateCommand(CCmdUI&) { return false; }
-bool CWnd::OnReflectedNotify(NMHDR*, LRESULT*) { return false; }
+bool CWnd::OnCommand(UINT) {
+    return false;
+}
+bool CWnd::OnUpdateCommand(CCmdUI&) {
+    return false;
+}
+bool CWnd::OnReflectedNotify(NMHDR*, LRESULT*) {
+    return false;
+}

@@ -32,8 +32,8 @@ private:
     static bool Tokenize(const std::string& pattern, bool time, std::vector<Token>* tokens);
     void FormatPart(const std::vector<Token>& tokens, const LocalDateTime& when,
                     std::string* out) const;
-    bool ParsePart(const std::vector<Token>& tokens, std::string_view* text,
-                   LocalDateTime* when, int* marker) const;
+    bool ParsePart(const std::vector<Token>& tokens, std::string_view* text, LocalDateTime* when,
+                   int* marker) const;
 
     std::vector<Token> date_, time_;
     std::string am_, pm_;

@@ -9,8 +9,12 @@ std::string& PathText() {
 }  // namespace
 
 namespace current_texts {
-platform::ModuleHandle Module() { return g_module; }
-const std::string& Path() { return PathText(); }
+platform::ModuleHandle Module() {
+    return g_module;
+}
+const std::string& Path() {
+    return PathText();
+}
 void Set(platform::ModuleHandle module, const std::string& path) {
     g_module = module;
     PathText() = path;

@@ -27,8 +27,7 @@ bool WaitWhile(ServiceList& list, uint32_t index, platform::Clock& clock, uint32
 }
 }  // namespace
 
-bool WaitWhilePending(ServiceList& list, uint32_t index, platform::Clock& clock,
-                      uint32_t limitMs) {
+bool WaitWhilePending(ServiceList& list, uint32_t index, platform::Clock& clock, uint32_t limitMs) {
     return WaitWhile(list, index, clock, limitMs,
                      [](const ServiceEntry& entry) { return entry.waitHint != 0; });
 }
@@ -39,8 +38,7 @@ bool WaitWhilePending(ServiceList& list, const char* name, platform::Clock& cloc
     return index >= 0 && WaitWhilePending(list, static_cast<uint32_t>(index), clock, limitMs);
 }
 
-bool WaitUntilStopped(ServiceList& list, uint32_t index, platform::Clock& clock,
-                      uint32_t limitMs) {
+bool WaitUntilStopped(ServiceList& list, uint32_t index, platform::Clock& clock, uint32_t limitMs) {
     return WaitWhile(list, index, clock, limitMs, [](const ServiceEntry& entry) {
         return entry.currentState != platform::scm::kStopped;
     });

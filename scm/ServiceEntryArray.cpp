@@ -52,7 +52,9 @@ bool ServiceEntryArray::Builder::Add(const char* name, size_t nameSize, const ch
     return true;
 }
 
-ServiceEntryArray::~ServiceEntryArray() { Clear(); }
+ServiceEntryArray::~ServiceEntryArray() {
+    Clear();
+}
 
 void ServiceEntryArray::Clear() {
     for (int i = 0; i < count_; ++i) std::free(slots_[i]);

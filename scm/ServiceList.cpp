@@ -25,7 +25,9 @@ char* CopyText(const char* text) {
     return copy;
 }
 
-ServiceListError Check(bool ok, ServiceListError failCode) { return ok ? kErrNone : failCode; }
+ServiceListError Check(bool ok, ServiceListError failCode) {
+    return ok ? kErrNone : failCode;
+}
 
 }  // namespace
 
@@ -144,8 +146,8 @@ bool ServiceList::Enumerate() {
     if (manager_ == nullptr) return Fail(kErrNoConnection);
 
     uint32_t bytesNeeded = 0, returned = 0, resume = 0;
-    api_.EnumServicesStatusA(manager_, typeFilter, stateFilter, nullptr, 0, &bytesNeeded,
-                             &returned, &resume);
+    api_.EnumServicesStatusA(manager_, typeFilter, stateFilter, nullptr, 0, &bytesNeeded, &returned,
+                             &resume);
     resume = 0;  // the sizing call returned nothing: filling starts at the top
 
     // Usually one call fills the list and its block is the list's. Otherwise
@@ -309,7 +311,9 @@ bool ServiceList::QueryConfigBuffer(const char* name, void** buffer, uint32_t le
     });
 }
 
-void ServiceList::FreeBuffer(void* buffer) { std::free(buffer); }
+void ServiceList::FreeBuffer(void* buffer) {
+    std::free(buffer);
+}
 
 bool ServiceList::QueryConfig(const char* name, platform::ServiceConfigRecord** buffer) {
     return QueryConfigBuffer(name, reinterpret_cast<void**>(buffer), 0);
@@ -319,8 +323,7 @@ bool ServiceList::QueryDescription(const char* name, platform::ServiceDescriptio
     return QueryConfigBuffer(name, reinterpret_cast<void**>(buffer), sc::kConfigDescription);
 }
 
-bool ServiceList::QueryFailureActions(const char* name,
-                                      platform::ServiceFailureActions** buffer) {
+bool ServiceList::QueryFailureActions(const char* name, platform::ServiceFailureActions** buffer) {
     return QueryConfigBuffer(name, reinterpret_cast<void**>(buffer), sc::kConfigFailureActions);
 }
 
@@ -332,9 +335,8 @@ bool ServiceList::ChangeConfig(const char* name, uint32_t serviceType, uint32_t 
     ResetError();
     bool ok = WithService(name, sc::kGenericWrite, [&](platform::ScHandle s) {
         return Check(api_.ChangeServiceConfigA(s, serviceType, startType, errorControl,
-                                               binaryPathName, loadOrderGroup, tagId,
-                                               dependencies, serviceStartName, password,
-                                               displayName),
+                                               binaryPathName, loadOrderGroup, tagId, dependencies,
+                                               serviceStartName, password, displayName),
                      kErrChangeConfig);
     });
     if (ok) RefreshStatus(name);

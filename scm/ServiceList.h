@@ -85,10 +85,9 @@ public:
     bool QueryDescription(const char* name, platform::ServiceDescription** buffer);
     bool QueryFailureActions(const char* name, platform::ServiceFailureActions** buffer);
     bool ChangeConfig(const char* name, uint32_t serviceType, uint32_t startType,
-                      uint32_t errorControl, const char* binaryPathName,
-                      const char* loadOrderGroup, uint32_t* tagId, const char* dependencies,
-                      const char* serviceStartName, const char* password,
-                      const char* displayName);
+                      uint32_t errorControl, const char* binaryPathName, const char* loadOrderGroup,
+                      uint32_t* tagId, const char* dependencies, const char* serviceStartName,
+                      const char* password, const char* displayName);
     bool ChangeDescription(const char* name, const char* description);
     bool Start(const char* name);
     bool Control(const char* name, uint32_t code);
@@ -104,8 +103,8 @@ public:
 
 private:
     void ResetError();
-    bool Fail(ServiceListError code);           // code and the platform's text
-    bool FailQuietly(ServiceListError code);    // code alone
+    bool Fail(ServiceListError code);         // code and the platform's text
+    bool FailQuietly(ServiceListError code);  // code alone
     bool RefreshEntry(ServiceEntry* entry);
 
     // Opens the service, runs `call` on its handle and closes it again; the

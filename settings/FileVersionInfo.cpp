@@ -5,8 +5,8 @@
 
 namespace {
 const char* const kItemNames[FileVersionInfo::kItemCount] = {
-    "ProductName", "ProductVersion",  "InternalName",    "OriginalFilename",
-    "FileDescription", "FileVersion", "Comments",        "CompanyName",
+    "ProductName",     "ProductVersion",  "InternalName", "OriginalFilename",
+    "FileDescription", "FileVersion",     "Comments",     "CompanyName",
     "LegalCopyright",  "LegalTrademarks", "PrivateBuild", "SpecialBuild",
 };
 }  // namespace

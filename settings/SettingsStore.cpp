@@ -15,10 +15,18 @@ bool SettingsStore::OpenSection(Section section, const char* subKey) {
     return true;
 }
 
-bool SettingsStore::OpenConfiguration() { return OpenSection(Section::Configuration, "\\Configuration"); }
-bool SettingsStore::OpenOpenServices() { return OpenSection(Section::OpenServices, "\\OpenServices"); }
-bool SettingsStore::OpenLanguage() { return OpenSection(Section::Language, "\\Language"); }
-bool SettingsStore::OpenLogFile() { return OpenSection(Section::LogFile, "\\LogFile"); }
+bool SettingsStore::OpenConfiguration() {
+    return OpenSection(Section::Configuration, "\\Configuration");
+}
+bool SettingsStore::OpenOpenServices() {
+    return OpenSection(Section::OpenServices, "\\OpenServices");
+}
+bool SettingsStore::OpenLanguage() {
+    return OpenSection(Section::Language, "\\Language");
+}
+bool SettingsStore::OpenLogFile() {
+    return OpenSection(Section::LogFile, "\\LogFile");
+}
 
 void SettingsStore::Close() {
     key_.Close();
@@ -41,7 +49,9 @@ bool SettingsStore::Enter(Section section) {
     }
 }
 
-int SettingsStore::Read(const settings::DwordValue& value) { return Read(value, value.def); }
+int SettingsStore::Read(const settings::DwordValue& value) {
+    return Read(value, value.def);
+}
 
 int SettingsStore::Read(const settings::DwordValue& value, int withoutKey) {
     return Enter(value.section) ? key_.ReadDword(value.name, value.def) : withoutKey;
@@ -228,6 +238,5 @@ bool SettingsStore::SetStartAtLogon(bool on, const std::string& launchPath) {
     open_ = Section::Run;
     if (on) return !launchPath.empty() && key_.WriteString(settings::kApplicationName, launchPath);
     // Already off is off.
-    return key_.DeleteValue(settings::kApplicationName) ||
-           key_.LastResult() == reg::kFileNotFound;
+    return key_.DeleteValue(settings::kApplicationName) || key_.LastResult() == reg::kFileNotFound;
 }

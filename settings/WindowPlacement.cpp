@@ -34,8 +34,14 @@ bool ParsePlacement(const std::string& text, WindowPlacement* w) {
     if (w == nullptr) return false;
     int32_t* fields[10] = {reinterpret_cast<int32_t*>(&w->flags),
                            reinterpret_cast<int32_t*>(&w->showCmd),
-                           &w->minX, &w->minY, &w->maxX, &w->maxY,
-                           &w->left, &w->top, &w->right, &w->bottom};
+                           &w->minX,
+                           &w->minY,
+                           &w->maxX,
+                           &w->maxY,
+                           &w->left,
+                           &w->top,
+                           &w->right,
+                           &w->bottom};
     size_t start = 0;
     for (int32_t* field : fields) {
         size_t bar = text.find('|', start);

@@ -42,7 +42,9 @@ bool CCellEdit::Open(HWND list, int row, int column, const std::string& text, HW
     return true;
 }
 
-void CCellEdit::Close(bool keep) { Finish(keep, false); }
+void CCellEdit::Close(bool keep) {
+    Finish(keep, false);
+}
 
 bool CCellEdit::TakeResult(CellEditResult* result) {
     if (!hasResult_) return false;

@@ -105,6 +105,8 @@ void CVantorelDocument::OnLastRelease() {
     if (!context_.automation) return;
     CFrameWnd* frame = MainFrame();
     if (frame && frame->IsWindowVisible()) return;
-    if (frame) frame->DestroyWindow();
-    else ::PostQuitMessage(0);
+    if (frame)
+        frame->DestroyWindow();
+    else
+        ::PostQuitMessage(0);
 }

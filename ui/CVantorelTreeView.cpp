@@ -64,7 +64,8 @@ void CVantorelTreeView::OnUpdate() {
     nodesOfEntry_.assign(list.GetCount(), {});
     for (size_t i = 0; i < model_.Nodes().size(); ++i) {
         const TreeNode& n = model_.Nodes()[i];
-        const ServiceEntry* entry = n.entry >= 0 ? list.EntryAt(static_cast<uint32_t>(n.entry)) : nullptr;
+        const ServiceEntry* entry =
+            n.entry >= 0 ? list.EntryAt(static_cast<uint32_t>(n.entry)) : nullptr;
         if (entry) nodesOfEntry_[static_cast<size_t>(n.entry)].push_back(static_cast<int>(i));
         TVINSERTSTRUCTA insert{};
         insert.hParent = n.parent < 0 ? TVI_ROOT : items_[static_cast<size_t>(n.parent)];
@@ -116,8 +117,9 @@ void CVantorelTreeView::RefreshNodes(bool visibleOnly) {
         // screen or not: it stops at the count the control can show.
         int left = static_cast<int>(SendMessage(TVM_GETVISIBLECOUNT)) + 1;
         auto item = reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
-        for (; item && left-- > 0; item = reinterpret_cast<HTREEITEM>(SendMessage(
-                                       TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item))))
+        for (; item && left-- > 0;
+             item = reinterpret_cast<HTREEITEM>(
+                 SendMessage(TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item))))
             refresh(EntryOf(item));
     } else {
         for (size_t entry = 0; entry < nodesOfEntry_.size(); ++entry)

@@ -45,8 +45,10 @@ void CVantorelView::CreateColumns() {
 
 void CVantorelView::OnInitialUpdate() {
     if (::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
-    if (!columnsMade_) CreateColumns();
-    else SendMessage(LVM_DELETEALLITEMS);
+    if (!columnsMade_)
+        CreateColumns();
+    else
+        SendMessage(LVM_DELETEALLITEMS);
     if (!images_) {
         images_ = LoadImageStrip(IDB_ICON_STRIP);
         SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
@@ -85,7 +87,8 @@ void CVantorelView::Rebuild() {
         item.pszText = entry->name;
         item.iImage = kImageNotShown;
         item.lParam = static_cast<LPARAM>(i);
-        int row = static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        int row =
+            static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         ShowEntry(row, i, *entry);
         FillConfiguration(row, entry->name);
     }

@@ -13,8 +13,10 @@ bool SortDescending(const std::vector<std::string>& column) {
     for (size_t i = 1; i < column.size(); ++i) {
         int c = CompareCells(column[i - 1], column[i]);
         if (c == 0) continue;
-        if (order == 0) order = c;
-        else if (c != order) return false;  // not ordered: sort ascending
+        if (order == 0)
+            order = c;
+        else if (c != order)
+            return false;  // not ordered: sort ascending
     }
     return order == -1;
 }

@@ -20,7 +20,9 @@ int ListColumns::Position(int slot) const {
     return position;
 }
 
-unsigned ColumnTitleId(int slot) { return IDS_COLUMN_BASE + static_cast<unsigned>(slot); }
+unsigned ColumnTitleId(int slot) {
+    return IDS_COLUMN_BASE + static_cast<unsigned>(slot);
+}
 
 unsigned StartTypeTextId(uint32_t startType) {
     return startType <= 4 ? IDS_START_TYPE_BASE + startType : 0;
@@ -49,10 +51,11 @@ bool CanStop(const ServiceEntry* e) {
     return e && e->currentState == sc::kRunning && (e->controlsAccepted & sc::kAcceptStop);
 }
 bool CanPause(const ServiceEntry* e) {
-    return e && e->currentState == sc::kRunning &&
-           (e->controlsAccepted & sc::kAcceptPauseContinue);
+    return e && e->currentState == sc::kRunning && (e->controlsAccepted & sc::kAcceptPauseContinue);
 }
-bool CanRestart(const ServiceEntry* e) { return CanStop(e); }
+bool CanRestart(const ServiceEntry* e) {
+    return CanStop(e);
+}
 
 uint32_t NextRefreshPeriod(uint32_t period, uint32_t elapsed) {
     return elapsed > period ? period + elapsed : period;

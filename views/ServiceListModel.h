@@ -6,8 +6,15 @@
 
 struct ServiceEntry;
 
-enum ListColumn { kColName, kColDescription, kColState, kColStartType, kColAccount,
-                  kColErrorControl, kColumnCount };
+enum ListColumn {
+    kColName,
+    kColDescription,
+    kColState,
+    kColStartType,
+    kColAccount,
+    kColErrorControl,
+    kColumnCount
+};
 
 struct ListColumns {
     bool visible[kColumnCount] = {};

@@ -4,7 +4,11 @@
 
 namespace platform {
 
-uint32_t Win32Clock::GetTickCount() { return ::GetTickCount(); }
-void Win32Clock::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+uint32_t Win32Clock::GetTickCount() {
+    return ::GetTickCount();
+}
+void Win32Clock::Sleep(uint32_t milliseconds) {
+    ::Sleep(milliseconds);
+}
 
 }  // namespace platform

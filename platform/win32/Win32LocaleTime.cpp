@@ -51,8 +51,8 @@ void Win32LocaleTime::PreparePatterns() {
     // that exercise every field: both halves of the day, one- and two-digit
     // numbers, midnight (time left out) and a leap day.
     const LocalDateTime samples[] = {
-        {2026, 12, 6, 22, 31, 11}, {2026, 1, 2, 3, 4, 5},   {2024, 2, 29, 12, 0, 0},
-        {2025, 11, 30, 0, 0, 1},   {2026, 7, 15, 0, 0, 0},  {1999, 10, 9, 11, 59, 59},
+        {2026, 12, 6, 22, 31, 11}, {2026, 1, 2, 3, 4, 5},      {2024, 2, 29, 12, 0, 0},
+        {2025, 11, 30, 0, 0, 1},   {2026, 7, 15, 0, 0, 0},     {1999, 10, 9, 11, 59, 59},
         {2031, 3, 28, 12, 59, 9},  {2026, 12, 31, 23, 59, 59},
     };
     for (const LocalDateTime& sample : samples) {
@@ -90,8 +90,8 @@ bool Win32LocaleTime::ParseDateTime(const std::string& text, LocalDateTime* when
 
 bool Win32LocaleTime::ParseDateTimeByPlatform(const std::string& text, LocalDateTime* when) {
     if (text.empty()) return false;
-    int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0);
+    int size =
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (size <= 0) return false;
     std::wstring wide(static_cast<size_t>(size), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);

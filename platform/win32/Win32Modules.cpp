@@ -6,7 +6,9 @@
 
 namespace platform {
 
-ModuleHandle Win32Modules::LoadLibraryA(const char* path) { return ::LoadLibraryA(path); }
+ModuleHandle Win32Modules::LoadLibraryA(const char* path) {
+    return ::LoadLibraryA(path);
+}
 
 ModuleHandle Win32Modules::LoadLibraryExA(const char* path, uint32_t flags) {
     return ::LoadLibraryExA(path, nullptr, flags);
@@ -29,13 +31,18 @@ std::string Win32Modules::GetModuleFileNameA(ModuleHandle module) {
     for (;;) {
         DWORD n = ::GetModuleFileNameA(static_cast<HMODULE>(module), &path[0],
                                        static_cast<DWORD>(path.size()));
-        if (n < path.size() || path.size() >= 32768) return path.substr(0, n < path.size() ? n : path.size());
+        if (n < path.size() || path.size() >= 32768)
+            return path.substr(0, n < path.size() ? n : path.size());
         path.resize(path.size() * 2);
     }
 }
 
-uint32_t Win32Modules::GetLastError() { return ::GetLastError(); }
+uint32_t Win32Modules::GetLastError() {
+    return ::GetLastError();
+}
 
-std::string Win32Modules::FormatMessageA(uint32_t code) { return Win32Scm().FormatMessageA(code); }
+std::string Win32Modules::FormatMessageA(uint32_t code) {
+    return Win32Scm().FormatMessageA(code);
+}
 
 }  // namespace platform

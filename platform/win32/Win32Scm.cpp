@@ -8,21 +8,17 @@
 
 // The portable records must be the platform's own, byte for byte.
 static_assert(sizeof(platform::ServiceStatus) == sizeof(SERVICE_STATUS), "status layout");
-static_assert(offsetof(platform::ServiceStatus, waitHint) ==
-                  offsetof(SERVICE_STATUS, dwWaitHint),
+static_assert(offsetof(platform::ServiceStatus, waitHint) == offsetof(SERVICE_STATUS, dwWaitHint),
               "status layout");
 static_assert(sizeof(ServiceEntry) == sizeof(ENUM_SERVICE_STATUSA), "entry layout");
 static_assert(offsetof(ServiceEntry, name) == offsetof(ENUM_SERVICE_STATUSA, lpServiceName),
               "entry layout");
-static_assert(offsetof(ServiceEntry, displayName) ==
-                  offsetof(ENUM_SERVICE_STATUSA, lpDisplayName),
+static_assert(offsetof(ServiceEntry, displayName) == offsetof(ENUM_SERVICE_STATUSA, lpDisplayName),
               "entry layout");
-static_assert(offsetof(ServiceEntry, serviceType) ==
-                  offsetof(ENUM_SERVICE_STATUSA, ServiceStatus),
+static_assert(offsetof(ServiceEntry, serviceType) == offsetof(ENUM_SERVICE_STATUSA, ServiceStatus),
               "entry layout");
-static_assert(offsetof(ServiceEntry, waitHint) ==
-                  offsetof(ENUM_SERVICE_STATUSA, ServiceStatus) +
-                      offsetof(SERVICE_STATUS, dwWaitHint),
+static_assert(offsetof(ServiceEntry, waitHint) == offsetof(ENUM_SERVICE_STATUSA, ServiceStatus) +
+                                                      offsetof(SERVICE_STATUS, dwWaitHint),
               "entry layout");
 static_assert(sizeof(platform::ServiceConfigRecord) == sizeof(QUERY_SERVICE_CONFIGA),
               "config layout");
@@ -39,8 +35,12 @@ static_assert(sizeof(platform::ScAction) == sizeof(SC_ACTION), "action layout");
 namespace platform {
 
 namespace {
-SC_HANDLE Sc(ScHandle handle) { return static_cast<SC_HANDLE>(handle); }
-DWORD* Dw(uint32_t* value) { return reinterpret_cast<DWORD*>(value); }
+SC_HANDLE Sc(ScHandle handle) {
+    return static_cast<SC_HANDLE>(handle);
+}
+DWORD* Dw(uint32_t* value) {
+    return reinterpret_cast<DWORD*>(value);
+}
 }  // namespace
 
 ScHandle Win32Scm::OpenSCManagerA(const char* machineName, const char* databaseName,
@@ -56,8 +56,7 @@ bool Win32Scm::EnumServicesStatusA(ScHandle manager, uint32_t serviceType, uint3
                                  Dw(bytesNeeded), Dw(servicesReturned), Dw(resumeHandle)) != FALSE;
 }
 
-ScHandle Win32Scm::OpenServiceA(ScHandle manager, const char* serviceName,
-                                uint32_t desiredAccess) {
+ScHandle Win32Scm::OpenServiceA(ScHandle manager, const char* serviceName, uint32_t desiredAccess) {
     return ::OpenServiceA(Sc(manager), serviceName, desiredAccess);
 }
 
@@ -67,8 +66,8 @@ bool Win32Scm::QueryServiceStatus(ScHandle service, ServiceStatus* status) {
 
 bool Win32Scm::QueryServiceConfigA(ScHandle service, void* buffer, uint32_t bufSize,
                                    uint32_t* bytesNeeded) {
-    return ::QueryServiceConfigA(Sc(service), static_cast<QUERY_SERVICE_CONFIGA*>(buffer),
-                                 bufSize, Dw(bytesNeeded)) != FALSE;
+    return ::QueryServiceConfigA(Sc(service), static_cast<QUERY_SERVICE_CONFIGA*>(buffer), bufSize,
+                                 Dw(bytesNeeded)) != FALSE;
 }
 
 bool Win32Scm::QueryServiceConfig2A(ScHandle service, uint32_t infoLevel, void* buffer,
@@ -82,9 +81,9 @@ bool Win32Scm::ChangeServiceConfigA(ScHandle service, uint32_t serviceType, uint
                                     const char* loadOrderGroup, uint32_t* tagId,
                                     const char* dependencies, const char* serviceStartName,
                                     const char* password, const char* displayName) {
-    return ::ChangeServiceConfigA(Sc(service), serviceType, startType, errorControl,
-                                  binaryPathName, loadOrderGroup, Dw(tagId), dependencies,
-                                  serviceStartName, password, displayName) != FALSE;
+    return ::ChangeServiceConfigA(Sc(service), serviceType, startType, errorControl, binaryPathName,
+                                  loadOrderGroup, Dw(tagId), dependencies, serviceStartName,
+                                  password, displayName) != FALSE;
 }
 
 bool Win32Scm::ChangeServiceConfig2A(ScHandle service, uint32_t infoLevel, void* info) {
@@ -104,7 +103,9 @@ bool Win32Scm::CloseServiceHandle(ScHandle handle) {
     return ::CloseServiceHandle(Sc(handle)) != FALSE;
 }
 
-uint32_t Win32Scm::GetLastError() { return ::GetLastError(); }
+uint32_t Win32Scm::GetLastError() {
+    return ::GetLastError();
+}
 
 std::string Win32Scm::FormatMessageA(uint32_t code) {
     char* buffer = nullptr;
@@ -119,6 +120,8 @@ std::string Win32Scm::FormatMessageA(uint32_t code) {
     return text;
 }
 
-int Win32Scm::lstrcmpiA(const char* a, const char* b) { return ::lstrcmpiA(a, b); }
+int Win32Scm::lstrcmpiA(const char* a, const char* b) {
+    return ::lstrcmpiA(a, b);
+}
 
 }  // namespace platform

@@ -20,9 +20,9 @@ public:
                               uint32_t* bytesNeeded) override;
     bool ChangeServiceConfigA(ScHandle service, uint32_t serviceType, uint32_t startType,
                               uint32_t errorControl, const char* binaryPathName,
-                              const char* loadOrderGroup, uint32_t* tagId,
-                              const char* dependencies, const char* serviceStartName,
-                              const char* password, const char* displayName) override;
+                              const char* loadOrderGroup, uint32_t* tagId, const char* dependencies,
+                              const char* serviceStartName, const char* password,
+                              const char* displayName) override;
     bool ChangeServiceConfig2A(ScHandle service, uint32_t infoLevel, void* info) override;
     bool StartServiceA(ScHandle service, uint32_t numArgs, const char** args) override;
     bool ControlService(ScHandle service, uint32_t control, ServiceStatus* status) override;

@@ -18,7 +18,9 @@ std::string Hex(uint32_t value) {
     return text;
 }
 
-bool IsActive(const Service& s) { return s.status.currentState != sc::kStopped; }
+bool IsActive(const Service& s) {
+    return s.status.currentState != sc::kStopped;
+}
 
 // Appends `text` to the string area that grows down from `end`; returns where it went.
 char* PutText(char*& end, const std::string& text) {
@@ -35,7 +37,9 @@ unsigned char FoldLatin1(unsigned char c) {
 
 }  // namespace
 
-Scm::Scm() { machines_.insert(""); }
+Scm::Scm() {
+    machines_.insert("");
+}
 
 Scm::~Scm() = default;
 
@@ -226,8 +230,8 @@ void Scm::Advance(Service& s) {
 }
 
 bool Scm::QueryServiceStatus(platform::ScHandle service, platform::ServiceStatus* status) {
-    Service* s = ServiceOf(service, sc::kServiceQueryStatus, Call::QueryServiceStatus,
-                           "QueryServiceStatus");
+    Service* s =
+        ServiceOf(service, sc::kServiceQueryStatus, Call::QueryServiceStatus, "QueryServiceStatus");
     if (s == nullptr) return false;
     Advance(*s);
     *status = s->status;
@@ -242,8 +246,8 @@ bool Scm::QueryServiceConfigA(platform::ScHandle service, void* buffer, uint32_t
     size_t needed = sizeof(platform::ServiceConfigRecord) + s->binaryPath.size() + s->group.size() +
                     deps.size() + s->account.size() + s->displayName.size() + 4;
     if (bufSize < needed || buffer == nullptr) {
-        *bytesNeeded = forcedConfigSize_ != UINT32_MAX ? forcedConfigSize_
-                                                       : static_cast<uint32_t>(needed);
+        *bytesNeeded =
+            forcedConfigSize_ != UINT32_MAX ? forcedConfigSize_ : static_cast<uint32_t>(needed);
         return SetError(er::kInsufficientBuffer);
     }
     auto* cfg = static_cast<platform::ServiceConfigRecord*>(buffer);
@@ -280,8 +284,8 @@ bool Scm::QueryServiceConfig2A(platform::ScHandle service, uint32_t infoLevel, v
                         : sizeof(platform::ServiceFailureActions) +
                               s->failureActions.size() * sizeof(platform::ScAction);
     if (bufSize < needed || buffer == nullptr) {
-        *bytesNeeded = forcedConfigSize_ != UINT32_MAX ? forcedConfigSize_
-                                                       : static_cast<uint32_t>(needed);
+        *bytesNeeded =
+            forcedConfigSize_ != UINT32_MAX ? forcedConfigSize_ : static_cast<uint32_t>(needed);
         return SetError(er::kInsufficientBuffer);
     }
     if (infoLevel == sc::kConfigDescription) {
@@ -300,12 +304,11 @@ bool Scm::QueryServiceConfig2A(platform::ScHandle service, uint32_t infoLevel, v
     return true;
 }
 
-bool Scm::ChangeServiceConfigA(platform::ScHandle service, uint32_t serviceType,
-                               uint32_t startType, uint32_t errorControl,
-                               const char* binaryPathName, const char* loadOrderGroup,
-                               uint32_t* tagId, const char* dependencies,
-                               const char* serviceStartName, const char* password,
-                               const char* displayName) {
+bool Scm::ChangeServiceConfigA(platform::ScHandle service, uint32_t serviceType, uint32_t startType,
+                               uint32_t errorControl, const char* binaryPathName,
+                               const char* loadOrderGroup, uint32_t* tagId,
+                               const char* dependencies, const char* serviceStartName,
+                               const char* password, const char* displayName) {
     (void)tagId;
     (void)password;
     Service* s = ServiceOf(service, 0x02, Call::ChangeServiceConfig, "ChangeServiceConfigA");
@@ -385,9 +388,9 @@ bool Scm::ControlService(platform::ScHandle service, uint32_t control,
 
 bool Scm::CloseServiceHandle(platform::ScHandle handle) {
     auto it = handles_.find(handle);
-    log.push_back(std::string("CloseServiceHandle ") +
-                  (it == handles_.end() ? "?" : it->second.manager ? "(manager)"
-                                                                   : it->second.service));
+    log.push_back(std::string("CloseServiceHandle ") + (it == handles_.end() ? "?"
+                                                        : it->second.manager ? "(manager)"
+                                                                             : it->second.service));
     if (it == handles_.end()) return SetError(er::kInvalidHandle);
     handles_.erase(it);
     return true;

@@ -19,8 +19,8 @@ namespace fake {
 struct Service {
     std::string name;
     std::string displayName;
-    platform::ServiceStatus status{platform::scm::kTypeWin32OwnProcess, platform::scm::kStopped,
-                                   0, 0, 0, 0, 0};
+    platform::ServiceStatus status{
+        platform::scm::kTypeWin32OwnProcess, platform::scm::kStopped, 0, 0, 0, 0, 0};
     // Accepted controls while running.
     uint32_t accepts = platform::scm::kAcceptStop | platform::scm::kAcceptPauseContinue;
     // Status queries a start or stop stays pending for; -1 never settles.
@@ -100,14 +100,12 @@ public:
                              uint32_t* bytesNeeded) override;
     bool QueryServiceConfig2A(platform::ScHandle service, uint32_t infoLevel, void* buffer,
                               uint32_t bufSize, uint32_t* bytesNeeded) override;
-    bool ChangeServiceConfigA(platform::ScHandle service, uint32_t serviceType,
-                              uint32_t startType, uint32_t errorControl,
-                              const char* binaryPathName, const char* loadOrderGroup,
-                              uint32_t* tagId, const char* dependencies,
+    bool ChangeServiceConfigA(platform::ScHandle service, uint32_t serviceType, uint32_t startType,
+                              uint32_t errorControl, const char* binaryPathName,
+                              const char* loadOrderGroup, uint32_t* tagId, const char* dependencies,
                               const char* serviceStartName, const char* password,
                               const char* displayName) override;
-    bool ChangeServiceConfig2A(platform::ScHandle service, uint32_t infoLevel,
-                               void* info) override;
+    bool ChangeServiceConfig2A(platform::ScHandle service, uint32_t infoLevel, void* info) override;
     bool StartServiceA(platform::ScHandle service, uint32_t numArgs, const char** args) override;
     bool ControlService(platform::ScHandle service, uint32_t control,
                         platform::ServiceStatus* status) override;

@@ -25,7 +25,7 @@ TEST(DateTimePattern, ReadsBackWhatItWritesForTheCommonShapes) {
         {"yyyy/M/d", "tt h:mm:ss", "AM", "AMX", "2026/12/6 AMX 10:31:05"},
     };
     const LocalDateTime probes[] = {
-        {2026, 12, 6, 22, 31, 5}, {2026, 1, 1, 0, 0, 1}, {2024, 2, 29, 12, 0, 0},
+        {2026, 12, 6, 22, 31, 5}, {2026, 1, 1, 0, 0, 1},  {2024, 2, 29, 12, 0, 0},
         {1999, 9, 9, 0, 59, 59},  {2026, 12, 6, 0, 0, 0}, {2030, 10, 31, 11, 59, 59},
         {2030, 10, 31, 12, 0, 1},
     };
@@ -46,11 +46,11 @@ TEST(DateTimePattern, RefusesTextTheWriterWouldNotProduce) {
     DateTimePattern p;
     ASSERT_TRUE(p.Compile("M/d/yyyy", "h:mm:ss tt", "AM", "PM"));
     LocalDateTime w;
-    for (const char* text : {"", "12/6/2026 ", "12/6/2026  10:31:05 PM", "12/06/2026",
-                             "12/6/26", "2/30/2026", "13/1/2026", "12/6/2026 10:31:05",
-                             "12/6/2026 13:31:05 PM", "12/6/2026 0:31:05 AM", "12/6/2026 10:31:5 PM",
-                             "12/6/2026 10:31:05 pm", "12/6/2026 10:31:05 PMx", "1/1/1899",
-                             "12/6/2026 12:00:00 AM", "x12/6/2026"})
+    for (const char* text :
+         {"", "12/6/2026 ", "12/6/2026  10:31:05 PM", "12/06/2026", "12/6/26", "2/30/2026",
+          "13/1/2026", "12/6/2026 10:31:05", "12/6/2026 13:31:05 PM", "12/6/2026 0:31:05 AM",
+          "12/6/2026 10:31:5 PM", "12/6/2026 10:31:05 pm", "12/6/2026 10:31:05 PMx", "1/1/1899",
+          "12/6/2026 12:00:00 AM", "x12/6/2026"})
         EXPECT_FALSE(p.Parse(text, &w)) << text;
     ASSERT_TRUE(p.Parse("12/6/2026 12:00:00 PM", &w));
     EXPECT_EQ(w, (LocalDateTime{2026, 12, 6, 12, 0, 0}));
@@ -58,14 +58,14 @@ TEST(DateTimePattern, RefusesTextTheWriterWouldNotProduce) {
 
 TEST(DateTimePattern, LeavesPatternsItCannotReadToThePlatform) {
     DateTimePattern p;
-    EXPECT_FALSE(p.Compile("dd/MM/yy", "HH:mm:ss", "", ""));         // century unknown
-    EXPECT_FALSE(p.Compile("dd MMM yyyy", "HH:mm:ss", "", ""));      // month names
-    EXPECT_FALSE(p.Compile("ddMMyyyy", "HH:mm:ss", "", ""));         // numbers run together
-    EXPECT_FALSE(p.Compile("dd/MM/yyyy", "h:mm:ss", "AM", "PM"));    // no half of the day
-    EXPECT_FALSE(p.Compile("dd/MM/yyyy", "h:mm:ss tt", "", ""));     // halves without names
-    EXPECT_FALSE(p.Compile("dd/MM/yyyy", "HH:mm", "", ""));          // no seconds
-    EXPECT_FALSE(p.Compile("dd/MM/yyyy 'x", "HH:mm:ss", "", ""));    // open quote
-    EXPECT_FALSE(p.Compile("g dd/MM/yyyy", "HH:mm:ss", "", ""));     // era
+    EXPECT_FALSE(p.Compile("dd/MM/yy", "HH:mm:ss", "", ""));       // century unknown
+    EXPECT_FALSE(p.Compile("dd MMM yyyy", "HH:mm:ss", "", ""));    // month names
+    EXPECT_FALSE(p.Compile("ddMMyyyy", "HH:mm:ss", "", ""));       // numbers run together
+    EXPECT_FALSE(p.Compile("dd/MM/yyyy", "h:mm:ss", "AM", "PM"));  // no half of the day
+    EXPECT_FALSE(p.Compile("dd/MM/yyyy", "h:mm:ss tt", "", ""));   // halves without names
+    EXPECT_FALSE(p.Compile("dd/MM/yyyy", "HH:mm", "", ""));        // no seconds
+    EXPECT_FALSE(p.Compile("dd/MM/yyyy 'x", "HH:mm:ss", "", ""));  // open quote
+    EXPECT_FALSE(p.Compile("g dd/MM/yyyy", "HH:mm:ss", "", ""));   // era
     LocalDateTime w;
     EXPECT_FALSE(p.Parse("06/12/2026", &w));
 }

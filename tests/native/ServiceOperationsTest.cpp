@@ -173,10 +173,9 @@ TEST_F(ServiceOperationsTest, AFailedSecondQueryStillHandsTheBufferToTheCaller) 
 
 TEST_F(ServiceOperationsTest, StartAndConfigurationChangesRefreshTheEntry) {
     ASSERT_TRUE(list.Start("IDLE"));
-    EXPECT_THAT(scm.log,
-                ElementsAre("OpenServiceA IDLE 0x20000000", "StartServiceA Idle",
-                            "CloseServiceHandle Idle", "OpenServiceA Idle 0x4",
-                            "QueryServiceStatus Idle", "CloseServiceHandle Idle"));
+    EXPECT_THAT(scm.log, ElementsAre("OpenServiceA IDLE 0x20000000", "StartServiceA Idle",
+                                     "CloseServiceHandle Idle", "OpenServiceA Idle 0x4",
+                                     "QueryServiceStatus Idle", "CloseServiceHandle Idle"));
     EXPECT_EQ(list.FindEntry("Idle")->currentState, sc::kRunning);
 
     scm.Get("Run")->status.currentState = sc::kStopped;
@@ -186,8 +185,8 @@ TEST_F(ServiceOperationsTest, StartAndConfigurationChangesRefreshTheEntry) {
 }
 
 TEST_F(ServiceOperationsTest, ChangeConfigPassesEveryArgumentThrough) {
-    ASSERT_TRUE(list.ChangeConfig("Run", sc::kNoChange, 4, sc::kNoChange, nullptr, nullptr,
-                                  nullptr, nullptr, nullptr, nullptr, "Renamed"));
+    ASSERT_TRUE(list.ChangeConfig("Run", sc::kNoChange, 4, sc::kNoChange, nullptr, nullptr, nullptr,
+                                  nullptr, nullptr, nullptr, "Renamed"));
     EXPECT_EQ(scm.Get("Run")->startType, 4u);
     EXPECT_EQ(scm.Get("Run")->errorControl, 1u);
     EXPECT_EQ(scm.Get("Run")->binaryPath, "C:\\svc.exe");
@@ -217,7 +216,7 @@ TEST_F(ServiceOperationsTest, AFailedControlLeavesTheEntryAsItWas) {
 
 struct EnsureCase {
     uint32_t state;
-    bool running;  // EnsureRunning, else EnsureStopped
+    bool running;                    // EnsureRunning, else EnsureStopped
     std::vector<std::string> calls;  // after the status query
 };
 
@@ -254,9 +253,8 @@ INSTANTIATE_TEST_SUITE_P(
         EnsureCase{sc::kContinuePending, true, {}},
         EnsureCase{sc::kStopped, true, {"OpenServiceA Svc 0x20000000", "StartServiceA Svc"}},
         EnsureCase{sc::kPaused, true, {"OpenServiceA Svc 0x20000000", "ControlService Svc 3"}},
-        EnsureCase{sc::kPausePending,
-                   true,
-                   {"OpenServiceA Svc 0x20000000", "ControlService Svc 3"}},
+        EnsureCase{
+            sc::kPausePending, true, {"OpenServiceA Svc 0x20000000", "ControlService Svc 3"}},
         EnsureCase{sc::kStopped, false, {}}, EnsureCase{sc::kStopPending, false, {}},
         EnsureCase{sc::kPaused, false, {"OpenServiceA Svc 0x20000000", "ControlService Svc 1"}},
         EnsureCase{sc::kRunning, false, {"OpenServiceA Svc 0x20000000", "ControlService Svc 1"}}));

@@ -200,8 +200,8 @@ TEST_F(SnapshotSaveTest, AFailedCloseOrAReadOnlyFolderIsReportedAndChangesNothin
 }
 
 TEST_F(SnapshotSaveTest, AFileThatIsOpenElsewhereIsNotReplaced) {
-    auto holder = files.CreateFileA(kPath, platform::file::kGenericRead, 0,
-                                    platform::file::kOpenExisting);
+    auto holder =
+        files.CreateFileA(kPath, platform::file::kGenericRead, 0, platform::file::kOpenExisting);
     ASSERT_TRUE(holder);
     EXPECT_FALSE(doc.SaveSnapshot(files, locale, kPath));
     EXPECT_EQ(files.Get(kPath), "the old snapshot");

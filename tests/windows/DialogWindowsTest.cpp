@@ -1,7 +1,7 @@
 // The framework's modal dialogs, run in-process: what a user types and
 // clicks reaches the members only through a confirmed, accepted exchange.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>

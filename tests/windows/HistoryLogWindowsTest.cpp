@@ -1,8 +1,8 @@
 // The history log on the real file layer and the real locale conversion:
 // the bytes of a session, sharing with another process, and the quick
 // timestamp reader against the platform's own.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -69,7 +69,8 @@ DWORD OtherProcessAccess(const std::string& path) {
                         &pi))
         return 100;
     DWORD code = 101;
-    if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return code;
@@ -85,7 +86,8 @@ std::string WithoutTimestamps(const std::string& data, platform::LocaleTime& tim
         size_t bar = line.find('|');
         LocalDateTime when;
         if (!line.empty() && strchr("<>!*", line[0]) && bar != std::string::npos) {
-            if (!time.ParseDateTime(line.substr(1, bar - 1), &when)) return "bad timestamp in " + line;
+            if (!time.ParseDateTime(line.substr(1, bar - 1), &when))
+                return "bad timestamp in " + line;
             line = line.substr(0, 1) + "T" + line.substr(bar);
         }
         out += line;
@@ -220,8 +222,8 @@ TEST(HistoryLogWindowsTest, TheQuickReaderGivesThePlatformsResultsForWhatTheWrit
             }
         }
         // Texts the writer never produces go to the platform and get its answer.
-        for (const char* other : {"6/12/2026 22:31:11", "2026-12-06", "12/6/2026 10:31:11 PM",
-                                  "31/02/2026", "junk"}) {
+        for (const char* other :
+             {"6/12/2026 22:31:11", "2026-12-06", "12/6/2026 10:31:11 PM", "31/02/2026", "junk"}) {
             LocalDateTime quick{}, slow{};
             bool a = time.ParseDateTime(other, &quick);
             bool b = time.ParseDateTimeByPlatform(other, &slow);

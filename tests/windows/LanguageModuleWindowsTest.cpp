@@ -1,8 +1,8 @@
 // Language modules and version information on the real platform: test
 // modules built as resource-only libraries, each with the result and the
 // message the program gives for it.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

@@ -1,8 +1,8 @@
 // Vantorel.exe started as a user starts it, and looked at from outside: its
 // window, its list, its commands and its single instance.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
@@ -128,8 +128,8 @@ public:
     }
 
     void Select(HWND list, int row) const {
-        void* remote = VirtualAllocEx(pi_.hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT,
-                                      PAGE_READWRITE);
+        void* remote =
+            VirtualAllocEx(pi_.hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
         LVITEMA item{};
         item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
         WriteProcessMemory(pi_.hProcess, remote, &item, sizeof item, nullptr);
@@ -218,10 +218,20 @@ std::string ControlText(HWND dialog, int id) {
 // The message of a message box: its first static control with text.
 std::string MessageText(HWND box) {
     HWND text = FindWindowExA(box, nullptr, "Static", nullptr);
-    while (text && GetWindowTextLengthA(text) == 0) text = FindWindowExA(box, text, "Static", nullptr);
+    while (text && GetWindowTextLengthA(text) == 0)
+        text = FindWindowExA(box, text, "Static", nullptr);
     char message[1024] = "";
     if (text) SendMessageA(text, WM_GETTEXT, sizeof message, reinterpret_cast<LPARAM>(message));
     return message;
+}
+
+// Why a program has no main window: it ended, or it waits in a box.
+std::string WhyNoFrame(const Program& program) {
+    DWORD code = 0;
+    if (program.Exited(0) && GetExitCodeProcess(program.Process(), &code))
+        return "it ended with " + std::to_string(code);
+    HWND box = WaitForDialog(program, 1);
+    return box ? "it shows \"" + MessageText(box) + "\"" : "it runs without one";
 }
 
 class ProgramWindowsTest : public ::testing::Test {
@@ -434,7 +444,7 @@ TEST_F(ProgramWindowsTest, RunMinimizedStartsHiddenOnlyWhenTheTrayIconIsThere) {
     config.Set("ShowTrayIcon", 1);
     Program program;
     HWND frame = program.Frame(30000);
-    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(frame, nullptr) << WhyNoFrame(program);
     Sleep(500);
     EXPECT_FALSE(IsWindowVisible(frame));
 }
@@ -495,9 +505,12 @@ TEST_F(ProgramWindowsTest, TwoStartsAtOnceLeaveOneProgram) {
     Program first, second;
     const Program* running = nullptr;
     for (int i = 0; i < 300 && !running; ++i) {
-        if (first.Frame()) running = &first;
-        else if (second.Frame()) running = &second;
-        else Sleep(100);
+        if (first.Frame())
+            running = &first;
+        else if (second.Frame())
+            running = &second;
+        else
+            Sleep(100);
     }
     ASSERT_NE(running, nullptr);
     const Program& other = running == &first ? second : first;
@@ -659,10 +672,10 @@ TEST_F(ProgramWindowsTest, TheEnglishModuleGivesTheProgramItsTexts) {
 
 TEST_F(ProgramWindowsTest, TheEnglishModuleHasEveryStringTheProgramHas) {
     std::string dir = wintest::ExeDirectory();
-    HMODULE spanish = LoadLibraryExA((dir + "\\Vantorel.exe").c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE);
-    HMODULE english = LoadLibraryExA((dir + "\\Vantorel.en.dll").c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE spanish =
+        LoadLibraryExA((dir + "\\Vantorel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE english =
+        LoadLibraryExA((dir + "\\Vantorel.en.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(spanish && english);
     int strings = 0;
     for (UINT id = 1; id < 0x10000; ++id) {
@@ -726,8 +739,8 @@ TEST_F(ProgramWindowsTest, SettingsThatSelectNothingStartWithTheDefaultsAndSaySo
     std::string message = MessageText(dialog);
     // The program speaks the ANSI code page (1252 here), not the source's UTF-8.
     EXPECT_EQ(message.rfind("Error cargando informaci\xF3n de los servicios\n"
-                                         "Se cargan con los atributos por defecto:",
-                                         0),
+                            "Se cargan con los atributos por defecto:",
+                            0),
               0u)
         << message;
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -762,9 +775,9 @@ bool SaveScreen(const std::string& name) {
     BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
     SelectObject(memory, old);
     DWORD size = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) +
-                                                     sizeof(BITMAPINFOHEADER) + size),
-                          0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    BITMAPFILEHEADER file{
+        0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0,
+        0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
     HANDLE out = CreateFileA((dir + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
                              CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
@@ -831,8 +844,8 @@ TEST_F(ProgramWindowsTest, ScreenshotsOfEachColumnSetAndOfTheContextMenu) {
         int row = FindRow(program, list, running.Name());
         program.Select(list, row);
         RECT cell{LVIR_BOUNDS, 0, 0, 0};
-        void* remote = VirtualAllocEx(program.Process(), nullptr, sizeof cell, MEM_COMMIT,
-                                      PAGE_READWRITE);
+        void* remote =
+            VirtualAllocEx(program.Process(), nullptr, sizeof cell, MEM_COMMIT, PAGE_READWRITE);
         WriteProcessMemory(program.Process(), remote, &cell, sizeof cell, nullptr);
         SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote));
         ReadProcessMemory(program.Process(), remote, &cell, sizeof cell, nullptr);
@@ -1053,8 +1066,9 @@ TEST_F(ProgramWindowsTest, OpenServicesChecksTheOptionsAndOpensTheChosenMachine)
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     HWND box = WaitForDialog(program, 100, dialog);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(MessageText(box), "Debe seleccionar servicios activos, inactivos o ambos\n"
-                                "Debe seleccionar servicios Win32, drivers o ambos");
+    EXPECT_EQ(MessageText(box),
+              "Debe seleccionar servicios activos, inactivos o ambos\n"
+              "Debe seleccionar servicios Win32, drivers o ambos");
     SendMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(IsWindowVisible(dialog));
 

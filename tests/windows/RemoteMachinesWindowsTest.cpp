@@ -1,8 +1,8 @@
 // The remote machines dialog in-process, on the real registry: rows loaded
 // once per machine, added and edited in place, deleted after the question,
 // and stored in their order only on OK.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // after windows.h, which it needs
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 // ServiceList and the document's service commands against the real service
 // control manager, driving the fixture services.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 
@@ -279,7 +279,7 @@ TEST_F(ScmWindowsTest, SystemMessagesAreKeptExactlyAsTheSystemWordsThem) {
 }
 
 TEST_F(ScmWindowsTest, StateTextsComeFromTheStringTable) {
-    const char* expected[] = {"Parado", "Esperando a iniciarse", "Esperando a pararse",
+    const char* expected[] = {"Parado",   "Esperando a iniciarse", "Esperando a pararse",
                               "Iniciado", "Esperando a continuar", "Esperando a pausarse",
                               "Pausado"};
     for (uint32_t state = 1; state <= 7; ++state)

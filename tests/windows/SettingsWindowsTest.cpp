@@ -1,7 +1,7 @@
 // The settings store against the real registry, under a test root of its own
 // that is removed again afterwards.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

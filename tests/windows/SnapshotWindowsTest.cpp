@@ -1,7 +1,7 @@
 // Snapshots on the real file layer, locale conversion and service list: what
 // is written for this machine reads back as the same entries.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>

@@ -3,8 +3,8 @@
 // only for what is on screen, the image lists have one owner, columns keep
 // their minimum while dragged, and a failing handler does not take the
 // program down.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // after windows.h, which it needs
 #include <commctrl.h>
 
@@ -74,10 +74,10 @@ protected:
     platform::Win32Platform real_;
     CountingScm scm_;
     HistoryLog history_{real_.files, real_.locale, real_.texts};
-    AppContext context_{platform::Platform{scm_, real_.registry, real_.texts, real_.clock,
-                                           real_.files, real_.locale, real_.modules,
-                                           real_.versions},
-                        history_};
+    AppContext context_{
+        platform::Platform{scm_, real_.registry, real_.texts, real_.clock, real_.files,
+                           real_.locale, real_.modules, real_.versions},
+        history_};
     CVantorelDocument document_{context_};
 };
 

@@ -30,9 +30,8 @@ TestService::TestService(const char* mode, const char* displayName) {
     manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager_ == nullptr) return;
     service_ = CreateServiceA(manager_, name_.c_str(), display.c_str(), SERVICE_ALL_ACCESS,
-                              SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
-                              SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr,
-                              nullptr, nullptr);
+                              SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                              command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 namespace {
@@ -98,8 +97,8 @@ void DeleteLeftoverServices() {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager == nullptr) return;
     DWORD needed = 0, returned = 0, resume = 0;
-    EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed,
-                        &returned, &resume);
+    EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &returned,
+                        &resume);
     std::vector<char> block(needed + 1);
     auto* records = reinterpret_cast<ENUM_SERVICE_STATUSA*>(block.data());
     if (EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, records, needed, &needed,
