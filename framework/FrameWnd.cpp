@@ -114,7 +114,7 @@ void CFrameWnd::UpdateTitle(CDocument* document) {
 bool CFrameWnd::RunCommand(UINT id) {
     CCmdUI ui;
     ui.id = id;
-    if (!RouteUpdate(ui) || !ui.enabled) return true;  // known here, and refused
+    if (!RouteUpdate(ui) || !ui.enabled) return true;  // refused, or nobody knows it
     return RouteCommand(id);
 }
 
