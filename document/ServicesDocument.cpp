@@ -11,6 +11,7 @@ ServicesDocument::ServicesDocument(platform::ScmApi& scm, platform::RegistryApi&
                                    platform::TextSource& texts, platform::Clock& clock)
     : currentList(scm),
       referenceList(scm),
+      comparedList(scm),
       changes(scm),
       commands(currentList, lastErrorText, texts, clock),
       scm_(scm),
@@ -19,6 +20,7 @@ ServicesDocument::ServicesDocument(platform::ScmApi& scm, platform::RegistryApi&
 
 bool ServicesDocument::LoadServices() {
     referenceValid = false;
+    comparedList.Release();
     if (!currentList.Enumerate()) return false;
     const char* machine = currentList.GetMachineName();
     title = machine ? machine : "localhost";
@@ -111,14 +113,23 @@ bool ServicesDocument::CompareWithReference() {
     if (!referenceValid) return false;
     SettingsStore store(registry_);
     uint32_t compareType = static_cast<uint32_t>(store.Read(settings::kCompareType, 1));
-    ServiceList fresh(scm_);
-    fresh.CopyOptions(referenceList);
-    if (!fresh.Enumerate()) {
+    comparedList.CopyOptions(referenceList);
+    if (!comparedList.Enumerate()) {
+        comparedList.Release();
         lastErrorText = texts_.Text(IDS_ERROR_LOADING_SERVICES);
         return false;
     }
     changes.SetCompareType(compareType);
-    return changes.Compare(fresh, referenceList);
+    if (changes.Compare(comparedList, referenceList)) return true;
+    comparedList.Release();
+    return false;
+}
+
+bool ServicesDocument::AdoptComparedList() {
+    if (!referenceValid || !comparedList.IsOpen()) return false;
+    referenceList.Swap(comparedList);
+    comparedList.Release();
+    return true;
 }
 
 bool ServicesDocument::CompareWithFile(platform::FileSystem& files, const std::string& path) {

@@ -34,8 +34,13 @@ public:
 
     // Compares a fresh enumeration with the reference; false (with no
     // records changed) while the reference is not valid or either side
-    // cannot be loaded.
+    // cannot be loaded. The fresh list is kept until the next comparison.
     bool CompareWithReference();
+    // The list the last comparison enumerated becomes the reference, so the
+    // next comparison starts from exactly what this one found: a change
+    // between two enumerations is never absorbed unreported. False when no
+    // comparison ran since the last adoption or load.
+    bool AdoptComparedList();
     // The reference is the new side, the snapshot file the old one.
     bool CompareWithFile(platform::FileSystem& files, const std::string& path);
     int GetChangeCount() const { return changes.GetCount(); }
@@ -44,6 +49,7 @@ public:
 
     ServiceList currentList;
     ServiceList referenceList;
+    ServiceList comparedList;  // what the last comparison enumerated
     ChangeList changes;
     ServiceCommands commands;
     std::string lastErrorText;

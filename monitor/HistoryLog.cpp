@@ -103,8 +103,15 @@ bool HistoryLog::WriteRecord(char type, const std::string& rest) {
         line += c;
     }
     line += "\r\n";
-    if (!file_->Write(line.data(), static_cast<uint32_t>(line.size())) || !file_->Flush())
-        return Fail();
+    if (!file_->Write(line.data(), static_cast<uint32_t>(line.size()))) return Fail();
+    unsynced_ = true;
+    return true;
+}
+
+bool HistoryLog::Sync() {
+    if (!file_ || !unsynced_) return true;
+    if (!file_->Flush()) return Fail();
+    unsynced_ = false;
     return true;
 }
 
@@ -117,7 +124,7 @@ bool HistoryLog::Open(const std::string& path, bool truncate) {
     if (!file_) return Fail();
     if (!file_->SeekToEnd() || (file_->Size() != 0 && !file_->Write("\r\n", 2)))
         Fail();
-    else if (WriteRecord('>', sessionText_))  // keeps its own reason on failure
+    else if (WriteRecord('>', sessionText_) && Sync())  // each keeps its own reason
         return true;
     // A log that could not start its session is not open: let the file go,
     // so that nothing more is written to it and others may use it.
@@ -129,7 +136,7 @@ bool HistoryLog::Open(const std::string& path, bool truncate) {
 bool HistoryLog::Close() {
     error_.clear();
     if (!file_) return true;
-    WriteRecord('<', sessionText_);
+    if (WriteRecord('<', sessionText_)) Sync();
     error_.clear();
     std::unique_ptr<platform::File> file = std::move(file_);
     if (!file->Close()) return Fail();
@@ -139,7 +146,7 @@ bool HistoryLog::Close() {
 bool HistoryLog::WriteConnected(const std::string& machine) {
     error_.clear();
     if (!file_) return true;
-    return WriteRecord('!', machine);
+    return WriteRecord('!', machine) && Sync();
 }
 
 bool HistoryLog::WriteChange(int32_t kind, int32_t oldState, int32_t newState,

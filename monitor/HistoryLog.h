@@ -46,6 +46,11 @@ public:
     // `kind`: 1 new service, 2 deleted, otherwise the difference flags.
     bool WriteChange(int32_t kind, int32_t oldState, int32_t newState, const std::string& service);
     bool WriteChange(const ServiceChange& change);
+    // Every record reaches the system as it is written; change records reach
+    // the disk at the next synchronisation, which the monitor asks for once
+    // per pass (one per record would cost a disk write each). Session and
+    // connection records are synchronised at once.
+    bool Sync();
     const std::string& GetErrorText() const { return error_; }
 
     // Reading, for the viewer.
@@ -86,6 +91,7 @@ private:
     platform::LocaleTime& time_;
     platform::TextSource& texts_;
     std::unique_ptr<platform::File> file_;
+    bool unsynced_ = false;
     std::string sessionText_ = " v";
     std::string error_;
 

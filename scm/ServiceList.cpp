@@ -1,5 +1,6 @@
 #include "scm/ServiceList.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -47,6 +48,25 @@ void ServiceList::SetMachineName(const char* name) {
 void ServiceList::SetDatabaseName(const char* name) {
     std::free(databaseName_);
     databaseName_ = CopyText(name);
+}
+
+void ServiceList::Swap(ServiceList& other) {
+    if (&other == this) return;
+    std::swap(win32, other.win32);
+    std::swap(driver, other.driver);
+    std::swap(active, other.active);
+    std::swap(inactive, other.inactive);
+    std::swap(accessType, other.accessType);
+    std::swap(manager_, other.manager_);
+    std::swap(entries_, other.entries_);
+    std::swap(machineName_, other.machineName_);
+    std::swap(databaseName_, other.databaseName_);
+    std::swap(count_, other.count_);
+    std::swap(errorText_, other.errorText_);
+    std::swap(errorCode_, other.errorCode_);
+    // Both now hold other entries than before.
+    generation_ = std::max(generation_, other.generation_) + 1;
+    other.generation_ = generation_ + 1;
 }
 
 void ServiceList::CopyOptions(const ServiceList& other) {

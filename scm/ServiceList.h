@@ -45,6 +45,9 @@ public:
     const char* GetMachineName() const { return machineName_; }
     const char* GetDatabaseName() const { return databaseName_; }
     void CopyOptions(const ServiceList& other);
+    // Exchanges everything with `other` (of the same platform): options,
+    // connection, entries and error state.
+    void Swap(ServiceList& other);
 
     bool Enumerate();
     void Release();

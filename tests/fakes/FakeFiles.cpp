@@ -52,6 +52,7 @@ public:
     }
     bool Flush() override {
         ++flushes;
+        if (open_) ++Node().syncs;
         return open_;
     }
     bool SeekToEnd() override {

@@ -18,6 +18,7 @@ public:
         uint32_t sharedBy = 0x7;       // the narrowest share mode of the open handles
         int openHandles = 0;
         uint32_t attributes = platform::file::kAttributeArchive;  // as a new file gets
+        int syncs = 0;                                            // flushes to the disk
     };
 
     // Files and folders: a folder is any prefix ending in a backslash that a

@@ -1,0 +1,53 @@
+#pragma once
+// One monitor pass, decided without a window: the document compares the
+// machine's services with its reference; every change is shown (unless its
+// service's actions say not to) and logged (likewise); then every service
+// marked always running or always stopped is brought to that state.
+#include "document/ServicesDocument.h"
+#include "monitor/HistoryLog.h"
+#include "platform/LocaleTime.h"
+#include "platform/RegistryApi.h"
+
+// How the first shown change of a pass is to be signalled.
+struct AlertSettings {
+    bool beep = false;          // play the alert sound
+    bool independent = true;    // the window stands alone rather than owned by the main one
+    bool bringToFront = true;   // the window comes to the front
+};
+
+// What a pass shows the user; the window layer does it.
+class ChangeDisplay {
+public:
+    virtual ~ChangeDisplay() = default;
+    // Once per pass, before its first shown change: the alert image on the
+    // notification-area icon, the sound, and the changed services window.
+    virtual void Alert(const AlertSettings& settings) = 0;
+    // A change to show, detected at `when`; the display keeps its own copy.
+    virtual void Show(const ServiceChange& change, const platform::LocalDateTime& when) = 0;
+};
+
+class MonitorCycle {
+public:
+    MonitorCycle(ServicesDocument& document, platform::RegistryApi& registry,
+                 platform::LocaleTime& time, HistoryLog& history, ChangeDisplay& display)
+        : document_(document),
+          registry_(registry),
+          time_(time),
+          history_(history),
+          display_(display) {}
+
+    // Attempts of one enforcement.
+    static constexpr int kEnforceAttempts = 10;
+
+    void Tick();
+
+private:
+    void Report();
+    void Enforce();
+
+    ServicesDocument& document_;
+    platform::RegistryApi& registry_;
+    platform::LocaleTime& time_;
+    HistoryLog& history_;
+    ChangeDisplay& display_;
+};
