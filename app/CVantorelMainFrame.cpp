@@ -1,10 +1,13 @@
 #include "app/CVantorelMainFrame.h"
 
+#include <mmsystem.h>
+
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "ui/CAboutDlg.h"
+#include "ui/CChangedServicesDlg.h"
 #include "ui/COpenServicesDlg.h"
 #include "ui/CVantorelDocument.h"
 #include "ui/CVantorelTreeView.h"
@@ -14,6 +17,7 @@
 namespace {
 const char kClassName[] = "VantorelMainFrame";
 const UINT kIndicators[] = {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+const int kAlertImage = 20;
 
 // The view-mode commands, in mode order from 1.
 const UINT kModeCommands[] = {ID_VIEW_LIST, ID_VIEW_TREE_TYPES, ID_VIEW_TREE_GROUPS,
@@ -45,7 +49,11 @@ RECT OnSomeMonitor(RECT rect) {
 
 }  // namespace
 
-CVantorelMainFrame::CVantorelMainFrame(AppContext& context) : context_(context) {}
+// Closing the changed services window ends the alert.
+CVantorelMainFrame::CVantorelMainFrame(AppContext& context)
+    : context_(context), changes_(std::make_unique<CChangedServicesDlg>(context, [this] {
+          SetTrayIconImage(LoadSharedIcon(IDI_TRAY));
+      })) {}
 
 CVantorelMainFrame::~CVantorelMainFrame() = default;
 
@@ -111,6 +119,7 @@ void CVantorelMainFrame::SwitchView(int mode) {
 }
 
 bool CVantorelMainFrame::Create(CVantorelDocument* document) {
+    document_ = document;
     RECT rect = InitialRect();
     if (!LoadFrame(IDR_MAINFRAME, kClassName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, rect))
         return false;
@@ -122,7 +131,67 @@ bool CVantorelMainFrame::Create(CVantorelDocument* document) {
     RecalcLayout();
     ArmTrayIcon();
     ::SetTimer(m_hWnd, kRefreshTimer, refreshPeriod_, nullptr);
+    ArmMonitor();
     return true;
+}
+
+// An automation client's program watches nothing.
+void CVantorelMainFrame::ArmMonitor() {
+    if (context_.automation) return;
+    SettingsStore store(context_.platform.registry);
+    int period = store.Read(settings::kCompareTimer, 0);
+    if (period > 0)
+        ::SetTimer(m_hWnd, kMonitorTimer, static_cast<UINT>(period), nullptr);
+    else
+        ::KillTimer(m_hWnd, kMonitorTimer);
+}
+
+void CVantorelMainFrame::Rearm() {
+    ArmMonitor();
+    SettingsStore store(context_.platform.registry);
+    bool wanted = store.Read(settings::kShowTrayIcon, 0) != 0 && !context_.automation;
+    if (wanted == trayShown_) return;
+    if (wanted) {
+        trayShown_ = ::Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE;
+        return;
+    }
+    ::Shell_NotifyIconA(NIM_DELETE, &tray_);
+    trayShown_ = false;
+    ShowMainWindow();  // nothing else would reach a hidden window
+}
+
+void CVantorelMainFrame::MonitorTick() {
+    if (!document_) return;
+    MonitorCycle cycle(document_->Core(), context_.platform.registry, context_.platform.locale,
+                       context_.history, *this);
+    cycle.Tick();
+}
+
+// The first shown change of a pass: the alert image in the notification
+// area, the sound played to its end, and the changed services window.
+void CVantorelMainFrame::Alert(const AlertSettings& settings) {
+    ImageList strip = LoadImageStrip(IDB_ICON_STRIP);
+    Icon alert(strip ? ImageList_GetIcon(strip.get(), kAlertImage, ILD_TRANSPARENT) : nullptr);
+    if (alert) {
+        SetTrayIconImage(alert.get());
+        alertIcon_ = std::move(alert);
+    }
+    if (settings.beep)
+        ::PlaySoundA(MAKEINTRESOURCEA(IDR_ALERT_SOUND),
+                     ModuleWith(IDR_ALERT_SOUND, resource_type::Wave()),
+                     SND_RESOURCE | SND_SYNC | SND_NODEFAULT);
+    changes_->ShowChangesWindow(settings.independent ? nullptr : m_hWnd, settings.bringToFront);
+}
+
+void CVantorelMainFrame::Show(const ServiceChange& change, const platform::LocalDateTime& when) {
+    changes_->AddChange(change, when);
+}
+
+// Independent unless the settings say otherwise, also when they cannot be read.
+void CVantorelMainFrame::ShowPendingChanges() {
+    SettingsStore store(context_.platform.registry);
+    bool independent = store.Read(settings::kIndependentWindow) != 0;
+    changes_->ShowChangesWindow(independent ? nullptr : m_hWnd, true);
 }
 
 // One icon per frame; the same record adds, modifies and deletes it. The
@@ -190,6 +259,9 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
             return true;
         case ID_FILE_OPEN:
             OpenServices();
+            return true;
+        case ID_TOOLS_PENDING_CHANGES:
+            ShowPendingChanges();
             return true;
         case ID_APP_ABOUT:
         case ID_TRAY_ABOUT: {
@@ -260,6 +332,10 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
         ui.Enable(!IsWindowVisible());
         return true;
     }
+    if (ui.id == ID_TOOLS_PENDING_CHANGES) {
+        ui.Enable(changes_->HasPendingRows());
+        return true;
+    }
     if (ui.id == ID_TRAY_EXIT || ui.id == ID_APP_ABOUT || ui.id == ID_TRAY_ABOUT ||
         ui.id == ID_FILE_OPEN)
         return true;
@@ -281,6 +357,10 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             if (wp == kRefreshTimer) {
                 RefreshTick();
+                return 0;
+            }
+            if (wp == kMonitorTimer) {
+                MonitorTick();
                 return 0;
             }
             break;
@@ -330,6 +410,7 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DESTROY:
             SavePlacement();
             ::KillTimer(m_hWnd, kRefreshTimer);
+            ::KillTimer(m_hWnd, kMonitorTimer);
             if (trayShown_) ::Shell_NotifyIconA(NIM_DELETE, &tray_);
             trayShown_ = false;
             break;

@@ -5,18 +5,23 @@
 #include <memory>
 
 #include "framework/FrameWnd.h"
+#include "framework/Handles.h"
+#include "monitor/MonitorCycle.h"
 #include "toolkit/MenuImages.h"
 #include "ui/AppContext.h"
 
+class CChangedServicesDlg;
 class CVantorelDocument;
 class CVantorelTreeView;
 class CVantorelView;
 
 // The program's window: toolbar, status bar, the services view, the refresh
-// timer, and its placement remembered in the settings.
-class CVantorelMainFrame : public CFrameWnd {
+// and monitor timers, the changed services window, and its placement
+// remembered in the settings.
+class CVantorelMainFrame : public CFrameWnd, private ChangeDisplay {
 public:
     static constexpr UINT kRefreshTimer = 1027;
+    static constexpr UINT kMonitorTimer = 1028;
     static constexpr UINT kInitialRefreshPeriod = 2000;
     static constexpr UINT kTrayNotify = WM_USER + 1;
     static constexpr UINT kTrayMenuDone = WM_USER + 2;
@@ -35,6 +40,11 @@ public:
     bool TrayIconShown() const { return trayShown_; }
     void ShowMainWindow();
     void SetTrayIconImage(HICON icon);
+    HICON TrayIconImage() const { return tray_.hIcon; }
+    // The notification-area icon and the monitor timer follow the settings
+    // again (after the settings dialog's OK).
+    void Rearm();
+    CChangedServicesDlg& ChangesWindow() { return *changes_; }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -51,10 +61,18 @@ private:
     void OnTrayNotify(UINT mouseMessage);
     void ShowTrayMenu();
     void OnSized(WPARAM how);
+    void ArmMonitor();
+    void MonitorTick();
+    void ShowPendingChanges();
+    void Alert(const AlertSettings& settings) override;
+    void Show(const ServiceChange& change, const platform::LocalDateTime& when) override;
 
     CVantorelTreeView* TreeView(int mode);
 
     AppContext& context_;
+    CVantorelDocument* document_ = nullptr;
+    std::unique_ptr<CChangedServicesDlg> changes_;
+    Icon alertIcon_;  // the notification-area icon's alert image, while shown
     std::unique_ptr<CVantorelView> listView_;
     std::unique_ptr<CVantorelTreeView> treeViews_[3];  // made on first use
     HWND hiddenBar_ = nullptr;

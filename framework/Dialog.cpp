@@ -1,5 +1,6 @@
 #include "framework/Dialog.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "framework/Resources.h"
@@ -40,15 +41,56 @@ void CDataExchange::Fail(int id) {
     if (HWND control = Control(id)) ::SetFocus(control);
 }
 
+namespace {
+std::vector<CDialog*>& Modeless() {
+    static std::vector<CDialog*> dialogs;
+    return dialogs;
+}
+}  // namespace
+
+CDialog::~CDialog() {
+    auto& modeless = Modeless();
+    modeless.erase(std::remove(modeless.begin(), modeless.end(), this), modeless.end());
+    if (!modal_ && m_hWnd) ::DestroyWindow(m_hWnd);
+}
+
 INT_PTR CDialog::DoModal() {
     HWND owner = parent_ ? parent_ : ModalOwner();
     HINSTANCE module = ModuleWith(templateId_, resource_type::Dialog());
-    return ::DialogBoxParamA(module, MAKEINTRESOURCEA(templateId_), owner, &CDialog::DialogProc,
-                             reinterpret_cast<LPARAM>(this));
+    modal_ = true;
+    INT_PTR result = ::DialogBoxParamA(module, MAKEINTRESOURCEA(templateId_), owner,
+                                       &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    modal_ = false;
+    return result;
+}
+
+bool CDialog::Create(HWND owner) {
+    if (m_hWnd) return true;
+    HINSTANCE module = ModuleWith(templateId_, resource_type::Dialog());
+    modal_ = false;
+    HWND made = ::CreateDialogParamA(module, MAKEINTRESOURCEA(templateId_), owner,
+                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!made) return false;
+    if (std::find(Modeless().begin(), Modeless().end(), this) == Modeless().end())
+        Modeless().push_back(this);
+    return true;
 }
 
 void CDialog::EndDialog(INT_PTR result) {
-    ::EndDialog(m_hWnd, result);
+    if (modal_)
+        ::EndDialog(m_hWnd, result);
+    else
+        ::ShowWindow(m_hWnd, SW_HIDE);
+}
+
+bool CDialog::PreTranslate(MSG* msg) {
+    for (CDialog* dialog : Modeless()) {
+        HWND window = dialog->GetSafeHwnd();
+        if (window && (msg->hwnd == window || ::IsChild(window, msg->hwnd)) &&
+            ::IsDialogMessageA(window, msg))
+            return true;
+    }
+    return false;
 }
 
 bool CDialog::UpdateData(bool save) {

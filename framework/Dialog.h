@@ -39,10 +39,21 @@ public:
     explicit CDialog(UINT templateId, HWND parent = nullptr)
         : templateId_(templateId), parent_(parent) {}
 
+    ~CDialog() override;
+
     // IDOK, IDCANCEL or the code given to EndDialog; -1 when the dialog
     // cannot be made.
     INT_PTR DoModal();
+    // A modeless dialog, hidden until shown, owned by `owner` (none: a
+    // window of its own, with its own taskbar entry); false when it cannot
+    // be made.
+    bool Create(HWND owner);
+    // Ends a modal dialog; a modeless one is hidden, to be shown again.
     void EndDialog(INT_PTR result);
+    bool IsModal() const { return modal_; }
+    // Gives the keyboard messages of a modeless dialog to it (Tab, Escape,
+    // the keys of its controls); the message loop asks before dispatching.
+    static bool PreTranslate(MSG* msg);
     // Towards the controls (false) or from them (true); false when a value
     // was refused.
     bool UpdateData(bool save);
@@ -60,4 +71,5 @@ private:
 
     UINT templateId_;
     HWND parent_;
+    bool modal_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "framework/Dialog.h"
 #include "framework/Document.h"
 #include "framework/FrameWnd.h"
 #include "framework/Resources.h"
@@ -62,8 +63,13 @@ int CWinApp::Run() {
         if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) OnIdle();
         BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
+        // The main window's keys act only in the main window; a modeless
+        // dialog has its own keyboard handling.
         HWND main = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
-        if (main && m_accelerators && ::TranslateAcceleratorA(main, m_accelerators, &msg)) continue;
+        if (main && m_accelerators && ::GetAncestor(msg.hwnd, GA_ROOT) == main &&
+            ::TranslateAcceleratorA(main, m_accelerators, &msg))
+            continue;
+        if (CDialog::PreTranslate(&msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }

@@ -51,7 +51,9 @@ void MonitorCycle::Enforce() {
         bool running = store.Read(settings::kAlwaysRunning) != 0;
         bool stopped = store.Read(settings::kAlwaysStopped) != 0;
         if (running == stopped) continue;
-        if (running) document_.commands.EnsureServiceRunning(name.c_str(), kEnforceAttempts);
-        else document_.commands.EnsureServiceStopped(name.c_str(), kEnforceAttempts);
+        if (running)
+            document_.commands.EnsureServiceRunning(name.c_str(), kEnforceAttempts);
+        else
+            document_.commands.EnsureServiceStopped(name.c_str(), kEnforceAttempts);
     }
 }

@@ -10,9 +10,9 @@
 
 // How the first shown change of a pass is to be signalled.
 struct AlertSettings {
-    bool beep = false;          // play the alert sound
-    bool independent = true;    // the window stands alone rather than owned by the main one
-    bool bringToFront = true;   // the window comes to the front
+    bool beep = false;         // play the alert sound
+    bool independent = true;   // the window stands alone rather than owned by the main one
+    bool bringToFront = true;  // the window comes to the front
 };
 
 // What a pass shows the user; the window layer does it.

@@ -2,8 +2,7 @@
 
 #include "document/ChangeList.h"
 
-size_t PendingChanges::Add(const ServiceChange& change,
-                           const platform::LocalDateTime& detectedAt) {
+size_t PendingChanges::Add(const ServiceChange& change, const platform::LocalDateTime& detectedAt) {
     std::string name = change.name ? change.name : "";
     auto found = byName_.find(name);
     size_t index = found != byName_.end() ? found->second : entries_.size();

@@ -49,6 +49,12 @@
 #define IDR_REMOTE_BAR 132
 #define IDC_REMOTE_BUTTON_BAR 1201
 #define IDC_REMOTE_LIST 1300
+// The changed services window, its button bar and the alert sound.
+#define IDD_CHANGED_SERVICES 1013
+#define IDR_CHANGES_BAR 135
+#define IDR_ALERT_SOUND 134
+#define IDC_CHANGES_LIST 1101
+#define IDC_CHANGES_BUTTON_BAR 1200
 // The about box and its controls; a link's tooltip is the string of its id.
 #define IDD_ABOUT 1000
 #define IDC_ABOUT_VERSION 1202
@@ -90,6 +96,8 @@
 #define ID_TOOLS_HISTORY 33020
 #define ID_TOOLS_PENDING_CHANGES 33021
 #define ID_TOOLS_COLUMNS 33022
+#define ID_CHANGES_RESTORE 33028
+#define ID_CHANGES_RESTORE_ALL 33029
 
 // The framework's own commands, with the numbers it has always had.
 #define ID_FILE_NEW 0xE100
@@ -140,6 +148,14 @@
 #define IDS_REMOTE_NEW_PREFIX 9554
 #define IDS_REMOTE_DELETE_QUESTION 9555
 #define IDS_REMOTE_BROWSE_TITLE 9556
+// The changed services window's column titles, in column order.
+#define IDS_CHANGES_COLUMN_BASE 9560
+#define IDS_CHANGES_COLUMN_NAME 9560
+#define IDS_CHANGES_COLUMN_DESCRIPTION 9561
+#define IDS_CHANGES_COLUMN_KIND 9562
+#define IDS_CHANGES_COLUMN_OLD_STATE 9563
+#define IDS_CHANGES_COLUMN_NEW_STATE 9564
+#define IDS_CHANGES_COLUMN_TIME 9565
 // What a window shows when a handler of it failed unexpectedly.
 #define IDS_OUT_OF_MEMORY 9557
 #define IDS_UNEXPECTED_ERROR 9558

@@ -78,6 +78,18 @@ void AutoSizeColumns(HWND list, int first, bool reset) {
     }
 }
 
+void WidenColumnsFor(HWND list, int row, int firstExtra) {
+    for (int c = 0, columns = ColumnCount(list); c < columns; ++c) {
+        int width = static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0));
+        if (width <= 0) continue;
+        std::string text = CellText(list, row, c);
+        int wanted = static_cast<int>(::SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
+                                                     reinterpret_cast<LPARAM>(text.c_str()))) +
+                     kMargin + (c == 0 ? firstExtra : 0);
+        if (wanted > width) ::SendMessageA(list, LVM_SETCOLUMNWIDTH, c, wanted);
+    }
+}
+
 namespace {
 int CALLBACK ByRank(LPARAM a, LPARAM b, LPARAM ranks) {
     const auto& rank = *reinterpret_cast<const std::unordered_map<LPARAM, int>*>(ranks);

@@ -14,6 +14,12 @@ int ColumnCount(HWND list);
 // margin; with `reset` it may also shrink to that. Columns of width 0 or
 // less are left alone.
 void AutoSizeColumns(HWND list, int first, bool reset);
+// Widens each column that the texts of `row` do not fit,
+// as AutoSizeColumns would for that row alone: a row added to a long list
+// costs its own texts only.
+// `firstExtra` is room the first column needs beside its text (its picture,
+// a bold font).
+void WidenColumnsFor(HWND list, int row, int firstExtra = 0);
 // Sorts the rows by the texts of `column`: descending when they are
 // ascending already, ascending otherwise; equal texts keep their order.
 // The control moves its rows itself, so every row's item data must be its

@@ -48,3 +48,5 @@
 #define T_DIALOG_CANCEL "Cancel"
 #define T_REMOTE_TITLE "Remote machines"
 #define T_REMOTE_BAR "Button bar"
+#define T_CHANGES_TITLE "Changed services"
+#define T_CHANGES_CAPTION "Attention: the state of some services has changed"

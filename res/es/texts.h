@@ -48,3 +48,5 @@
 #define T_DIALOG_CANCEL "Cancelar"
 #define T_REMOTE_TITLE "Gestión de máquinas remotas"
 #define T_REMOTE_BAR "Barra de botones"
+#define T_CHANGES_TITLE "Servicios modificados"
+#define T_CHANGES_CAPTION "Atención: Se ha modificado el estado de algunos servicios"

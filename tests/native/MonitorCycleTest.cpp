@@ -176,11 +176,16 @@ TEST_F(MonitorCycleTest, ChangesAreShownAndLoggedWithOneAlertAndOneSyncPerPass) 
     Configure("IndependentWindow", 0);
     Configure("ShowServiceChanges", 0);
     scm.Remove("Print");
+    // A log that can no longer be written loses its records, not the
+    // window's.
+    files.spaceLeft = 0;
     cycle.Tick();
     EXPECT_EQ(display.alerts, 2);
     EXPECT_TRUE(display.settings.beep);
     EXPECT_FALSE(display.settings.independent || display.settings.bringToFront);
     EXPECT_EQ(display.shown.back().kind, DeletedService);
+    EXPECT_FALSE(log.GetErrorText().empty());
+    EXPECT_EQ(Logged().size(), 2u);
 }
 
 TEST_F(MonitorCycleTest, AServicesActionsDecideWhetherItsChangesAreShownOrLogged) {
@@ -327,14 +332,15 @@ TEST_F(MonitorCycleTest, ALongRunWithTheMachineChangingBetweenAnyTwoCallsLosesNo
             case 0:
             case 1:
                 if (fake::Service* s = scm.Get(name))
-                    SetState(name.c_str(), s->status.currentState == sc::kStopped ? sc::kRunning
-                                                                                  : sc::kStopped);
+                    SetState(name.c_str(),
+                             s->status.currentState == sc::kStopped ? sc::kRunning : sc::kStopped);
                 break;
             case 2:
                 if (fake::Service* s = scm.Get(name)) s->displayName += "+";
                 break;
             case 3:
-                if (name[0] == 'N') scm.Remove(name);
+                if (name[0] == 'N')
+                    scm.Remove(name);
                 else if (added < 40) {
                     std::string fresh = "N" + std::to_string(added++);
                     scm.Add(fresh, fresh, chance(50) ? sc::kRunning : sc::kStopped);
@@ -361,35 +367,40 @@ TEST_F(MonitorCycleTest, ALongRunWithTheMachineChangingBetweenAnyTwoCallsLosesNo
     for (const std::string& record : Logged()) {
         Reported r{};
         char name[64] = "";
-        ASSERT_EQ(std::sscanf(record.c_str(), "%d|%u|%u|%63s", &r.kind, &r.oldState, &r.newState,
-                              name),
-                  4)
+        ASSERT_EQ(
+            std::sscanf(record.c_str(), "%d|%u|%u|%63s", &r.kind, &r.oldState, &r.newState, name),
+            4)
             << record;
         r.name = name;
         EXPECT_FALSE(quietLog.count(r.name)) << r.name << " is not to be logged";
         logged.Apply(r);
     }
     EXPECT_GT(told, 300u) << "the run changed the machine often enough";
+    // The story told ends where the service is: loaded (not hidden by the
+    // filters) and in its state.
+    auto endsWhereItIs = [](const ServiceStory& story, const std::string& name,
+                            const fake::Service* s, bool visible) {
+        auto at = story.States().find(name);
+        EXPECT_EQ(at != story.States().end(), visible) << name;
+        if (visible && at != story.States().end()) {
+            EXPECT_EQ(at->second, s->status.currentState) << name;
+        }
+    };
     SettingsStore store(registry);
     for (const std::string& name : names) {
         const fake::Service* s = scm.Get(name);
         bool visible = s && s->status.serviceType != sc::kTypeKernelDriver;
-        if (!quietShow.count(name)) {
-            auto at = shown.States().find(name);
-            EXPECT_EQ(at != shown.States().end(), visible) << name;
-            if (visible && at != shown.States().end())
-                EXPECT_EQ(at->second, s->status.currentState) << name;
-        }
-        if (!quietLog.count(name)) {
-            auto at = logged.States().find(name);
-            EXPECT_EQ(at != logged.States().end(), visible) << name;
-            if (visible && at != logged.States().end())
-                EXPECT_EQ(at->second, s->status.currentState) << name;
-        }
+        if (!quietShow.count(name)) endsWhereItIs(shown, name, s, visible);
+        if (!quietLog.count(name)) endsWhereItIs(logged, name, s, visible);
         if (!s || !store.OpenActionsForReading(name)) continue;
-        bool running = store.Read(settings::kAlwaysRunning), stopped = store.Read(settings::kAlwaysStopped);
-        if (running && !stopped) EXPECT_EQ(s->status.currentState, sc::kRunning) << name;
-        if (stopped && !running) EXPECT_EQ(s->status.currentState, sc::kStopped) << name;
+        bool running = store.Read(settings::kAlwaysRunning) != 0;
+        bool stopped = store.Read(settings::kAlwaysStopped) != 0;
+        if (running && !stopped) {
+            EXPECT_EQ(s->status.currentState, sc::kRunning) << name;
+        }
+        if (stopped && !running) {
+            EXPECT_EQ(s->status.currentState, sc::kStopped) << name;
+        }
     }
 }
 

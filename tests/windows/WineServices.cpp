@@ -93,6 +93,13 @@ bool TestService::StartDirectly() {
     return WaitFor(SERVICE_RUNNING);
 }
 
+bool TestService::StopDirectly() {
+    SERVICE_STATUS status;
+    if (service_ == nullptr || !ControlService(service_, SERVICE_CONTROL_STOP, &status))
+        return false;
+    return WaitFor(SERVICE_STOPPED);
+}
+
 void DeleteLeftoverServices() {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager == nullptr) return;

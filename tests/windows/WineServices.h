@@ -25,6 +25,7 @@ public:
     // Polls until the service reports `state`; false after `timeoutMs`.
     bool WaitFor(DWORD state, DWORD timeoutMs = 15000);
     bool StartDirectly();
+    bool StopDirectly();
     void Delete();
 
 private:

@@ -1,0 +1,123 @@
+// The watching side in-process, on Wine's service control manager: a
+// monitor tick of the main frame alerts and fills the changed services
+// window, closing that window ends the alert, and the alert sound comes from
+// a language module loaded as resources only.
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <mmsystem.h>
+
+#include <string>
+
+#include "app/CVantorelMainFrame.h"
+#include "framework/Resources.h"
+#include "framework/WinApp.h"
+#include "monitor/HistoryLog.h"
+#include "platform/TextsInUse.h"
+#include "platform/win32/Win32Platform.h"
+#include "res/resource.h"
+#include "settings/LanguageModule.h"
+#include "tests/windows/WineServices.h"
+#include "ui/CChangedServicesDlg.h"
+#include "ui/CVantorelDocument.h"
+
+using wintest::TestService;
+
+namespace {
+
+class TestApp : public CWinApp {
+public:
+    bool InitInstance() override { return true; }
+};
+
+// What an icon looks like in the middle: icons are told apart by their
+// pictures, as the handles of the same picture may differ.
+COLORREF Middle(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info)) return CLR_INVALID;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, info.hbmColor);
+    COLORREF colour = GetPixel(dc, 8, 8);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return colour;
+}
+
+class MonitorWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(program_, nullptr);
+        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        // The application registers the frame's class before it makes one.
+        WNDCLASSA frameClass{};
+        frameClass.lpfnWndProc = DefWindowProcA;
+        frameClass.hInstance = GetModuleHandleA(nullptr);
+        frameClass.lpszClassName = "VantorelMainFrame";
+        RegisterClassA(&frameClass);
+    }
+    void TearDown() override {
+        current_texts::Set(nullptr, "");
+        if (program_) FreeLibrary(program_);
+    }
+
+    TestApp app_;
+    HMODULE program_ = nullptr;
+    platform::Win32Platform platform_;
+    HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
+    AppContext context_{platform_.Interfaces(), history_};
+};
+
+TEST_F(MonitorWindowsTest, ATickThatFindsAChangeAlertsAndClosingItsWindowEndsTheAlert) {
+    TestService svc("basic");
+    CVantorelDocument document(context_);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    auto* frame = new CVantorelMainFrame(context_);  // it goes with its window
+    ASSERT_TRUE(frame->Create(&document));
+    HWND window = frame->GetSafeHwnd();
+    COLORREF usual = Middle(LoadSharedIcon(IDI_TRAY));
+    EXPECT_EQ(Middle(frame->TrayIconImage()), usual);
+
+    ASSERT_TRUE(svc.StartDirectly());
+    SendMessageA(window, WM_TIMER, CVantorelMainFrame::kMonitorTimer, 0);
+    CChangedServicesDlg& changes = frame->ChangesWindow();
+    ASSERT_NE(changes.GetSafeHwnd(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(changes.GetSafeHwnd()));
+    EXPECT_GE(changes.Entries().IndexOf(svc.Name()), 0);
+    EXPECT_NE(Middle(frame->TrayIconImage()), usual);
+    EXPECT_NE(Middle(frame->TrayIconImage()), CLR_INVALID);
+
+    // Hidden with its rows, the window is pending; closed, it is emptied and
+    // the icon is the usual one again.
+    ShowWindow(changes.GetSafeHwnd(), SW_HIDE);
+    EXPECT_TRUE(changes.HasPendingRows());
+    SendMessageA(changes.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(changes.HasPendingRows());
+    EXPECT_EQ(changes.Entries().Count(), 0u);
+    EXPECT_EQ(Middle(frame->TrayIconImage()), usual);
+    DestroyWindow(window);
+}
+
+TEST_F(MonitorWindowsTest, TheAlertSoundComesFromALanguageModuleLoadedAsResourcesOnly) {
+    HMODULE english =
+        LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.en.dll").c_str(), nullptr,
+                       LanguageModule::kLoadFlags);
+    ASSERT_NE(english, nullptr);
+    HRSRC wave = FindResourceA(english, MAKEINTRESOURCEA(IDR_ALERT_SOUND), "WAVE");
+    ASSERT_NE(wave, nullptr);
+    const char* data = static_cast<const char*>(LockResource(LoadResource(english, wave)));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::string(data, 4), "RIFF");
+    EXPECT_EQ(std::string(data + 8, 4), "WAVE");
+    BOOL played = PlaySoundA(MAKEINTRESOURCEA(IDR_ALERT_SOUND), english,
+                             SND_RESOURCE | SND_SYNC | SND_NODEFAULT);
+    // Without a sound device (a virtual machine, Wine here) nothing plays.
+    if (waveOutGetNumDevs() > 0) {
+        EXPECT_TRUE(played);
+    }
+    FreeLibrary(english);
+}
+
+}  // namespace

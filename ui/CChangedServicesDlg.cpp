@@ -1,0 +1,352 @@
+#include "ui/CChangedServicesDlg.h"
+
+#include "document/ChangeList.h"
+#include "framework/Resources.h"
+#include "res/resource.h"
+#include "scm/ServiceEntry.h"
+#include "settings/SettingsStore.h"
+#include "toolkit/ButtonBar.h"
+#include "toolkit/ListCtrlSupport.h"
+
+namespace {
+
+const int kRowImage = 14;
+const int kAlertImage = 20;
+const int kColumns = 6;
+const int kOldStateColumn = 3;
+const int kNewStateColumn = 4;
+// The row's picture and the name's bold letters.
+const int kFirstColumnRoom = 40;
+
+COLORREF StateTextColour(uint32_t state) {
+    if (state == platform::scm::kRunning) return RGB(0, 128, 0);
+    if (state == platform::scm::kStopped) return RGB(255, 0, 0);
+    return RGB(128, 128, 0);
+}
+
+RECT ChildRect(HWND parent, HWND child) {
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+CChangedServicesDlg::CChangedServicesDlg(AppContext& context, std::function<void()> onClose)
+    : CDialog(IDD_CHANGED_SERVICES), context_(context), onClose_(std::move(onClose)) {}
+
+bool CChangedServicesDlg::ShowChangesWindow(HWND parent, bool bringToFront) {
+    if (!m_hWnd) {
+        restoreMode_ = false;
+        if (!Create(parent)) return false;
+        // Centred over its owner, or on the screen it stands on alone.
+        RECT area{}, window{};
+        if (parent) ::GetWindowRect(parent, &area);
+        else ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+        ::GetWindowRect(m_hWnd, &window);
+        int width = window.right - window.left, height = window.bottom - window.top;
+        ::MoveWindow(m_hWnd, (area.left + area.right - width) / 2,
+                     (area.top + area.bottom - height) / 2, width, height, FALSE);
+    }
+    if (bringToFront) BringToFront();
+    return true;
+}
+
+void CChangedServicesDlg::ApplyPlacement() {
+    if (placement_.length == 0) return;
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    wp.flags = placement_.flags;
+    wp.showCmd = RestorableShowCommand(placement_.showCmd);
+    wp.ptMinPosition = {placement_.minX, placement_.minY};
+    wp.ptMaxPosition = {placement_.maxX, placement_.maxY};
+    wp.rcNormalPosition = {placement_.left, placement_.top, placement_.right, placement_.bottom};
+    ::SetWindowPlacement(m_hWnd, &wp);
+}
+
+// At the member placement, in front of every window, then back among them.
+void CChangedServicesDlg::BringToFront() {
+    ApplyPlacement();
+    ::BringWindowToTop(m_hWnd);
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW;
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, flags);
+    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+}
+
+bool CChangedServicesDlg::AddChange(const ServiceChange& change,
+                                    const platform::LocalDateTime& detectedAt) {
+    size_t index = pending_.Add(change, detectedAt);
+    if (!m_hWnd) return false;
+    ShowEntry(index);
+    return true;
+}
+
+bool CChangedServicesDlg::HasPendingRows() const {
+    return m_hWnd && !::IsWindowVisible(m_hWnd) &&
+           ::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0) > 0;
+}
+
+void CChangedServicesDlg::Clear() {
+    if (!m_hWnd) return;
+    pending_.Clear();
+    rowOf_.clear();
+    ::SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+    UpdateButtons();
+}
+
+INT_PTR CChangedServicesDlg::RunRestore(HWND) {
+    restoreMode_ = true;
+    return DoModal();
+}
+
+bool CChangedServicesDlg::OnInitDialog() {
+    list_ = ::GetDlgItem(m_hWnd, IDC_CHANGES_LIST);
+    CreateButtonBar(bar_, m_hWnd, IDC_CHANGES_BUTTON_BAR, IDR_CHANGES_BAR);
+    RecordLayout();
+    images_ = LoadImageStrip(IDB_ICON_STRIP);
+    if (images_) smallIcon_.reset(ImageList_GetIcon(images_.get(), kAlertImage, ILD_TRANSPARENT));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadSharedIcon(IDR_MAINFRAME)));
+    ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
+    CreateColumns();
+    for (size_t i = 0; i < pending_.Count(); ++i)
+        if (!pending_.At(i).shown) ShowEntry(i);
+    SettingsStore store(context_.platform.registry);
+    // A monitor window starts centred; the placement it is given then is
+    // the one it comes back to.
+    if (store.Read(settings::kRememberPlacement) &&
+        store.ReadPlacement(settings::kChangesWindowPlacement, &placement_)) {
+        placement_.length = sizeof(WINDOWPLACEMENT);
+        if (restoreMode_) ApplyPlacement();
+    }
+    UpdateButtons();
+    initialised_ = true;
+    return true;
+}
+
+void CChangedServicesDlg::CreateColumns() {
+    ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                   LVS_EX_FULLROWSELECT);
+    for (int column = 0; column < kColumns; ++column) {
+        std::string title = LoadText(IDS_CHANGES_COLUMN_BASE + static_cast<UINT>(column));
+        LVCOLUMNA c{};
+        c.mask = LVCF_TEXT | LVCF_WIDTH;
+        c.pszText = &title[0];
+        c.cx = 25;
+        ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
+    }
+    listctrl::AutoSizeColumns(list_, 0, true);
+}
+
+void CChangedServicesDlg::SetCell(int row, int column, const std::string& text) {
+    listctrl::SetCellText(list_, row, column, text);
+}
+
+// The row of an entry is found through the entry, never by a search of the
+// rows: a window with thousands of rows takes a change as fast as a few.
+void CChangedServicesDlg::ShowEntry(size_t index) {
+    if (rowOf_.size() < pending_.Count()) rowOf_.resize(pending_.Count(), -1);
+    const PendingChange& entry = pending_.At(index);
+    int& row = rowOf_[index];
+    if (row < 0) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = static_cast<int>(::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+        item.pszText = const_cast<char*>(entry.name.c_str());
+        item.iImage = kRowImage;
+        item.lParam = static_cast<LPARAM>(index);
+        row = static_cast<int>(
+            ::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    }
+    platform::TextSource& texts = context_.platform.texts;
+    SetCell(row, 1, entry.displayName);
+    SetCell(row, 2, ChangeKindText(texts, entry.kind));
+    SetCell(row, kOldStateColumn, texts.Text(StateTextId(entry.oldState)));
+    SetCell(row, kNewStateColumn, texts.Text(StateTextId(entry.newState)));
+    SetCell(row, 5, context_.platform.locale.FormatDateTime(entry.detectedAt));
+    listctrl::WidenColumnsFor(list_, row, kFirstColumnRoom);
+    pending_.MarkShown(index);
+}
+
+// After the rows moved (a sort), each entry learns its row again.
+void CChangedServicesDlg::MapRows() {
+    rowOf_.assign(pending_.Count(), -1);
+    int rows = static_cast<int>(::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        ::SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        if (item.lParam >= 0 && static_cast<size_t>(item.lParam) < rowOf_.size())
+            rowOf_[static_cast<size_t>(item.lParam)] = row;
+    }
+}
+
+// The restore buttons act only in restore mode; the history only there where
+// a log is open.
+void CChangedServicesDlg::UpdateButtons() {
+    HWND bar = bar_.Hwnd();
+    if (!bar) return;
+    bool selected = ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                   LVNI_SELECTED) >= 0;
+    ::SendMessageA(bar, TB_ENABLEBUTTON, ID_TOOLS_HISTORY, !restoreMode_ && context_.logOpen);
+    ::SendMessageA(bar, TB_ENABLEBUTTON, ID_CHANGES_RESTORE, restoreMode_ && selected);
+    ::SendMessageA(bar, TB_ENABLEBUTTON, ID_CHANGES_RESTORE_ALL, restoreMode_);
+}
+
+void CChangedServicesDlg::RecordLayout() {
+    RECT window{}, client{};
+    ::GetWindowRect(m_hWnd, &window);
+    ::GetClientRect(m_hWnd, &client);
+    layout_.minimum = {window.right - window.left, window.bottom - window.top};
+    RECT list = ChildRect(m_hWnd, list_);
+    layout_.listRight = client.right - list.right;
+    layout_.listBottom = client.bottom - list.bottom;
+    RECT close = ChildRect(m_hWnd, ::GetDlgItem(m_hWnd, IDCANCEL));
+    layout_.close = {client.right - close.left, client.bottom - close.top,
+                     client.right - close.right, client.bottom - close.bottom};
+    if (bar_.Hwnd()) {
+        RECT bar = ChildRect(m_hWnd, bar_.Hwnd());
+        layout_.barTop = client.bottom - bar.top;
+        layout_.barBottom = client.bottom - bar.bottom;
+    }
+}
+
+// The list grows with the window; the close button and the bar keep to its
+// bottom (and the button to its right).
+void CChangedServicesDlg::ApplyLayout() {
+    if (!list_) return;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    RECT list = ChildRect(m_hWnd, list_);
+    ::MoveWindow(list_, list.left, list.top, client.right - layout_.listRight - list.left,
+                 client.bottom - layout_.listBottom - list.top, TRUE);
+    const RECT& c = layout_.close;
+    ::MoveWindow(::GetDlgItem(m_hWnd, IDCANCEL), client.right - c.left, client.bottom - c.top,
+                 c.left - c.right, c.top - c.bottom, TRUE);
+    if (bar_.Hwnd()) {
+        RECT bar = ChildRect(m_hWnd, bar_.Hwnd());
+        ::MoveWindow(bar_.Hwnd(), bar.left, client.bottom - layout_.barTop, bar.right - bar.left,
+                     layout_.barTop - layout_.barBottom, TRUE);
+    }
+}
+
+// Saved whatever RememberPlacement says; it decides only whether the
+// placement is applied.
+void CChangedServicesDlg::SavePlacement() {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    if (!::GetWindowPlacement(m_hWnd, &wp) || wp.showCmd == 0) return;
+    placement_.length = wp.length;
+    placement_.flags = wp.flags;
+    placement_.showCmd = wp.showCmd;
+    placement_.minX = wp.ptMinPosition.x;
+    placement_.minY = wp.ptMinPosition.y;
+    placement_.maxX = wp.ptMaxPosition.x;
+    placement_.maxY = wp.ptMaxPosition.y;
+    placement_.left = wp.rcNormalPosition.left;
+    placement_.top = wp.rcNormalPosition.top;
+    placement_.right = wp.rcNormalPosition.right;
+    placement_.bottom = wp.rcNormalPosition.bottom;
+    SettingsStore store(context_.platform.registry);
+    store.WritePlacement(settings::kChangesWindowPlacement, &placement_);
+}
+
+void CChangedServicesDlg::OnCancel() {
+    if (onClose_) onClose_();
+    Clear();
+    EndDialog(IDCANCEL);
+}
+
+bool CChangedServicesDlg::OnCommand(UINT id) {
+    // The history viewer and restoring come with their own windows.
+    return id == ID_TOOLS_HISTORY || id == ID_CHANGES_RESTORE || id == ID_CHANGES_RESTORE_ALL;
+}
+
+LRESULT CChangedServicesDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {
+    if (!normalFont_ || !boldFont_) {
+        LOGFONTA font{};
+        HGDIOBJ current = ::GetCurrentObject(draw->nmcd.hdc, OBJ_FONT);
+        if (current && ::GetObjectA(current, sizeof font, &font)) {
+            font.lfWeight = FW_NORMAL;
+            normalFont_.reset(::CreateFontIndirectA(&font));
+            font.lfWeight = FW_BOLD;
+            boldFont_.reset(::CreateFontIndirectA(&font));
+        }
+    }
+    switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            draw->clrText = ::GetSysColor(COLOR_WINDOWTEXT);
+            HFONT font = draw->iSubItem == 0 ? boldFont_.get() : normalFont_.get();
+            if (font) ::SelectObject(draw->nmcd.hdc, font);
+            auto index = static_cast<size_t>(draw->nmcd.lItemlParam);
+            if (index < pending_.Count() &&
+                (draw->iSubItem == kOldStateColumn || draw->iSubItem == kNewStateColumn)) {
+                const PendingChange& entry = pending_.At(index);
+                draw->clrText = StateTextColour(draw->iSubItem == kOldStateColumn ? entry.oldState
+                                                                                  : entry.newState);
+            }
+            return CDRF_NEWFONT;
+        }
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
+
+bool CChangedServicesDlg::OnListNotify(NMHDR* header, LRESULT* result) {
+    switch (header->code) {
+        case LVN_COLUMNCLICK:
+            listctrl::SortByColumn(list_, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+            MapRows();
+            return true;
+        case LVN_ITEMCHANGED:
+            UpdateButtons();
+            return true;
+        case NM_CUSTOMDRAW:
+            *result = CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+            return true;
+        default:
+            return false;
+    }
+}
+
+LRESULT CChangedServicesDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lp);
+            LRESULT result = 0;
+            if (header->hwndFrom == list_ && OnListNotify(header, &result)) return result;
+            if (AnswerTooltip(header)) return 0;
+            break;
+        }
+        case WM_GETMINMAXINFO:
+            if (layout_.minimum.cx > 0) {
+                auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+                info->ptMinTrackSize = {layout_.minimum.cx, layout_.minimum.cy};
+                return 0;
+            }
+            break;
+        case WM_SIZE:
+            ApplyLayout();
+            if (initialised_ && !sizing_) SavePlacement();
+            break;
+        case WM_MOVE:
+            if (initialised_ && !sizing_) SavePlacement();
+            break;
+        case WM_ENTERSIZEMOVE:
+            sizing_ = true;
+            break;
+        case WM_EXITSIZEMOVE:
+            sizing_ = false;
+            if (initialised_) SavePlacement();
+            break;
+        default:
+            break;
+    }
+    return CDialog::WindowProc(msg, wp, lp);
+}

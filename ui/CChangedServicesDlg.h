@@ -1,0 +1,87 @@
+#pragma once
+// The window of changed services: one row per service, its latest change
+// winning. In monitor mode the main frame keeps one, made modeless on the
+// first shown change and hidden (and emptied) when closed; in restore mode
+// one is filled with a snapshot's differences and run modally.
+#include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <functional>
+#include <vector>
+
+#include "framework/Dialog.h"
+#include "framework/Handles.h"
+#include "framework/ToolBar.h"
+#include "monitor/PendingChanges.h"
+#include "settings/WindowPlacement.h"
+#include "ui/AppContext.h"
+
+struct ServiceChange;
+
+class CChangedServicesDlg : public CDialog {
+public:
+    // `onClose` runs when the user closes the window (the frame puts its
+    // usual notification-area icon back).
+    CChangedServicesDlg(AppContext& context, std::function<void()> onClose);
+
+    // Makes the window when it does not exist (owned by `parent`, or a
+    // window of its own when that is null) and, with `bringToFront`, shows
+    // it in front of all others. False when it cannot be made.
+    bool ShowChangesWindow(HWND parent, bool bringToFront);
+    // A copy of the change; true when its row is on screen now, false when
+    // it waits for the window to be made.
+    bool AddChange(const ServiceChange& change, const platform::LocalDateTime& detectedAt);
+    // The window exists, is hidden and has rows.
+    bool HasPendingRows() const;
+    // Drops every entry and row, when the window exists.
+    void Clear();
+    // Restore mode: the window runs modally over `owner`.
+    INT_PTR RunRestore(HWND owner);
+
+    const PendingChanges& Entries() const { return pending_; }
+    bool RestoreMode() const { return restoreMode_; }
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override {}  // Enter does nothing
+    void OnCancel() override;
+    bool OnCommand(UINT id) override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    struct Layout {
+        SIZE minimum{};
+        int listRight = 0, listBottom = 0;  // from the window's right and bottom
+        RECT close{};                       // each edge from the right and bottom
+        int barTop = 0, barBottom = 0;      // from the bottom
+    };
+
+    void RecordLayout();
+    void ApplyLayout();
+    void CreateColumns();
+    void ShowEntry(size_t index);
+    void SetCell(int row, int column, const std::string& text);
+    void MapRows();
+    void UpdateButtons();
+    void SavePlacement();
+    void ApplyPlacement();
+    void BringToFront();
+    LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
+    bool OnListNotify(NMHDR* header, LRESULT* result);
+
+    AppContext& context_;
+    std::function<void()> onClose_;
+    PendingChanges pending_;
+    std::vector<int> rowOf_;  // the row of each entry, -1 for none
+    bool restoreMode_ = false;
+    bool initialised_ = false;
+    bool sizing_ = false;
+    WindowPlacement placement_;
+    Layout layout_;
+    HWND list_ = nullptr;
+    ToolBar bar_;
+    ImageList images_;  // the list shares it
+    Icon smallIcon_;
+    Font normalFont_, boldFont_;
+};
