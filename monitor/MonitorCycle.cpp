@@ -1,5 +1,8 @@
 #include "monitor/MonitorCycle.h"
 
+#include <algorithm>
+#include <cctype>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -8,25 +11,51 @@
 // Enforcement runs on every pass, whether the comparison found changes or
 // could run at all.
 void MonitorCycle::Tick() {
-    if (document_.CompareWithReference() && document_.GetChangeCount() > 0) Report();
-    Enforce();
+    // The services that have actions, read once for both phases.
+    std::vector<std::string> withActions;
+    SettingsStore(registry_).ListServicesWithActions(&withActions);
+    if (document_.CompareWithReference() && document_.GetChangeCount() > 0) Report(withActions);
+    Enforce(withActions);
 }
+
+namespace {
+bool IsAscii(const char* text) {
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80) return false;
+    return true;
+}
+
+// Registry key names are compared without regard to case; beyond ASCII
+// only the registry knows, so such a name is always looked up.
+struct NoCase {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return std::lexicographical_compare(
+            a.begin(), a.end(), b.begin(), b.end(),
+            [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
+    }
+};
+}  // namespace
 
 // The list just compared becomes the reference before anything is shown, so
 // the next pass starts from exactly the state reported now.
-void MonitorCycle::Report() {
+void MonitorCycle::Report(const std::vector<std::string>& listed) {
     document_.AdoptComparedList();
     SettingsStore store(registry_);
     AlertSettings alert;
     alert.independent = store.Read(settings::kIndependentWindow) != 0;
     alert.bringToFront = store.Read(settings::kShowServiceChanges) != 0;
     alert.beep = store.Read(settings::kMessageBeep) != 0;
+    // Only a service with actions has a key to open: the others are told
+    // without a registry call each.
+    std::set<std::string, NoCase> withActions(listed.begin(), listed.end());
     bool alerted = false;
     for (int i = 0;; ++i) {
         const ServiceChange* change = document_.GetChange(i);
         if (!change) break;
+        const char* name = change->name ? change->name : "";
         bool show = true, log = true;
-        if (store.OpenActionsForReading(change->name ? change->name : "")) {
+        bool mayHave = withActions.count(name) != 0 || !IsAscii(name);
+        if (mayHave && store.OpenActionsForReading(name)) {
             show = store.Read(settings::kDisableNotify) == 0;
             log = store.Read(settings::kDisableLog) == 0;
         }
@@ -42,10 +71,8 @@ void MonitorCycle::Report() {
 
 // Over the services that have actions, not the ones loaded: the filters may
 // hide some. Failures are silent; the next pass tries again.
-void MonitorCycle::Enforce() {
+void MonitorCycle::Enforce(const std::vector<std::string>& names) {
     SettingsStore store(registry_);
-    std::vector<std::string> names;
-    store.ListServicesWithActions(&names);
     for (const std::string& name : names) {
         if (!store.OpenActionsForReading(name)) continue;
         bool running = store.Read(settings::kAlwaysRunning) != 0;

@@ -3,6 +3,9 @@
 // machine's services with its reference; every change is shown (unless its
 // service's actions say not to) and logged (likewise); then every service
 // marked always running or always stopped is brought to that state.
+#include <string>
+#include <vector>
+
 #include "document/ServicesDocument.h"
 #include "monitor/HistoryLog.h"
 #include "platform/LocaleTime.h"
@@ -42,8 +45,8 @@ public:
     void Tick();
 
 private:
-    void Report();
-    void Enforce();
+    void Report(const std::vector<std::string>& withActions);
+    void Enforce(const std::vector<std::string>& withActions);
 
     ServicesDocument& document_;
     platform::RegistryApi& registry_;

@@ -78,16 +78,25 @@ void AutoSizeColumns(HWND list, int first, bool reset) {
     }
 }
 
-void WidenColumnsFor(HWND list, int row, int firstExtra) {
-    for (int c = 0, columns = ColumnCount(list); c < columns; ++c) {
-        int width = static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0));
-        if (width <= 0) continue;
-        std::string text = CellText(list, row, c);
-        int wanted = static_cast<int>(::SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
-                                                     reinterpret_cast<LPARAM>(text.c_str()))) +
-                     kMargin + (c == 0 ? firstExtra : 0);
-        if (wanted > width) ::SendMessageA(list, LVM_SETCOLUMNWIDTH, c, wanted);
-    }
+TextWidths::TextWidths(HWND list) : dc_(::CreateCompatibleDC(nullptr)) {
+    auto font = reinterpret_cast<HGDIOBJ>(::SendMessageA(list, WM_GETFONT, 0, 0));
+    if (!font) font = ::GetStockObject(DEFAULT_GUI_FONT);
+    if (dc_) font_ = std::make_unique<SelectedObject>(dc_.get(), font);
+}
+
+int TextWidths::Width(const std::string& text) const {
+    SIZE size{};
+    if (!dc_ ||
+        !::GetTextExtentPoint32A(dc_.get(), text.c_str(), static_cast<int>(text.size()), &size))
+        return 0;
+    return size.cx;
+}
+
+void WidenColumn(HWND list, int column, int width) {
+    int current = static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+    if (current <= 0) return;
+    if (width + kMargin > current)
+        ::SendMessageA(list, LVM_SETCOLUMNWIDTH, column, width + kMargin);
 }
 
 namespace {

@@ -3,9 +3,24 @@
 // their contents, and sorting by a click on a column title.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "framework/Handles.h"
+
 namespace listctrl {
+
+// The width of texts in a list's font, measured on a device context of its
+// own: asking the list costs a device context per text.
+class TextWidths {
+public:
+    explicit TextWidths(HWND list);
+    int Width(const std::string& text) const;
+
+private:
+    MemoryDC dc_;
+    std::unique_ptr<SelectedObject> font_;
+};
 
 std::string CellText(HWND list, int row, int column);
 void SetCellText(HWND list, int row, int column, const std::string& text);
@@ -14,12 +29,10 @@ int ColumnCount(HWND list);
 // margin; with `reset` it may also shrink to that. Columns of width 0 or
 // less are left alone.
 void AutoSizeColumns(HWND list, int first, bool reset);
-// Widens each column that the texts of `row` do not fit,
-// as AutoSizeColumns would for that row alone: a row added to a long list
-// costs its own texts only.
-// `firstExtra` is room the first column needs beside its text (its picture,
-// a bold font).
-void WidenColumnsFor(HWND list, int row, int firstExtra = 0);
+// Widens `column` when a text `width` wide (with the room a picture or a
+// bold font needs counted in) does not fit, as AutoSizeColumns would for
+// that text alone: a row added to a long list costs its own texts only.
+void WidenColumn(HWND list, int column, int width);
 // Sorts the rows by the texts of `column`: descending when they are
 // ascending already, ascending otherwise; equal texts keep their order.
 // The control moves its rows itself, so every row's item data must be its

@@ -42,8 +42,10 @@ bool CChangedServicesDlg::ShowChangesWindow(HWND parent, bool bringToFront) {
         if (!Create(parent)) return false;
         // Centred over its owner, or on the screen it stands on alone.
         RECT area{}, window{};
-        if (parent) ::GetWindowRect(parent, &area);
-        else ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+        if (parent)
+            ::GetWindowRect(parent, &area);
+        else
+            ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
         ::GetWindowRect(m_hWnd, &window);
         int width = window.right - window.left, height = window.bottom - window.top;
         ::MoveWindow(m_hWnd, (area.left + area.right - width) / 2,
@@ -126,8 +128,7 @@ bool CChangedServicesDlg::OnInitDialog() {
 }
 
 void CChangedServicesDlg::CreateColumns() {
-    ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
-                   LVS_EX_FULLROWSELECT);
+    ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     for (int column = 0; column < kColumns; ++column) {
         std::string title = LoadText(IDS_CHANGES_COLUMN_BASE + static_cast<UINT>(column));
         LVCOLUMNA c{};
@@ -137,6 +138,22 @@ void CChangedServicesDlg::CreateColumns() {
         ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
     }
     listctrl::AutoSizeColumns(list_, 0, true);
+}
+
+// The few texts of kinds and states, read once.
+const std::string& CChangedServicesDlg::CachedText(unsigned id) {
+    auto found = texts_.find(id);
+    if (found == texts_.end()) found = texts_.emplace(id, context_.platform.texts.Text(id)).first;
+    return found->second;
+}
+
+// Changes of one pass share their time: it is written out once.
+const std::string& CChangedServicesDlg::TimeText(const platform::LocalDateTime& when) {
+    if (!(when == timeOf_) || timeText_.empty()) {
+        timeOf_ = when;
+        timeText_ = context_.platform.locale.FormatDateTime(when);
+    }
+    return timeText_;
 }
 
 void CChangedServicesDlg::SetCell(int row, int column, const std::string& text) {
@@ -159,13 +176,17 @@ void CChangedServicesDlg::ShowEntry(size_t index) {
         row = static_cast<int>(
             ::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     }
-    platform::TextSource& texts = context_.platform.texts;
-    SetCell(row, 1, entry.displayName);
-    SetCell(row, 2, ChangeKindText(texts, entry.kind));
-    SetCell(row, kOldStateColumn, texts.Text(StateTextId(entry.oldState)));
-    SetCell(row, kNewStateColumn, texts.Text(StateTextId(entry.newState)));
-    SetCell(row, 5, context_.platform.locale.FormatDateTime(entry.detectedAt));
-    listctrl::WidenColumnsFor(list_, row, kFirstColumnRoom);
+    const std::string* cells[kColumns] = {&entry.name,
+                                          &entry.displayName,
+                                          &CachedText(ChangeKindTextId(entry.kind)),
+                                          &CachedText(StateTextId(entry.oldState)),
+                                          &CachedText(StateTextId(entry.newState)),
+                                          &TimeText(entry.detectedAt)};
+    for (int column = 1; column < kColumns; ++column) SetCell(row, column, *cells[column]);
+    if (!widths_) widths_ = std::make_unique<listctrl::TextWidths>(list_);
+    for (int column = 0; column < kColumns; ++column)
+        listctrl::WidenColumn(
+            list_, column, widths_->Width(*cells[column]) + (column == 0 ? kFirstColumnRoom : 0));
     pending_.MarkShown(index);
 }
 
@@ -188,8 +209,8 @@ void CChangedServicesDlg::MapRows() {
 void CChangedServicesDlg::UpdateButtons() {
     HWND bar = bar_.Hwnd();
     if (!bar) return;
-    bool selected = ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                   LVNI_SELECTED) >= 0;
+    bool selected =
+        ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) >= 0;
     ::SendMessageA(bar, TB_ENABLEBUTTON, ID_TOOLS_HISTORY, !restoreMode_ && context_.logOpen);
     ::SendMessageA(bar, TB_ENABLEBUTTON, ID_CHANGES_RESTORE, restoreMode_ && selected);
     ::SendMessageA(bar, TB_ENABLEBUTTON, ID_CHANGES_RESTORE_ALL, restoreMode_);

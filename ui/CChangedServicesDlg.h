@@ -8,6 +8,9 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/Dialog.h"
@@ -15,6 +18,7 @@
 #include "framework/ToolBar.h"
 #include "monitor/PendingChanges.h"
 #include "settings/WindowPlacement.h"
+#include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"
 
 struct ServiceChange;
@@ -62,6 +66,8 @@ private:
     void CreateColumns();
     void ShowEntry(size_t index);
     void SetCell(int row, int column, const std::string& text);
+    const std::string& CachedText(unsigned id);
+    const std::string& TimeText(const platform::LocalDateTime& when);
     void MapRows();
     void UpdateButtons();
     void SavePlacement();
@@ -84,4 +90,8 @@ private:
     ImageList images_;  // the list shares it
     Icon smallIcon_;
     Font normalFont_, boldFont_;
+    std::unordered_map<unsigned, std::string> texts_;
+    std::unique_ptr<listctrl::TextWidths> widths_;  // made with the first row
+    platform::LocalDateTime timeOf_;
+    std::string timeText_;
 };

@@ -101,9 +101,8 @@ TEST_F(MonitorWindowsTest, ATickThatFindsAChangeAlertsAndClosingItsWindowEndsThe
 }
 
 TEST_F(MonitorWindowsTest, TheAlertSoundComesFromALanguageModuleLoadedAsResourcesOnly) {
-    HMODULE english =
-        LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.en.dll").c_str(), nullptr,
-                       LanguageModule::kLoadFlags);
+    HMODULE english = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.en.dll").c_str(),
+                                     nullptr, LanguageModule::kLoadFlags);
     ASSERT_NE(english, nullptr);
     HRSRC wave = FindResourceA(english, MAKEINTRESOURCEA(IDR_ALERT_SOUND), "WAVE");
     ASSERT_NE(wave, nullptr);
