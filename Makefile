@@ -13,7 +13,7 @@ test: format-check test-native test-asan test-fuzz test-windows
 
 # Every C++ file of the project as clang-format writes it with the committed
 # .clang-format; `make format` rewrites them so.
-SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h' 2>/dev/null)
 format-check: bootstrap
 	@test -n "$(SOURCES)" || { echo "The formatting check lists the files through git."; exit 1; }
 	@clang-format --dry-run --Werror $(SOURCES) && echo "Formatting: every file as clang-format writes it."

@@ -63,11 +63,10 @@ void ChangeDisplayNames(SC_HANDLE manager, int round) {
     for (int i = 0; i < 25; ++i) {
         std::string name = "VtBench" + std::to_string(i * 20);
         SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_CHANGE_CONFIG);
-        std::string display = "Benchmark service " + std::to_string(i) + " round " +
-                              std::to_string(round);
+        std::string display =
+            "Benchmark service " + std::to_string(i) + " round " + std::to_string(round);
         ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
-                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             display.c_str());
+                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, display.c_str());
         CloseServiceHandle(service);
     }
 }
@@ -92,8 +91,10 @@ void MeasurePasses(SC_HANDLE manager) {
         for (int side = 0; side < 2; ++side) {
             bool ours = (side == 0) == (round % 2 == 0);
             auto run = [&] {
-                if (ours) cycle.Tick();
-                else BareEnumeration();
+                if (ours)
+                    cycle.Tick();
+                else
+                    BareEnumeration();
             };
             run();
             (ours ? quiet : bareQuiet).push_back(Timed(run));
