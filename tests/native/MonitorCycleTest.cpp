@@ -115,6 +115,9 @@ protected:
         ASSERT_TRUE(log.Open(kLog, false));
         ASSERT_EQ(doc.NewDocument(), ServicesDocument::kNewLoaded);
     }
+    // A test's hook reaches into the test's own variables: it must not run
+    // when the document lets its lists go afterwards.
+    void TearDown() override { hooked.after = nullptr; }
     void Action(const std::string& service, const char* name, uint32_t value) {
         registry.PutDword(std::string(settings::kRootPath) + "\\CustomActions\\" + service, name,
                           value);
