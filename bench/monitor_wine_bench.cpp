@@ -105,6 +105,8 @@ void MeasurePasses(SC_HANDLE manager) {
     std::printf("  %zu changes kept from the passes with changes\n", display.kept.Count());
     Report("pass, no change", quiet, bareQuiet, 1.05);
     Report("pass, 25 changes", busy, bareBusy, 1.05);
+    ReportBest("pass, no change", quiet, bareQuiet, 1.05);
+    ReportBest("pass, 25 changes", busy, bareBusy, 1.05);
     log.Close();
     DeleteFileA(path.c_str());
 }
