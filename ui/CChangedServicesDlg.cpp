@@ -36,6 +36,10 @@ RECT ChildRect(HWND parent, HWND child) {
 CChangedServicesDlg::CChangedServicesDlg(AppContext& context, std::function<void()> onClose)
     : CDialog(IDD_CHANGED_SERVICES), context_(context), onClose_(std::move(onClose)) {}
 
+CChangedServicesDlg::~CChangedServicesDlg() {
+    if (m_hWnd && !IsModal()) ::DestroyWindow(m_hWnd);
+}
+
 bool CChangedServicesDlg::ShowChangesWindow(HWND parent, bool bringToFront) {
     if (!m_hWnd) {
         restoreMode_ = false;

@@ -28,6 +28,8 @@ public:
     // `onClose` runs when the user closes the window (the frame puts its
     // usual notification-area icon back).
     CChangedServicesDlg(AppContext& context, std::function<void()> onClose);
+    // A modeless window goes before the members it draws with.
+    ~CChangedServicesDlg() override;
 
     // Makes the window when it does not exist (owned by `parent`, or a
     // window of its own when that is null) and, with `bringToFront`, shows
