@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 
+#include "framework/Placement.h"
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -304,21 +305,8 @@ void CVantorelMainFrame::RefreshTick() {
 
 // Always saved; whether it is applied at the next start is a setting.
 void CVantorelMainFrame::SavePlacement() {
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof wp;
-    if (!::GetWindowPlacement(m_hWnd, &wp) || wp.showCmd == 0) return;
     WindowPlacement placement;
-    placement.length = wp.length;
-    placement.flags = wp.flags;
-    placement.showCmd = wp.showCmd;
-    placement.minX = wp.ptMinPosition.x;
-    placement.minY = wp.ptMinPosition.y;
-    placement.maxX = wp.ptMaxPosition.x;
-    placement.maxY = wp.ptMaxPosition.y;
-    placement.left = wp.rcNormalPosition.left;
-    placement.top = wp.rcNormalPosition.top;
-    placement.right = wp.rcNormalPosition.right;
-    placement.bottom = wp.rcNormalPosition.bottom;
+    if (!PlacementOf(m_hWnd, &placement)) return;
     SettingsStore store(context_.platform.registry);
     store.WritePlacement(settings::kMainWindowPlacement, &placement);
 }

@@ -78,6 +78,17 @@ void AutoSizeColumns(HWND list, int first, bool reset) {
     }
 }
 
+void RowFonts::Prepare(HDC dc) {
+    if (normal_ && bold_) return;
+    LOGFONTA font{};
+    HGDIOBJ current = ::GetCurrentObject(dc, OBJ_FONT);
+    if (!current || !::GetObjectA(current, sizeof font, &font)) return;
+    font.lfWeight = FW_NORMAL;
+    normal_.reset(::CreateFontIndirectA(&font));
+    font.lfWeight = FW_BOLD;
+    bold_.reset(::CreateFontIndirectA(&font));
+}
+
 TextWidths::TextWidths(HWND list) : dc_(::CreateCompatibleDC(nullptr)) {
     auto font = reinterpret_cast<HGDIOBJ>(::SendMessageA(list, WM_GETFONT, 0, 0));
     if (!font) font = ::GetStockObject(DEFAULT_GUI_FONT);

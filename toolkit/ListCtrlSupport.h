@@ -29,6 +29,20 @@ int ColumnCount(HWND list);
 // margin; with `reset` it may also shrink to that. Columns of width 0 or
 // less are left alone.
 void AutoSizeColumns(HWND list, int first, bool reset);
+// A list's font at normal and bold weight, made from the font its drawing
+// context holds the first time it draws: custom drawing picks per cell.
+class RowFonts {
+public:
+    // Makes the two fonts unless they exist; tries again at the next
+    // drawing when the context's font cannot be read.
+    void Prepare(HDC dc);
+    HFONT Normal() const { return normal_.get(); }
+    HFONT Bold() const { return bold_.get(); }
+
+private:
+    Font normal_, bold_;
+};
+
 // Widens `column` when a text `width` wide (with the room a picture or a
 // bold font needs counted in) does not fit, as AutoSizeColumns would for
 // that text alone: a row added to a long list costs its own texts only.

@@ -1,6 +1,7 @@
 #include "ui/CChangedServicesDlg.h"
 
 #include "document/ChangeList.h"
+#include "framework/Placement.h"
 #include "framework/Resources.h"
 #include "res/resource.h"
 #include "scm/ServiceEntry.h"
@@ -60,15 +61,7 @@ bool CChangedServicesDlg::ShowChangesWindow(HWND parent, bool bringToFront) {
 }
 
 void CChangedServicesDlg::ApplyPlacement() {
-    if (placement_.length == 0) return;
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof wp;
-    wp.flags = placement_.flags;
-    wp.showCmd = RestorableShowCommand(placement_.showCmd);
-    wp.ptMinPosition = {placement_.minX, placement_.minY};
-    wp.ptMaxPosition = {placement_.maxX, placement_.maxY};
-    wp.rcNormalPosition = {placement_.left, placement_.top, placement_.right, placement_.bottom};
-    ::SetWindowPlacement(m_hWnd, &wp);
+    if (placement_.length != 0) ::ApplyPlacement(m_hWnd, placement_);
 }
 
 // At the member placement, in front of every window, then back among them.
@@ -260,20 +253,7 @@ void CChangedServicesDlg::ApplyLayout() {
 // Saved whatever RememberPlacement says; it decides only whether the
 // placement is applied.
 void CChangedServicesDlg::SavePlacement() {
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof wp;
-    if (!::GetWindowPlacement(m_hWnd, &wp) || wp.showCmd == 0) return;
-    placement_.length = wp.length;
-    placement_.flags = wp.flags;
-    placement_.showCmd = wp.showCmd;
-    placement_.minX = wp.ptMinPosition.x;
-    placement_.minY = wp.ptMinPosition.y;
-    placement_.maxX = wp.ptMaxPosition.x;
-    placement_.maxY = wp.ptMaxPosition.y;
-    placement_.left = wp.rcNormalPosition.left;
-    placement_.top = wp.rcNormalPosition.top;
-    placement_.right = wp.rcNormalPosition.right;
-    placement_.bottom = wp.rcNormalPosition.bottom;
+    if (!PlacementOf(m_hWnd, &placement_)) return;
     SettingsStore store(context_.platform.registry);
     store.WritePlacement(settings::kChangesWindowPlacement, &placement_);
 }
@@ -290,16 +270,7 @@ bool CChangedServicesDlg::OnCommand(UINT id) {
 }
 
 LRESULT CChangedServicesDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {
-    if (!normalFont_ || !boldFont_) {
-        LOGFONTA font{};
-        HGDIOBJ current = ::GetCurrentObject(draw->nmcd.hdc, OBJ_FONT);
-        if (current && ::GetObjectA(current, sizeof font, &font)) {
-            font.lfWeight = FW_NORMAL;
-            normalFont_.reset(::CreateFontIndirectA(&font));
-            font.lfWeight = FW_BOLD;
-            boldFont_.reset(::CreateFontIndirectA(&font));
-        }
-    }
+    fonts_.Prepare(draw->nmcd.hdc);
     switch (draw->nmcd.dwDrawStage) {
         case CDDS_PREPAINT:
             return CDRF_NOTIFYITEMDRAW;
@@ -307,7 +278,7 @@ LRESULT CChangedServicesDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {
             return CDRF_NOTIFYSUBITEMDRAW;
         case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
             draw->clrText = ::GetSysColor(COLOR_WINDOWTEXT);
-            HFONT font = draw->iSubItem == 0 ? boldFont_.get() : normalFont_.get();
+            HFONT font = draw->iSubItem == 0 ? fonts_.Bold() : fonts_.Normal();
             if (font) ::SelectObject(draw->nmcd.hdc, font);
             auto index = static_cast<size_t>(draw->nmcd.lItemlParam);
             if (index < pending_.Count() &&

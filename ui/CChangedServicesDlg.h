@@ -91,7 +91,7 @@ private:
     ToolBar bar_;
     ImageList images_;  // the list shares it
     Icon smallIcon_;
-    Font normalFont_, boldFont_;
+    listctrl::RowFonts fonts_;
     std::unordered_map<unsigned, std::string> texts_;
     std::unique_ptr<listctrl::TextWidths> widths_;  // made with the first row
     platform::LocalDateTime timeOf_;

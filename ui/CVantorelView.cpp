@@ -187,16 +187,7 @@ ServiceEntry* CVantorelView::GetSelectedEntry() {
 }
 
 LRESULT CVantorelView::CustomDraw(NMLVCUSTOMDRAW* draw) {
-    if (!normalFont_ || !boldFont_) {
-        LOGFONTA font{};
-        HGDIOBJ current = ::GetCurrentObject(draw->nmcd.hdc, OBJ_FONT);
-        if (current && ::GetObjectA(current, sizeof font, &font)) {
-            font.lfWeight = FW_NORMAL;
-            normalFont_.reset(::CreateFontIndirectA(&font));
-            font.lfWeight = FW_BOLD;
-            boldFont_.reset(::CreateFontIndirectA(&font));
-        }
-    }
+    fonts_.Prepare(draw->nmcd.hdc);
     switch (draw->nmcd.dwDrawStage) {
         case CDDS_PREPAINT:
             return CDRF_NOTIFYITEMDRAW;
@@ -204,10 +195,10 @@ LRESULT CVantorelView::CustomDraw(NMLVCUSTOMDRAW* draw) {
             return CDRF_NOTIFYSUBITEMDRAW;
         case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
             draw->clrText = 0x000000;
-            if (normalFont_) ::SelectObject(draw->nmcd.hdc, normalFont_.get());
+            if (fonts_.Normal()) ::SelectObject(draw->nmcd.hdc, fonts_.Normal());
             if (draw->iSubItem == 0) {
                 draw->clrText = kNameColour;
-                if (boldFont_) ::SelectObject(draw->nmcd.hdc, boldFont_.get());
+                if (fonts_.Bold()) ::SelectObject(draw->nmcd.hdc, fonts_.Bold());
             } else if (draw->iSubItem == columns_.Position(kColState)) {
                 auto index = static_cast<size_t>(draw->nmcd.lItemlParam);
                 int64_t shown = index < shownState_.size() ? shownState_[index] : kNoState;

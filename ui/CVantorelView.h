@@ -9,6 +9,7 @@
 
 #include "framework/Document.h"
 #include "framework/Handles.h"
+#include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"
 #include "views/ServiceListModel.h"
 
@@ -59,7 +60,6 @@ private:
     std::vector<int64_t> shownState_;  // per entry; -1 before any is shown
     uint32_t generation_ = 0;          // of the list the rows were made from
     ImageList images_;                 // shared with the control, freed here
-    Font normalFont_;
-    Font boldFont_;
+    listctrl::RowFonts fonts_;
     std::unordered_map<unsigned, std::string> texts_;
 };

@@ -1,0 +1,12 @@
+#pragma once
+// A window's placement as the settings keep it.
+#include <windows.h>
+
+#include "settings/WindowPlacement.h"
+
+// False when the platform cannot give it or gives a show command of 0,
+// which is never worth keeping.
+bool PlacementOf(HWND window, WindowPlacement* placement);
+// Applies a kept placement; a show command that would leave the window out
+// of reach counts as normal.
+void ApplyPlacement(HWND window, const WindowPlacement& placement);
