@@ -65,13 +65,4 @@ void Report(const char* what, const std::vector<double>& ours, const std::vector
                 a, b, a / b, target);
 }
 
-void ReportBest(const char* what, const std::vector<double>& ours, const std::vector<double>& bare,
-                double target) {
-    double a = *std::min_element(ours.begin(), ours.end());
-    double b = *std::min_element(bare.begin(), bare.end());
-    std::printf(
-        "%-22s ours %9.3f ms   bare calls %9.3f ms   ratio %.3f (target <= %.2f, best of %zu)\n",
-        what, a, b, a / b, target, ours.size());
-}
-
 }  // namespace bench

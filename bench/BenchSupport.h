@@ -18,9 +18,5 @@ double Median(std::vector<double> values);
 // "what  ours  bare  ratio (target)", medians of the samples.
 void Report(const char* what, const std::vector<double>& ours, const std::vector<double>& bare,
             double target);
-// The same with the best of the samples, for work so short that the
-// platform's own jitter decides its median.
-void ReportBest(const char* what, const std::vector<double>& ours, const std::vector<double>& bare,
-                double target);
 
 }  // namespace bench

@@ -21,6 +21,7 @@ ServicesDocument::ServicesDocument(platform::ScmApi& scm, platform::RegistryApi&
 bool ServicesDocument::LoadServices() {
     referenceValid = false;
     comparedList.Release();
+    comparedFresh_ = false;
     if (!currentList.Enumerate()) return false;
     const char* machine = currentList.GetMachineName();
     title = machine ? machine : "localhost";
@@ -30,6 +31,7 @@ bool ServicesDocument::LoadServices() {
 
 bool ServicesDocument::RefreshReference() {
     referenceValid = false;
+    comparedFresh_ = false;
     referenceList.CopyOptions(currentList);
     referenceValid = referenceList.Enumerate();
     return referenceValid;
@@ -110,6 +112,7 @@ bool ServicesDocument::SaveSnapshot(platform::FileSystem& files, platform::Local
 
 bool ServicesDocument::CompareWithReference() {
     lastErrorText.clear();
+    comparedFresh_ = false;
     if (!referenceValid) return false;
     SettingsStore store(registry_);
     uint32_t compareType = static_cast<uint32_t>(store.Read(settings::kCompareType, 1));
@@ -120,15 +123,18 @@ bool ServicesDocument::CompareWithReference() {
         return false;
     }
     changes.SetCompareType(compareType);
-    if (changes.Compare(comparedList, referenceList)) return true;
-    comparedList.Release();
-    return false;
+    comparedFresh_ = changes.Compare(comparedList, referenceList);
+    if (!comparedFresh_) comparedList.Release();
+    return comparedFresh_;
 }
 
+// The former reference (and its connection) stays until the next
+// comparison replaces it: a pass with changes then opens and closes as many
+// handles as one without.
 bool ServicesDocument::AdoptComparedList() {
-    if (!referenceValid || !comparedList.IsOpen()) return false;
+    if (!referenceValid || !comparedFresh_) return false;
     referenceList.Swap(comparedList);
-    comparedList.Release();
+    comparedFresh_ = false;
     return true;
 }
 

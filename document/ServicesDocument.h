@@ -49,7 +49,7 @@ public:
 
     ServiceList currentList;
     ServiceList referenceList;
-    ServiceList comparedList;  // what the last comparison enumerated
+    ServiceList comparedList;  // what the last comparison enumerated, or the former reference
     ChangeList changes;
     ServiceCommands commands;
     std::string lastErrorText;
@@ -70,4 +70,5 @@ private:
     platform::ScmApi& scm_;
     platform::RegistryApi& registry_;
     platform::TextSource& texts_;
+    bool comparedFresh_ = false;  // the compared list has not been adopted yet
 };

@@ -18,6 +18,8 @@ const int kOldStateColumn = 3;
 const int kNewStateColumn = 4;
 // The row's picture and the name's bold letters.
 const int kFirstColumnRoom = 40;
+// Ends a burst of rows: the list draws again.
+const UINT kRedrawRows = WM_APP + 30;
 
 COLORREF StateTextColour(uint32_t state) {
     if (state == platform::scm::kRunning) return RGB(0, 128, 0);
@@ -90,6 +92,7 @@ void CChangedServicesDlg::Clear() {
     if (!m_hWnd) return;
     pending_.Clear();
     rowOf_.clear();
+    widest_.clear();
     ::SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
     UpdateButtons();
 }
@@ -138,29 +141,50 @@ void CChangedServicesDlg::CreateColumns() {
 }
 
 // The few texts of kinds and states, read once.
-const std::string& CChangedServicesDlg::CachedText(unsigned id) {
+const CChangedServicesDlg::Measured& CChangedServicesDlg::CachedText(unsigned id) {
     auto found = texts_.find(id);
-    if (found == texts_.end()) found = texts_.emplace(id, context_.platform.texts.Text(id)).first;
+    if (found == texts_.end()) {
+        std::string text = context_.platform.texts.Text(id);
+        int width = WidthOf(text);
+        found = texts_.emplace(id, Measured{std::move(text), width}).first;
+    }
     return found->second;
 }
 
 // Changes of one pass share their time: it is written out once.
-const std::string& CChangedServicesDlg::TimeText(const platform::LocalDateTime& when) {
-    if (!(when == timeOf_) || timeText_.empty()) {
+const CChangedServicesDlg::Measured& CChangedServicesDlg::TimeText(
+    const platform::LocalDateTime& when) {
+    if (!(when == timeOf_) || time_.text.empty()) {
         timeOf_ = when;
-        timeText_ = context_.platform.locale.FormatDateTime(when);
+        time_.text = context_.platform.locale.FormatDateTime(when);
+        time_.width = WidthOf(time_.text);
     }
-    return timeText_;
+    return time_;
+}
+
+int CChangedServicesDlg::WidthOf(const std::string& text) {
+    if (!widths_) widths_ = std::make_unique<listctrl::TextWidths>(list_);
+    return widths_->Width(text);
 }
 
 void CChangedServicesDlg::SetCell(int row, int column, const std::string& text) {
     listctrl::SetCellText(list_, row, column, text);
 }
 
+// The rows of one pass come in a burst: the list is drawn once when the
+// burst is over, not once per row.
+void CChangedServicesDlg::HoldRedraw() {
+    if (redrawHeld_) return;
+    if (!::PostMessageA(m_hWnd, kRedrawRows, 0, 0)) return;
+    ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    redrawHeld_ = true;
+}
+
 // The row of an entry is found through the entry, never by a search of the
 // rows: a window with thousands of rows takes a change as fast as a few.
 void CChangedServicesDlg::ShowEntry(size_t index) {
     if (rowOf_.size() < pending_.Count()) rowOf_.resize(pending_.Count(), -1);
+    HoldRedraw();
     const PendingChange& entry = pending_.At(index);
     int& row = rowOf_[index];
     if (row < 0) {
@@ -173,17 +197,27 @@ void CChangedServicesDlg::ShowEntry(size_t index) {
         row = static_cast<int>(
             ::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     }
-    const std::string* cells[kColumns] = {&entry.name,
-                                          &entry.displayName,
-                                          &CachedText(ChangeKindTextId(entry.kind)),
-                                          &CachedText(StateTextId(entry.oldState)),
-                                          &CachedText(StateTextId(entry.newState)),
-                                          &TimeText(entry.detectedAt)};
-    for (int column = 1; column < kColumns; ++column) SetCell(row, column, *cells[column]);
-    if (!widths_) widths_ = std::make_unique<listctrl::TextWidths>(list_);
-    for (int column = 0; column < kColumns; ++column)
-        listctrl::WidenColumn(
-            list_, column, widths_->Width(*cells[column]) + (column == 0 ? kFirstColumnRoom : 0));
+    const Measured& kind = CachedText(ChangeKindTextId(entry.kind));
+    const Measured& oldState = CachedText(StateTextId(entry.oldState));
+    const Measured& newState = CachedText(StateTextId(entry.newState));
+    const Measured& time = TimeText(entry.detectedAt);
+    const std::string* texts[kColumns] = {&entry.name,    &entry.displayName, &kind.text,
+                                          &oldState.text, &newState.text,     &time.text};
+    const int widths[kColumns] = {WidthOf(entry.name) + kFirstColumnRoom,
+                                  WidthOf(entry.displayName),
+                                  kind.width,
+                                  oldState.width,
+                                  newState.width,
+                                  time.width};
+    widest_.resize(kColumns, 0);
+    for (int column = 0; column < kColumns; ++column) {
+        if (column > 0) SetCell(row, column, *texts[column]);
+        // A column is only asked for its width when a wider text than any
+        // before comes: a column the user narrowed stays so for the others.
+        if (widths[column] <= widest_[column]) continue;
+        widest_[column] = widths[column];
+        listctrl::WidenColumn(list_, column, widths[column]);
+    }
     pending_.MarkShown(index);
 }
 
@@ -320,6 +354,11 @@ LRESULT CChangedServicesDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (AnswerTooltip(header)) return 0;
             break;
         }
+        case kRedrawRows:
+            redrawHeld_ = false;
+            ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+            ::InvalidateRect(list_, nullptr, TRUE);
+            return 0;
         case WM_GETMINMAXINFO:
             if (layout_.minimum.cx > 0) {
                 auto* info = reinterpret_cast<MINMAXINFO*>(lp);

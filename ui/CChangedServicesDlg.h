@@ -66,10 +66,18 @@ private:
     void RecordLayout();
     void ApplyLayout();
     void CreateColumns();
+    // A cell's text with its width on screen.
+    struct Measured {
+        std::string text;
+        int width = 0;
+    };
+
     void ShowEntry(size_t index);
+    void HoldRedraw();
     void SetCell(int row, int column, const std::string& text);
-    const std::string& CachedText(unsigned id);
-    const std::string& TimeText(const platform::LocalDateTime& when);
+    int WidthOf(const std::string& text);
+    const Measured& CachedText(unsigned id);
+    const Measured& TimeText(const platform::LocalDateTime& when);
     void MapRows();
     void UpdateButtons();
     void SavePlacement();
@@ -92,8 +100,10 @@ private:
     ImageList images_;  // the list shares it
     Icon smallIcon_;
     listctrl::RowFonts fonts_;
-    std::unordered_map<unsigned, std::string> texts_;
+    std::unordered_map<unsigned, Measured> texts_;
     std::unique_ptr<listctrl::TextWidths> widths_;  // made with the first row
+    std::vector<int> widest_;                       // per column, the widest text shown
     platform::LocalDateTime timeOf_;
-    std::string timeText_;
+    Measured time_;
+    bool redrawHeld_ = false;
 };
