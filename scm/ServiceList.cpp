@@ -324,11 +324,33 @@ bool ServiceList::QueryConfigBuffer(const char* name, void** buffer, uint32_t le
         uint32_t needed = 0;
         query(service, nullptr, 0, &needed);
         if (needed == 0) return kErrQueryConfig;
-        void* data = std::malloc(needed);
+        // Two zero bytes beyond what the platform fills end any list of
+        // names in it, even one that lacks its final empty name.
+        uint32_t size = needed;
+        void* data = std::calloc(size + 2, 1);
         if (data == nullptr) return kErrMemory;
         *buffer = data;
-        return Check(query(service, data, needed, &needed), kErrQueryConfig);
+        ServiceListError result = Check(query(service, data, size, &needed), kErrQueryConfig);
+        if (result == kErrNone && level == sc::kConfigFailureActions)
+            KeepActionsInside(static_cast<platform::ServiceFailureActions*>(data), size);
+        return result;
     });
+}
+
+// A record that claims more actions than its buffer holds shows those it has.
+void ServiceList::KeepActionsInside(platform::ServiceFailureActions* record, uint32_t size) {
+    if (size < sizeof *record) {
+        record->actionCount = 0;
+        return;
+    }
+    auto begin = reinterpret_cast<uintptr_t>(record);
+    auto actions = reinterpret_cast<uintptr_t>(record->actions);
+    if (actions < begin + sizeof *record || actions > begin + size) {
+        record->actionCount = 0;
+        return;
+    }
+    uintptr_t room = (begin + size - actions) / sizeof(platform::ScAction);
+    if (record->actionCount > room) record->actionCount = static_cast<uint32_t>(room);
 }
 
 void ServiceList::FreeBuffer(void* buffer) {

@@ -116,6 +116,7 @@ private:
     template <typename Call>
     bool WithService(const char* name, uint32_t access, Call call);
     bool QueryConfigBuffer(const char* name, void** buffer, uint32_t level);
+    static void KeepActionsInside(platform::ServiceFailureActions* record, uint32_t size);
 
     platform::ScmApi& api_;
     platform::ScHandle manager_ = nullptr;

@@ -242,7 +242,9 @@ bool Scm::QueryServiceConfigA(platform::ScHandle service, void* buffer, uint32_t
                               uint32_t* bytesNeeded) {
     Service* s = ServiceOf(service, 0x01, Call::QueryConfig, "QueryServiceConfigA");
     if (s == nullptr) return false;
-    std::string deps = s->dependencies + std::string(2, '\0');
+    // Without its final empty name, the list ends the buffer.
+    std::string deps =
+        s->dependencies + (s->unterminatedDependencies ? std::string() : std::string(2, '\0'));
     size_t needed = sizeof(platform::ServiceConfigRecord) + s->binaryPath.size() + s->group.size() +
                     deps.size() + s->account.size() + s->displayName.size() + 4;
     if (bufSize < needed || buffer == nullptr) {
@@ -264,12 +266,11 @@ bool Scm::QueryServiceConfigA(platform::ScHandle service, void* buffer, uint32_t
     cfg->errorControl = s->errorControl;
     cfg->binaryPathName = put(s->binaryPath);
     cfg->loadOrderGroup = put(s->group);
-    cfg->tagId = 0;
-    cfg->dependencies = text;
-    std::memcpy(text, deps.data(), deps.size());
-    text += deps.size();
+    cfg->tagId = s->tag;
     cfg->serviceStartName = put(s->account);
     cfg->displayName = put(s->displayName);
+    cfg->dependencies = text;
+    std::memcpy(text, deps.data(), deps.size());
     return true;
 }
 
@@ -298,7 +299,7 @@ bool Scm::QueryServiceConfig2A(platform::ScHandle service, uint32_t infoLevel, v
     fa->resetPeriod = s->resetPeriod;
     fa->rebootMsg = nullptr;
     fa->command = nullptr;
-    fa->actionCount = static_cast<uint32_t>(s->failureActions.size());
+    fa->actionCount = static_cast<uint32_t>(s->failureActions.size()) + s->actionsClaimedBeyond;
     fa->actions = reinterpret_cast<platform::ScAction*>(fa + 1);
     std::copy(s->failureActions.begin(), s->failureActions.end(), fa->actions);
     return true;

@@ -31,10 +31,14 @@ struct Service {
     std::string binaryPath = "C:\\svc.exe";
     std::string group;
     std::string dependencies;  // NUL-separated, as the platform keeps them
+    bool unterminatedDependencies = false;
+    uint32_t tag = 0;
     std::string account = "LocalSystem";
     std::string description;
     uint32_t resetPeriod = 0;
     std::vector<platform::ScAction> failureActions;
+    // A damaged record: the count claims more actions than it holds.
+    uint32_t actionsClaimedBeyond = 0;
     // Given by Add, rising: a resume handle is the number of the last service
     // returned, so services added later come after every earlier one.
     uint32_t sequence = 0;

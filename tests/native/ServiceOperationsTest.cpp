@@ -3,6 +3,7 @@
 
 #include "scm/ServiceList.h"
 #include "tests/fakes/FakeScm.h"
+#include "views/ServiceProperties.h"
 
 using ::testing::ElementsAre;
 namespace sc = platform::scm;
@@ -290,3 +291,31 @@ TEST_F(ServiceOperationsTest, EnsureGivesUpOnAStateItDoesNotKnow) {
 }
 
 }  // namespace
+
+// A record that lacks its list's final empty name or claims more actions
+// than it holds is read no further than its buffer (the sanitizer build
+// would see a read past it).
+TEST_F(ServiceOperationsTest, DamagedConfigurationRecordsAreReadOnlyWithinTheirBuffers) {
+    fake::Service* run = scm.Get("Run");
+    run->dependencies = std::string("Idle\0Nap", 8);
+    run->unterminatedDependencies = true;
+    run->failureActions = {{1, 500}, {2, 60000}};
+    run->actionsClaimedBeyond = 5000;
+
+    platform::ServiceConfigRecord* config = nullptr;
+    ASSERT_TRUE(list.QueryConfig("Run", &config));
+    EXPECT_EQ(DependencyNames(config->dependencies), (std::vector<std::string>{"Nap", "Idle"}));
+    ServiceList::FreeBuffer(config);
+
+    platform::ServiceFailureActions* actions = nullptr;
+    ASSERT_TRUE(list.QueryFailureActions("Run", &actions));
+    ASSERT_EQ(actions->actionCount, 2u);
+    EXPECT_EQ(actions->actions[1].type, 2u);
+    ServiceList::FreeBuffer(actions);
+
+    run->failureActions.clear();
+    run->actionsClaimedBeyond = 0;
+    ASSERT_TRUE(list.QueryFailureActions("Run", &actions));
+    EXPECT_EQ(actions->actionCount, 0u);
+    ServiceList::FreeBuffer(actions);
+}

@@ -1,0 +1,29 @@
+#include "settings/CustomActions.h"
+
+#include "settings/SettingsStore.h"
+
+CustomActions ReadCustomActions(platform::RegistryApi& registry, const std::string& service) {
+    CustomActions actions;
+    SettingsStore store(registry);
+    if (!store.OpenActionsForReading(service)) return actions;
+    actions.alwaysRunning = store.Read(settings::kAlwaysRunning) != 0;
+    actions.alwaysStopped = store.Read(settings::kAlwaysStopped) != 0;
+    actions.disableNotify = store.Read(settings::kDisableNotify) != 0;
+    actions.disableLog = store.Read(settings::kDisableLog) != 0;
+    return actions;
+}
+
+// Two opposite flags cancel each other: neither is kept.
+bool WriteCustomActions(platform::RegistryApi& registry, const std::string& service,
+                        const CustomActions& actions) {
+    const bool running = actions.alwaysRunning && !actions.alwaysStopped;
+    const bool stopped = actions.alwaysStopped && !actions.alwaysRunning;
+    SettingsStore store(registry);
+    if (!running && !stopped && !actions.disableNotify && !actions.disableLog)
+        return store.DeleteActions(service);
+    if (!store.OpenActionsForWriting(service)) return false;
+    bool ok = store.Write(settings::kAlwaysRunning, running);
+    ok = store.Write(settings::kAlwaysStopped, stopped) && ok;
+    ok = store.Write(settings::kDisableNotify, actions.disableNotify) && ok;
+    return store.Write(settings::kDisableLog, actions.disableLog) && ok;
+}

@@ -1,0 +1,149 @@
+// What the service properties dialog shows and writes: delays, tags, the
+// dependency order, the service type, the custom-actions write rule, and the
+// list items of its resources, damaged ones included.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "settings/CustomActions.h"
+#include "settings/SettingsStore.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "views/ServiceProperties.h"
+
+TEST(ServicePropertiesTest, DelaysAreShownInTheLargestWholeUnit) {
+    struct Case {
+        uint32_t ms;
+        unsigned format;
+        uint32_t value;
+    } cases[] = {
+        {500, IDS_DELAY_MILLISECONDS, 500},
+        {1500, IDS_DELAY_MILLISECONDS, 1500},
+        {60000, IDS_DELAY_MINUTES, 1},
+        {90000, IDS_DELAY_SECONDS, 90},
+        {0, IDS_DELAY_MILLISECONDS, 0},
+        {1000, IDS_DELAY_SECONDS, 1},
+        {7200000, IDS_DELAY_MINUTES, 120},
+        {4294967295u, IDS_DELAY_MILLISECONDS, 4294967295u},
+        {4294967000u, IDS_DELAY_SECONDS, 4294967u},
+    };
+    for (const Case& c : cases) {
+        DelayText delay = DelayOf(c.ms);
+        EXPECT_EQ(delay.formatId, c.format) << c.ms;
+        EXPECT_EQ(delay.value, c.value) << c.ms;
+    }
+    EXPECT_EQ(RecoveryActionTextId(3), IDS_RECOVERY_BASE + 3u);
+    EXPECT_EQ(RecoveryActionTextId(4), 0u) << "an unknown action has no text";
+}
+
+TEST(ServicePropertiesTest, ATagShowsOnlyWithALoadOrderGroupAndTheTypeComesBackFromItsBoxes) {
+    EXPECT_EQ(TagText("Boot Bus Extender", 5), "0x00000005");
+    EXPECT_EQ(TagText("", 5), "");
+    EXPECT_EQ(TagText(nullptr, 5), "");
+    // A driver, and an interactive service sharing its process.
+    ServiceTypeBoxes driver = ServiceTypeBoxes::Of(0x2);
+    EXPECT_TRUE(driver.fileSystemDriver);
+    EXPECT_FALSE(driver.kernelDriver || driver.ownProcess || driver.interactive);
+    ServiceTypeBoxes shared = ServiceTypeBoxes::Of(0x120);
+    EXPECT_TRUE(shared.sharedProcess && shared.interactive);
+    EXPECT_EQ(shared.Compose(), 0x120u);
+    shared.interactive = false;
+    EXPECT_EQ(shared.Compose(), 0x20u) << "the user cleared the interactive box";
+}
+
+TEST(ServicePropertiesTest, DependenciesAreListedInTheReverseOfTheirStoredOrder) {
+    const char stored[] = "RpcSs\0Tcpip\0Afd\0\0Hidden\0";
+    EXPECT_EQ(DependencyNames(stored), (std::vector<std::string>{"Afd", "Tcpip", "RpcSs"}));
+    EXPECT_TRUE(DependencyNames("").empty());
+    EXPECT_TRUE(DependencyNames(nullptr).empty());
+}
+
+namespace {
+std::string Items(const std::vector<DialogListItem>& items) {
+    std::string text;
+    for (const DialogListItem& item : items)
+        text += std::to_string(item.control) + "=" + item.text + ";";
+    return text;
+}
+// One item as the resource compiler lays it out.
+void Put(std::string* block, int control, const std::string& text, uint32_t length) {
+    auto word = [&](int v) {
+        block->push_back(char(v & 0xFF)), block->push_back(char(v >> 8 & 0xFF));
+    };
+    word(control);
+    word(0x0403);
+    word(static_cast<int>(length & 0xFFFF));
+    word(static_cast<int>(length >> 16));
+    *block += text;
+}
+}  // namespace
+
+TEST(ServicePropertiesTest, ListItemsOfTheResourcesAreReadUpToTheirEndOrTheirDamage) {
+    std::string block;
+    Put(&block, 1401, std::string("9510\0", 5), 5);
+    Put(&block, 1401, std::string("Manual\0", 7), 7);
+    Put(&block, 1402, std::string("9520\0", 5), 5);
+    block += std::string(2, '\0');
+    EXPECT_EQ(Items(ParseDialogListItems(block.data(), block.size())),
+              "1401=9510;1401=Manual;1402=9520;");
+    // Cut inside the third item, or a length far beyond the block.
+    EXPECT_EQ(Items(ParseDialogListItems(block.data(), block.size() - 5)),
+              "1401=9510;1401=Manual;");
+    std::string lying;
+    Put(&lying, 1401, std::string("9510\0", 5), 5);
+    Put(&lying, 1402, "x", 0xFFFFFFF0u);
+    EXPECT_EQ(Items(ParseDialogListItems(lying.data(), lying.size())), "1401=9510;");
+    EXPECT_TRUE(ParseDialogListItems(nullptr, 10).empty());
+
+    EXPECT_EQ(ItemTextId("9510"), 9510u);
+    EXPECT_EQ(ItemTextId("Manual"), 0u);
+    EXPECT_EQ(ItemTextId("0"), 0u);
+    EXPECT_EQ(ItemTextId("99999999999"), 0u) << "too long to be an id";
+}
+
+class CustomActionsTest : public ::testing::Test {
+protected:
+    std::string Key(const std::string& service) const {
+        return std::string(settings::kRootPath) + "\\CustomActions\\" + service;
+    }
+    uint32_t Stored(const std::string& service, const char* name) const {
+        const fake::Registry::Value* value = registry.Find(Key(service), name);
+        uint32_t data = 0xFFFF;
+        if (value && value->data.size() == 4) std::memcpy(&data, value->data.data(), 4);
+        return data;
+    }
+    fake::Registry registry;
+};
+
+TEST_F(CustomActionsTest, OppositeFlagsCancelAndNothingLeftOnDeletesTheKey) {
+    CustomActions actions;
+    actions.alwaysRunning = actions.alwaysStopped = actions.disableNotify = true;
+    ASSERT_TRUE(WriteCustomActions(registry, "Web", actions));
+    EXPECT_EQ(Stored("Web", "AlwaysRunning"), 0u);
+    EXPECT_EQ(Stored("Web", "AlwaysStopped"), 0u);
+    EXPECT_EQ(Stored("Web", "DisableNotify"), 1u);
+    EXPECT_EQ(Stored("Web", "DisableLOG"), 0u);
+
+    CustomActions running;
+    running.alwaysRunning = true;
+    ASSERT_TRUE(WriteCustomActions(registry, "Web", running));
+    EXPECT_EQ(ReadCustomActions(registry, "Web"), running);
+
+    // Both always-flags and nothing else, or all clear: the key goes.
+    CustomActions opposite;
+    opposite.alwaysRunning = opposite.alwaysStopped = true;
+    ASSERT_TRUE(WriteCustomActions(registry, "Web", opposite));
+    EXPECT_FALSE(registry.KeyExists(Key("Web")));
+    ASSERT_TRUE(WriteCustomActions(registry, "Web", running));
+    ASSERT_TRUE(WriteCustomActions(registry, "Web", CustomActions()));
+    EXPECT_FALSE(registry.KeyExists(Key("Web")));
+    EXPECT_EQ(ReadCustomActions(registry, "Web"), CustomActions());
+    EXPECT_TRUE(WriteCustomActions(registry, "Never", CustomActions())) << "nothing to delete";
+
+    // A key that cannot be written is reported, and nothing is half kept.
+    registry.deniedKeys.insert(Key("Mail"));
+    EXPECT_FALSE(WriteCustomActions(registry, "Mail", running));
+    EXPECT_FALSE(registry.KeyExists(Key("Mail")));
+}

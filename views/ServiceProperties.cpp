@@ -1,0 +1,84 @@
+#include "views/ServiceProperties.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "res/resource.h"
+
+DelayText DelayOf(uint32_t milliseconds) {
+    if (milliseconds < 1000 || milliseconds % 1000 != 0)
+        return {IDS_DELAY_MILLISECONDS, milliseconds};
+    uint32_t seconds = milliseconds / 1000;
+    if (seconds < 60 || seconds % 60 != 0) return {IDS_DELAY_SECONDS, seconds};
+    return {IDS_DELAY_MINUTES, seconds / 60};
+}
+
+unsigned RecoveryActionTextId(uint32_t type) {
+    return type <= 3 ? IDS_RECOVERY_BASE + type : 0;
+}
+
+std::string TagText(const char* loadOrderGroup, uint32_t tag) {
+    if (loadOrderGroup == nullptr || *loadOrderGroup == '\0') return std::string();
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(tag));
+    return text;
+}
+
+std::vector<std::string> DependencyNames(const char* list) {
+    std::vector<std::string> names;
+    if (list == nullptr) return names;
+    for (const char* name = list; *name != '\0'; name += names.front().size() + 1)
+        names.insert(names.begin(), name);
+    return names;
+}
+
+namespace {
+namespace sc = platform::scm;
+constexpr uint32_t kInteractive = 0x100;
+}  // namespace
+
+ServiceTypeBoxes ServiceTypeBoxes::Of(uint32_t serviceType) {
+    ServiceTypeBoxes boxes;
+    boxes.ownProcess = (serviceType & sc::kTypeWin32OwnProcess) != 0;
+    boxes.sharedProcess = (serviceType & sc::kTypeWin32ShareProcess) != 0;
+    boxes.kernelDriver = (serviceType & sc::kTypeKernelDriver) != 0;
+    boxes.fileSystemDriver = (serviceType & sc::kTypeFileSystemDriver) != 0;
+    boxes.interactive = (serviceType & kInteractive) != 0;
+    return boxes;
+}
+
+uint32_t ServiceTypeBoxes::Compose() const {
+    return (ownProcess ? sc::kTypeWin32OwnProcess : 0) |
+           (sharedProcess ? sc::kTypeWin32ShareProcess : 0) |
+           (kernelDriver ? sc::kTypeKernelDriver : 0) |
+           (fileSystemDriver ? sc::kTypeFileSystemDriver : 0) | (interactive ? kInteractive : 0);
+}
+
+std::vector<DialogListItem> ParseDialogListItems(const void* data, size_t size) {
+    std::vector<DialogListItem> items;
+    const auto* at = static_cast<const unsigned char*>(data);
+    const unsigned char* end = at + (data ? size : 0);
+    auto word = [](const unsigned char* p) { return p[0] | (p[1] << 8); };
+    while (end - at >= 2 && word(at) != 0) {
+        if (end - at < 8) break;
+        int control = word(at);
+        uint32_t length =
+            static_cast<uint32_t>(word(at + 4)) | (static_cast<uint32_t>(word(at + 6)) << 16);
+        at += 8;
+        if (length > static_cast<size_t>(end - at)) break;
+        const char* text = reinterpret_cast<const char*>(at);
+        items.push_back({control, std::string(text, strnlen(text, length))});
+        at += length;
+    }
+    return items;
+}
+
+unsigned ItemTextId(const std::string& item) {
+    if (item.empty() || item.size() > 9) return 0;
+    unsigned id = 0;
+    for (char c : item) {
+        if (c < '0' || c > '9') return 0;
+        id = id * 10 + static_cast<unsigned>(c - '0');
+    }
+    return id;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// What the service properties dialog shows and writes, decided without a
+// window: the recovery rows, the tag, the dependency order and the service
+// type composed from its boxes.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/ScmApi.h"
+
+// A recovery delay: the text's format ("%u ms.", "%u seg." or "%u min.")
+// and the number it shows.
+struct DelayText {
+    unsigned formatId;
+    uint32_t value;
+};
+DelayText DelayOf(uint32_t milliseconds);
+
+// The text of a recovery action's type; 0 for a type without one.
+unsigned RecoveryActionTextId(uint32_t type);
+
+// "0x%08x" of the tag when the service has a load-order group, else empty.
+std::string TagText(const char* loadOrderGroup, uint32_t tag);
+
+// The dependency names in the order the list shows them: the reverse of
+// the stored order. The list ends at its first empty name.
+std::vector<std::string> DependencyNames(const char* list);
+
+// The service type's boxes on the configuration page.
+struct ServiceTypeBoxes {
+    bool ownProcess = false;
+    bool sharedProcess = false;
+    bool kernelDriver = false;
+    bool fileSystemDriver = false;
+    bool interactive = false;
+
+    static ServiceTypeBoxes Of(uint32_t serviceType);
+    uint32_t Compose() const;
+};
+
+// The items of a dialog's lists as its resources keep them: per item, its
+// control (16 bits), a message (16), the length (32) and that many bytes of
+// text; a control of 0 ends them. A cut or damaged block gives the items
+// before the damage.
+struct DialogListItem {
+    int control;
+    std::string text;
+};
+std::vector<DialogListItem> ParseDialogListItems(const void* data, size_t size);
+
+// An item that reads as a positive number is the id of its text; 0 for
+// any other.
+unsigned ItemTextId(const std::string& item);
