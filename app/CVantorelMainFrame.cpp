@@ -10,6 +10,7 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CChangedServicesDlg.h"
 #include "ui/COpenServicesDlg.h"
+#include "ui/CServicePropertiesDlg.h"
 #include "ui/CVantorelDocument.h"
 #include "ui/CVantorelTreeView.h"
 #include "ui/CVantorelView.h"
@@ -54,7 +55,12 @@ RECT OnSomeMonitor(RECT rect) {
 CVantorelMainFrame::CVantorelMainFrame(AppContext& context)
     : context_(context), changes_(std::make_unique<CChangedServicesDlg>(context, [this] {
           SetTrayIconImage(LoadSharedIcon(IDI_TRAY));
-      })) {}
+      })) {
+    changes_->SetShowProperties([this](const std::string& service, HWND owner) {
+        if (document_)
+            CServicePropertiesDlg::ShowByName(context_, document_->Core(), service, owner);
+    });
+}
 
 CVantorelMainFrame::~CVantorelMainFrame() = default;
 

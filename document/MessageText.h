@@ -1,10 +1,14 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 // Fills a message format from the string table: every "%s" becomes `arg`,
 // "%%" becomes "%", anything else stays as written. A language module's text
 // is data, so it never reaches a printf-style formatter.
 std::string FormatText(const std::string& format, const char* arg);
+
+// The same with "%u" filled by `number`.
+std::string FormatNumber(const std::string& format, uint32_t number);
 
 // A user message: the filled format, a line break, then the reason.
 std::string ComposeMessage(const std::string& format, const char* arg, const std::string& reason);

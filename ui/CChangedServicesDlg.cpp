@@ -328,6 +328,18 @@ LRESULT CChangedServicesDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {
     }
 }
 
+void CChangedServicesDlg::ShowSelectedProperties() {
+    int row = static_cast<int>(
+        ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0 || !showProperties_) return;
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!::SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return;
+    auto index = static_cast<size_t>(item.lParam);
+    if (index < pending_.Count()) showProperties_(pending_.At(index).name, m_hWnd);
+}
+
 bool CChangedServicesDlg::OnListNotify(NMHDR* header, LRESULT* result) {
     switch (header->code) {
         case LVN_COLUMNCLICK:
@@ -336,6 +348,9 @@ bool CChangedServicesDlg::OnListNotify(NMHDR* header, LRESULT* result) {
             return true;
         case LVN_ITEMCHANGED:
             UpdateButtons();
+            return true;
+        case NM_DBLCLK:
+            ShowSelectedProperties();
             return true;
         case NM_CUSTOMDRAW:
             *result = CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));

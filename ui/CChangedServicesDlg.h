@@ -45,6 +45,12 @@ public:
     // Restore mode: the window runs modally over `owner`.
     INT_PTR RunRestore(HWND owner);
 
+    // What a double click on a row runs: the properties of its service, in
+    // a dialog owned by this window.
+    void SetShowProperties(std::function<void(const std::string& service, HWND owner)> show) {
+        showProperties_ = std::move(show);
+    }
+
     const PendingChanges& Entries() const { return pending_; }
     bool RestoreMode() const { return restoreMode_; }
 
@@ -85,9 +91,11 @@ private:
     void BringToFront();
     LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
     bool OnListNotify(NMHDR* header, LRESULT* result);
+    void ShowSelectedProperties();
 
     AppContext& context_;
     std::function<void()> onClose_;
+    std::function<void(const std::string&, HWND)> showProperties_;
     PendingChanges pending_;
     std::vector<int> rowOf_;  // the row of each entry, -1 for none
     bool restoreMode_ = false;

@@ -135,9 +135,7 @@ ServiceEntry* CVantorelTreeView::GetSelectedEntry() {
 
 bool CVantorelTreeView::OnCommand(UINT id) {
     if (!IsServiceCommand(id)) return false;
-    WaitCursor wait;
-    RunServiceCommand(Doc(), GetSelectedEntry(), id, m_hWnd);
-    RefreshNodes(false);
+    if (RunServiceCommand(Doc(), GetSelectedEntry(), id, m_hWnd)) RefreshNodes(false);
     return true;
 }
 
@@ -152,6 +150,12 @@ bool CVantorelTreeView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
     switch (header->code) {
         case NM_RCLICK:
             ShowContextMenu(m_hWnd, CONTEXT_MENU_SERVICES);
+            *result = 1;
+            return true;
+        case NM_DBLCLK:
+            // A service's node opens its properties rather than folding.
+            if (!GetSelectedEntry()) return false;
+            OnCommand(ID_SERVICE_PROPERTIES);
             *result = 1;
             return true;
         case TVN_KEYDOWN: {

@@ -268,9 +268,7 @@ LRESULT CVantorelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 bool CVantorelView::OnCommand(UINT id) {
     if (IsServiceCommand(id)) {
-        WaitCursor wait;
-        RunServiceCommand(Doc(), GetSelectedEntry(), id, m_hWnd);
-        RefreshRows(false);
+        if (RunServiceCommand(Doc(), GetSelectedEntry(), id, m_hWnd)) RefreshRows(false);
         return true;
     }
     switch (id) {

@@ -2,6 +2,7 @@
 
 #include "framework/Resources.h"
 #include "res/resource.h"
+#include "ui/CServicePropertiesDlg.h"
 #include "ui/CVantorelDocument.h"
 #include "views/ServiceListModel.h"
 
@@ -14,25 +15,41 @@ void ReloadServices(CVantorelDocument* document) {
 }
 
 bool IsServiceCommand(UINT id) {
-    return id == ID_SERVICE_START || id == ID_SERVICE_STOP || id == ID_SERVICE_PAUSE ||
-           id == ID_SERVICE_RESTART;
+    return id == ID_SERVICE_PROPERTIES || id == ID_SERVICE_START || id == ID_SERVICE_STOP ||
+           id == ID_SERVICE_PAUSE || id == ID_SERVICE_RESTART;
 }
 
-void RunServiceCommand(CVantorelDocument* document, ServiceEntry* entry, UINT id, HWND view) {
-    if (!document || !entry) return;
+namespace {
+// After an OK the services are loaded again: every view rebuilds.
+void ShowProperties(CVantorelDocument* document, ServiceEntry* entry) {
+    CServicePropertiesDlg dialog(document->Context(), document->Core());
+    dialog.SetEntry(entry, true);
+    if (dialog.DoModal() == IDOK) ReloadServices(document);
+}
+}  // namespace
+
+bool RunServiceCommand(CVantorelDocument* document, ServiceEntry* entry, UINT id, HWND view) {
+    if (!document || !entry) return false;
+    if (id == ID_SERVICE_PROPERTIES) {
+        ShowProperties(document, entry);
+        return false;
+    }
+    WaitCursor wait;
     ServiceCommands& commands = document->Commands();
     bool ok = id == ID_SERVICE_START   ? commands.StartOrContinue(*entry)
               : id == ID_SERVICE_STOP  ? commands.StopService(*entry)
               : id == ID_SERVICE_PAUSE ? commands.PauseService(*entry)
                                        : commands.RestartService(*entry);
-    if (ok) return;
+    if (ok) return true;
     UINT icon = id == ID_SERVICE_START ? MB_ICONERROR : MB_ICONEXCLAMATION;
     ShowMessage(::GetAncestor(view, GA_ROOT), document->GetLastErrorText(), MB_OK | icon);
+    return true;
 }
 
 void UpdateServiceCommand(CCmdUI& ui, const ServiceEntry* entry) {
-    ui.Enable(ui.id == ID_SERVICE_START   ? CanStart(entry)
-              : ui.id == ID_SERVICE_STOP  ? CanStop(entry)
-              : ui.id == ID_SERVICE_PAUSE ? CanPause(entry)
-                                          : CanRestart(entry));
+    ui.Enable(ui.id == ID_SERVICE_PROPERTIES ? entry != nullptr
+              : ui.id == ID_SERVICE_START    ? CanStart(entry)
+              : ui.id == ID_SERVICE_STOP     ? CanStop(entry)
+              : ui.id == ID_SERVICE_PAUSE    ? CanPause(entry)
+                                             : CanRestart(entry));
 }

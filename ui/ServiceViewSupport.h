@@ -28,8 +28,10 @@ void ShowContextMenu(HWND view, int popup);
 void ReloadServices(CVantorelDocument* document);
 
 bool IsServiceCommand(UINT id);
-// Start, stop, pause or restart of `entry`, which the document follows
-// until it settles; a failure shows the document's message over `view`.
-void RunServiceCommand(CVantorelDocument* document, ServiceEntry* entry, UINT id, HWND view);
+// The properties of `entry` (editable; after OK every view rebuilds), or a
+// start, stop, pause or restart of it, which the document follows until it
+// settles; a failure shows the document's message over `view`. True when
+// the states on screen may have changed.
+bool RunServiceCommand(CVantorelDocument* document, ServiceEntry* entry, UINT id, HWND view);
 // The enabling rule of a service command for the selected entry.
 void UpdateServiceCommand(CCmdUI& ui, const ServiceEntry* entry);

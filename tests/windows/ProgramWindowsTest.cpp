@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "tests/windows/WineServices.h"
 
+using wintest::SaveScreen;
 using wintest::TestService;
 
 namespace {
@@ -321,6 +322,27 @@ TEST_F(ProgramWindowsTest, ServicesStartAndStopThroughTheProgramsCommands) {
     SendMessageA(frame, WM_COMMAND, ID_SERVICE_STOP, 0);
     EXPECT_TRUE(svc.WaitFor(SERVICE_STOPPED));
     EXPECT_TRUE(WaitForStateText(program, list, svc.Name(), "Parado"));
+}
+
+TEST_F(ProgramWindowsTest, EnterOnAServiceOpensItsPropertiesAndCancelClosesThem) {
+    TestService svc("basic");
+    ASSERT_TRUE(svc.Registered());
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    HWND list = FindChild(frame, WC_LISTVIEWA);
+    int row = FindRow(program, list, svc.Name());
+    ASSERT_GE(row, 0);
+    program.Select(list, row);
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    HWND dialog = WaitForDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    char title[256] = "";
+    GetWindowTextA(dialog, title, sizeof title);
+    EXPECT_EQ(std::string(title), "Propiedades de un servicio (" + svc.Name() + ")");
+    EXPECT_EQ(ControlText(dialog, IDC_PROPERTIES_DISPLAY_NAME), "Vantorel test " + svc.Name());
+    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(WaitForDialog(program, 5), nullptr);
 }
 
 // A disabled service is stopped, so its start is offered; the platform
@@ -758,38 +780,6 @@ TEST_F(ProgramWindowsTest, ASnapshotNamedOnTheCommandLineStartsOnTheLocalMachine
     GetWindowTextA(frame, title, sizeof title);
     EXPECT_STREQ(title, "localhost - Vantorel");
     EXPECT_FALSE(program.Exited(0));
-}
-
-// The whole screen as a bitmap file under build/screenshots, for a person to look at.
-bool SaveScreen(const std::string& name) {
-    std::string dir = wintest::ExeDirectory() + "\\..\\..\\screenshots";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    HDC screen = GetDC(nullptr);
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DWORD size = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
-    BITMAPFILEHEADER file{
-        0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0,
-        0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-    HANDLE out = CreateFileA((dir + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
-                             CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    bool ok = out != INVALID_HANDLE_VALUE &&
-              WriteFile(out, &file, sizeof file, &written, nullptr) &&
-              WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-              WriteFile(out, bits, size, &written, nullptr);
-    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-    ReleaseDC(nullptr, screen);
-    return ok;
 }
 
 // Whether some pixel of a screen area is clearly red.

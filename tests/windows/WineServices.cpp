@@ -124,4 +124,35 @@ void DeleteLeftoverServices() {
     CloseServiceHandle(manager);
 }
 
+bool SaveScreen(const std::string& name) {
+    std::string dir = wintest::ExeDirectory() + "\\..\\..\\screenshots";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    HDC screen = GetDC(nullptr);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DWORD size = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
+    BITMAPFILEHEADER file{
+        0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0,
+        0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    HANDLE out = CreateFileA((dir + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                             CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    bool ok = out != INVALID_HANDLE_VALUE &&
+              WriteFile(out, &file, sizeof file, &written, nullptr) &&
+              WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+              WriteFile(out, bits, size, &written, nullptr);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
 }  // namespace wintest

@@ -34,6 +34,10 @@ private:
     SC_HANDLE service_ = nullptr;
 };
 
+// The whole screen as a bitmap file under build/screenshots, for a person
+// to look at.
+bool SaveScreen(const std::string& name);
+
 // Removes services that an earlier, interrupted run left behind.
 void DeleteLeftoverServices();
 

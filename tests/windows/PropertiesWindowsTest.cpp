@@ -1,0 +1,318 @@
+// The service properties dialog in-process, on Wine's service control
+// manager: a fixture service edited as a user would and read back from the
+// platform; read-only when the platform cannot tell everything; a service
+// that is gone.
+#include <windows.h>
+#include <gtest/gtest.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "document/ServicesDocument.h"
+#include "framework/WinApp.h"
+#include "monitor/HistoryLog.h"
+#include "platform/TextsInUse.h"
+#include "platform/win32/Win32Platform.h"
+#include "res/resource.h"
+#include "settings/CustomActions.h"
+#include "tests/fakes/ForwardingScm.h"
+#include "tests/windows/WineServices.h"
+#include "ui/CServicePropertiesDlg.h"
+
+using wintest::TestService;
+
+namespace {
+
+const UINT kStep = WM_APP + 41;
+
+class TestApp : public CWinApp {
+public:
+    bool InitInstance() override { return true; }
+};
+
+// Wine has no failure actions to give; this answers that one query with
+// two actions and hands every other call, the writes too, to Wine.
+class WithFailureActions : public fake::ForwardingScm {
+public:
+    using ForwardingScm::ForwardingScm;
+    bool QueryServiceConfig2A(platform::ScHandle h, uint32_t level, void* buffer, uint32_t size,
+                              uint32_t* needed) override {
+        if (level != SERVICE_CONFIG_FAILURE_ACTIONS)
+            return ForwardingScm::QueryServiceConfig2A(h, level, buffer, size, needed);
+        const uint32_t whole =
+            sizeof(platform::ServiceFailureActions) + 2 * sizeof(platform::ScAction);
+        *needed = whole;
+        if (size < whole || !buffer) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return false;
+        }
+        auto* record = static_cast<platform::ServiceFailureActions*>(buffer);
+        *record = {86400, nullptr, nullptr, 2, reinterpret_cast<platform::ScAction*>(record + 1)};
+        record->actions[0] = {1, 60000};
+        record->actions[1] = {3, 1500};
+        return true;
+    }
+};
+
+// The dialog with a script run in steps, as a user would act on it.
+class CScriptedPropertiesDlg : public CServicePropertiesDlg {
+public:
+    using CServicePropertiesDlg::CServicePropertiesDlg;
+    std::function<void(HWND, int)> script;
+
+protected:
+    bool OnInitDialog() override {
+        bool focus = CServicePropertiesDlg::OnInitDialog();
+        ::PostMessageA(m_hWnd, kStep, 0, 0);
+        ::SetTimer(m_hWnd, kGiveUp, 20000, nullptr);
+        return focus;
+    }
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == WM_TIMER && wp == kGiveUp) {
+            ADD_FAILURE() << "the script stopped at step " << step_;
+            EndDialog(IDABORT);
+            return 0;
+        }
+        if (msg == kStep && script) {
+            script(m_hWnd, step_++);
+            return 0;
+        }
+        return CServicePropertiesDlg::WindowProc(msg, wp, lp);
+    }
+
+private:
+    static constexpr UINT_PTR kGiveUp = 98;
+    int step_ = 0;
+};
+
+HWND Page(HWND dialog, int control) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, control)) return child;
+    return nullptr;
+}
+
+std::string Text(HWND window) {
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// The message box this thread shows over `owner`, answered with `answer`.
+std::string Answer(HWND owner, int answer) {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr)
+        if (GetWindow(box, GW_OWNER) == owner) break;
+    if (!box) return "no message box";
+    char text[512] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    SendMessageA(box, WM_COMMAND, answer, 0);
+    return text;
+}
+
+// The platform's own view of the service.
+struct Stored {
+    QUERY_SERVICE_CONFIGA config;
+    std::string displayName, description;
+};
+Stored Read(const std::string& name) {
+    Stored stored{};
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_CONFIG);
+    std::vector<char> buffer(8192);
+    DWORD needed = 0;
+    if (QueryServiceConfigA(service, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()),
+                            static_cast<DWORD>(buffer.size()), &needed)) {
+        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+        stored.config = *config;
+        stored.displayName = config->lpDisplayName ? config->lpDisplayName : "";
+    }
+    if (QueryServiceConfig2A(service, SERVICE_CONFIG_DESCRIPTION,
+                             reinterpret_cast<BYTE*>(buffer.data()),
+                             static_cast<DWORD>(buffer.size()), &needed)) {
+        auto* description = reinterpret_cast<SERVICE_DESCRIPTIONA*>(buffer.data());
+        stored.description = description->lpDescription ? description->lpDescription : "";
+    }
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return stored;
+}
+
+class PropertiesWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(program_, nullptr);
+        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        ASSERT_TRUE(svc_.Registered());
+    }
+    void TearDown() override {
+        WriteCustomActions(platform_.registry, svc_.Name(), CustomActions());
+        current_texts::Set(nullptr, "");
+        if (program_) FreeLibrary(program_);
+    }
+
+    TestApp app_;
+    HMODULE program_ = nullptr;
+    TestService svc_{"basic"};
+    platform::Win32Platform platform_;
+    HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
+    AppContext context_{platform_.Interfaces(), history_};
+};
+
+TEST_F(PropertiesWindowsTest, AUsersEditsReachTheServiceControlManagerAfterTheQuestion) {
+    WithFailureActions scm(platform_.scm);
+    ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
+    ASSERT_TRUE(document.OpenDocument("localhost"));
+    context_.logOpen = true;
+    CScriptedPropertiesDlg dialog(context_, document);
+    ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
+    std::string question;
+    dialog.script = [&](HWND hwnd, int step) {
+        HWND config = Page(hwnd, IDC_PROPERTIES_START_TYPE);
+        HWND advanced = Page(hwnd, IDC_PROPERTIES_RECOVERY);
+        HWND actions = Page(hwnd, IDC_ACTIONS_ALWAYS_RUNNING);
+        ASSERT_TRUE(config && advanced && actions);
+        switch (step) {
+            case 0: {
+                EXPECT_EQ(Text(hwnd), "Propiedades de un servicio (" + svc_.Name() + ")");
+                EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hwnd, IDOK)));
+                EXPECT_EQ(
+                    SendDlgItemMessageA(config, IDC_PROPERTIES_START_TYPE, CB_GETCURSEL, 0, 0),
+                    SERVICE_DEMAND_START);
+                char item[128] = "";
+                SendDlgItemMessageA(config, IDC_PROPERTIES_START_TYPE, CB_GETLBTEXT, 2,
+                                    reinterpret_cast<LPARAM>(item));
+                EXPECT_STREQ(item, "Arranque autom\xE1tico del servicio");
+                EXPECT_TRUE(IsDlgButtonChecked(config, IDC_PROPERTIES_OWN_PROCESS));
+                HWND recovery = GetDlgItem(advanced, IDC_PROPERTIES_RECOVERY);
+                ASSERT_EQ(SendMessageA(recovery, LVM_GETITEMCOUNT, 0, 0), 2);
+                EXPECT_EQ(Cell(recovery, 0, 1), "Reiniciar el servicio");
+                EXPECT_EQ(Cell(recovery, 0, 2), "1 min.");
+                EXPECT_EQ(Cell(recovery, 1, 0), "2");
+                EXPECT_EQ(Cell(recovery, 1, 1), "Ejecutar un comando");
+                EXPECT_EQ(Cell(recovery, 1, 2), "1500 ms.");
+                ShowWindow(hwnd, SW_SHOW);  // shown only once the queue is empty
+                for (int page = 0; page < CServicePropertiesDlg::kPages; ++page) {
+                    dialog.SelectPage(page);
+                    RedrawWindow(hwnd, nullptr, nullptr,
+                                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+                    EXPECT_TRUE(wintest::SaveScreen("properties-" + std::to_string(page)));
+                }
+                // Checking one always-box clears the other.
+                SendDlgItemMessageA(actions, IDC_ACTIONS_ALWAYS_STOPPED, BM_CLICK, 0, 0);
+                SendDlgItemMessageA(actions, IDC_ACTIONS_ALWAYS_RUNNING, BM_CLICK, 0, 0);
+                EXPECT_FALSE(IsDlgButtonChecked(actions, IDC_ACTIONS_ALWAYS_STOPPED));
+                SendDlgItemMessageA(actions, IDC_ACTIONS_DISABLE_LOG, BM_CLICK, 0, 0);
+                dialog.SelectPage(CServicePropertiesDlg::kConfigPage);
+                SendDlgItemMessageA(config, IDC_PROPERTIES_START_TYPE, CB_SETCURSEL, 2, 0);
+                SendDlgItemMessageA(config, IDC_PROPERTIES_ERROR_CONTROL, CB_SETCURSEL, 2, 0);
+                SendDlgItemMessageA(config, IDC_PROPERTIES_INTERACTIVE, BM_CLICK, 0, 0);
+                SetDlgItemTextA(config, IDC_PROPERTIES_DESCRIPTION, "Edited in the test");
+                SetDlgItemTextA(hwnd, IDC_PROPERTIES_DISPLAY_NAME, "Vantorel edited");
+                // No leaves everything as it was, and the dialog open.
+                PostMessageA(hwnd, kStep, 0, 0);
+                SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+                EXPECT_EQ(Read(svc_.Name()).config.dwStartType, DWORD(SERVICE_DEMAND_START));
+                PostMessageA(hwnd, kStep, 0, 0);
+                SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+                break;
+            }
+            case 1:
+                EXPECT_EQ(Answer(hwnd, IDNO).rfind("La modificaci\xF3n de la configuraci\xF3n", 0),
+                          0u);
+                break;
+            case 2:
+                question = Answer(hwnd, IDYES);
+                break;
+            default:
+                break;
+        }
+    };
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_NE(question, "no message box");
+
+    Stored stored = Read(svc_.Name());
+    EXPECT_EQ(stored.config.dwStartType, DWORD(SERVICE_AUTO_START));
+    EXPECT_EQ(stored.config.dwErrorControl, DWORD(SERVICE_ERROR_SEVERE));
+    EXPECT_EQ(stored.config.dwServiceType,
+              DWORD(SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS));
+    EXPECT_EQ(stored.displayName, "Vantorel edited");
+    EXPECT_EQ(stored.description, "Edited in the test");
+    CustomActions kept;
+    kept.alwaysRunning = kept.disableLog = true;
+    EXPECT_EQ(ReadCustomActions(platform_.registry, svc_.Name()), kept);
+}
+
+// Wine's own answer to the failure-actions query is a refusal: the dialog
+// shows what it has and allows no change; Escape on a page closes it.
+TEST_F(PropertiesWindowsTest, WhatThePlatformCannotTellMakesTheDialogReadOnly) {
+    if (!wintest::RunningUnderWine()) GTEST_SKIP() << "Windows tells the failure actions";
+    ServicesDocument document(platform_.scm, platform_.registry, platform_.texts, platform_.clock);
+    ASSERT_TRUE(document.OpenDocument("localhost"));
+    CScriptedPropertiesDlg dialog(context_, document);
+    ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
+    dialog.script = [&](HWND hwnd, int) {
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hwnd, IDOK)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hwnd, IDC_PROPERTIES_DISPLAY_NAME)));
+        HWND config = Page(hwnd, IDC_PROPERTIES_START_TYPE);
+        EXPECT_NE(Text(GetDlgItem(config, IDC_PROPERTIES_PATH)), "");
+        EXPECT_FALSE(IsWindowEnabled(
+            GetDlgItem(Page(hwnd, IDC_ACTIONS_DISABLE_LOG), IDC_ACTIONS_DISABLE_LOG)))
+            << "no history log is open";
+        HWND state = Page(hwnd, IDC_PROPERTIES_STATE);
+        EXPECT_EQ(SendDlgItemMessageA(state, IDC_PROPERTIES_STATE, CB_GETCURSEL, 0, 0),
+                  SERVICE_STOPPED);
+        SendMessageA(hwnd, WM_COMMAND, IDOK, 0);  // not editable: nothing happens
+        SendMessageA(state, WM_COMMAND, IDCANCEL, 0);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(Read(svc_.Name()).config.dwStartType, DWORD(SERVICE_DEMAND_START));
+}
+
+// A service deleted since the list was loaded: said so, and no dialog.
+TEST_F(PropertiesWindowsTest, AServiceThatIsGoneIsSaidSoAndNoDialogComes) {
+    ServicesDocument document(platform_.scm, platform_.registry, platform_.texts, platform_.clock);
+    ASSERT_TRUE(document.OpenDocument("localhost"));
+    svc_.Delete();
+    ASSERT_TRUE(document.LoadServices());
+    std::string said;
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                                 nullptr, nullptr, nullptr);
+    SetTimer(owner, 1, 200, [](HWND, UINT, UINT_PTR, DWORD) {});
+    std::thread user([&] {
+        for (int i = 0; i < 100 && said.empty(); ++i) {
+            Sleep(100);
+            HWND box = nullptr;
+            while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr)
+                if (GetWindow(box, GW_OWNER) == owner) break;
+            if (!box) continue;
+            char text[512] = "";
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            said = text;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    });
+    CServicePropertiesDlg::ShowByName(context_, document, svc_.Name(), owner);
+    user.join();
+    EXPECT_EQ(said, "No se encuentra el estado del servicio " + svc_.Name() +
+                        "\nPuede que el servicio haya sido borrado");
+    DestroyWindow(owner);
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+#include "ui/CPropertyPage.h"
+
+#include "framework/Resources.h"
+#include "res/resource.h"
+#include "views/ServiceProperties.h"
+
+bool CPropertyPage::CreateOver(HWND host, HWND area) {
+    if (!Create(host)) return false;
+    RECT r{};
+    ::GetWindowRect(area, &r);
+    ::MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&r), 2);
+    ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE,
+                        ::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    ::SetWindowPos(m_hWnd, area, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+    return true;
+}
+
+bool CPropertyPage::OnInitDialog() {
+    FillLists();
+    return CDialog::OnInitDialog();
+}
+
+// Items that name a string take it from the texts in use; one whose string
+// is empty there keeps the number, as the resources wrote it.
+void CPropertyPage::FillLists() {
+    LPCSTR type = MAKEINTRESOURCEA(RT_DIALOG_ITEMS);
+    HINSTANCE module = ModuleWith(templateId_, type);
+    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(templateId_), type);
+    HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (!data) return;
+    for (const DialogListItem& item : ParseDialogListItems(data, ::SizeofResource(module, found))) {
+        unsigned id = ItemTextId(item.text);
+        std::string text = id != 0 ? LoadText(id) : std::string();
+        if (text.empty()) text = item.text;
+        ::SendDlgItemMessageA(m_hWnd, item.control, CB_ADDSTRING, 0,
+                              reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+void CPropertyPage::Forward(UINT command) {
+    HWND host = ::GetParent(m_hWnd);
+    if (host) ::PostMessageA(host, WM_COMMAND, command, 0);
+}
+
+void CPropertyPage::OnOK() {
+    Forward(IDOK);
+    CDialog::OnOK();
+}
+
+void CPropertyPage::OnCancel() {
+    Forward(IDCANCEL);
+    CDialog::OnCancel();
+}

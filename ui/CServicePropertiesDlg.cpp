@@ -1,0 +1,299 @@
+#include "ui/CServicePropertiesDlg.h"
+
+#include <commctrl.h>
+
+#include "document/MessageText.h"
+#include "framework/Resources.h"
+#include "settings/CustomActions.h"
+#include "toolkit/ListCtrlSupport.h"
+#include "views/ServiceProperties.h"
+
+namespace {
+
+const int kDialogIcon = 19;
+const int kFirstTabImage = 7;
+const int kRecoveryColumns = 3;
+const uint32_t kNoSelection = 0xFFFFFFFF;
+
+void SetText(HWND page, int id, const char* text) {
+    ::SetDlgItemTextA(page, id, text ? text : "");
+}
+
+void Check(HWND page, int id, bool on) {
+    ::CheckDlgButton(page, id, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+std::string TextOf(HWND page, int id) {
+    HWND control = ::GetDlgItem(page, id);
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(
+        static_cast<size_t>(::GetWindowTextA(control, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+bool Checked(HWND page, int id) {
+    return ::IsDlgButtonChecked(page, id) == BST_CHECKED;
+}
+
+void Enable(HWND page, int id, bool on) {
+    ::EnableWindow(::GetDlgItem(page, id), on);
+}
+
+// An index beyond the list's items shows no selection.
+void Choose(HWND page, int id, uint32_t index) {
+    ::SendDlgItemMessageA(page, id, CB_SETCURSEL, static_cast<WPARAM>(static_cast<int>(index)), 0);
+}
+
+}  // namespace
+
+void CServicePropertiesDlg::FreeBuffer::operator()(void* buffer) const {
+    ServiceList::FreeBuffer(buffer);
+}
+
+CServicePropertiesDlg::CServicePropertiesDlg(AppContext& context, ServicesDocument& document,
+                                             HWND parent)
+    : CDialog(IDD_SERVICE_PROPERTIES, parent), context_(context), document_(document) {}
+
+CServicePropertiesDlg::~CServicePropertiesDlg() = default;
+
+void CServicePropertiesDlg::SetEntry(const ServiceEntry* entry, bool editable) {
+    entry_ = entry;
+    name_ = entry && entry->name ? entry->name : "";
+    requestedEditable_ = editable;
+}
+
+bool CServicePropertiesDlg::SetEntryByName(const std::string& name, bool editable) {
+    SetEntry(document_.currentList.FindEntry(name.c_str()), editable);
+    return entry_ != nullptr;
+}
+
+void CServicePropertiesDlg::ShowByName(AppContext& context, ServicesDocument& document,
+                                       const std::string& name, HWND owner) {
+    CServicePropertiesDlg dialog(context, document, owner);
+    if (!dialog.SetEntryByName(name, false)) {
+        std::string format = context.platform.texts.Text(IDS_PROPERTIES_NOT_FOUND);
+        ShowMessage(owner, FormatText(format, name.c_str()), MB_OK | MB_ICONEXCLAMATION);
+    }
+    dialog.DoModal();
+}
+
+void CServicePropertiesDlg::DoDataExchange(CDataExchange& dx) {
+    dx.Text(IDC_PROPERTIES_DISPLAY_NAME, displayName_);
+}
+
+bool CServicePropertiesDlg::OnInitDialog() {
+    if (!entry_ || !CreatePages()) {
+        EndDialog(IDCANCEL);
+        return false;
+    }
+    QueryService();
+    ShowConfiguration();
+    ShowState();
+    ShowDependencies();
+    ShowRecovery();
+    actionsPage_.Show(ReadCustomActions(context_.platform.registry, name_), context_.logOpen);
+    ShowTitleAndTabs();
+    return true;
+}
+
+bool CServicePropertiesDlg::CreatePages() {
+    HWND area = ::GetDlgItem(m_hWnd, IDC_PROPERTIES_PAGE_AREA);
+    // Each after the one before in the tab order, the first after the area.
+    HWND after = area;
+    for (int page = 0; page < kPages; ++page) {
+        if (!PageAt(page).CreateOver(m_hWnd, after)) return false;
+        after = PageAt(page).GetSafeHwnd();
+    }
+    return true;
+}
+
+CPropertyPage& CServicePropertiesDlg::PageAt(int page) {
+    switch (page) {
+        case kConfigPage:
+            return configPage_;
+        case kStatePage:
+            return statePage_;
+        case kAdvancedPage:
+            return advancedPage_;
+        default:
+            return actionsPage_;
+    }
+}
+
+// All three are asked, whatever the others answer.
+void CServicePropertiesDlg::QueryService() {
+    editable_ = requestedEditable_;
+    platform::ServiceConfigRecord* config = nullptr;
+    platform::ServiceDescription* description = nullptr;
+    platform::ServiceFailureActions* actions = nullptr;
+    ServiceList& list = document_.currentList;
+    bool ok = list.QueryConfig(name_.c_str(), &config);
+    config_.reset(ok ? config : nullptr);
+    if (!ok) ServiceList::FreeBuffer(config);
+    bool described = list.QueryDescription(name_.c_str(), &description);
+    description_.reset(described ? description : nullptr);
+    if (!described) ServiceList::FreeBuffer(description);
+    bool recovered = list.QueryFailureActions(name_.c_str(), &actions);
+    failureActions_.reset(recovered ? actions : nullptr);
+    if (!recovered) ServiceList::FreeBuffer(actions);
+    if (!ok || !described || !recovered) editable_ = false;
+}
+
+void CServicePropertiesDlg::ShowConfiguration() {
+    HWND page = configPage_.GetSafeHwnd();
+    const platform::ServiceConfigRecord* config = config_.get();
+    for (int id :
+         {IDC_PROPERTIES_START_TYPE, IDC_PROPERTIES_ERROR_CONTROL, IDC_PROPERTIES_INTERACTIVE})
+        Enable(page, id, config != nullptr);
+    ServiceTypeBoxes boxes = ServiceTypeBoxes::Of(config ? config->serviceType : 0);
+    Check(page, IDC_PROPERTIES_OWN_PROCESS, boxes.ownProcess);
+    Check(page, IDC_PROPERTIES_SHARED_PROCESS, boxes.sharedProcess);
+    Check(page, IDC_PROPERTIES_KERNEL_DRIVER, boxes.kernelDriver);
+    Check(page, IDC_PROPERTIES_FS_DRIVER, boxes.fileSystemDriver);
+    Check(page, IDC_PROPERTIES_INTERACTIVE, boxes.interactive);
+    Choose(page, IDC_PROPERTIES_START_TYPE, config ? config->startType : kNoSelection);
+    Choose(page, IDC_PROPERTIES_ERROR_CONTROL, config ? config->errorControl : kNoSelection);
+    SetText(page, IDC_PROPERTIES_PATH, config ? config->binaryPathName : nullptr);
+    SetText(page, IDC_PROPERTIES_GROUP, config ? config->loadOrderGroup : nullptr);
+    SetText(page, IDC_PROPERTIES_TAG,
+            config ? TagText(config->loadOrderGroup, config->tagId).c_str() : nullptr);
+    SetText(page, IDC_PROPERTIES_ACCOUNT, config ? config->serviceStartName : nullptr);
+    SetText(page, IDC_PROPERTIES_DESCRIPTION, description_ ? description_->description : nullptr);
+    Enable(page, IDC_PROPERTIES_DESCRIPTION, description_ != nullptr);
+}
+
+void CServicePropertiesDlg::ShowState() {
+    HWND page = statePage_.GetSafeHwnd();
+    Choose(page, IDC_PROPERTIES_STATE, entry_->currentState);
+    Check(page, IDC_PROPERTIES_CAN_STOP, entry_->controlsAccepted & 0x1);
+    Check(page, IDC_PROPERTIES_CAN_PAUSE, entry_->controlsAccepted & 0x2);
+    Check(page, IDC_PROPERTIES_CAN_SHUTDOWN, entry_->controlsAccepted & 0x4);
+}
+
+void CServicePropertiesDlg::ShowDependencies() {
+    HWND list = ::GetDlgItem(advancedPage_.GetSafeHwnd(), IDC_PROPERTIES_DEPENDENCIES);
+    ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    if (!config_) return;
+    int row = 0;
+    for (const std::string& name : DependencyNames(config_->dependencies)) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = row++;
+        item.pszText = const_cast<char*>(name.c_str());
+        ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void CServicePropertiesDlg::ShowRecovery() {
+    HWND list = ::GetDlgItem(advancedPage_.GetSafeHwnd(), IDC_PROPERTIES_RECOVERY);
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = 40;
+    while (listctrl::ColumnCount(list) < kRecoveryColumns)
+        ::SendMessageA(list, LVM_INSERTCOLUMNA, listctrl::ColumnCount(list),
+                       reinterpret_cast<LPARAM>(&column));
+    ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    if (!failureActions_) return;
+    const platform::ServiceFailureActions& record = *failureActions_;
+    platform::TextSource& texts = context_.platform.texts;
+    for (uint32_t i = 0; i < record.actionCount; ++i) {
+        const platform::ScAction& action = record.actions[i];
+        std::string number = std::to_string(i + 1);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<char*>(number.c_str());
+        int row = static_cast<int>(
+            ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        unsigned kind = RecoveryActionTextId(action.type);
+        listctrl::SetCellText(list, row, 1, kind ? texts.Text(kind) : std::string());
+        DelayText delay = DelayOf(action.delay);
+        listctrl::SetCellText(list, row, 2, FormatNumber(texts.Text(delay.formatId), delay.value));
+    }
+    listctrl::AutoSizeColumns(list, 0, false);
+}
+
+void CServicePropertiesDlg::ShowTitleAndTabs() {
+    char title[256] = "";
+    ::GetWindowTextA(m_hWnd, title, sizeof title);
+    std::string titled = std::string(title) + " (" + name_ + ")";
+    ::SetWindowTextA(m_hWnd, titled.c_str());
+
+    Enable(m_hWnd, IDC_PROPERTIES_DISPLAY_NAME, editable_);
+    Enable(m_hWnd, IDOK, editable_);
+    displayName_ = entry_->displayName ? entry_->displayName : "";
+    UpdateData(false);
+
+    images_ = LoadImageStrip(IDB_ICON_STRIP);
+    if (images_) icon_.reset(ImageList_GetIcon(images_.get(), kDialogIcon, ILD_TRANSPARENT));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
+    HWND tabs = ::GetDlgItem(m_hWnd, IDC_PROPERTIES_TABS);
+    ::SendMessageA(tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
+    for (int page = 0; page < kPages; ++page) {
+        std::string text = context_.platform.texts.Text(IDS_PROPERTIES_TAB_BASE + page);
+        TCITEMA tab{};
+        tab.mask = TCIF_TEXT | TCIF_IMAGE;
+        tab.pszText = const_cast<char*>(text.c_str());
+        tab.iImage = kFirstTabImage + page;
+        ::SendMessageA(tabs, TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&tab));
+    }
+    SelectPage(kConfigPage);
+}
+
+int CServicePropertiesDlg::SelectedPage() const {
+    return static_cast<int>(
+        ::SendDlgItemMessageA(m_hWnd, IDC_PROPERTIES_TABS, TCM_GETCURSEL, 0, 0));
+}
+
+void CServicePropertiesDlg::SelectPage(int page) {
+    ::SendDlgItemMessageA(m_hWnd, IDC_PROPERTIES_TABS, TCM_SETCURSEL, page, 0);
+    for (int other = 0; other < kPages; ++other)
+        ::ShowWindow(PageAt(other).GetSafeHwnd(), other == page ? SW_SHOW : SW_HIDE);
+}
+
+void CServicePropertiesDlg::OnOK() {
+    if (!editable_) return;
+    std::string question = context_.platform.texts.Text(IDS_PROPERTIES_QUESTION);
+    if (ShowMessage(m_hWnd, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (WriteBack()) EndDialog(IDOK);
+}
+
+// In order, stopping at the first write the platform refuses: what was
+// written stays written, and the dialog stays open with the user's edits.
+bool CServicePropertiesDlg::WriteBack() {
+    UpdateData(true);
+    HWND page = configPage_.GetSafeHwnd();
+    ServiceTypeBoxes boxes;
+    boxes.ownProcess = Checked(page, IDC_PROPERTIES_OWN_PROCESS);
+    boxes.sharedProcess = Checked(page, IDC_PROPERTIES_SHARED_PROCESS);
+    boxes.kernelDriver = Checked(page, IDC_PROPERTIES_KERNEL_DRIVER);
+    boxes.fileSystemDriver = Checked(page, IDC_PROPERTIES_FS_DRIVER);
+    boxes.interactive = Checked(page, IDC_PROPERTIES_INTERACTIVE);
+    // No selection is -1, the platform's "no change".
+    auto chosen = [&](int id) {
+        return static_cast<uint32_t>(::SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0));
+    };
+    std::string description = TextOf(page, IDC_PROPERTIES_DESCRIPTION);
+    ServiceCommands& commands = document_.commands;
+    if (!commands.ChangeConfig(name_.c_str(), boxes.Compose(), chosen(IDC_PROPERTIES_START_TYPE),
+                               chosen(IDC_PROPERTIES_ERROR_CONTROL), nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, displayName_.c_str()) ||
+        !commands.ChangeDescription(name_.c_str(), description.c_str())) {
+        ShowMessage(m_hWnd, document_.lastErrorText, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // A key that cannot be written loses the actions, not the dialog's OK.
+    WriteCustomActions(context_.platform.registry, name_, actionsPage_.Chosen());
+    return true;
+}
+
+LRESULT CServicePropertiesDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NOTIFY) {
+        auto* header = reinterpret_cast<NMHDR*>(lp);
+        if (header->idFrom == IDC_PROPERTIES_TABS && header->code == TCN_SELCHANGE) {
+            SelectPage(SelectedPage());
+            return 0;
+        }
+    }
+    return CDialog::WindowProc(msg, wp, lp);
+}

@@ -1,0 +1,81 @@
+#pragma once
+// The properties of one service of the document's current list on four
+// pages: configuration, state, advanced (dependencies and recovery) and
+// custom actions. Editable, it writes back the display name, description,
+// start type, error control, interactive flag and custom actions; a query
+// that fails makes it read-only.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "document/ServicesDocument.h"
+#include "framework/Dialog.h"
+#include "framework/Handles.h"
+#include "res/resource.h"
+#include "scm/ServiceEntry.h"
+#include "ui/AppContext.h"
+#include "ui/CCustomActionsPage.h"
+#include "ui/CPropertyPage.h"
+
+class CServicePropertiesDlg : public CDialog {
+public:
+    // `parent` null: the window the user works in now.
+    CServicePropertiesDlg(AppContext& context, ServicesDocument& document, HWND parent = nullptr);
+    ~CServicePropertiesDlg() override;
+
+    void SetEntry(const ServiceEntry* entry, bool editable);
+    // False when the current list has no such service; the dialog then
+    // closes itself as soon as it runs.
+    bool SetEntryByName(const std::string& name, bool editable);
+
+    // Read-only by name, for the windows that show services no longer
+    // loaded: a service that cannot be found is said so first.
+    static void ShowByName(AppContext& context, ServicesDocument& document, const std::string& name,
+                           HWND owner);
+
+    enum Page { kConfigPage, kStatePage, kAdvancedPage, kActionsPage, kPages };
+    int SelectedPage() const;
+    void SelectPage(int page);
+    bool Editable() const { return editable_; }
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+    void OnOK() override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    struct FreeBuffer {
+        void operator()(void* buffer) const;
+    };
+    template <typename T>
+    using Buffer = std::unique_ptr<T, FreeBuffer>;
+
+    bool CreatePages();
+    void QueryService();
+    void ShowConfiguration();
+    void ShowState();
+    void ShowDependencies();
+    void ShowRecovery();
+    void ShowTitleAndTabs();
+    bool WriteBack();
+    CPropertyPage& PageAt(int page);
+
+    AppContext& context_;
+    ServicesDocument& document_;
+    const ServiceEntry* entry_ = nullptr;
+    std::string name_;
+    bool requestedEditable_ = false;
+    bool editable_ = false;
+    std::string displayName_;
+    Buffer<platform::ServiceConfigRecord> config_;
+    Buffer<platform::ServiceDescription> description_;
+    Buffer<platform::ServiceFailureActions> failureActions_;
+    CPropertyPage configPage_{IDD_PROPERTIES_CONFIG};
+    CPropertyPage statePage_{IDD_PROPERTIES_STATE};
+    CPropertyPage advancedPage_{IDD_PROPERTIES_ADVANCED};
+    CCustomActionsPage actionsPage_;
+    ImageList images_;
+    Icon icon_;
+};
