@@ -259,6 +259,44 @@ TEST_F(PropertiesWindowsTest, AUsersEditsReachTheServiceControlManagerAfterTheQu
     EXPECT_EQ(ReadCustomActions(platform_.registry, svc_.Name()), kept);
 }
 
+// The service goes while the dialog is open: the refused write is shown,
+// and the dialog stays with the user's edits.
+TEST_F(PropertiesWindowsTest, AWriteThePlatformRefusesIsShownAndTheDialogStays) {
+    WithFailureActions scm(platform_.scm);
+    ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
+    ASSERT_TRUE(document.OpenDocument("localhost"));
+    CScriptedPropertiesDlg dialog(context_, document);
+    ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
+    std::string refusal;
+    bool stayed = false;
+    dialog.script = [&](HWND hwnd, int step) {
+        switch (step) {
+            case 0:
+                SetDlgItemTextA(hwnd, IDC_PROPERTIES_DISPLAY_NAME, "Never written");
+                svc_.Delete();
+                PostMessageA(hwnd, kStep, 0, 0);
+                SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+                stayed = IsWindow(hwnd) && Text(GetDlgItem(hwnd, IDC_PROPERTIES_DISPLAY_NAME)) ==
+                                               "Never written";
+                SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+                break;
+            case 1:
+                PostMessageA(hwnd, kStep, 0, 0);
+                Answer(hwnd, IDYES);
+                break;
+            case 2:
+                refusal = Answer(hwnd, IDOK);
+                break;
+            default:
+                break;
+        }
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_TRUE(stayed);
+    EXPECT_NE(refusal, "no message box");
+    EXPECT_FALSE(refusal.empty()) << "the platform's reason";
+}
+
 // Wine's own answer to the failure-actions query is a refusal: the dialog
 // shows what it has and allows no change; Escape on a page closes it.
 TEST_F(PropertiesWindowsTest, WhatThePlatformCannotTellMakesTheDialogReadOnly) {
