@@ -276,8 +276,8 @@ TEST_F(PropertiesWindowsTest, AWriteThePlatformRefusesIsShownAndTheDialogStays) 
                 svc_.Delete();
                 PostMessageA(hwnd, kStep, 0, 0);
                 SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
-                stayed = IsWindow(hwnd) && Text(GetDlgItem(hwnd, IDC_PROPERTIES_DISPLAY_NAME)) ==
-                                               "Never written";
+                stayed = IsWindow(hwnd) &&
+                         Text(GetDlgItem(hwnd, IDC_PROPERTIES_DISPLAY_NAME)) == "Never written";
                 SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
                 break;
             case 1:
