@@ -13,6 +13,16 @@
 
 namespace {
 const char kFrameClass[] = "VantorelMainFrame";
+
+// In the program's code page, as every path of the program is.
+std::string AnsiOf(const wchar_t* text) {
+    int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return std::string();
+    std::string out(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], size, nullptr, nullptr);
+    out.resize(static_cast<size_t>(size) - 1);
+    return out;
+}
 }  // namespace
 
 CVantorelApp::CVantorelApp()
@@ -73,9 +83,13 @@ bool CVantorelApp::InitInstance() {
     enum { kNormal, kRegister, kUnregister } registration = kNormal;
     int argc = 0;
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    std::string snapshot;  // the first argument that is not a flag
     for (int i = 1; argv && i < argc; ++i) {
         const wchar_t* flag = argv[i];
-        if (flag[0] != L'/' && flag[0] != L'-') continue;
+        if (flag[0] != L'/' && flag[0] != L'-') {
+            if (snapshot.empty()) snapshot = AnsiOf(flag);
+            continue;
+        }
         ++flag;
         if (lstrcmpiW(flag, L"Automation") == 0 || lstrcmpiW(flag, L"Embedding") == 0)
             context_.automation = true;
@@ -116,9 +130,10 @@ bool CVantorelApp::InitInstance() {
     SettingsStore store(context_.platform.registry);
     bool runMinimized = store.Read(settings::kRunMinimized) != 0;
     // A snapshot named on the command line is not a machine: the program
-    // starts on the local machine either way.
+    // starts on the local machine and shows what restoring it would do.
     if (!OnFileNew()) return false;
     auto* frame = static_cast<CVantorelMainFrame*>(m_pMainWnd);
+    if (!snapshot.empty()) frame->RestoreFileLater(snapshot);
     // Without a notification-area icon nothing would reach a hidden window.
     if (runMinimized && frame->TrayIconShown()) return true;
     int show = static_cast<int>(StartShowCommand(

@@ -1,7 +1,12 @@
 #include "app/CVantorelMainFrame.h"
 
+#include <commdlg.h>
 #include <mmsystem.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "document/MessageText.h"
 #include "framework/Placement.h"
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
@@ -195,6 +200,62 @@ void CVantorelMainFrame::Show(const ServiceChange& change, const platform::Local
 }
 
 // Independent unless the settings say otherwise, also when they cannot be read.
+void CVantorelMainFrame::ShowProperties(const std::string& service, HWND owner) {
+    if (document_) CServicePropertiesDlg::ShowByName(context_, document_->Core(), service, owner);
+}
+
+namespace {
+// The open-file dialog of a snapshot to restore; false when cancelled.
+bool ChooseSnapshot(HWND owner, std::string filter, const std::string& initial, std::string* path) {
+    std::replace(filter.begin(), filter.end(), '|', '\0');
+    filter.push_back('\0');
+    std::vector<char> file(32768, '\0');
+    lstrcpynA(file.data(), initial.c_str(), static_cast<int>(file.size()));
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!::GetOpenFileNameA(&ofn)) return false;
+    *path = file.data();
+    return true;
+}
+}  // namespace
+
+void CVantorelMainFrame::RestoreServices() {
+    if (!document_) return;
+    std::string path;
+    if (ChooseSnapshot(m_hWnd, LoadText(IDS_RESTORE_FILTER), document_->Core().title, &path))
+        RestoreFile(path);
+}
+
+void CVantorelMainFrame::RestoreFileLater(const std::string& path) {
+    namedSnapshot_ = path;
+    ::PostMessageA(m_hWnd, kRestoreNamedFile, 0, 0);
+}
+
+// The window keeps its own copies of the differences: a monitor pass while
+// it is open replaces the document's.
+void CVantorelMainFrame::RestoreFile(const std::string& path) {
+    if (!document_ || !document_->CompareWithFile(path.c_str())) return;
+    ServicesDocument& core = document_->Core();
+    if (core.GetChangeCount() == 0) {
+        ShowMessage(m_hWnd,
+                    FormatText(LoadText(IDS_RESTORE_NO_CHANGES), core.GetChangeDate().c_str()),
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    CChangedServicesDlg window(context_, nullptr);
+    window.SetShowProperties(
+        [this](const std::string& service, HWND owner) { ShowProperties(service, owner); });
+    const platform::LocalDateTime now = context_.platform.locale.Now();
+    for (int i = 0; const ServiceChange* change = core.GetChange(i); ++i)
+        window.AddChange(*change, now);
+    window.RunRestore(core);
+}
+
 void CVantorelMainFrame::ShowPendingChanges() {
     SettingsStore store(context_.platform.registry);
     bool independent = store.Read(settings::kIndependentWindow) != 0;
@@ -270,6 +331,9 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
         case ID_TOOLS_PENDING_CHANGES:
             ShowPendingChanges();
             return true;
+        case ID_FILE_RESTORE:
+            RestoreServices();
+            return true;
         case ID_APP_ABOUT:
         case ID_TRAY_ABOUT: {
             CAboutDlg about(context_.platform.modules, context_.platform.versions);
@@ -330,6 +394,10 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
         ui.Enable(changes_->HasPendingRows());
         return true;
     }
+    if (ui.id == ID_FILE_RESTORE) {
+        ui.Enable(document_ != nullptr);
+        return true;
+    }
     if (ui.id == ID_TRAY_EXIT || ui.id == ID_APP_ABOUT || ui.id == ID_TRAY_ABOUT ||
         ui.id == ID_FILE_OPEN)
         return true;
@@ -375,6 +443,12 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             LRESULT result = CFrameWnd::WindowProc(msg, wp, lp);
             if (!sizing_) SavePlacement();
             return result;
+        }
+        case kRestoreNamedFile: {
+            std::string path;
+            path.swap(namedSnapshot_);
+            if (!path.empty()) RestoreFile(path);
+            return 0;
         }
         case kTrayNotify:
             OnTrayNotify(static_cast<UINT>(lp));

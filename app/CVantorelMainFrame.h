@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <string>
 
 #include "framework/FrameWnd.h"
 #include "framework/Handles.h"
@@ -25,6 +26,7 @@ public:
     static constexpr UINT kInitialRefreshPeriod = 2000;
     static constexpr UINT kTrayNotify = WM_USER + 1;
     static constexpr UINT kTrayMenuDone = WM_USER + 2;
+    static constexpr UINT kRestoreNamedFile = WM_USER + 3;
 
     explicit CVantorelMainFrame(AppContext& context);
     ~CVantorelMainFrame() override;
@@ -45,6 +47,13 @@ public:
     // again (after the settings dialog's OK).
     void Rearm();
     CChangedServicesDlg& ChangesWindow() { return *changes_; }
+    // "Restaurar servicios": a snapshot chosen, then its differences shown
+    // to be restored.
+    void RestoreServices();
+    // The same for a snapshot already named (on the command line, from the
+    // shell), once the message loop runs.
+    void RestoreFileLater(const std::string& path);
+    void RestoreFile(const std::string& path);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -64,6 +73,7 @@ private:
     void ArmMonitor();
     void MonitorTick();
     void ShowPendingChanges();
+    void ShowProperties(const std::string& service, HWND owner);
     void Alert(const AlertSettings& settings) override;
     void Show(const ServiceChange& change, const platform::LocalDateTime& when) override;
 
@@ -77,6 +87,7 @@ private:
     std::unique_ptr<CVantorelTreeView> treeViews_[3];  // made on first use
     HWND hiddenBar_ = nullptr;
     int initialShow_ = SW_SHOW;
+    std::string namedSnapshot_;  // to restore from once the loop runs
     uint32_t refreshPeriod_ = kInitialRefreshPeriod;
     NOTIFYICONDATAA tray_{};
     bool trayShown_ = false;

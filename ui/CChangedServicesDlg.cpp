@@ -1,6 +1,7 @@
 #include "ui/CChangedServicesDlg.h"
 
 #include "document/ChangeList.h"
+#include "document/MessageText.h"
 #include "framework/Placement.h"
 #include "framework/Resources.h"
 #include "res/resource.h"
@@ -8,6 +9,7 @@
 #include "settings/SettingsStore.h"
 #include "toolkit/ButtonBar.h"
 #include "toolkit/ListCtrlSupport.h"
+#include "ui/ServiceViewSupport.h"
 
 namespace {
 
@@ -97,8 +99,9 @@ void CChangedServicesDlg::Clear() {
     UpdateButtons();
 }
 
-INT_PTR CChangedServicesDlg::RunRestore(HWND) {
+INT_PTR CChangedServicesDlg::RunRestore(ServicesDocument& document) {
     restoreMode_ = true;
+    document_ = &document;
     return DoModal();
 }
 
@@ -299,8 +302,129 @@ void CChangedServicesDlg::OnCancel() {
 }
 
 bool CChangedServicesDlg::OnCommand(UINT id) {
-    // The history viewer and restoring come with their own windows.
+    if (restoreMode_ && id == ID_CHANGES_RESTORE) RestoreSelected();
+    if (restoreMode_ && id == ID_CHANGES_RESTORE_ALL) RestoreAll();
+    // The history viewer comes with its own window.
     return id == ID_TOOLS_HISTORY || id == ID_CHANGES_RESTORE || id == ID_CHANGES_RESTORE_ALL;
+}
+
+int CChangedServicesDlg::SelectedRow() const {
+    return static_cast<int>(
+        ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+std::vector<std::string> CChangedServicesDlg::RowNames() const {
+    std::vector<std::string> names;
+    int rows = static_cast<int>(::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) names.push_back(listctrl::CellText(list_, row, 0));
+    return names;
+}
+
+const PendingChange* CChangedServicesDlg::RecordOf(const std::string& name) const {
+    int index = pending_.IndexOf(name);
+    return index < 0 ? nullptr : &pending_.At(static_cast<size_t>(index));
+}
+
+void CChangedServicesDlg::RemoveRow(const std::string& name) {
+    int index = pending_.IndexOf(name);
+    if (index < 0 || static_cast<size_t>(index) >= rowOf_.size()) return;
+    int row = rowOf_[static_cast<size_t>(index)];
+    if (row < 0 || listctrl::CellText(list_, row, 0) != name) return;
+    HoldRedraw();
+    ::SendMessageA(list_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    // The rows below move up one; nothing else moves.
+    for (int& at : rowOf_)
+        if (at == row)
+            at = -1;
+        else if (at > row)
+            --at;
+    UpdateButtons();
+}
+
+void CChangedServicesDlg::Say(const std::string& text, UINT icon) {
+    ShowMessage(m_hWnd, text, MB_OK | icon);
+}
+
+bool CChangedServicesDlg::Ask(const std::string& text) {
+    return ShowMessage(m_hWnd, text, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+namespace {
+// "\n- name" for each.
+std::string NameLines(const std::vector<std::string>& names) {
+    std::string lines;
+    for (const std::string& name : names) lines += "\n- " + name;
+    return lines;
+}
+}  // namespace
+
+// Only the recorded states decide what is asked; the command then works on
+// the service as it is now.
+void CChangedServicesDlg::RestoreSelected() {
+    int row = SelectedRow();
+    if (row < 0) return;
+    const std::string name = listctrl::CellText(list_, row, 0);
+    const PendingChange* record = RecordOf(name);
+    SelectedRestore decision = DecideSelected(record);
+    const std::string cannot = Text(IDS_RESTORE_CANNOT);
+    switch (decision.verdict) {
+        case SelectedRestore::kNothing:
+            return;
+        case SelectedRestore::kNewOrDeleted:
+            Say(FormatTexts(cannot, {name, Text(ChangeKindTextId(record->kind))}),
+                MB_ICONINFORMATION);
+            return;
+        case SelectedRestore::kSameState:
+            Say(FormatTexts(cannot, {name, Text(IDS_RESTORE_SAME_STATE)}), MB_ICONINFORMATION);
+            return;
+        case SelectedRestore::kAsk:
+            break;
+    }
+    if (!Ask(FormatTexts(Text(IDS_RESTORE_QUESTION), {name, Text(StateTextId(decision.from)),
+                                                      Text(StateTextId(decision.target))})))
+        return;
+    const std::string failed = FormatText(Text(IDS_RESTORE_ERROR), name.c_str());
+    ServiceEntry* entry = document_ ? document_->currentList.FindEntry(name.c_str()) : nullptr;
+    if (!entry) {
+        Say(failed, MB_ICONERROR);
+        return;
+    }
+    document_->lastErrorText.clear();
+    bool restored;
+    {
+        WaitCursor wait;
+        restored = RunRestoreCommand(document_->commands, *entry, decision.target);
+    }
+    if (restored)
+        RemoveRow(name);
+    else
+        Say(document_->lastErrorText.empty() ? failed : document_->lastErrorText, MB_ICONERROR);
+}
+
+bool CChangedServicesDlg::RestoreNames(ServicesDocument* document,
+                                       std::vector<std::string>* names) {
+    WaitCursor wait;
+    return RestorePasses(document, names, *this, context_.platform.clock);
+}
+
+// The commands' own messages are not shown: only the summary of what is
+// left after the last pass.
+void CChangedServicesDlg::RestoreAll() {
+    RestoreSplit split = SplitForRestore(RowNames(), *this);
+    if (!split.notRestorable.empty()) {
+        std::string message = Text(IDS_RESTORE_NOT_RESTORABLE) + NameLines(split.notRestorable);
+        if (split.restorable.empty()) {
+            Say(message, MB_ICONERROR);
+            return;
+        }
+        if (!Ask(message + "\n\n" + Text(IDS_RESTORE_OTHERS))) return;
+    }
+    if (split.restorable.empty() || !Ask(Text(IDS_RESTORE_MASS_QUESTION))) return;
+    std::vector<std::string> names = std::move(split.restorable);
+    if (RestoreNames(document_, &names)) return;
+    std::string message = Text(IDS_RESTORE_ERROR_ALL);
+    if (document_) message += "\n" + Text(IDS_RESTORE_NOT_RESTORABLE) + NameLines(names);
+    Say(message, MB_ICONERROR);
 }
 
 LRESULT CChangedServicesDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "document/Restore.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "framework/ToolBar.h"
@@ -23,7 +24,7 @@
 
 struct ServiceChange;
 
-class CChangedServicesDlg : public CDialog {
+class CChangedServicesDlg : public CDialog, private RestoreRows {
 public:
     // `onClose` runs when the user closes the window (the frame puts its
     // usual notification-area icon back).
@@ -42,14 +43,20 @@ public:
     bool HasPendingRows() const;
     // Drops every entry and row, when the window exists.
     void Clear();
-    // Restore mode: the window runs modally over `owner`.
-    INT_PTR RunRestore(HWND owner);
+    // Restore mode: the window runs modally over the window the user works
+    // in, its rows brought back to their recorded states through
+    // `document`'s commands.
+    INT_PTR RunRestore(ServicesDocument& document);
 
     // What a double click on a row runs: the properties of its service, in
     // a dialog owned by this window.
     void SetShowProperties(std::function<void(const std::string& service, HWND owner)> show) {
         showProperties_ = std::move(show);
     }
+
+    // The passes of "Restaurar todos" over `names`, the rows of the
+    // restored ones removed; true when none is left.
+    bool RestoreNames(ServicesDocument* document, std::vector<std::string>* names);
 
     const PendingChanges& Entries() const { return pending_; }
     bool RestoreMode() const { return restoreMode_; }
@@ -92,6 +99,15 @@ private:
     LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
     bool OnListNotify(NMHDR* header, LRESULT* result);
     void ShowSelectedProperties();
+    int SelectedRow() const;
+    std::vector<std::string> RowNames() const;
+    void RestoreSelected();
+    void RestoreAll();
+    void Say(const std::string& text, UINT icon);
+    bool Ask(const std::string& text);
+    std::string Text(unsigned id) { return context_.platform.texts.Text(id); }
+    const PendingChange* RecordOf(const std::string& name) const override;
+    void RemoveRow(const std::string& name) override;
 
     AppContext& context_;
     std::function<void()> onClose_;
@@ -99,6 +115,7 @@ private:
     PendingChanges pending_;
     std::vector<int> rowOf_;  // the row of each entry, -1 for none
     bool restoreMode_ = false;
+    ServicesDocument* document_ = nullptr;  // restore mode's
     bool initialised_ = false;
     bool sizing_ = false;
     WindowPlacement placement_;

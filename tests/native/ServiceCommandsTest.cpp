@@ -151,6 +151,9 @@ TEST(MessageTextTest, FillsEveryPlaceholderAndLeavesOtherDirectivesAlone) {
     EXPECT_EQ(FormatText("Error %s", "Svc"), "Error Svc");
     EXPECT_EQ(FormatText("%s and %s", "x"), "x and x");
     EXPECT_EQ(FormatText("100%% of %s %d %n", "y"), "100% of y %d %n");
+    EXPECT_EQ(FormatTexts("%s goes from %s to %s%s", {"Web", "Parado", "Iniciado"}),
+              "Web goes from Parado to Iniciado");
+    EXPECT_EQ(FormatNumber("%u ms. (%%u)", 4294967295u), "4294967295 ms. (%u)");
     EXPECT_EQ(FormatText("trailing %", "z"), "trailing %");
     EXPECT_EQ(FormatText("%s", nullptr), "");
     EXPECT_EQ(ComposeMessage("Stopping %s", "Svc", "Denied.\r\n"), "Stopping Svc\nDenied.\r\n");

@@ -226,6 +226,17 @@ std::string MessageText(HWND box) {
     return message;
 }
 
+// Runs a command that asks for a file and gives the file dialog `path`.
+bool ChooseFile(const Program& program, HWND frame, UINT command, const std::string& path) {
+    PostMessageA(frame, WM_COMMAND, command, 0);
+    HWND dialog = WaitForDialog(program);
+    HWND name = dialog ? FindChild(dialog, "Edit") : nullptr;
+    if (!name) return false;
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+}
+
 // Why a program has no main window: it ended, or it waits in a box.
 std::string WhyNoFrame(const Program& program) {
     DWORD code = 0;
@@ -720,14 +731,7 @@ TEST_F(ProgramWindowsTest, ASnapshotSavedThroughTheSaveFlowHoldsTheServices) {
     Program program;
     HWND frame = program.Frame(30000);
     ASSERT_NE(frame, nullptr);
-
-    PostMessageA(frame, WM_COMMAND, ID_FILE_SAVE, 0);
-    HWND dialog = WaitForDialog(program);
-    ASSERT_NE(dialog, nullptr);
-    HWND name = FindChild(dialog, "Edit");
-    ASSERT_NE(name, nullptr);
-    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(ChooseFile(program, frame, ID_FILE_SAVE, path));
     for (int i = 0; i < 100 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
         Sleep(100);
 
@@ -748,6 +752,67 @@ TEST_F(ProgramWindowsTest, ASnapshotSavedThroughTheSaveFlowHoldsTheServices) {
     HANDLE search = FindFirstFileA((folder + "vt*.tmp").c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    DeleteFileA(path.c_str());
+}
+
+// A snapshot saved through the program, the services changed from outside,
+// then the snapshot opened from the command line: one service restored on
+// its own, the others together; the one that refuses to stop is left and
+// named.
+TEST_F(ProgramWindowsTest, ASnapshotBringsServicesBackOneByOneOrAllTogether) {
+    TestService one("basic"), other("basic"), stubborn("nostop");
+    ASSERT_TRUE(one.StartDirectly());
+    std::string path = wintest::ExeDirectory() + "\\to-restore.rpt";
+    DeleteFileA(path.c_str());
+    {
+        Program program;
+        HWND frame = program.Frame(30000);
+        ASSERT_NE(frame, nullptr);
+        ASSERT_TRUE(ChooseFile(program, frame, ID_FILE_SAVE, path));
+        for (int i = 0; i < 100 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+            Sleep(100);
+        ASSERT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    ASSERT_TRUE(one.StopDirectly());
+    ASSERT_TRUE(other.StartDirectly());
+    ASSERT_TRUE(stubborn.StartDirectly());
+
+    Program program("\"" + path + "\"");
+    ASSERT_NE(program.Frame(30000), nullptr);
+    HWND window = WaitForDialog(program);
+    ASSERT_NE(window, nullptr);
+    HWND list = GetDlgItem(window, IDC_CHANGES_LIST);
+    ASSERT_GE(FindRow(program, list, one.Name()), 0);
+    ASSERT_GE(FindRow(program, list, stubborn.Name()), 0);
+    EXPECT_TRUE(SaveScreen("restore-window"));
+
+    program.Select(list, FindRow(program, list, one.Name()));
+    PostMessageA(window, WM_COMMAND, ID_CHANGES_RESTORE, 0);
+    HWND question = WaitForDialog(program, 100, window);
+    ASSERT_NE(question, nullptr);
+    EXPECT_NE(MessageText(question).find("Iniciado"), std::string::npos) << MessageText(question);
+    SendMessageA(question, WM_COMMAND, IDYES, 0);
+    EXPECT_TRUE(one.WaitFor(SERVICE_RUNNING));
+    for (int i = 0; i < 100 && FindRow(program, list, one.Name()) >= 0; ++i) Sleep(100);
+    EXPECT_LT(FindRow(program, list, one.Name()), 0) << "a restored row goes";
+
+    PostMessageA(window, WM_COMMAND, ID_CHANGES_RESTORE_ALL, 0);
+    question = WaitForDialog(program, 100, window);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(MessageText(question).rfind("La modificaci\xF3n masiva", 0), 0u)
+        << MessageText(question);
+    SendMessageA(question, WM_COMMAND, IDYES, 0);
+    HWND summary = WaitForDialog(program, 600, window);
+    ASSERT_NE(summary, nullptr);
+    std::string said = MessageText(summary);
+    EXPECT_EQ(said.rfind("Error restaurando el estado de los servicios\n", 0), 0u) << said;
+    EXPECT_NE(said.find("\n- " + stubborn.Name()), std::string::npos) << said;
+    EXPECT_EQ(said.find(other.Name()), std::string::npos) << said;
+    SendMessageA(summary, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(other.State(), static_cast<DWORD>(SERVICE_STOPPED));
+    EXPECT_EQ(stubborn.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(one.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
     DeleteFileA(path.c_str());
 }
 
