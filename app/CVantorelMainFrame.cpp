@@ -14,6 +14,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CChangedServicesDlg.h"
+#include "ui/CHistoryDlg.h"
 #include "ui/COpenServicesDlg.h"
 #include "ui/CServicePropertiesDlg.h"
 #include "ui/CVantorelDocument.h"
@@ -334,6 +335,13 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
         case ID_FILE_RESTORE:
             RestoreServices();
             return true;
+        case ID_TOOLS_HISTORY: {
+            CHistoryDlg viewer(context_, [this](const std::string& service, HWND owner) {
+                ShowProperties(service, owner);
+            });
+            viewer.DoModal();
+            return true;
+        }
         case ID_APP_ABOUT:
         case ID_TRAY_ABOUT: {
             CAboutDlg about(context_.platform.modules, context_.platform.versions);
@@ -396,6 +404,10 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
     }
     if (ui.id == ID_FILE_RESTORE) {
         ui.Enable(document_ != nullptr);
+        return true;
+    }
+    if (ui.id == ID_TOOLS_HISTORY) {
+        ui.Enable(context_.logOpen);
         return true;
     }
     if (ui.id == ID_TRAY_EXIT || ui.id == ID_APP_ABOUT || ui.id == ID_TRAY_ABOUT ||

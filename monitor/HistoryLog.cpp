@@ -281,23 +281,42 @@ bool Field(LogLine line, int n, int need, std::string_view* field) {
 }
 }  // namespace
 
-bool HistoryLog::GetKindText(LogLine line, std::string* text) {
+bool HistoryLog::GetKind(LogLine line, int32_t* kind) {
     std::string_view field;
     if (!IsChange(line) || !Field(line, 1, 2, &field)) return false;
-    int32_t kind = ReadNumber(field);
+    *kind = ReadNumber(field);
+    return true;
+}
+
+bool HistoryLog::GetStates(LogLine line, int32_t* oldState, int32_t* newState) {
+    std::string_view oldField, newField;
+    if (!IsChange(line) || !Field(line, 2, 4, &oldField) || !Field(line, 3, 4, &newField))
+        return false;
+    *oldState = ReadNumber(oldField);
+    *newState = ReadNumber(newField);
+    return true;
+}
+
+unsigned HistoryLog::StateNameId(int32_t state) {
+    return state >= 1 && state <= 7 ? IDS_STATE_BASE + static_cast<unsigned>(state) : 0;
+}
+
+bool HistoryLog::GetKindText(LogLine line, std::string* text) {
+    int32_t kind;
+    if (!GetKind(line, &kind)) return false;
     *text = ChangeKindText(texts_, kind);
     return true;
 }
 
 bool HistoryLog::GetStateTexts(LogLine line, std::string* oldState, std::string* newState) {
-    std::string_view oldField, newField;
-    if (!IsChange(line) || !Field(line, 2, 4, &oldField) || !Field(line, 3, 4, &newField))
-        return false;
+    int32_t oldValue, newValue;
+    if (!GetStates(line, &oldValue, &newValue)) return false;
     auto name = [this](int32_t state) {
-        return state >= 1 && state <= 7 ? texts_.Text(IDS_STATE_BASE + state) : std::string();
+        unsigned id = StateNameId(state);
+        return id != 0 ? texts_.Text(id) : std::string();
     };
-    *oldState = name(ReadNumber(oldField));
-    *newState = name(ReadNumber(newField));
+    *oldState = name(oldValue);
+    *newState = name(newValue);
     return true;
 }
 
@@ -416,6 +435,14 @@ bool HistoryLog::GetDateRange(LocalDateTime* earliest, LocalDateTime* latest) {
 }
 
 bool HistoryLog::SelectLines(std::vector<std::string>* list, const std::string& machine,
+                             const LocalDateTime& fromDay, const LocalDateTime& toDay) {
+    std::vector<LogLine> lines;
+    bool loaded = SelectLines(&lines, machine, fromDay, toDay);
+    list->assign(lines.begin(), lines.end());
+    return loaded;
+}
+
+bool HistoryLog::SelectLines(std::vector<LogLine>* list, const std::string& machine,
                              const LocalDateTime& fromDay, const LocalDateTime& toDay) {
     list->clear();
     if (lines_.empty()) return false;

@@ -66,6 +66,9 @@ public:
     // in that window.
     bool SelectLines(std::vector<std::string>* list, const std::string& machine,
                      const platform::LocalDateTime& fromDay, const platform::LocalDateTime& toDay);
+    // The same as views into the loaded file, valid while it stays loaded.
+    bool SelectLines(std::vector<LogLine>* list, const std::string& machine,
+                     const platform::LocalDateTime& fromDay, const platform::LocalDateTime& toDay);
 
     // Line accessors: false, and nothing written, when the line is not of
     // the record type or lacks the separators the field needs.
@@ -78,6 +81,12 @@ public:
     static bool GetSessionText(LogLine line, std::string* text);
     static bool GetConnectedMachine(LogLine line, std::string* machine);
     static bool GetServiceName(LogLine line, std::string* service);
+    // The numbers of a change line: its kind (a line with two bars), its
+    // states (four bars).
+    static bool GetKind(LogLine line, int32_t* kind);
+    static bool GetStates(LogLine line, int32_t* oldState, int32_t* newState);
+    // The text id of a state's name; 0 for a value without one.
+    static unsigned StateNameId(int32_t state);
     bool GetKindText(LogLine line, std::string* text);
     bool GetStateTexts(LogLine line, std::string* oldState, std::string* newState);
 

@@ -90,6 +90,15 @@
 #define IDC_ACTIONS_DISABLE_LOG 2026
 // The items of a dialog's lists, as the dialog editors have always kept them.
 #define RT_DIALOG_ITEMS 240
+// The history viewer.
+#define IDD_HISTORY 1014
+#define IDC_HISTORY_LIST 1101
+#define IDC_HISTORY_COUNT 1209
+#define IDC_HISTORY_MACHINE 1405
+#define IDC_HISTORY_SERVICE 1406
+#define IDC_HISTORY_HIDE_SESSIONS 1521
+#define IDC_HISTORY_FROM 1800
+#define IDC_HISTORY_TO 1801
 // The about box and its controls; a link's tooltip is the string of its id.
 #define IDD_ABOUT 1000
 #define IDC_ABOUT_VERSION 1202
@@ -211,6 +220,10 @@
 #define IDS_RESTORE_OTHERS 9597
 #define IDS_RESTORE_MASS_QUESTION 9598
 #define IDS_RESTORE_ERROR_ALL 9599
+// The history viewer.
+#define IDS_HISTORY_SESSION 9600
+#define IDS_HISTORY_CONNECTED 9601
+#define IDS_HISTORY_ALL_SERVICES 9602
 // What a window shows when a handler of it failed unexpectedly.
 #define IDS_OUT_OF_MEMORY 9557
 #define IDS_UNEXPECTED_ERROR 9558

@@ -92,13 +92,22 @@ void RowFonts::Prepare(HDC dc) {
 TextWidths::TextWidths(HWND list) : dc_(::CreateCompatibleDC(nullptr)) {
     auto font = reinterpret_cast<HGDIOBJ>(::SendMessageA(list, WM_GETFONT, 0, 0));
     if (!font) font = ::GetStockObject(DEFAULT_GUI_FONT);
-    if (dc_) font_ = std::make_unique<SelectedObject>(dc_.get(), font);
+    if (!dc_) return;
+    font_ = std::make_unique<SelectedObject>(dc_.get(), font);
+    CPINFO codePage{};
+    byAdvances_ = ::GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize == 1 &&
+                  ::GetCharWidth32A(dc_.get(), 0, 255, advance_);
 }
 
-int TextWidths::Width(const std::string& text) const {
+int TextWidths::Width(std::string_view text) const {
+    if (byAdvances_) {
+        int width = 0;
+        for (unsigned char c : text) width += advance_[c];
+        return width;
+    }
     SIZE size{};
     if (!dc_ ||
-        !::GetTextExtentPoint32A(dc_.get(), text.c_str(), static_cast<int>(text.size()), &size))
+        !::GetTextExtentPoint32A(dc_.get(), text.data(), static_cast<int>(text.size()), &size))
         return 0;
     return size.cx;
 }

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "framework/Handles.h"
 
@@ -15,11 +16,15 @@ namespace listctrl {
 class TextWidths {
 public:
     explicit TextWidths(HWND list);
-    int Width(const std::string& text) const;
+    int Width(std::string_view text) const;
 
 private:
     MemoryDC dc_;
     std::unique_ptr<SelectedObject> font_;
+    // In a code page of one byte per character a text is as wide as its
+    // characters' advances together: thousands of texts cost no call each.
+    int advance_[256] = {};
+    bool byAdvances_ = false;
 };
 
 std::string CellText(HWND list, int row, int column);

@@ -9,6 +9,7 @@
 #include "settings/SettingsStore.h"
 #include "toolkit/ButtonBar.h"
 #include "toolkit/ListCtrlSupport.h"
+#include "ui/CHistoryDlg.h"
 #include "ui/ServiceViewSupport.h"
 
 namespace {
@@ -304,7 +305,11 @@ void CChangedServicesDlg::OnCancel() {
 bool CChangedServicesDlg::OnCommand(UINT id) {
     if (restoreMode_ && id == ID_CHANGES_RESTORE) RestoreSelected();
     if (restoreMode_ && id == ID_CHANGES_RESTORE_ALL) RestoreAll();
-    // The history viewer comes with its own window.
+    // The viewer runs over this window, which waits for it.
+    if (!restoreMode_ && id == ID_TOOLS_HISTORY && context_.logOpen) {
+        CHistoryDlg viewer(context_, showProperties_, m_hWnd);
+        viewer.DoModal();
+    }
     return id == ID_TOOLS_HISTORY || id == ID_CHANGES_RESTORE || id == ID_CHANGES_RESTORE_ALL;
 }
 

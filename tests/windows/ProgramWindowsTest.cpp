@@ -626,6 +626,33 @@ TEST_F(ProgramWindowsTest, TheHistoryLogRecordsTheSessionAndTheConnection) {
     DeleteFileA(path.c_str());
 }
 
+// Right after start-up the viewer shows the session just begun and its
+// connection, and no change; hiding sessions leaves nothing.
+TEST_F(ProgramWindowsTest, TheHistoryViewerShowsTheSessionJustBegun) {
+    std::string path = wintest::ExeDirectory() + "\\viewer-history.log";
+    DeleteFileA(path.c_str());
+    Configuration logFile("Software\\Quorvex\\Larkspan\\Vantorel\\LogFile");
+    logFile.Set("LogFilePath", path);
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    PostMessageA(frame, WM_COMMAND, ID_TOOLS_HISTORY, 0);
+    HWND viewer = WaitForDialog(program);
+    ASSERT_NE(viewer, nullptr);
+    char title[128] = "";
+    GetWindowTextA(viewer, title, sizeof title);
+    EXPECT_STREQ(title, "Historial de servicios");
+    HWND list = GetDlgItem(viewer, IDC_HISTORY_LIST);
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(ControlText(viewer, IDC_HISTORY_COUNT), "Modificaciones detectadas: 0");
+    EXPECT_EQ(ControlText(viewer, IDC_HISTORY_MACHINE), "localhost");
+    SendDlgItemMessageA(viewer, IDC_HISTORY_HIDE_SESSIONS, BM_CLICK, 0, 0);
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(ControlText(viewer, IDC_HISTORY_COUNT), "Modificaciones detectadas: 0");
+    SendMessageA(viewer, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(WaitForDialog(program, 5), nullptr);
+}
+
 // After the end of a session is announced the system may end the process
 // at any moment: what an exit writes is written by then.
 TEST_F(ProgramWindowsTest, LogoffEndsTheSessionAsAnExitDoes) {

@@ -1,0 +1,208 @@
+// The history viewer in-process: a log of two days, two machines and three
+// services written by the program's own log code, then browsed as a user
+// would: the last day first, then a span, one service, sessions hidden.
+#include <windows.h>
+#include <gtest/gtest.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "framework/WinApp.h"
+#include "monitor/HistoryLog.h"
+#include "platform/TextsInUse.h"
+#include "platform/win32/Win32Platform.h"
+#include "res/resource.h"
+#include "settings/SettingsStore.h"
+#include "tests/windows/WineServices.h"
+#include "ui/CHistoryDlg.h"
+
+namespace {
+
+const UINT kStep = WM_APP + 42;
+
+class TestApp : public CWinApp {
+public:
+    bool InitInstance() override { return true; }
+};
+
+// The platform's own date texts, at a time the test chooses.
+class SetClock : public platform::LocaleTime {
+public:
+    explicit SetClock(platform::LocaleTime& real) : real_(real) {}
+    platform::LocalDateTime now{};
+    platform::LocalDateTime Now() override { return now; }
+    std::string FormatDateTime(const platform::LocalDateTime& when) override {
+        return real_.FormatDateTime(when);
+    }
+    bool ParseDateTime(const std::string& text, platform::LocalDateTime* when) override {
+        return real_.ParseDateTime(text, when);
+    }
+
+private:
+    platform::LocaleTime& real_;
+};
+
+class CScriptedHistoryDlg : public CHistoryDlg {
+public:
+    using CHistoryDlg::CHistoryDlg;
+    std::function<void(HWND, int)> script;
+
+protected:
+    bool OnInitDialog() override {
+        bool focus = CHistoryDlg::OnInitDialog();
+        ::PostMessageA(m_hWnd, kStep, 0, 0);
+        return focus;
+    }
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == kStep && script) {
+            script(m_hWnd, step_++);
+            return 0;
+        }
+        return CHistoryDlg::WindowProc(msg, wp, lp);
+    }
+
+private:
+    int step_ = 0;
+};
+
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// A day chosen in a picker, as the user's choice tells the dialog.
+void ChooseDay(HWND dialog, int picker, int day, bool checked = true) {
+    SYSTEMTIME time{2026, 12, 0, static_cast<WORD>(day), 0, 0, 0, 0};
+    HWND control = GetDlgItem(dialog, picker);
+    SendMessageA(control, DTM_SETSYSTEMTIME, checked ? GDT_VALID : GDT_NONE,
+                 checked ? reinterpret_cast<LPARAM>(&time) : 0);
+    NMDATETIMECHANGE change{};
+    change.nmhdr = {control, static_cast<UINT_PTR>(picker), DTN_DATETIMECHANGE};
+    change.dwFlags = checked ? GDT_VALID : GDT_NONE;
+    change.st = time;
+    SendMessageA(dialog, WM_NOTIFY, picker, reinterpret_cast<LPARAM>(&change));
+}
+
+class HistoryViewerWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(program_, nullptr);
+        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        SettingsStore store(platform_.registry);
+        previousPath_ = store.ReadLogFilePath();
+        ASSERT_TRUE(store.WriteLogFilePath(path_));
+        WriteLog();
+    }
+    void TearDown() override {
+        SettingsStore(platform_.registry).WriteLogFilePath(previousPath_);
+        DeleteFileA(path_.c_str());
+        current_texts::Set(nullptr, "");
+        if (program_) FreeLibrary(program_);
+    }
+    void At(int day, int hour) { clock_.now = {2026, 12, day, hour, 0, 0}; }
+    void WriteLog() {
+        HistoryLog log(platform_.files, clock_, platform_.texts);
+        log.SetSessionText("Vantorel v1.0.0.0");
+        At(6, 8);
+        ASSERT_TRUE(log.Open(path_, true));
+        log.WriteConnected("localhost");
+        At(6, 9);
+        log.WriteChange(16, 4, 1, "Spooler");
+        log.WriteChange(1, 1, 4, "W32Time");
+        At(6, 18);
+        log.Close();
+        At(7, 8);
+        ASSERT_TRUE(log.Open(path_, false));
+        log.WriteConnected("localhost");
+        At(7, 9);
+        log.WriteChange(16, 1, 4, "Spooler");
+        log.WriteConnected("srv02");
+        At(7, 10);
+        log.WriteChange(16, 4, 1, "Remote");
+        log.Close();
+    }
+
+    TestApp app_;
+    HMODULE program_ = nullptr;
+    platform::Win32Platform platform_;
+    SetClock clock_{platform_.locale};
+    HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
+    AppContext context_{platform_.Interfaces(), history_};
+    std::string path_ = wintest::ExeDirectory() + "\\viewer-test.log";
+    std::string previousPath_;
+};
+
+TEST_F(HistoryViewerWindowsTest, TheLastDayComesFirstAndEachFilterNarrowsTheRows) {
+    std::string opened;
+    CScriptedHistoryDlg viewer(context_, [&](const std::string& name, HWND) { opened = name; });
+    viewer.script = [&](HWND hwnd, int) {
+        HWND list = GetDlgItem(hwnd, IDC_HISTORY_LIST);
+        auto rows = [&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); };
+        auto count = [&] {
+            char text[128] = "";
+            GetDlgItemTextA(hwnd, IDC_HISTORY_COUNT, text, sizeof text);
+            return std::string(text);
+        };
+        EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_HISTORY_MACHINE, CB_GETCOUNT, 0, 0), 2);
+        EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_HISTORY_MACHINE, CB_GETCURSEL, 0, 0), 0);
+        EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_HISTORY_SERVICE, CB_GETCOUNT, 0, 0), 4);
+        // The 7th: its session, its connection, one change of localhost.
+        EXPECT_EQ(rows(), 3);
+        EXPECT_EQ(Cell(list, 0, 1), "Sesi\xF3n iniciada - Vantorel v1.0.0.0");
+        EXPECT_EQ(Cell(list, 1, 1), "Conectado a: localhost");
+        EXPECT_EQ(Cell(list, 2, 2), "Spooler");
+        EXPECT_EQ(Cell(list, 2, 4), "Iniciado");
+        EXPECT_EQ(count(), "Modificaciones detectadas: 1");
+
+        ChooseDay(hwnd, IDC_HISTORY_FROM, 6);
+        EXPECT_EQ(rows(), 4) << "the 6th alone while \"to\" is unchecked";
+        ChooseDay(hwnd, IDC_HISTORY_TO, 7);
+        EXPECT_EQ(rows(), 7);
+        EXPECT_EQ(count(), "Modificaciones detectadas: 3");
+        ShowWindow(hwnd, SW_SHOW);  // shown only once the queue is empty
+        RedrawWindow(hwnd, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        EXPECT_TRUE(wintest::SaveScreen("history-viewer"));
+
+        // One service: the sessions and connections stay.
+        HWND services = GetDlgItem(hwnd, IDC_HISTORY_SERVICE);
+        int spooler = static_cast<int>(
+            SendMessageA(services, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>("Spooler")));
+        SendMessageA(services, CB_SETCURSEL, spooler, 0);
+        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_SERVICE, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(services));
+        EXPECT_EQ(rows(), 6);
+        EXPECT_EQ(count(), "Modificaciones detectadas: 2");
+        SendDlgItemMessageA(hwnd, IDC_HISTORY_HIDE_SESSIONS, BM_CLICK, 0, 0);
+        EXPECT_EQ(rows(), 2);
+        EXPECT_EQ(count(), "Modificaciones detectadas: 2");
+
+        // A double click on a change opens its service's properties.
+        LVITEMA state{};
+        state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
+        NMITEMACTIVATE click{};
+        click.hdr = {list, IDC_HISTORY_LIST, NM_DBLCLK};
+        click.iItem = 1;
+        SendMessageA(hwnd, WM_NOTIFY, IDC_HISTORY_LIST, reinterpret_cast<LPARAM>(&click));
+
+        // A "to" before "from" shows nothing.
+        ChooseDay(hwnd, IDC_HISTORY_FROM, 7);
+        ChooseDay(hwnd, IDC_HISTORY_TO, 6);
+        EXPECT_EQ(rows(), 0);
+        SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    };
+    viewer.DoModal();
+    EXPECT_EQ(opened, "Spooler");
+}
+
+}  // namespace

@@ -1,0 +1,250 @@
+#include "ui/CHistoryDlg.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/Resources.h"
+#include "res/resource.h"
+#include "settings/SettingsStore.h"
+#include "ui/ServiceViewSupport.h"
+
+namespace {
+
+const int kChangeImage = 14;
+const int kSessionImage = 18;
+const int kColumnMargin = 25;
+const int kDescriptionRoom = 35;
+const unsigned kTitles[HistoryRows::kColumns] = {
+    IDS_CHANGES_COLUMN_TIME, IDS_CHANGES_COLUMN_DESCRIPTION, IDS_CHANGES_COLUMN_NAME,
+    IDS_CHANGES_COLUMN_OLD_STATE, IDS_CHANGES_COLUMN_NEW_STATE};
+
+SYSTEMTIME SystemTimeOf(const platform::LocalDateTime& when) {
+    SYSTEMTIME time{};
+    time.wYear = static_cast<WORD>(when.year);
+    time.wMonth = static_cast<WORD>(when.month);
+    time.wDay = static_cast<WORD>(when.day);
+    time.wHour = static_cast<WORD>(when.hour);
+    time.wMinute = static_cast<WORD>(when.minute);
+    time.wSecond = static_cast<WORD>(when.second);
+    return time;
+}
+
+std::string ComboText(HWND combo) {
+    int index = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
+    if (index < 0) return std::string();
+    int length = static_cast<int>(::SendMessageA(combo, CB_GETLBTEXTLEN, index, 0));
+    if (length <= 0) return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    ::SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+}  // namespace
+
+CHistoryDlg::CHistoryDlg(AppContext& context,
+                         std::function<void(const std::string&, HWND)> showProperties, HWND parent)
+    : CDialog(IDD_HISTORY, parent),
+      context_(context),
+      showProperties_(std::move(showProperties)),
+      reader_(context.platform.files, context.platform.locale, context.platform.texts),
+      rows_(std::make_unique<HistoryRows>(reader_, context.platform.texts)) {}
+
+bool CHistoryDlg::OnInitDialog() {
+    WaitCursor wait;
+    list_ = ::GetDlgItem(m_hWnd, IDC_HISTORY_LIST);
+    images_ = LoadImageStrip(IDB_ICON_STRIP);
+    if (images_) smallIcon_.reset(ImageList_GetIcon(images_.get(), kSessionImage, ILD_TRANSPARENT));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadSharedIcon(IDR_MAINFRAME)));
+    char label[256] = "";
+    ::GetDlgItemTextA(m_hWnd, IDC_HISTORY_COUNT, label, sizeof label);
+    countText_ = label;
+    CreateColumns();
+    FillFilters();
+    running_ = context_.platform.texts.Text(IDS_STATE_RUNNING);
+    stopped_ = context_.platform.texts.Text(IDS_STATE_STOPPED);
+    Refresh();
+    return true;
+}
+
+void CHistoryDlg::CreateColumns() {
+    for (int column = 0; column < HistoryRows::kColumns; ++column) {
+        std::string title = context_.platform.texts.Text(kTitles[column]);
+        LVCOLUMNA c{};
+        c.mask = LVCF_TEXT | LVCF_WIDTH;
+        c.pszText = &title[0];
+        c.cx = kColumnMargin;
+        ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
+    }
+    ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
+}
+
+// The machines in the order the log met them, this machine first chosen;
+// the services sorted under "every service"; the days the log spans, from
+// its last one. A log that cannot be read leaves everything empty.
+void CHistoryDlg::FillFilters() {
+    std::string path = SettingsStore(context_.platform.registry).ReadLogFilePath();
+    if (path.empty() || !reader_.Load(path)) return;
+    HWND machines = ::GetDlgItem(m_hWnd, IDC_HISTORY_MACHINE);
+    std::vector<std::string> names;
+    reader_.GetMachines(&names);
+    for (const std::string& name : names)
+        ::SendMessageA(machines, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    LRESULT local = ::SendMessageA(machines, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                   reinterpret_cast<LPARAM>("localhost"));
+    ::SendMessageA(machines, CB_SETCURSEL, local == CB_ERR ? 0 : local, 0);
+
+    HWND services = ::GetDlgItem(m_hWnd, IDC_HISTORY_SERVICE);
+    reader_.GetServices(&names);
+    for (const std::string& name : names)
+        ::SendMessageA(services, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    std::string all = context_.platform.texts.Text(IDS_HISTORY_ALL_SERVICES);
+    ::SendMessageA(services, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(all.c_str()));
+    ::SendMessageA(services, CB_SETCURSEL, 0, 0);
+
+    platform::LocalDateTime earliest, latest;
+    if (!reader_.GetDateRange(&earliest, &latest) || latest.year < earliest.year) return;
+    // Whole days: a day is chosen with the time of day the picker holds.
+    earliest.hour = earliest.minute = earliest.second = 0;
+    latest.hour = 23, latest.minute = latest.second = 59;
+    SYSTEMTIME span[2] = {SystemTimeOf(earliest), SystemTimeOf(latest)};
+    for (int id : {IDC_HISTORY_FROM, IDC_HISTORY_TO})
+        ::SendDlgItemMessageA(m_hWnd, id, DTM_SETRANGE, GDTR_MIN | GDTR_MAX,
+                              reinterpret_cast<LPARAM>(span));
+    ::SendDlgItemMessageA(m_hWnd, IDC_HISTORY_FROM, DTM_SETSYSTEMTIME, GDT_VALID,
+                          reinterpret_cast<LPARAM>(&span[1]));
+    ::SendDlgItemMessageA(m_hWnd, IDC_HISTORY_TO, DTM_SETSYSTEMTIME, GDT_NONE, 0);
+}
+
+HistoryFilter CHistoryDlg::ReadFilter() const {
+    HistoryFilter filter;
+    SYSTEMTIME day{};
+    ::SendDlgItemMessageA(m_hWnd, IDC_HISTORY_FROM, DTM_GETSYSTEMTIME, 0,
+                          reinterpret_cast<LPARAM>(&day));
+    filter.from = {day.wYear, day.wMonth, day.wDay, 0, 0, 0};
+    filter.to = filter.from;
+    if (::SendDlgItemMessageA(m_hWnd, IDC_HISTORY_TO, DTM_GETSYSTEMTIME, 0,
+                              reinterpret_cast<LPARAM>(&day)) == GDT_VALID)
+        filter.to = {day.wYear, day.wMonth, day.wDay, 0, 0, 0};
+    filter.machine = ComboText(::GetDlgItem(m_hWnd, IDC_HISTORY_MACHINE));
+    HWND services = ::GetDlgItem(m_hWnd, IDC_HISTORY_SERVICE);
+    if (::SendMessageA(services, CB_GETCURSEL, 0, 0) > 0) filter.service = ComboText(services);
+    filter.hideSessions = ::IsDlgButtonChecked(m_hWnd, IDC_HISTORY_HIDE_SESSIONS) == BST_CHECKED;
+    return filter;
+}
+
+void CHistoryDlg::Refresh() {
+    ::SendMessageA(list_, LVM_SETITEMCOUNT, 0, 0);
+    ::SetDlgItemTextA(m_hWnd, IDC_HISTORY_COUNT, (countText_ + " 0").c_str());
+    rows_->Select(ReadFilter());
+    ::SendMessageA(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows_->Count()), 0);
+    SizeColumns();
+    std::string count = countText_ + " " + std::to_string(rows_->ChangeCount());
+    ::SetDlgItemTextA(m_hWnd, IDC_HISTORY_COUNT, count.c_str());
+}
+
+// Each column as wide as its widest text, title included, and a margin.
+void CHistoryDlg::SizeColumns() {
+    listctrl::TextWidths widths(list_);
+    std::array<int, HistoryRows::kColumns> widest =
+        rows_->WidestTexts([&](std::string_view text) { return widths.Width(text); });
+    for (int column = 0; column < HistoryRows::kColumns; ++column) {
+        int title = widths.Width(context_.platform.texts.Text(kTitles[column]));
+        int width = std::max(widest[static_cast<size_t>(column)], title) + kColumnMargin;
+        if (width <= kColumnMargin) continue;
+        if (column == 1) width += kDescriptionRoom;
+        ::SendMessageA(list_, LVM_SETCOLUMNWIDTH, column, width);
+    }
+}
+
+void CHistoryDlg::GiveCell(NMLVDISPINFOA* info) {
+    LVITEMA& item = info->item;
+    auto row = static_cast<size_t>(item.iItem);
+    if (row >= rows_->Count()) return;
+    if (item.mask & LVIF_TEXT) {
+        rows_->CellText(row, item.iSubItem, &cell_);
+        item.pszText = &cell_[0];
+    }
+    if (item.mask & LVIF_IMAGE)
+        item.iImage = rows_->At(row).type == HistoryRowType::Change ? kChangeImage : kSessionImage;
+    if (item.mask & LVIF_PARAM) item.lParam = static_cast<LPARAM>(rows_->At(row).type);
+}
+
+LRESULT CHistoryDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {
+    fonts_.Prepare(draw->nmcd.hdc);
+    switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            auto row = static_cast<size_t>(draw->nmcd.dwItemSpec);
+            if (row >= rows_->Count()) return CDRF_DODEFAULT;
+            HistoryRowType type = rows_->At(row).type;
+            draw->clrText = ::GetSysColor(COLOR_WINDOWTEXT);
+            draw->clrTextBk = type == HistoryRowType::Session      ? RGB(192, 192, 255)
+                              : type == HistoryRowType::Connection ? RGB(224, 224, 255)
+                                                                   : ::GetSysColor(COLOR_WINDOW);
+            bool bold = type == HistoryRowType::Session && draw->iSubItem == 1;
+            HFONT font = bold ? fonts_.Bold() : fonts_.Normal();
+            if (font) ::SelectObject(draw->nmcd.hdc, font);
+            if (type == HistoryRowType::Change && draw->iSubItem >= 3) {
+                rows_->CellText(row, draw->iSubItem, &cell_);
+                draw->clrText = cell_ == running_   ? RGB(0, 128, 0)
+                                : cell_ == stopped_ ? RGB(255, 0, 0)
+                                                    : RGB(128, 128, 0);
+            }
+            return CDRF_NEWFONT;
+        }
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
+
+void CHistoryDlg::ShowSelectedProperties() {
+    int row = static_cast<int>(
+        ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0 || static_cast<size_t>(row) >= rows_->Count() || !showProperties_) return;
+    if (rows_->At(static_cast<size_t>(row)).type != HistoryRowType::Change) return;
+    std::string name;
+    rows_->CellText(static_cast<size_t>(row), 2, &name);
+    if (!name.empty()) showProperties_(name, m_hWnd);
+}
+
+bool CHistoryDlg::OnCommand(UINT id) {
+    if (id != IDC_HISTORY_HIDE_SESSIONS) return false;
+    Refresh();
+    return true;
+}
+
+LRESULT CHistoryDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND && HIWORD(wp) == CBN_SELCHANGE &&
+        (LOWORD(wp) == IDC_HISTORY_MACHINE || LOWORD(wp) == IDC_HISTORY_SERVICE)) {
+        Refresh();
+        return 0;
+    }
+    if (msg == WM_NOTIFY) {
+        auto* header = reinterpret_cast<NMHDR*>(lp);
+        if (header->code == DTN_DATETIMECHANGE) {
+            Refresh();
+            return 0;
+        }
+        if (header->hwndFrom == list_) {
+            switch (header->code) {
+                case LVN_GETDISPINFOA:
+                    GiveCell(reinterpret_cast<NMLVDISPINFOA*>(lp));
+                    return 0;
+                case NM_CUSTOMDRAW:
+                    return CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lp));
+                case NM_DBLCLK:
+                    ShowSelectedProperties();
+                    return 0;
+                default:
+                    break;
+            }
+        }
+    }
+    return CDialog::WindowProc(msg, wp, lp);
+}
