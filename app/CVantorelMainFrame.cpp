@@ -1,12 +1,9 @@
 #include "app/CVantorelMainFrame.h"
 
-#include <commdlg.h>
 #include <mmsystem.h>
 
-#include <algorithm>
-#include <vector>
-
 #include "document/MessageText.h"
+#include "framework/FileDialog.h"
 #include "framework/Placement.h"
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
@@ -17,6 +14,7 @@
 #include "ui/CHistoryDlg.h"
 #include "ui/COpenServicesDlg.h"
 #include "ui/CServicePropertiesDlg.h"
+#include "ui/CSettingsDlg.h"
 #include "ui/CVantorelDocument.h"
 #include "ui/CVantorelTreeView.h"
 #include "ui/CVantorelView.h"
@@ -201,34 +199,24 @@ void CVantorelMainFrame::Show(const ServiceChange& change, const platform::Local
 }
 
 // Independent unless the settings say otherwise, also when they cannot be read.
+// What the dialog changed takes effect at once where it can: the icon, the
+// comparison period and the list's columns.
+void CVantorelMainFrame::ShowSettings(int page) {
+    CSettingsDlg settings(context_, document_ ? &document_->Core() : nullptr, page);
+    if (settings.DoModal() != IDOK) return;
+    Rearm();
+    if (listView_) listView_->ReloadColumns();
+}
+
 void CVantorelMainFrame::ShowProperties(const std::string& service, HWND owner) {
     if (document_) CServicePropertiesDlg::ShowByName(context_, document_->Core(), service, owner);
 }
 
-namespace {
-// The open-file dialog of a snapshot to restore; false when cancelled.
-bool ChooseSnapshot(HWND owner, std::string filter, const std::string& initial, std::string* path) {
-    std::replace(filter.begin(), filter.end(), '|', '\0');
-    filter.push_back('\0');
-    std::vector<char> file(32768, '\0');
-    lstrcpynA(file.data(), initial.c_str(), static_cast<int>(file.size()));
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!::GetOpenFileNameA(&ofn)) return false;
-    *path = file.data();
-    return true;
-}
-}  // namespace
-
 void CVantorelMainFrame::RestoreServices() {
     if (!document_) return;
     std::string path;
-    if (ChooseSnapshot(m_hWnd, LoadText(IDS_RESTORE_FILTER), document_->Core().title, &path))
+    if (ChooseFile(m_hWnd, LoadText(IDS_RESTORE_FILTER), document_->Core().title, nullptr, false,
+                   &path))
         RestoreFile(path);
 }
 
@@ -335,6 +323,16 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
         case ID_FILE_RESTORE:
             RestoreServices();
             return true;
+        case ID_TOOLS_SETTINGS:
+        case ID_TRAY_SETTINGS:
+            ShowSettings(CSettingsDlg::kGeneral);
+            return true;
+        case ID_TOOLS_LANGUAGE:
+            ShowSettings(CSettingsDlg::kLanguage);
+            return true;
+        case ID_TOOLS_COLUMNS:
+            ShowSettings(CSettingsDlg::kColumns);
+            return true;
         case ID_TOOLS_HISTORY: {
             CHistoryDlg viewer(context_, [this](const std::string& service, HWND owner) {
                 ShowProperties(service, owner);
@@ -413,7 +411,9 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
     if (ui.id == ID_TRAY_EXIT || ui.id == ID_APP_ABOUT || ui.id == ID_TRAY_ABOUT ||
         ui.id == ID_FILE_OPEN)
         return true;
-    if (ui.id == ID_TOOLS_COLUMNS) return false;  // arrives with the settings dialog
+    if (ui.id == ID_TOOLS_SETTINGS || ui.id == ID_TRAY_SETTINGS || ui.id == ID_TOOLS_LANGUAGE ||
+        ui.id == ID_TOOLS_COLUMNS)
+        return true;
     return CFrameWnd::OnUpdateCommand(ui);
 }
 

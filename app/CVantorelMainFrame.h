@@ -74,6 +74,7 @@ private:
     void MonitorTick();
     void ShowPendingChanges();
     void ShowProperties(const std::string& service, HWND owner);
+    void ShowSettings(int page);
     void Alert(const AlertSettings& settings) override;
     void Show(const ServiceChange& change, const platform::LocalDateTime& when) override;
 

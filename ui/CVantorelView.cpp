@@ -43,6 +43,14 @@ void CVantorelView::CreateColumns() {
     columnsMade_ = true;
 }
 
+void CVantorelView::ReloadColumns() {
+    if (!columnsMade_) return;
+    while (SendMessage(LVM_DELETECOLUMN, 0)) {
+    }
+    CreateColumns();
+    Rebuild();
+}
+
 void CVantorelView::OnInitialUpdate() {
     if (::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
     if (!columnsMade_)

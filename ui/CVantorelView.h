@@ -28,6 +28,8 @@ public:
     void OnInitialUpdate() override;
     void OnUpdate() override;
     void RefreshRows(bool visibleOnly);
+    // The visible columns read again from the settings, and the rows made again.
+    void ReloadColumns();
     ServiceEntry* GetSelectedEntry();
     int ColumnPosition(int slot) const { return columns_.Position(slot); }
 

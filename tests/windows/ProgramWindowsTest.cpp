@@ -730,6 +730,87 @@ TEST_F(ProgramWindowsTest, TheEnglishModuleGivesTheProgramItsTexts) {
     SendMessageA(about, WM_COMMAND, IDOK, 0);
 }
 
+// The settings window's page that holds `control` visible.
+HWND VisiblePageWith(HWND settings, int control) {
+    for (HWND page = GetWindow(settings, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT))
+        if (IsWindowVisible(page) && GetDlgItem(page, control)) return page;
+    return nullptr;
+}
+
+// Answers the message boxes the program shows over `owner` until none comes.
+void AnswerBoxes(const Program& program, HWND owner) {
+    while (HWND box = WaitForDialog(program, 20, owner)) SendMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+// The English module chosen on the language page: the program says the
+// change waits for a restart, and the next start speaks English.
+TEST_F(ProgramWindowsTest, ALanguageChosenInTheSettingsSpeaksAfterARestart) {
+    Configuration language("Software\\Quorvex\\Larkspan\\Vantorel\\Language");
+    const std::string module = wintest::ExeDirectory() + "\\Vantorel.en.dll";
+    language.Set(module.c_str(), std::string());
+    language.Set("", std::string());
+    {
+        Program program;
+        HWND frame = program.Frame(30000);
+        ASSERT_NE(frame, nullptr);
+        PostMessageA(frame, WM_COMMAND, ID_TOOLS_LANGUAGE, 0);
+        HWND settings = WaitForDialog(program);
+        ASSERT_NE(settings, nullptr);
+        HWND page = VisiblePageWith(settings, IDC_SETTINGS_LIST);
+        ASSERT_NE(page, nullptr);
+        HWND list = GetDlgItem(page, IDC_SETTINGS_LIST);
+        ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+        EXPECT_EQ(program.Row(list, 1, 1)[0], "English");
+        program.Select(list, 1);
+        SendMessageA(page, WM_COMMAND, ID_LANGUAGE_SELECT, 0);
+        PostMessageA(settings, WM_COMMAND, IDOK, 0);
+        HWND told = WaitForDialog(program, 100, settings);
+        ASSERT_NE(told, nullptr);
+        EXPECT_EQ(MessageText(told).rfind("El cambio de idioma", 0), 0u) << MessageText(told);
+        SendMessageA(told, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(language.Get(""), module);
+    }
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    char text[64] = "";
+    SendMessageA(FindChild(frame, STATUSCLASSNAMEA), WM_GETTEXT, sizeof text,
+                 reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "Ready");
+}
+
+// A comparison period set in the settings starts the passes at once: a
+// service started from outside shows up in the changes window.
+TEST_F(ProgramWindowsTest, APeriodSetInTheSettingsStartsWatchingWithoutARestart) {
+    TestService svc("basic");
+    ASSERT_TRUE(svc.Registered());
+    Configuration config;
+    config.Set("CompareTimer", DWORD(0));
+    config.Set("ShowServiceChanges", DWORD(1));
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    PostMessageA(frame, WM_COMMAND, ID_TOOLS_SETTINGS, 0);
+    HWND settings = WaitForDialog(program);
+    ASSERT_NE(settings, nullptr);
+    HWND tabs = GetDlgItem(settings, IDC_SETTINGS_TABS);
+    SendMessageA(tabs, TCM_SETCURSEL, 1, 0);
+    HWND page = nullptr;
+    for (HWND child = GetWindow(settings, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, IDC_SETTINGS_PERIOD)) page = child;
+    ASSERT_NE(page, nullptr);
+    SendDlgItemMessageA(page, IDC_SETTINGS_PERIOD, CB_SETCURSEL, 1, 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_PERIOD, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_SETTINGS_PERIOD)));
+    PostMessageA(settings, WM_COMMAND, IDOK, 0);
+    AnswerBoxes(program, settings);
+    EXPECT_EQ(config.Get("CompareTimer"), std::string("\xE8\x03"));
+    ASSERT_TRUE(svc.StartDirectly());
+    HWND changes = WaitForDialog(program, 100);
+    ASSERT_NE(changes, nullptr) << "no pass found the change";
+    EXPECT_GE(FindRow(program, GetDlgItem(changes, IDC_CHANGES_LIST), svc.Name()), 0);
+}
+
 TEST_F(ProgramWindowsTest, TheEnglishModuleHasEveryStringTheProgramHas) {
     std::string dir = wintest::ExeDirectory();
     HMODULE spanish =

@@ -1,0 +1,247 @@
+// The settings dialog in-process, on the real registry: the comparison
+// periods, the actions page while comparison is off, the columns' first row,
+// and the custom actions of a service added in another letter case, each
+// checked in the registry after OK.
+#include <windows.h>
+#include <gtest/gtest.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "framework/WinApp.h"
+#include "monitor/HistoryLog.h"
+#include "platform/TextsInUse.h"
+#include "platform/win32/Win32Platform.h"
+#include "res/resource.h"
+#include "settings/CustomActions.h"
+#include "settings/SettingsStore.h"
+#include "tests/windows/WineServices.h"
+#include "ui/CSettingsDlg.h"
+
+namespace {
+
+const UINT kStep = WM_APP + 43;
+
+class TestApp : public CWinApp {
+public:
+    bool InitInstance() override { return true; }
+};
+
+class CScriptedSettingsDlg : public CSettingsDlg {
+public:
+    using CSettingsDlg::CSettingsDlg;
+    std::function<void(HWND, int)> script;
+
+protected:
+    bool OnInitDialog() override {
+        bool focus = CSettingsDlg::OnInitDialog();
+        ::PostMessageA(m_hWnd, kStep, 0, 0);
+        ::SetTimer(m_hWnd, kGiveUp, 20000, nullptr);
+        return focus;
+    }
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        // A script that stopped short must not leave the dialog up for ever.
+        if (msg == WM_TIMER && wp == kGiveUp) {
+            ADD_FAILURE() << "the script stopped at step " << step_;
+            ::KillTimer(m_hWnd, kGiveUp);
+            EndDialog(IDABORT);
+            return 0;
+        }
+        if (msg == kStep && script) {
+            script(m_hWnd, step_++);
+            return 0;
+        }
+        return CSettingsDlg::WindowProc(msg, wp, lp);
+    }
+
+private:
+    static constexpr UINT_PTR kGiveUp = 97;
+    int step_ = 0;
+};
+
+// The dialog this thread shows over `owner` (a message box or the
+// add-service dialog).
+HWND Over(HWND owner) {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr)
+        if (GetWindow(box, GW_OWNER) == owner) return box;
+    return nullptr;
+}
+
+class SettingsDialogWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(program_, nullptr);
+        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        SettingsStore store(platform_.registry);
+        for (const settings::DwordValue* value : kKept) kept_.push_back(store.Read(*value));
+        keptPath_ = store.ReadLogFilePath();
+    }
+    void TearDown() override {
+        SettingsStore store(platform_.registry);
+        for (size_t i = 0; i < kept_.size(); ++i) store.Write(*kKept[i], kept_[i]);
+        store.WriteLogFilePath(keptPath_);
+        WriteCustomActions(platform_.registry, "Spooler", CustomActions());
+        current_texts::Set(nullptr, "");
+        if (program_) FreeLibrary(program_);
+    }
+    int Read(const settings::DwordValue& value) {
+        return SettingsStore(platform_.registry).Read(value);
+    }
+    void Write(const settings::DwordValue& value, int data) {
+        SettingsStore(platform_.registry).Write(value, data);
+    }
+    // Runs the dialog at `page`: `act` as the user, then OK, the closing
+    // message answered.
+    INT_PTR RunThenOk(int page, const std::function<void(CScriptedSettingsDlg&, HWND)>& act) {
+        CScriptedSettingsDlg dialog(context_, nullptr, page);
+        dialog.script = [&](HWND hwnd, int step) {
+            if (step == 0) {
+                act(dialog, hwnd);
+                PostMessageA(hwnd, kStep, 0, 0);
+                SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+            } else if (HWND box = Over(hwnd)) {
+                SendMessageA(box, WM_COMMAND, IDOK, 0);
+            }
+        };
+        return dialog.DoModal();
+    }
+
+    static constexpr const settings::DwordValue* kKept[] = {
+        &settings::kCompareTimer, &settings::kShowServiceChanges, &settings::kMessageBeep,
+        &settings::kShowColumns,  &settings::kShowTrayIcon,       &settings::kHideOnMinimize,
+        &settings::kRunMinimized, &settings::kAutoDelete};
+    TestApp app_;
+    HMODULE program_ = nullptr;
+    platform::Win32Platform platform_;
+    HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
+    AppContext context_{platform_.Interfaces(), history_};
+    std::vector<int> kept_;
+    std::string keptPath_;
+};
+
+TEST_F(SettingsDialogWindowsTest, PeriodsAreShownAsTheFirstNotShorterAndStoredAsShown) {
+    struct Case {
+        int stored, shown, written;
+    } cases[] = {{45000, 5, 60000}, {7200000, -1, 0}, {1000, 1, 1000}};
+    for (const Case& c : cases) {
+        Write(settings::kCompareTimer, c.stored);
+        int shown = -2;
+        EXPECT_EQ(RunThenOk(CSettingsDlg::kComparison,
+                            [&](CScriptedSettingsDlg& dialog, HWND) {
+                                shown = static_cast<int>(SendDlgItemMessageA(
+                                    dialog.PageWindow(CSettingsDlg::kComparison),
+                                    IDC_SETTINGS_PERIOD, CB_GETCURSEL, 0, 0));
+                            }),
+                  IDOK);
+        EXPECT_EQ(shown, c.shown) << c.stored;
+        EXPECT_EQ(Read(settings::kCompareTimer), c.written) << c.stored;
+    }
+}
+
+// Comparison off: the three checks cleared and disabled, the warning shown,
+// and nothing logged after OK.
+TEST_F(SettingsDialogWindowsTest, WithComparisonOffNothingIsShownSoundedOrLogged) {
+    Write(settings::kCompareTimer, 0);
+    Write(settings::kShowServiceChanges, 1);
+    Write(settings::kMessageBeep, 1);
+    SettingsStore(platform_.registry).WriteLogFilePath("C:\\logs\\kept.log");
+    EXPECT_EQ(
+        RunThenOk(CSettingsDlg::kActions,
+                  [&](CScriptedSettingsDlg& dialog, HWND hwnd) {
+                      HWND page = dialog.PageWindow(CSettingsDlg::kActions);
+                      EXPECT_FALSE(IsDlgButtonChecked(page, IDC_SETTINGS_SHOW_CHANGES));
+                      EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_SETTINGS_LOGGING)));
+                      EXPECT_TRUE(GetWindowLongPtrA(GetDlgItem(page, IDC_SETTINGS_COMPARISON_OFF),
+                                                    GWL_STYLE) &
+                                  WS_VISIBLE);
+                      ShowWindow(hwnd, SW_SHOW);
+                      for (int p = 0; p < CSettingsDlg::kPages; ++p) {
+                          dialog.SelectPage(p);
+                          RedrawWindow(
+                              hwnd, nullptr, nullptr,
+                              RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+                          EXPECT_TRUE(wintest::SaveScreen("settings-" + std::to_string(p)));
+                      }
+                  }),
+        IDOK);
+    EXPECT_EQ(Read(settings::kShowServiceChanges), 0);
+    EXPECT_EQ(Read(settings::kMessageBeep), 0);
+    EXPECT_EQ(SettingsStore(platform_.registry).ReadLogFilePath(), "");
+}
+
+// Unchecking "Nombre" is undone; the icon's two options go with it.
+TEST_F(SettingsDialogWindowsTest, TheNameColumnStaysAndTheIconOptionsFollowTheIcon) {
+    Write(settings::kShowColumns, 7);
+    Write(settings::kShowTrayIcon, 1);
+    Write(settings::kHideOnMinimize, 1);
+    Write(settings::kRunMinimized, 1);
+    EXPECT_EQ(RunThenOk(CSettingsDlg::kColumns,
+                        [&](CScriptedSettingsDlg& dialog, HWND) {
+                            HWND list = GetDlgItem(dialog.PageWindow(CSettingsDlg::kColumns),
+                                                   IDC_SETTINGS_LIST);
+                            ListView_SetCheckState(list, 0, FALSE);
+                            EXPECT_TRUE(ListView_GetCheckState(list, 0));
+                            ListView_SetCheckState(list, 2, FALSE);
+                            ListView_SetCheckState(list, 5, TRUE);
+                            HWND general = dialog.PageWindow(CSettingsDlg::kGeneral);
+                            SendDlgItemMessageA(general, IDC_SETTINGS_TRAY_ICON, BM_CLICK, 0, 0);
+                            EXPECT_FALSE(IsDlgButtonChecked(general, IDC_SETTINGS_RUN_MINIMIZED));
+                        }),
+              IDOK);
+    EXPECT_EQ(Read(settings::kShowColumns), 1 | 2 | 32);
+    EXPECT_EQ(Read(settings::kShowTrayIcon), 0);
+    EXPECT_EQ(Read(settings::kHideOnMinimize), 0);
+    EXPECT_EQ(Read(settings::kRunMinimized), 0);
+}
+
+// A service added in another letter case is the one already there; its
+// actions deleted, OK removes its key.
+TEST_F(SettingsDialogWindowsTest, AServiceAddedInAnotherCaseIsTheOneThereAndDeletingRemovesIt) {
+    CustomActions running;
+    running.alwaysRunning = true;
+    ASSERT_TRUE(WriteCustomActions(platform_.registry, "Spooler", running));
+    CScriptedSettingsDlg dialog(context_, nullptr, CSettingsDlg::kCustom);
+    int entries = -1, afterDelete = -1;
+    bool shownRunning = false;
+    dialog.script = [&](HWND hwnd, int step) {
+        HWND page = dialog.PageWindow(CSettingsDlg::kCustom);
+        HWND combo = GetDlgItem(page, IDC_SETTINGS_SERVICE);
+        switch (step) {
+            case 0:
+                PostMessageA(hwnd, kStep, 0, 0);
+                SendMessageA(page, WM_COMMAND, ID_ACTIONS_ADD, 0);
+                entries = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+                shownRunning =
+                    IsDlgButtonChecked(dialog.ActionsWindow(), IDC_ACTIONS_ALWAYS_RUNNING);
+                SendMessageA(page, WM_COMMAND, ID_ACTIONS_DELETE, 0);
+                afterDelete = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+                PostMessageA(hwnd, kStep, 0, 0);
+                SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+                break;
+            case 1: {
+                HWND add = Over(hwnd);
+                ASSERT_NE(add, nullptr) << "no add-service dialog";
+                SetDlgItemTextA(add, IDC_SETTINGS_SERVICE, "  SPOOLER ");
+                SendMessageA(add, WM_COMMAND, IDOK, 0);
+                break;
+            }
+            default:
+                if (HWND box = Over(hwnd)) SendMessageA(box, WM_COMMAND, IDOK, 0);
+                break;
+        }
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(entries, 1);
+    EXPECT_TRUE(shownRunning);
+    EXPECT_EQ(afterDelete, 0);
+    std::vector<std::string> left;
+    SettingsStore(platform_.registry).ListServicesWithActions(&left);
+    for (const std::string& name : left) EXPECT_NE(name, "Spooler");
+}
+
+}  // namespace
