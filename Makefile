@@ -58,11 +58,17 @@ test-windows: windows
 # They are built optimized in a tree of their own: the test trees are debug
 # builds, whose timings say little.
 BENCH_NATIVE := $(BUILD)/bench-native
+# The history bench reads timestamps in the user's locale, which Wine takes
+# from LC_ALL: it runs in each of these, and once more with named months.
+HISTORY_LOCALES := es_ES en_US de_DE fr_FR ja_JP
 bench: windows
 	@cmake -S . -B $(BENCH_NATIVE) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BENCH_NATIVE) -j$(JOBS)
 	@for b in $(BENCH_NATIVE)/bin/*_native_bench; do [ -x "$$b" ] && "$$b"; done; true
-	tools/wine-session bash -c 'for b in $(WIN)/bin/*_wine_bench.exe; do [ -f "$$b" ] && wine "$$b"; done; true'
+	tools/wine-session bash -c 'for b in $(WIN)/bin/*_wine_bench.exe; do \
+	    case "$$b" in *history_wine_bench.exe) ;; *) [ -f "$$b" ] && wine "$$b";; esac; done; \
+	  for l in $(HISTORY_LOCALES); do LC_ALL=$$l.UTF-8 wine $(WIN)/bin/history_wine_bench.exe; done; \
+	  LC_ALL=es_ES.UTF-8 wine $(WIN)/bin/history_wine_bench.exe dd-MMM-yyyy; true'
 
 run: windows
 	@if [ -f $(WIN)/bin/Vantorel.exe ]; then tools/run; \

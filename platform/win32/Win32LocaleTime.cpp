@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <string>
+#include <vector>
+
 namespace platform {
 
 LocalDateTime Win32LocaleTime::Now() {
@@ -10,6 +13,70 @@ LocalDateTime Win32LocaleTime::Now() {
     ::GetLocalTime(&st);
     return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
+
+namespace {
+// The platform's texts are wide; the program reads and writes the ANSI code page.
+std::string Narrow(const wchar_t* text, int size) {
+    int bytes = ::WideCharToMultiByte(CP_ACP, 0, text, size, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) ::WideCharToMultiByte(CP_ACP, 0, text, size, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
+std::string LocaleText(LCTYPE type) {
+    wchar_t buffer[128];
+    int n = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 128);
+    return n > 1 ? Narrow(buffer, n - 1) : std::string();
+}
+
+// What the patterns are read from: when any of it changes they are read again.
+std::string PatternTexts() {
+    return std::to_string(::GetUserDefaultLCID()) + '\n' + LocaleText(LOCALE_SSHORTDATE) + '\n' +
+           LocaleText(LOCALE_STIMEFORMAT) + '\n' + LocaleText(LOCALE_S1159) + '\n' +
+           LocaleText(LOCALE_S2359);
+}
+
+DateTimeNames ReadNames() {
+    DateTimeNames names;
+    for (int m = 0; m < 12; ++m) {
+        names.months[m] = LocaleText(LOCALE_SMONTHNAME1 + m);
+        names.shortMonths[m] = LocaleText(LOCALE_SABBREVMONTHNAME1 + m);
+    }
+    // The platform's weeks begin on Monday.
+    for (int d = 0; d < 7; ++d) {
+        names.days[d] = LocaleText(LOCALE_SDAYNAME1 + (d + 6) % 7);
+        names.shortDays[d] = LocaleText(LOCALE_SABBREVDAYNAME1 + (d + 6) % 7);
+    }
+    names.am = LocaleText(LOCALE_S1159);
+    names.pm = LocaleText(LOCALE_S2359);
+    // The variant dates are Gregorian; the user sets this year in the
+    // regional settings.
+    DWORD max = 0;
+    if (::GetCalendarInfoW(LOCALE_USER_DEFAULT, CAL_GREGORIAN,
+                           CAL_ITWODIGITYEARMAX | CAL_RETURN_NUMBER, nullptr, 0, &max))
+        names.twoDigitYearMax = static_cast<int>(max);
+    CPINFO info;
+    if (::GetCPInfo(CP_ACP, &info))
+        for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
+            for (int b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; ++b) names.leadBytes.set(b);
+    return names;
+}
+
+// False when the locale has no genitive month names of its own.
+bool TakeGenitiveMonths(DateTimeNames* names) {
+    bool other = false;
+    for (int m = 0; m < 12; ++m) {
+        std::string full = LocaleText((LOCALE_SMONTHNAME1 + m) | LOCALE_RETURN_GENITIVE_NAMES);
+        std::string brief =
+            LocaleText((LOCALE_SABBREVMONTHNAME1 + m) | LOCALE_RETURN_GENITIVE_NAMES);
+        if (full.empty() || brief.empty()) return false;
+        other = other || full != names->months[m] || brief != names->shortMonths[m];
+        names->months[m] = full;
+        names->shortMonths[m] = brief;
+    }
+    return other;
+}
+}  // namespace
 
 std::string Win32LocaleTime::FormatDateTime(const LocalDateTime& when) {
     SYSTEMTIME st{};
@@ -24,46 +91,57 @@ std::string Win32LocaleTime::FormatDateTime(const LocalDateTime& when) {
     if (!::SystemTimeToVariantTime(&st, &date) ||
         FAILED(::VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &text)) || text == nullptr)
         return std::string();
-    int wide = static_cast<int>(::SysStringLen(text));
-    int size = ::WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) ::WideCharToMultiByte(CP_ACP, 0, text, wide, &out[0], size, nullptr, nullptr);
+    std::string out = Narrow(text, static_cast<int>(::SysStringLen(text)));
     ::SysFreeString(text);
     return out;
 }
 
-namespace {
-std::string LocaleText(LCTYPE type) {
-    char buffer[128];
-    int n = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer) : std::string();
-}
-}  // namespace
-
 void Win32LocaleTime::PreparePatterns() {
     prepared_ = true;
     quick_ = false;
+    patternTexts_ = PatternTexts();
     std::string date = LocaleText(LOCALE_SSHORTDATE), time = LocaleText(LOCALE_STIMEFORMAT);
-    std::string am = LocaleText(LOCALE_S1159), pm = LocaleText(LOCALE_S2359);
-    patternTexts_ = date + '\n' + time + '\n' + am + '\n' + pm;
-    if (!pattern_.Compile(date, time, am, pm)) return;
-    // The quick reader serves only if it agrees with the platform on dates
-    // that exercise every field: both halves of the day, one- and two-digit
-    // numbers, midnight (time left out) and a leap day.
-    const LocalDateTime samples[] = {
+    // Where a locale has genitive month names the formatter may write them
+    // (Windows does in dates with a day number, Wine's short dates do not):
+    // which names it writes is found by trying.
+    DateTimeNames names = ReadNames();
+    do {
+        if (pattern_.Compile(date, time, names) && AgreesWithPlatform(names.twoDigitYearMax)) {
+            quick_ = true;
+            return;
+        }
+    } while (TakeGenitiveMonths(&names));
+}
+
+// The quick reader serves only if it writes what the platform writes and
+// reads it as the platform does, on dates that exercise every field: each
+// month and weekday (names of every length), both halves of the day, one-
+// and two-digit numbers, midnight (time left out), a leap day, and for
+// two-digit years both ends of the platform's century and the year after.
+bool Win32LocaleTime::AgreesWithPlatform(int twoDigitYearMax) {
+    std::vector<LocalDateTime> samples = {
         {2026, 12, 6, 22, 31, 11}, {2026, 1, 2, 3, 4, 5},      {2024, 2, 29, 12, 0, 0},
         {2025, 11, 30, 0, 0, 1},   {2026, 7, 15, 0, 0, 0},     {1999, 10, 9, 11, 59, 59},
-        {2031, 3, 28, 12, 59, 9},  {2026, 12, 31, 23, 59, 59},
+        {2031, 3, 28, 12, 59, 9},  {2026, 12, 31, 23, 59, 59}, {2026, 4, 7, 9, 8, 7},
+        {2026, 5, 18, 13, 0, 0},   {2026, 6, 1, 1, 10, 20},    {2026, 8, 25, 19, 45, 3},
+        {2026, 9, 3, 10, 5, 50},
     };
+    if (twoDigitYearMax >= 100)
+        for (int year : {twoDigitYearMax - 99, twoDigitYearMax, twoDigitYearMax + 1})
+            samples.push_back({year, 8, 16, 6, 7, 8});
     for (const LocalDateTime& sample : samples) {
         std::string text = FormatDateTime(sample);
         LocalDateTime quick, platform;
-        if (text.empty() || pattern_.Format(sample) != text || !pattern_.Parse(text, &quick) ||
-            !ParseDateTimeByPlatform(text, &platform) || !(quick == sample) ||
-            !(platform == sample))
-            return;
+        if (text.empty() || pattern_.Format(sample) != text ||
+            !ParseDateTimeByPlatform(text, &platform))
+            return false;
+        // Past the century a two-digit year stands for, the text names another
+        // year, whose weekday may not be the one written: such a text may be
+        // left to the platform.
+        bool mayLeave = twoDigitYearMax >= 100 && sample.year > twoDigitYearMax;
+        if (pattern_.Parse(text, &quick) ? !(quick == platform) : !mayLeave) return false;
     }
-    quick_ = true;
+    return true;
 }
 
 bool Win32LocaleTime::QuickReaderInUse() {
@@ -73,9 +151,7 @@ bool Win32LocaleTime::QuickReaderInUse() {
         checkedAt_ = now;
     } else if (now - checkedAt_ >= 1000) {
         checkedAt_ = now;
-        std::string texts = LocaleText(LOCALE_SSHORTDATE) + '\n' + LocaleText(LOCALE_STIMEFORMAT) +
-                            '\n' + LocaleText(LOCALE_S1159) + '\n' + LocaleText(LOCALE_S2359);
-        if (texts != patternTexts_) PreparePatterns();
+        if (PatternTexts() != patternTexts_) PreparePatterns();
     }
     return quick_;
 }
@@ -84,8 +160,11 @@ bool Win32LocaleTime::ParseDateTime(const std::string& text, LocalDateTime* when
     // The platform's conversion costs microseconds a text; a log holds
     // millions. What the writer produced reads by the locale's patterns,
     // anything else goes to the platform.
-    if (QuickReaderInUse() && pattern_.Parse(text, when)) return true;
-    return ParseDateTimeByPlatform(text, when);
+    return ParseDateTimeQuickly(text, when) || ParseDateTimeByPlatform(text, when);
+}
+
+bool Win32LocaleTime::ParseDateTimeQuickly(const std::string& text, LocalDateTime* when) {
+    return QuickReaderInUse() && pattern_.Parse(text, when);
 }
 
 bool Win32LocaleTime::ParseDateTimeByPlatform(const std::string& text, LocalDateTime* when) {

@@ -14,6 +14,8 @@ public:
     // The platform's general text-to-date conversion alone, without the
     // quick reader of the locale's own patterns.
     bool ParseDateTimeByPlatform(const std::string& text, LocalDateTime* when);
+    // The quick reader alone: false where it leaves the text to the platform.
+    bool ParseDateTimeQuickly(const std::string& text, LocalDateTime* when);
     // Whether the quick reader is in use: the locale's patterns were read and
     // gave the platform's own results on sample dates.
     bool QuickReaderInUse();
@@ -23,6 +25,7 @@ private:
     // second, so that a change of the user's formats while the program runs
     // is followed before the writer's new texts are read with the old ones.
     void PreparePatterns();
+    bool AgreesWithPlatform(int twoDigitYearMax);
     DateTimePattern pattern_;
     std::string patternTexts_;
     uint32_t checkedAt_ = 0;

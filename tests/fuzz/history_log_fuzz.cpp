@@ -11,7 +11,7 @@ namespace {
 
 class PatternTime : public platform::LocaleTime {
 public:
-    PatternTime() { pattern.Compile("dd/MM/yyyy", "H:mm:ss", "", ""); }
+    PatternTime() { pattern.Compile("dd/MM/yyyy", "H:mm:ss", platform::DateTimeNames()); }
     platform::LocalDateTime Now() override { return {2026, 12, 6, 22, 31, 11}; }
     std::string FormatDateTime(const platform::LocalDateTime& when) override {
         return pattern.Format(when);
