@@ -6,6 +6,7 @@
 #include "framework/Resources.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
+#include "toolkit/DialogControls.h"
 #include "ui/ServiceViewSupport.h"
 
 namespace {
@@ -27,17 +28,6 @@ SYSTEMTIME SystemTimeOf(const platform::LocalDateTime& when) {
     time.wMinute = static_cast<WORD>(when.minute);
     time.wSecond = static_cast<WORD>(when.second);
     return time;
-}
-
-std::string ComboText(HWND combo) {
-    int index = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
-    if (index < 0) return std::string();
-    int length = static_cast<int>(::SendMessageA(combo, CB_GETLBTEXTLEN, index, 0));
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    ::SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(std::strlen(text.c_str()));
-    return text;
 }
 
 }  // namespace
@@ -128,9 +118,10 @@ HistoryFilter CHistoryDlg::ReadFilter() const {
     if (::SendDlgItemMessageA(m_hWnd, IDC_HISTORY_TO, DTM_GETSYSTEMTIME, 0,
                               reinterpret_cast<LPARAM>(&day)) == GDT_VALID)
         filter.to = {day.wYear, day.wMonth, day.wDay, 0, 0, 0};
-    filter.machine = ComboText(::GetDlgItem(m_hWnd, IDC_HISTORY_MACHINE));
+    filter.machine = dialog::ComboText(::GetDlgItem(m_hWnd, IDC_HISTORY_MACHINE));
     HWND services = ::GetDlgItem(m_hWnd, IDC_HISTORY_SERVICE);
-    if (::SendMessageA(services, CB_GETCURSEL, 0, 0) > 0) filter.service = ComboText(services);
+    if (::SendMessageA(services, CB_GETCURSEL, 0, 0) > 0)
+        filter.service = dialog::ComboText(services);
     filter.hideSessions = ::IsDlgButtonChecked(m_hWnd, IDC_HISTORY_HIDE_SESSIONS) == BST_CHECKED;
     return filter;
 }

@@ -5,10 +5,16 @@
 #include "document/MessageText.h"
 #include "framework/Resources.h"
 #include "settings/CustomActions.h"
+#include "toolkit/DialogControls.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "views/ServiceProperties.h"
 
 namespace {
+
+using dialog::Check;
+using dialog::Checked;
+using dialog::Enable;
+using dialog::TextOf;
 
 const int kDialogIcon = 19;
 const int kFirstTabImage = 7;
@@ -17,26 +23,6 @@ const uint32_t kNoSelection = 0xFFFFFFFF;
 
 void SetText(HWND page, int id, const char* text) {
     ::SetDlgItemTextA(page, id, text ? text : "");
-}
-
-void Check(HWND page, int id, bool on) {
-    ::CheckDlgButton(page, id, on ? BST_CHECKED : BST_UNCHECKED);
-}
-
-std::string TextOf(HWND page, int id) {
-    HWND control = ::GetDlgItem(page, id);
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(
-        static_cast<size_t>(::GetWindowTextA(control, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
-
-bool Checked(HWND page, int id) {
-    return ::IsDlgButtonChecked(page, id) == BST_CHECKED;
-}
-
-void Enable(HWND page, int id, bool on) {
-    ::EnableWindow(::GetDlgItem(page, id), on);
 }
 
 // An index beyond the list's items shows no selection.

@@ -5,43 +5,20 @@
 #include "framework/Resources.h"
 #include "settings/LanguageModule.h"
 #include "toolkit/ButtonBar.h"
+#include "toolkit/DialogControls.h"
 #include "views/ServiceListModel.h"
 
 namespace {
 
+using dialog::Check;
+using dialog::Checked;
+using dialog::ComboText;
+using dialog::Enable;
+using dialog::TextOf;
+
 const int kDialogIcon = 21;
 const int kTabImages[CSettingsDlg::kPages] = {22, 23, 25, 24, 10, 15};
 const int kLanguageValid = 15, kLanguageChosen = 16, kLanguageInvalid = 17;
-
-bool Checked(HWND page, int id) {
-    return ::IsDlgButtonChecked(page, id) == BST_CHECKED;
-}
-
-void Check(HWND page, int id, bool on) {
-    ::CheckDlgButton(page, id, on ? BST_CHECKED : BST_UNCHECKED);
-}
-
-void Enable(HWND page, int id, bool on) {
-    ::EnableWindow(::GetDlgItem(page, id), on);
-}
-
-std::string TextOf(HWND page, int id) {
-    HWND control = ::GetDlgItem(page, id);
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(
-        static_cast<size_t>(::GetWindowTextA(control, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
-
-std::string ComboText(HWND combo) {
-    int index = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
-    if (index < 0) return std::string();
-    auto length = static_cast<size_t>(::SendMessageA(combo, CB_GETLBTEXTLEN, index, 0));
-    std::string text(length + 1, '\0');
-    ::SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(length);
-    return text;
-}
 
 void InsertRow(HWND list, int row, const std::string& text, int image) {
     LVITEMA item{};

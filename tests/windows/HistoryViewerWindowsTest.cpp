@@ -15,12 +15,11 @@
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
+#include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WineServices.h"
 #include "ui/CHistoryDlg.h"
 
 namespace {
-
-const UINT kStep = WM_APP + 42;
 
 class TestApp : public CWinApp {
 public:
@@ -42,29 +41,6 @@ public:
 
 private:
     platform::LocaleTime& real_;
-};
-
-class CScriptedHistoryDlg : public CHistoryDlg {
-public:
-    using CHistoryDlg::CHistoryDlg;
-    std::function<void(HWND, int)> script;
-
-protected:
-    bool OnInitDialog() override {
-        bool focus = CHistoryDlg::OnInitDialog();
-        ::PostMessageA(m_hWnd, kStep, 0, 0);
-        return focus;
-    }
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == kStep && script) {
-            script(m_hWnd, step_++);
-            return 0;
-        }
-        return CHistoryDlg::WindowProc(msg, wp, lp);
-    }
-
-private:
-    int step_ = 0;
 };
 
 std::string Cell(HWND list, int row, int column) {
@@ -93,10 +69,7 @@ void ChooseDay(HWND dialog, int picker, int day, bool checked = true) {
 class HistoryViewerWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(program_, nullptr);
-        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        ASSERT_TRUE(texts_.Loaded());
         SettingsStore store(platform_.registry);
         previousPath_ = store.ReadLogFilePath();
         ASSERT_TRUE(store.WriteLogFilePath(path_));
@@ -105,8 +78,6 @@ protected:
     void TearDown() override {
         SettingsStore(platform_.registry).WriteLogFilePath(previousPath_);
         DeleteFileA(path_.c_str());
-        current_texts::Set(nullptr, "");
-        if (program_) FreeLibrary(program_);
     }
     void At(int day, int hour) { clock_.now = {2026, 12, day, hour, 0, 0}; }
     void WriteLog() {
@@ -132,7 +103,7 @@ protected:
     }
 
     TestApp app_;
-    HMODULE program_ = nullptr;
+    wintest::ProgramTexts texts_;
     platform::Win32Platform platform_;
     SetClock clock_{platform_.locale};
     HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
@@ -143,7 +114,8 @@ protected:
 
 TEST_F(HistoryViewerWindowsTest, TheLastDayComesFirstAndEachFilterNarrowsTheRows) {
     std::string opened;
-    CScriptedHistoryDlg viewer(context_, [&](const std::string& name, HWND) { opened = name; });
+    wintest::Scripted<CHistoryDlg> viewer(context_,
+                                          [&](const std::string& name, HWND) { opened = name; });
     viewer.script = [&](HWND hwnd, int) {
         HWND list = GetDlgItem(hwnd, IDC_HISTORY_LIST);
         auto rows = [&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); };

@@ -21,14 +21,13 @@
 #include "res/resource.h"
 #include "settings/CustomActions.h"
 #include "tests/fakes/ForwardingScm.h"
+#include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WineServices.h"
 #include "ui/CServicePropertiesDlg.h"
 
 using wintest::TestService;
 
 namespace {
-
-const UINT kStep = WM_APP + 41;
 
 class TestApp : public CWinApp {
 public:
@@ -57,37 +56,6 @@ public:
         record->actions[1] = {3, 1500};
         return true;
     }
-};
-
-// The dialog with a script run in steps, as a user would act on it.
-class CScriptedPropertiesDlg : public CServicePropertiesDlg {
-public:
-    using CServicePropertiesDlg::CServicePropertiesDlg;
-    std::function<void(HWND, int)> script;
-
-protected:
-    bool OnInitDialog() override {
-        bool focus = CServicePropertiesDlg::OnInitDialog();
-        ::PostMessageA(m_hWnd, kStep, 0, 0);
-        ::SetTimer(m_hWnd, kGiveUp, 20000, nullptr);
-        return focus;
-    }
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == WM_TIMER && wp == kGiveUp) {
-            ADD_FAILURE() << "the script stopped at step " << step_;
-            EndDialog(IDABORT);
-            return 0;
-        }
-        if (msg == kStep && script) {
-            script(m_hWnd, step_++);
-            return 0;
-        }
-        return CServicePropertiesDlg::WindowProc(msg, wp, lp);
-    }
-
-private:
-    static constexpr UINT_PTR kGiveUp = 98;
-    int step_ = 0;
 };
 
 HWND Page(HWND dialog, int control) {
@@ -155,20 +123,15 @@ Stored Read(const std::string& name) {
 class PropertiesWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(program_, nullptr);
-        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        ASSERT_TRUE(texts_.Loaded());
         ASSERT_TRUE(svc_.Registered());
     }
     void TearDown() override {
         WriteCustomActions(platform_.registry, svc_.Name(), CustomActions());
-        current_texts::Set(nullptr, "");
-        if (program_) FreeLibrary(program_);
     }
 
     TestApp app_;
-    HMODULE program_ = nullptr;
+    wintest::ProgramTexts texts_;
     TestService svc_{"basic"};
     platform::Win32Platform platform_;
     HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
@@ -180,7 +143,7 @@ TEST_F(PropertiesWindowsTest, AUsersEditsReachTheServiceControlManagerAfterTheQu
     ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
     ASSERT_TRUE(document.OpenDocument("localhost"));
     context_.logOpen = true;
-    CScriptedPropertiesDlg dialog(context_, document);
+    wintest::Scripted<CServicePropertiesDlg> dialog(context_, document);
     ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
     std::string question;
     dialog.script = [&](HWND hwnd, int step) {
@@ -226,10 +189,10 @@ TEST_F(PropertiesWindowsTest, AUsersEditsReachTheServiceControlManagerAfterTheQu
                 SetDlgItemTextA(config, IDC_PROPERTIES_DESCRIPTION, "Edited in the test");
                 SetDlgItemTextA(hwnd, IDC_PROPERTIES_DISPLAY_NAME, "Vantorel edited");
                 // No leaves everything as it was, and the dialog open.
-                PostMessageA(hwnd, kStep, 0, 0);
+                PostMessageA(hwnd, wintest::kStep, 0, 0);
                 SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
                 EXPECT_EQ(Read(svc_.Name()).config.dwStartType, DWORD(SERVICE_DEMAND_START));
-                PostMessageA(hwnd, kStep, 0, 0);
+                PostMessageA(hwnd, wintest::kStep, 0, 0);
                 SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
                 break;
             }
@@ -265,7 +228,7 @@ TEST_F(PropertiesWindowsTest, AWriteThePlatformRefusesIsShownAndTheDialogStays) 
     WithFailureActions scm(platform_.scm);
     ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
     ASSERT_TRUE(document.OpenDocument("localhost"));
-    CScriptedPropertiesDlg dialog(context_, document);
+    wintest::Scripted<CServicePropertiesDlg> dialog(context_, document);
     ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
     std::string refusal;
     bool stayed = false;
@@ -274,14 +237,14 @@ TEST_F(PropertiesWindowsTest, AWriteThePlatformRefusesIsShownAndTheDialogStays) 
             case 0:
                 SetDlgItemTextA(hwnd, IDC_PROPERTIES_DISPLAY_NAME, "Never written");
                 svc_.Delete();
-                PostMessageA(hwnd, kStep, 0, 0);
+                PostMessageA(hwnd, wintest::kStep, 0, 0);
                 SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
                 stayed = IsWindow(hwnd) &&
                          Text(GetDlgItem(hwnd, IDC_PROPERTIES_DISPLAY_NAME)) == "Never written";
                 SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
                 break;
             case 1:
-                PostMessageA(hwnd, kStep, 0, 0);
+                PostMessageA(hwnd, wintest::kStep, 0, 0);
                 Answer(hwnd, IDYES);
                 break;
             case 2:
@@ -303,7 +266,7 @@ TEST_F(PropertiesWindowsTest, WhatThePlatformCannotTellMakesTheDialogReadOnly) {
     if (!wintest::RunningUnderWine()) GTEST_SKIP() << "Windows tells the failure actions";
     ServicesDocument document(platform_.scm, platform_.registry, platform_.texts, platform_.clock);
     ASSERT_TRUE(document.OpenDocument("localhost"));
-    CScriptedPropertiesDlg dialog(context_, document);
+    wintest::Scripted<CServicePropertiesDlg> dialog(context_, document);
     ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
     dialog.script = [&](HWND hwnd, int) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hwnd, IDOK)));

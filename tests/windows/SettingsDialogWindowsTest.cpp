@@ -17,48 +17,15 @@
 #include "res/resource.h"
 #include "settings/CustomActions.h"
 #include "settings/SettingsStore.h"
+#include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WineServices.h"
 #include "ui/CSettingsDlg.h"
 
 namespace {
 
-const UINT kStep = WM_APP + 43;
-
 class TestApp : public CWinApp {
 public:
     bool InitInstance() override { return true; }
-};
-
-class CScriptedSettingsDlg : public CSettingsDlg {
-public:
-    using CSettingsDlg::CSettingsDlg;
-    std::function<void(HWND, int)> script;
-
-protected:
-    bool OnInitDialog() override {
-        bool focus = CSettingsDlg::OnInitDialog();
-        ::PostMessageA(m_hWnd, kStep, 0, 0);
-        ::SetTimer(m_hWnd, kGiveUp, 20000, nullptr);
-        return focus;
-    }
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        // A script that stopped short must not leave the dialog up for ever.
-        if (msg == WM_TIMER && wp == kGiveUp) {
-            ADD_FAILURE() << "the script stopped at step " << step_;
-            ::KillTimer(m_hWnd, kGiveUp);
-            EndDialog(IDABORT);
-            return 0;
-        }
-        if (msg == kStep && script) {
-            script(m_hWnd, step_++);
-            return 0;
-        }
-        return CSettingsDlg::WindowProc(msg, wp, lp);
-    }
-
-private:
-    static constexpr UINT_PTR kGiveUp = 97;
-    int step_ = 0;
 };
 
 // The dialog this thread shows over `owner` (a message box or the
@@ -73,10 +40,7 @@ HWND Over(HWND owner) {
 class SettingsDialogWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(program_, nullptr);
-        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        ASSERT_TRUE(texts_.Loaded());
         SettingsStore store(platform_.registry);
         for (const settings::DwordValue* value : kKept) kept_.push_back(store.Read(*value));
         keptPath_ = store.ReadLogFilePath();
@@ -86,8 +50,6 @@ protected:
         for (size_t i = 0; i < kept_.size(); ++i) store.Write(*kKept[i], kept_[i]);
         store.WriteLogFilePath(keptPath_);
         WriteCustomActions(platform_.registry, "Spooler", CustomActions());
-        current_texts::Set(nullptr, "");
-        if (program_) FreeLibrary(program_);
     }
     int Read(const settings::DwordValue& value) {
         return SettingsStore(platform_.registry).Read(value);
@@ -97,12 +59,13 @@ protected:
     }
     // Runs the dialog at `page`: `act` as the user, then OK, the closing
     // message answered.
-    INT_PTR RunThenOk(int page, const std::function<void(CScriptedSettingsDlg&, HWND)>& act) {
-        CScriptedSettingsDlg dialog(context_, nullptr, page);
+    INT_PTR RunThenOk(int page,
+                      const std::function<void(wintest::Scripted<CSettingsDlg>&, HWND)>& act) {
+        wintest::Scripted<CSettingsDlg> dialog(context_, nullptr, page);
         dialog.script = [&](HWND hwnd, int step) {
             if (step == 0) {
                 act(dialog, hwnd);
-                PostMessageA(hwnd, kStep, 0, 0);
+                PostMessageA(hwnd, wintest::kStep, 0, 0);
                 SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
             } else if (HWND box = Over(hwnd)) {
                 SendMessageA(box, WM_COMMAND, IDOK, 0);
@@ -116,7 +79,7 @@ protected:
         &settings::kShowColumns,  &settings::kShowTrayIcon,       &settings::kHideOnMinimize,
         &settings::kRunMinimized, &settings::kAutoDelete};
     TestApp app_;
-    HMODULE program_ = nullptr;
+    wintest::ProgramTexts texts_;
     platform::Win32Platform platform_;
     HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
     AppContext context_{platform_.Interfaces(), history_};
@@ -132,7 +95,7 @@ TEST_F(SettingsDialogWindowsTest, PeriodsAreShownAsTheFirstNotShorterAndStoredAs
         Write(settings::kCompareTimer, c.stored);
         int shown = -2;
         EXPECT_EQ(RunThenOk(CSettingsDlg::kComparison,
-                            [&](CScriptedSettingsDlg& dialog, HWND) {
+                            [&](wintest::Scripted<CSettingsDlg>& dialog, HWND) {
                                 shown = static_cast<int>(SendDlgItemMessageA(
                                     dialog.PageWindow(CSettingsDlg::kComparison),
                                     IDC_SETTINGS_PERIOD, CB_GETCURSEL, 0, 0));
@@ -152,7 +115,7 @@ TEST_F(SettingsDialogWindowsTest, WithComparisonOffNothingIsShownSoundedOrLogged
     SettingsStore(platform_.registry).WriteLogFilePath("C:\\logs\\kept.log");
     EXPECT_EQ(
         RunThenOk(CSettingsDlg::kActions,
-                  [&](CScriptedSettingsDlg& dialog, HWND hwnd) {
+                  [&](wintest::Scripted<CSettingsDlg>& dialog, HWND hwnd) {
                       HWND page = dialog.PageWindow(CSettingsDlg::kActions);
                       EXPECT_FALSE(IsDlgButtonChecked(page, IDC_SETTINGS_SHOW_CHANGES));
                       EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_SETTINGS_LOGGING)));
@@ -181,7 +144,7 @@ TEST_F(SettingsDialogWindowsTest, TheNameColumnStaysAndTheIconOptionsFollowTheIc
     Write(settings::kHideOnMinimize, 1);
     Write(settings::kRunMinimized, 1);
     EXPECT_EQ(RunThenOk(CSettingsDlg::kColumns,
-                        [&](CScriptedSettingsDlg& dialog, HWND) {
+                        [&](wintest::Scripted<CSettingsDlg>& dialog, HWND) {
                             HWND list = GetDlgItem(dialog.PageWindow(CSettingsDlg::kColumns),
                                                    IDC_SETTINGS_LIST);
                             ListView_SetCheckState(list, 0, FALSE);
@@ -205,7 +168,7 @@ TEST_F(SettingsDialogWindowsTest, AServiceAddedInAnotherCaseIsTheOneThereAndDele
     CustomActions running;
     running.alwaysRunning = true;
     ASSERT_TRUE(WriteCustomActions(platform_.registry, "Spooler", running));
-    CScriptedSettingsDlg dialog(context_, nullptr, CSettingsDlg::kCustom);
+    wintest::Scripted<CSettingsDlg> dialog(context_, nullptr, CSettingsDlg::kCustom);
     int entries = -1, afterDelete = -1;
     bool shownRunning = false;
     dialog.script = [&](HWND hwnd, int step) {
@@ -213,14 +176,14 @@ TEST_F(SettingsDialogWindowsTest, AServiceAddedInAnotherCaseIsTheOneThereAndDele
         HWND combo = GetDlgItem(page, IDC_SETTINGS_SERVICE);
         switch (step) {
             case 0:
-                PostMessageA(hwnd, kStep, 0, 0);
+                PostMessageA(hwnd, wintest::kStep, 0, 0);
                 SendMessageA(page, WM_COMMAND, ID_ACTIONS_ADD, 0);
                 entries = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
                 shownRunning =
                     IsDlgButtonChecked(dialog.ActionsWindow(), IDC_ACTIONS_ALWAYS_RUNNING);
                 SendMessageA(page, WM_COMMAND, ID_ACTIONS_DELETE, 0);
                 afterDelete = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-                PostMessageA(hwnd, kStep, 0, 0);
+                PostMessageA(hwnd, wintest::kStep, 0, 0);
                 SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
                 break;
             case 1: {

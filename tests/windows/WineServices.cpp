@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/TextsInUse.h"
+#include "tests/windows/ScriptedDialog.h"
+
 namespace wintest {
 
 namespace {
@@ -153,6 +156,17 @@ bool SaveScreen(const std::string& name) {
     DeleteObject(bitmap);
     ReleaseDC(nullptr, screen);
     return ok;
+}
+
+ProgramTexts::ProgramTexts()
+    : module_(LoadLibraryExA((ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
+                             LOAD_LIBRARY_AS_DATAFILE)) {
+    if (module_) current_texts::Set(module_, ExeDirectory() + "\\Vantorel.exe");
+}
+
+ProgramTexts::~ProgramTexts() {
+    current_texts::Set(nullptr, "");
+    if (module_) FreeLibrary(module_);
 }
 
 }  // namespace wintest
