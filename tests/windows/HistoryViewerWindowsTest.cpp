@@ -17,6 +17,7 @@
 #include "settings/SettingsStore.h"
 #include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WineServices.h"
+#include "toolkit/ListCtrlSupport.h"
 #include "ui/CHistoryDlg.h"
 
 namespace {
@@ -42,16 +43,6 @@ public:
 private:
     platform::LocaleTime& real_;
 };
-
-std::string Cell(HWND list, int row, int column) {
-    char text[256] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
 
 // A day chosen in a picker, as the user's choice tells the dialog.
 void ChooseDay(HWND dialog, int picker, int day, bool checked = true) {
@@ -129,10 +120,10 @@ TEST_F(HistoryViewerWindowsTest, TheLastDayComesFirstAndEachFilterNarrowsTheRows
         EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_HISTORY_SERVICE, CB_GETCOUNT, 0, 0), 4);
         // The 7th: its session, its connection, one change of localhost.
         EXPECT_EQ(rows(), 3);
-        EXPECT_EQ(Cell(list, 0, 1), "Sesi\xF3n iniciada - Vantorel v1.0.0.0");
-        EXPECT_EQ(Cell(list, 1, 1), "Conectado a: localhost");
-        EXPECT_EQ(Cell(list, 2, 2), "Spooler");
-        EXPECT_EQ(Cell(list, 2, 4), "Iniciado");
+        EXPECT_EQ(listctrl::CellText(list, 0, 1), "Sesi\xF3n iniciada - Vantorel v1.0.0.0");
+        EXPECT_EQ(listctrl::CellText(list, 1, 1), "Conectado a: localhost");
+        EXPECT_EQ(listctrl::CellText(list, 2, 2), "Spooler");
+        EXPECT_EQ(listctrl::CellText(list, 2, 4), "Iniciado");
         EXPECT_EQ(count(), "Modificaciones detectadas: 1");
 
         ChooseDay(hwnd, IDC_HISTORY_FROM, 6);

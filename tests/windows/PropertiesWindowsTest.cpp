@@ -23,6 +23,7 @@
 #include "tests/fakes/ForwardingScm.h"
 #include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WineServices.h"
+#include "toolkit/ListCtrlSupport.h"
 #include "ui/CServicePropertiesDlg.h"
 
 using wintest::TestService;
@@ -67,16 +68,6 @@ HWND Page(HWND dialog, int control) {
 std::string Text(HWND window) {
     char text[512] = "";
     GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string Cell(HWND list, int row, int column) {
-    char text[256] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
     return text;
 }
 
@@ -165,11 +156,11 @@ TEST_F(PropertiesWindowsTest, AUsersEditsReachTheServiceControlManagerAfterTheQu
                 EXPECT_TRUE(IsDlgButtonChecked(config, IDC_PROPERTIES_OWN_PROCESS));
                 HWND recovery = GetDlgItem(advanced, IDC_PROPERTIES_RECOVERY);
                 ASSERT_EQ(SendMessageA(recovery, LVM_GETITEMCOUNT, 0, 0), 2);
-                EXPECT_EQ(Cell(recovery, 0, 1), "Reiniciar el servicio");
-                EXPECT_EQ(Cell(recovery, 0, 2), "1 min.");
-                EXPECT_EQ(Cell(recovery, 1, 0), "2");
-                EXPECT_EQ(Cell(recovery, 1, 1), "Ejecutar un comando");
-                EXPECT_EQ(Cell(recovery, 1, 2), "1500 ms.");
+                EXPECT_EQ(listctrl::CellText(recovery, 0, 1), "Reiniciar el servicio");
+                EXPECT_EQ(listctrl::CellText(recovery, 0, 2), "1 min.");
+                EXPECT_EQ(listctrl::CellText(recovery, 1, 0), "2");
+                EXPECT_EQ(listctrl::CellText(recovery, 1, 1), "Ejecutar un comando");
+                EXPECT_EQ(listctrl::CellText(recovery, 1, 2), "1500 ms.");
                 ShowWindow(hwnd, SW_SHOW);  // shown only once the queue is empty
                 for (int page = 0; page < CServicePropertiesDlg::kPages; ++page) {
                     dialog.SelectPage(page);

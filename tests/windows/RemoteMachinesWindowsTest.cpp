@@ -14,6 +14,7 @@
 #include "platform/win32/Win32Registry.h"
 #include "res/resource.h"
 #include "tests/windows/WineServices.h"
+#include "toolkit/ListCtrlSupport.h"
 #include "ui/CRemoteMachinesDlg.h"
 
 namespace {
@@ -97,16 +98,6 @@ protected:
     HMODULE program_ = nullptr;
 };
 
-std::string Cell(HWND list, int row, int column) {
-    char text[256] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 void Key(HWND window, WPARAM key) {
     SendMessageA(window, WM_KEYDOWN, key, 0);
     SendMessageA(window, WM_KEYUP, key, 0);
@@ -129,8 +120,8 @@ TEST_F(RemoteMachinesWindowsTest, RowsAreEditedInPlaceAndStoredInTheirOrderOnOk)
         switch (step) {
             case 0:
                 rowsShown = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-                EXPECT_EQ(Cell(list, 1, 0), "beta");
-                EXPECT_EQ(Cell(list, 1, 1), "bee");
+                EXPECT_EQ(listctrl::CellText(list, 1, 0), "beta");
+                EXPECT_EQ(listctrl::CellText(list, 1, 1), "bee");
                 EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED), 1);
                 Key(list, VK_INSERT);  // a new row, its name being edited
                 Type(list, "gamma");
@@ -141,8 +132,8 @@ TEST_F(RemoteMachinesWindowsTest, RowsAreEditedInPlaceAndStoredInTheirOrderOnOk)
                 PostMessageA(hwnd, kStep, 0, 0);
                 break;
             case 2: {
-                EXPECT_EQ(Cell(list, 2, 0), "gamma");
-                EXPECT_EQ(Cell(list, 2, 1), "Gee");
+                EXPECT_EQ(listctrl::CellText(list, 2, 0), "gamma");
+                EXPECT_EQ(listctrl::CellText(list, 2, 1), "Gee");
                 Key(list, VK_INSERT);  // full: nothing happens
                 addBlocked = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
                 // Delete alpha, answering the question with yes.
@@ -192,7 +183,7 @@ TEST_F(RemoteMachinesWindowsTest, CancelStoresNothingAndAnEmptiedNameComesBack) 
             PostMessageA(hwnd, kStep, 0, 0);
             return;
         }
-        kept = Cell(list, 0, 0);
+        kept = listctrl::CellText(list, 0, 0);
         SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
     };
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
@@ -233,9 +224,9 @@ TEST_F(RemoteMachinesWindowsTest, AnOpenCellEditLandsOnItsRowWhateverChangesTheR
                 Key(list, VK_F2);
                 SetWindowTextA(FindWindowExA(list, nullptr, "Edit", nullptr), "aardvark");
                 ClickTitle(list, 0);
-                EXPECT_EQ(Cell(list, 0, 0), "aardvark");
-                EXPECT_EQ(Cell(list, 1, 0), "alpha");
-                EXPECT_EQ(Cell(list, 0, 1), "bee") << "the alias moved with its row";
+                EXPECT_EQ(listctrl::CellText(list, 0, 0), "aardvark");
+                EXPECT_EQ(listctrl::CellText(list, 1, 0), "alpha");
+                EXPECT_EQ(listctrl::CellText(list, 0, 1), "bee") << "the alias moved with its row";
                 EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED), 0)
                     << "the selection stays with its row";
                 EXPECT_EQ(EditBoxes(list), 0);
