@@ -7,9 +7,9 @@ ASAN := $(BUILD)/asan
 WIN := $(BUILD)/win
 FUZZ := $(BUILD)/fuzz
 
-.PHONY: test run bench bootstrap native asan fuzz windows test-native test-asan test-fuzz test-windows format-check format clean
+.PHONY: test run bench dist bootstrap native asan fuzz windows test-native test-asan test-fuzz test-windows test-dist format-check format clean
 
-test: format-check test-native test-asan test-fuzz test-windows
+test: format-check test-native test-asan test-fuzz test-windows test-dist
 
 # Every C++ file of the project as clang-format writes it with the committed
 # .clang-format; `make format` rewrites them so.
@@ -54,6 +54,13 @@ test-fuzz: fuzz
 test-windows: windows
 	tools/wine-session ctest --test-dir $(WIN) --output-on-failure
 
+# The portable zip for Windows users, in dist/.
+dist: windows
+	@tools/make-dist dist
+
+test-dist: windows
+	tools/test-dist
+
 # Native benchmarks first, then those that need the real platform under Wine.
 # They are built optimized in a tree of their own: the test trees are debug
 # builds, whose timings say little.
@@ -75,4 +82,4 @@ run: windows
 	else echo "Vantorel.exe is not built yet: the program window arrives with its own issue."; exit 1; fi
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) dist

@@ -366,10 +366,12 @@ void CSettingsDlg::ShowChosenService() {
     CustomActionsCopy::Record* record = name.empty() ? nullptr : copy_.Find(name);
     shownService_ = record ? record->name : std::string();
     customActions_.Show(record ? record->actions : CustomActions(), context_.logOpen);
+    // While a service is shown the log's box follows the log being open.
     HWND boxes = customActions_.GetSafeHwnd();
-    for (int id : {IDC_ACTIONS_ALWAYS_RUNNING, IDC_ACTIONS_ALWAYS_STOPPED,
-                   IDC_ACTIONS_DISABLE_NOTIFY, IDC_ACTIONS_DISABLE_LOG})
-        if (!record || id != IDC_ACTIONS_DISABLE_LOG) Enable(boxes, id, record != nullptr);
+    for (int id :
+         {IDC_ACTIONS_ALWAYS_RUNNING, IDC_ACTIONS_ALWAYS_STOPPED, IDC_ACTIONS_DISABLE_NOTIFY})
+        Enable(boxes, id, record != nullptr);
+    if (!record) Enable(boxes, IDC_ACTIONS_DISABLE_LOG, false);
     ::SendMessageA(actionsBar_.Hwnd(), TB_ENABLEBUTTON, ID_ACTIONS_DELETE, record != nullptr);
 }
 
