@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <string>
@@ -354,6 +355,41 @@ TEST_F(ProgramWindowsTest, EnterOnAServiceOpensItsPropertiesAndCancelClosesThem)
     EXPECT_EQ(ControlText(dialog, IDC_PROPERTIES_DISPLAY_NAME), "Vantorel test " + svc.Name());
     SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(WaitForDialog(program, 5), nullptr);
+}
+
+// The program's manifest is accepted and gives it version 6 of the common
+// controls: the running program has loaded that one.
+TEST_F(ProgramWindowsTest, TheManifestGivesTheProgramVisualStyles) {
+    const std::string exe = wintest::ExeDirectory() + "\\Vantorel.exe";
+    ACTCTXA manifest{};
+    manifest.cbSize = sizeof manifest;
+    manifest.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    manifest.lpSource = exe.c_str();
+    manifest.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE context = CreateActCtxA(&manifest);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << "no manifest the system accepts";
+    ReleaseActCtx(context);
+
+    Program program;
+    ASSERT_NE(program.Frame(30000), nullptr);
+    HMODULE modules[512];
+    DWORD needed = 0;
+    ASSERT_TRUE(EnumProcessModules(program.Process(), modules, sizeof modules, &needed));
+    std::string controls;
+    for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 512; ++i) {
+        char path[MAX_PATH] = "";
+        GetModuleFileNameExA(program.Process(), modules[i], path, MAX_PATH);
+        std::string name = path;
+        std::string base = name.substr(name.find_last_of('\\') + 1);
+        if (lstrcmpiA(base.c_str(), "comctl32.dll") == 0) controls = name;
+    }
+    ASSERT_FALSE(controls.empty()) << "no common controls loaded";
+    // Version 6 is a side-by-side assembly of its own (version 5 is the
+    // system folder's); Wine's copy says 5 in its version information.
+    CharLowerA(&controls[0]);
+    EXPECT_NE(controls.find("microsoft.windows.common-controls_6595b64144ccf1df_6."),
+              std::string::npos)
+        << controls;
 }
 
 // A disabled service is stopped, so its start is offered; the platform
