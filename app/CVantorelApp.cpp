@@ -42,9 +42,18 @@ bool CVantorelApp::RegisterFrameClass() {
 }
 
 // Another instance runs: show its window and give it the focus.
-bool CVantorelApp::ActivateFirstInstance() {
+// A snapshot opened while the program runs is shown by the running one.
+bool CVantorelApp::ActivateFirstInstance(const std::string& snapshot) {
     HWND first = ::FindWindowA(kFrameClass, nullptr);
     if (!first) return false;
+    if (!snapshot.empty()) {
+        COPYDATASTRUCT data{CVantorelMainFrame::kRestoreFileData,
+                            static_cast<DWORD>(snapshot.size() + 1),
+                            const_cast<char*>(snapshot.c_str())};
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutA(first, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                              SMTO_ABORTIFHUNG, 5000, &ignored);
+    }
     if (!::IsWindowVisible(first))
         ::ShowWindow(first, SW_SHOW);
     else if (::IsIconic(first))
@@ -119,7 +128,7 @@ bool CVantorelApp::InitInstance() {
     mutex_.reset(::CreateMutexA(nullptr, TRUE, m_appName.c_str()));
     if (!mutex_ || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         mutex_.reset();
-        if (!ActivateFirstInstance())
+        if (!ActivateFirstInstance(snapshot))
             ShowMessage(nullptr, LoadText(IDS_ALREADY_RUNNING), MB_OK | MB_ICONSTOP);
         return false;
     }

@@ -24,7 +24,7 @@ private:
     bool RegisterFrameClass();
     void LoadLanguage();
     void OpenHistoryLog();
-    bool ActivateFirstInstance();
+    bool ActivateFirstInstance(const std::string& snapshot);
     // The document a client's object stands for, made on first request.
     CVantorelDocument* AutomationDocument();
 

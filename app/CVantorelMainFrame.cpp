@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include <cstring>
+
 #include "document/MessageText.h"
 #include "framework/FileDialog.h"
 #include "framework/Placement.h"
@@ -455,6 +457,14 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             LRESULT result = CFrameWnd::WindowProc(msg, wp, lp);
             if (!sizing_) SavePlacement();
             return result;
+        }
+        case WM_COPYDATA: {
+            auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+            if (!data || data->dwData != kRestoreFileData || !data->lpData) break;
+            // Only up to the first end of text, never beyond what came.
+            const char* text = static_cast<const char*>(data->lpData);
+            RestoreFileLater(std::string(text, strnlen(text, data->cbData)));
+            return TRUE;
         }
         case kRestoreNamedFile: {
             std::string path;

@@ -960,6 +960,28 @@ TEST_F(ProgramWindowsTest, ASnapshotBringsServicesBackOneByOneOrAllTogether) {
     DeleteFileA(path.c_str());
 }
 
+// A snapshot opened while the program runs goes to the running program,
+// which shows what restoring it would do: here, that nothing changed.
+TEST_F(ProgramWindowsTest, ASnapshotOpenedWhileTheProgramRunsGoesToIt) {
+    std::string path = wintest::ExeDirectory() + "\\opened-again.rpt";
+    DeleteFileA(path.c_str());
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(ChooseFile(program, frame, ID_FILE_SAVE, path));
+    for (int i = 0; i < 100 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(100);
+    {
+        Program second("\"" + path + "\"");
+        EXPECT_TRUE(second.Exited(15000)) << "a second program stayed";
+    }
+    HWND told = WaitForDialog(program);
+    ASSERT_NE(told, nullptr) << "the running program showed nothing";
+    EXPECT_EQ(MessageText(told).rfind("No se han producido cambios", 0), 0u) << MessageText(told);
+    SendMessageA(told, WM_COMMAND, IDOK, 0);
+    DeleteFileA(path.c_str());
+}
+
 TEST_F(ProgramWindowsTest, SettingsThatSelectNothingStartWithTheDefaultsAndSaySo) {
     Configuration config;
     config.Set("Active", 0);
