@@ -3,6 +3,9 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "app/CVantorelMainFrame.h"
 #include "framework/AutomationServer.h"
 #include "framework/Resources.h"
@@ -106,6 +109,8 @@ bool CVantorelApp::InitInstance() {
             registration = kRegister;
         else if (lstrcmpiW(flag, L"UnregServer") == 0 || lstrcmpiW(flag, L"Unregister") == 0)
             registration = kUnregister;
+        else
+            ReadHandover(AnsiOf(flag));
     }
     ::LocalFree(argv);
     // The full path of the program file, whatever path it was started by.
@@ -123,6 +128,9 @@ bool CVantorelApp::InitInstance() {
     }
     context_.launchPath = programPath;
 
+    // A program started again with administrator rights takes over once
+    // the one that started it has ended, never beside it.
+    if (handover_.process != 0) WaitForProgramEnd(handover_.process);
     // Made once: "already exists" is the answer, so two instances started
     // together cannot both run.
     mutex_.reset(::CreateMutexA(nullptr, TRUE, m_appName.c_str()));
@@ -143,6 +151,7 @@ bool CVantorelApp::InitInstance() {
     if (!OnFileNew()) return false;
     auto* frame = static_cast<CVantorelMainFrame*>(m_pMainWnd);
     if (!snapshot.empty()) frame->RestoreFileLater(snapshot);
+    TakeOver(frame);
     // Without a notification-area icon nothing would reach a hidden window.
     if (runMinimized && frame->TrayIconShown()) return true;
     int show = static_cast<int>(StartShowCommand(
@@ -150,6 +159,41 @@ bool CVantorelApp::InitInstance() {
     ::ShowWindow(frame->GetSafeHwnd(), show);
     ::UpdateWindow(frame->GetSafeHwnd());
     return true;
+}
+
+// "/Handover:<process>", "/Machine:<name>", "/View:<mode>": what the
+// program that started this one with more rights was showing.
+void CVantorelApp::ReadHandover(const std::string& flag) {
+    auto value = [&](const char* name) -> const char* {
+        size_t length = std::strlen(name);
+        return flag.size() > length &&
+                       ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, flag.c_str(),
+                                        static_cast<int>(length), name,
+                                        static_cast<int>(length)) == CSTR_EQUAL
+                   ? flag.c_str() + length
+                   : nullptr;
+    };
+    if (const char* process = value("Handover:"))
+        handover_.process = static_cast<DWORD>(std::strtoul(process, nullptr, 10));
+    else if (const char* machine = value("Machine:"))
+        handover_.machine = machine;
+    else if (const char* view = value("View:"))
+        handover_.view = static_cast<int>(std::strtol(view, nullptr, 10));
+}
+
+// Bounded: a program that does not end does not keep this one from starting
+// (the single-instance rule then answers as usual).
+void CVantorelApp::WaitForProgramEnd(DWORD process) {
+    HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, process);
+    if (!handle) return;
+    ::WaitForSingleObject(handle, 30000);
+    ::CloseHandle(handle);
+}
+
+// The machine and view the program that started this one showed.
+void CVantorelApp::TakeOver(CVantorelMainFrame* frame) {
+    if (!handover_.machine.empty()) OpenDocumentFile(handover_.machine.c_str());
+    if (handover_.view >= 1 && handover_.view <= 4) frame->SwitchView(handover_.view);
 }
 
 // The chosen language module; when it cannot be used the program says so

@@ -8,6 +8,7 @@
 #include "ui/AppContext.h"
 
 class CVantorelDocument;
+class CVantorelMainFrame;
 
 // The program: it owns the platform objects and the history log, and hands
 // them, with how it was started, to the document and the windows it makes.
@@ -25,6 +26,9 @@ private:
     void LoadLanguage();
     void OpenHistoryLog();
     bool ActivateFirstInstance(const std::string& snapshot);
+    void ReadHandover(const std::string& flag);
+    static void WaitForProgramEnd(DWORD process);
+    void TakeOver(CVantorelMainFrame* frame);
     // The document a client's object stands for, made on first request.
     CVantorelDocument* AutomationDocument();
 
@@ -32,4 +36,10 @@ private:
     HistoryLog history_;
     AppContext context_;
     KernelHandle mutex_;
+    // What the program that started this one with more rights showed.
+    struct Handover {
+        DWORD process = 0;
+        std::string machine;
+        int view = 0;
+    } handover_;
 };

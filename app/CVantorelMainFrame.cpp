@@ -142,10 +142,37 @@ bool CVantorelMainFrame::Create(CVantorelDocument* document) {
     if (!listView_->Create(m_hWnd, AFX_IDW_PANE_FIRST)) return false;
     SetActiveView(listView_.get());
     RecalcLayout();
+    AddElevationCommand();
     ArmTrayIcon();
     ::SetTimer(m_hWnd, kRefreshTimer, refreshPeriod_, nullptr);
     ArmMonitor();
     return true;
+}
+
+// Controlling services needs administrator rights: without them, where the
+// system would grant them, the File menu offers to start again with them.
+void CVantorelMainFrame::AddElevationCommand() {
+    platform::ElevationApi& elevation = context_.platform.elevation;
+    if (context_.automation || elevation.IsElevated() || !elevation.CanElevate()) return;
+    HMENU file = ::GetSubMenu(::GetMenu(m_hWnd), 0);
+    int items = file ? ::GetMenuItemCount(file) : 0;
+    if (items <= 0) return;
+    std::string text = LoadText(IDS_RUN_AS_ADMINISTRATOR);
+    // Just before "Salir", the last item.
+    ::InsertMenuA(file, static_cast<UINT>(items - 1), MF_BYPOSITION | MF_STRING,
+                  ID_FILE_RUN_AS_ADMINISTRATOR, text.c_str());
+    ::DrawMenuBar(m_hWnd);
+}
+
+// The new program takes over this one's machine and view once this one has
+// ended; a refused prompt leaves everything as it was.
+void CVantorelMainFrame::RunAsAdministrator() {
+    std::string arguments = "/Handover:" + std::to_string(::GetCurrentProcessId()) +
+                            " /View:" + std::to_string(CurrentMode());
+    const char* machine = document_ ? document_->Core().currentList.GetMachineName() : nullptr;
+    if (machine && *machine) arguments += std::string(" \"/Machine:") + machine + "\"";
+    if (!context_.platform.elevation.StartElevated(context_.launchPath, arguments)) return;
+    DestroyWindow();
 }
 
 // An automation client's program watches nothing.
@@ -325,6 +352,9 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
         case ID_FILE_RESTORE:
             RestoreServices();
             return true;
+        case ID_FILE_RUN_AS_ADMINISTRATOR:
+            RunAsAdministrator();
+            return true;
         case ID_TOOLS_SETTINGS:
         case ID_TRAY_SETTINGS:
             ShowSettings(CSettingsDlg::kGeneral);
@@ -402,6 +432,7 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
         ui.Enable(changes_->HasPendingRows());
         return true;
     }
+    if (ui.id == ID_FILE_RUN_AS_ADMINISTRATOR) return true;
     if (ui.id == ID_FILE_RESTORE) {
         ui.Enable(document_ != nullptr);
         return true;

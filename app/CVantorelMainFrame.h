@@ -77,6 +77,8 @@ private:
     void ShowPendingChanges();
     void ShowProperties(const std::string& service, HWND owner);
     void ShowSettings(int page);
+    void AddElevationCommand();
+    void RunAsAdministrator();
     void Alert(const AlertSettings& settings) override;
     void Show(const ServiceChange& change, const platform::LocalDateTime& when) override;
 

@@ -102,7 +102,7 @@ struct Bench {
     CountingScm scm;
     HistoryLog history{real.files, real.locale, real.texts};
     AppContext context{platform::Platform{scm, real.registry, real.texts, real.clock, real.files,
-                                          real.locale, real.modules, real.versions},
+                                          real.locale, real.modules, real.versions, real.elevation},
                        history};
 };
 

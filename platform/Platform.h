@@ -3,6 +3,7 @@
 // per interface. The application hands it down to what it creates; tests
 // and benchmarks hand down their own (in-memory, counting) implementations.
 #include "platform/Clock.h"
+#include "platform/ElevationApi.h"
 #include "platform/FileApi.h"
 #include "platform/LocaleTime.h"
 #include "platform/ModuleApi.h"
@@ -22,6 +23,7 @@ struct Platform {
     LocaleTime& locale;
     ModuleApi& modules;
     VersionApi& versions;
+    ElevationApi& elevation;
 };
 
 }  // namespace platform

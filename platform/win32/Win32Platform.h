@@ -2,6 +2,7 @@
 // The real platform: one object of each Win32 implementation.
 #include "platform/Platform.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32Elevation.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32LocaleTime.h"
 #include "platform/win32/Win32Modules.h"
@@ -21,9 +22,10 @@ struct Win32Platform {
     Win32LocaleTime locale;
     Win32Modules modules;
     Win32Version versions;
+    Win32Elevation elevation;
 
     Platform Interfaces() {
-        return Platform{scm, registry, texts, clock, files, locale, modules, versions};
+        return Platform{scm, registry, texts, clock, files, locale, modules, versions, elevation};
     }
 };
 

@@ -119,6 +119,58 @@ TEST_F(MonitorWindowsTest, ATickThatFindsAChangeAlertsAndClosingItsWindowEndsThe
     DestroyWindow(window);
 }
 
+// Administrator rights the system would grant, as a test decides.
+struct TestElevation : platform::ElevationApi {
+    bool elevated = false, grantable = true, granted = false;
+    std::string arguments;
+    bool IsElevated() override { return elevated; }
+    bool CanElevate() override { return !elevated && grantable; }
+    bool StartElevated(const std::string&, const std::string& args) override {
+        arguments = args;
+        return granted;
+    }
+};
+
+// Without administrator rights the File menu offers them; a refused prompt
+// leaves the program as it was, a granted one ends it for the new one.
+TEST_F(MonitorWindowsTest, WithoutAdministratorRightsTheFileMenuOffersThem) {
+    TestElevation elevation;
+    platform::Platform p = platform_.Interfaces();
+    AppContext context{platform::Platform{p.scm, p.registry, p.texts, p.clock, p.files, p.locale,
+                                          p.modules, p.versions, elevation},
+                       history_};
+    CVantorelDocument document(context);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    auto* frame = new CVantorelMainFrame(context);  // it goes with its window
+    ASSERT_TRUE(frame->Create(&document));
+    HWND window = frame->GetSafeHwnd();
+    HMENU file = GetSubMenu(GetMenu(window), 0);
+    char text[128] = "";
+    GetMenuStringA(file, ID_FILE_RUN_AS_ADMINISTRATOR, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "Ejecutar como administrador");
+    EXPECT_EQ(GetMenuItemID(file, GetMenuItemCount(file) - 1), UINT(ID_APP_EXIT));
+
+    SendMessageA(window, WM_COMMAND, ID_FILE_RUN_AS_ADMINISTRATOR, 0);
+    EXPECT_TRUE(IsWindow(window)) << "a refused prompt ended the program";
+    EXPECT_EQ(elevation.arguments,
+              "/Handover:" + std::to_string(GetCurrentProcessId()) + " /View:1");
+    elevation.granted = true;
+    SendMessageA(window, WM_COMMAND, ID_FILE_RUN_AS_ADMINISTRATOR, 0);
+    EXPECT_FALSE(IsWindow(window)) << "the program stayed beside the new one";
+
+    // With the rights already there, no such command.
+    elevation.elevated = true;
+    CVantorelDocument again(context);
+    ASSERT_TRUE(again.Core().OpenDocument("localhost"));
+    auto* elevated = new CVantorelMainFrame(context);
+    ASSERT_TRUE(elevated->Create(&again));
+    HWND second = elevated->GetSafeHwnd();
+    EXPECT_EQ(
+        GetMenuState(GetSubMenu(GetMenu(second), 0), ID_FILE_RUN_AS_ADMINISTRATOR, MF_BYCOMMAND),
+        UINT(-1));
+    DestroyWindow(second);
+}
+
 TEST_F(MonitorWindowsTest, TheAlertSoundComesFromALanguageModuleLoadedAsResourcesOnly) {
     HMODULE english = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.en.dll").c_str(),
                                      nullptr, LanguageModule::kLoadFlags);

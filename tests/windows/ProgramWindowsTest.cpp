@@ -570,6 +570,26 @@ TEST_F(ProgramWindowsTest, AShortcutSetToMaximisedStartsItMaximised) {
 
 // The one that comes second either finds the first one's window or, when
 // that is not made yet, says that the program already runs.
+// Started again with administrator rights, the new program waits for the
+// old one to end, then shows the view it showed; it never activates it.
+TEST_F(ProgramWindowsTest, AProgramStartedAgainTakesOverWhenTheOldOneEnds) {
+    Program first;
+    HWND old = first.Frame(30000);
+    ASSERT_NE(old, nullptr);
+    std::string arguments =
+        "/Handover:" + std::to_string(GetProcessId(first.Process())) + " /View:4";
+    Program second(arguments);
+    Sleep(1000);
+    EXPECT_FALSE(second.Exited(0)) << "the new program gave up";
+    PostMessageA(old, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(first.Exited(15000));
+    HWND frame = second.Frame(30000);
+    ASSERT_NE(frame, nullptr) << "the new program showed no window";
+    HWND tree = FindChild(frame, WC_TREEVIEWA);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(IsWindowVisible(tree)) << "not the dependency tree it was given";
+}
+
 TEST_F(ProgramWindowsTest, TwoStartsAtOnceLeaveOneProgram) {
     Program first, second;
     const Program* running = nullptr;

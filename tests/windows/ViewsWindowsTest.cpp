@@ -76,7 +76,7 @@ protected:
     HistoryLog history_{real_.files, real_.locale, real_.texts};
     AppContext context_{
         platform::Platform{scm_, real_.registry, real_.texts, real_.clock, real_.files,
-                           real_.locale, real_.modules, real_.versions},
+                           real_.locale, real_.modules, real_.versions, real_.elevation},
         history_};
     CVantorelDocument document_{context_};
 };
