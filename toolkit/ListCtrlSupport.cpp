@@ -112,6 +112,11 @@ int TextWidths::Width(std::string_view text) const {
     return size.cx;
 }
 
+int SelectedRow(HWND list) {
+    return static_cast<int>(
+        ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
 void WidenColumn(HWND list, int column, int width) {
     int current = static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
     if (current <= 0) return;

@@ -28,6 +28,8 @@ private:
 };
 
 std::string CellText(HWND list, int row, int column);
+// The selected row, -1 for none.
+int SelectedRow(HWND list);
 void SetCellText(HWND list, int row, int column, const std::string& text);
 int ColumnCount(HWND list);
 // Each column from `first` on grows to its widest cell or title plus a

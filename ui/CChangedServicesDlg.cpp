@@ -244,8 +244,7 @@ void CChangedServicesDlg::MapRows() {
 void CChangedServicesDlg::UpdateButtons() {
     HWND bar = bar_.Hwnd();
     if (!bar) return;
-    bool selected =
-        ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) >= 0;
+    bool selected = listctrl::SelectedRow(list_) >= 0;
     ::SendMessageA(bar, TB_ENABLEBUTTON, ID_TOOLS_HISTORY, !restoreMode_ && context_.logOpen);
     ::SendMessageA(bar, TB_ENABLEBUTTON, ID_CHANGES_RESTORE, restoreMode_ && selected);
     ::SendMessageA(bar, TB_ENABLEBUTTON, ID_CHANGES_RESTORE_ALL, restoreMode_);
@@ -313,11 +312,6 @@ bool CChangedServicesDlg::OnCommand(UINT id) {
     return id == ID_TOOLS_HISTORY || id == ID_CHANGES_RESTORE || id == ID_CHANGES_RESTORE_ALL;
 }
 
-int CChangedServicesDlg::SelectedRow() const {
-    return static_cast<int>(
-        ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
-
 std::vector<std::string> CChangedServicesDlg::RowNames() const {
     std::vector<std::string> names;
     int rows = static_cast<int>(::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
@@ -366,7 +360,7 @@ std::string NameLines(const std::vector<std::string>& names) {
 // Only the recorded states decide what is asked; the command then works on
 // the service as it is now.
 void CChangedServicesDlg::RestoreSelected() {
-    int row = SelectedRow();
+    int row = listctrl::SelectedRow(list_);
     if (row < 0) return;
     const std::string name = listctrl::CellText(list_, row, 0);
     const PendingChange* record = RecordOf(name);
@@ -458,8 +452,7 @@ LRESULT CChangedServicesDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 void CChangedServicesDlg::ShowSelectedProperties() {
-    int row = static_cast<int>(
-        ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    int row = listctrl::SelectedRow(list_);
     if (row < 0 || !showProperties_) return;
     LVITEMA item{};
     item.mask = LVIF_PARAM;

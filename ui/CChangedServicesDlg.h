@@ -99,7 +99,6 @@ private:
     LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
     bool OnListNotify(NMHDR* header, LRESULT* result);
     void ShowSelectedProperties();
-    int SelectedRow() const;
     std::vector<std::string> RowNames() const;
     void RestoreSelected();
     void RestoreAll();

@@ -195,8 +195,7 @@ LRESULT CHistoryDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 void CHistoryDlg::ShowSelectedProperties() {
-    int row = static_cast<int>(
-        ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    int row = listctrl::SelectedRow(list_);
     if (row < 0 || static_cast<size_t>(row) >= rows_->Count() || !showProperties_) return;
     if (rows_->At(static_cast<size_t>(row)).type != HistoryRowType::Change) return;
     std::string name;

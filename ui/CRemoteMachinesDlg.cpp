@@ -79,8 +79,7 @@ void CRemoteMachinesDlg::ShowRows(int select) {
 }
 
 int CRemoteMachinesDlg::Selected() const {
-    return static_cast<int>(
-        ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return listctrl::SelectedRow(list_);
 }
 
 void CRemoteMachinesDlg::UpdateCommands() {

@@ -420,11 +420,6 @@ bool CSettingsDlg::HandleCustom(UINT msg, WPARAM wp) {
 
 // ---- Language
 
-int CSettingsDlg::SelectedRow(HWND list) const {
-    return static_cast<int>(
-        ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
-
 void CSettingsDlg::FillLanguages() {
     platform::Platform& p = context_.platform;
     LanguageModule languages(p.registry, p.modules, p.versions, p.texts);
@@ -467,7 +462,7 @@ void CSettingsDlg::FillLanguages() {
 
 void CSettingsDlg::UpdateLanguageCommands() {
     HWND list = ::GetDlgItem(language_.GetSafeHwnd(), IDC_SETTINGS_LIST);
-    int row = SelectedRow(list);
+    int row = listctrl::SelectedRow(list);
     bool valid = row >= 0 && languageRows_[static_cast<size_t>(row)].icon == kLanguageValid;
     HWND bar = languageBar_.Hwnd();
     ::SendMessageA(bar, TB_ENABLEBUTTON, ID_LANGUAGE_SELECT, valid);
@@ -479,7 +474,7 @@ void CSettingsDlg::UpdateLanguageCommands() {
 // Nothing is stored until OK: the marks and the bold row move.
 void CSettingsDlg::SelectLanguage() {
     HWND list = ::GetDlgItem(language_.GetSafeHwnd(), IDC_SETTINGS_LIST);
-    int row = SelectedRow(list);
+    int row = listctrl::SelectedRow(list);
     if (row < 0 || languageRows_[static_cast<size_t>(row)].icon != kLanguageValid) return;
     int module = languageRows_[static_cast<size_t>(row)].module;
     chosenLanguage_ = module < 0 ? std::string() : modules_[static_cast<size_t>(module)];
@@ -512,7 +507,7 @@ void CSettingsDlg::InstallLanguage() {
 
 void CSettingsDlg::UninstallLanguage() {
     HWND list = ::GetDlgItem(language_.GetSafeHwnd(), IDC_SETTINGS_LIST);
-    int row = SelectedRow(list);
+    int row = listctrl::SelectedRow(list);
     if (row <= 0) return;
     const std::string path =
         modules_[static_cast<size_t>(languageRows_[static_cast<size_t>(row)].module)];

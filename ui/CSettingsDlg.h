@@ -67,7 +67,6 @@ private:
     void InstallLanguage();
     void UninstallLanguage();
     bool ApplyLanguage();
-    int SelectedRow(HWND list) const;
     LRESULT DrawLanguageRow(NMLVCUSTOMDRAW* draw);
     LRESULT DrawColumnRow(NMLVCUSTOMDRAW* draw);
     bool WriteAll();
