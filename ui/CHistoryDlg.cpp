@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/Resources.h"
+#include "platform/win32/SystemTime.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "toolkit/DialogControls.h"
@@ -18,17 +19,6 @@ const int kDescriptionRoom = 35;
 const unsigned kTitles[HistoryRows::kColumns] = {
     IDS_CHANGES_COLUMN_TIME, IDS_CHANGES_COLUMN_DESCRIPTION, IDS_CHANGES_COLUMN_NAME,
     IDS_CHANGES_COLUMN_OLD_STATE, IDS_CHANGES_COLUMN_NEW_STATE};
-
-SYSTEMTIME SystemTimeOf(const platform::LocalDateTime& when) {
-    SYSTEMTIME time{};
-    time.wYear = static_cast<WORD>(when.year);
-    time.wMonth = static_cast<WORD>(when.month);
-    time.wDay = static_cast<WORD>(when.day);
-    time.wHour = static_cast<WORD>(when.hour);
-    time.wMinute = static_cast<WORD>(when.minute);
-    time.wSecond = static_cast<WORD>(when.second);
-    return time;
-}
 
 }  // namespace
 
@@ -99,7 +89,7 @@ void CHistoryDlg::FillFilters() {
     // Whole days: a day is chosen with the time of day the picker holds.
     earliest.hour = earliest.minute = earliest.second = 0;
     latest.hour = 23, latest.minute = latest.second = 59;
-    SYSTEMTIME span[2] = {SystemTimeOf(earliest), SystemTimeOf(latest)};
+    SYSTEMTIME span[2] = {platform::SystemTimeOf(earliest), platform::SystemTimeOf(latest)};
     for (int id : {IDC_HISTORY_FROM, IDC_HISTORY_TO})
         ::SendDlgItemMessageA(m_hWnd, id, DTM_SETRANGE, GDTR_MIN | GDTR_MAX,
                               reinterpret_cast<LPARAM>(span));

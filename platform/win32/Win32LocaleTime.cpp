@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/SystemTime.h"
+
 namespace platform {
 
 LocalDateTime Win32LocaleTime::Now() {
@@ -79,13 +81,7 @@ bool TakeGenitiveMonths(DateTimeNames* names) {
 }  // namespace
 
 std::string Win32LocaleTime::FormatDateTime(const LocalDateTime& when) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(when.year);
-    st.wMonth = static_cast<WORD>(when.month);
-    st.wDay = static_cast<WORD>(when.day);
-    st.wHour = static_cast<WORD>(when.hour);
-    st.wMinute = static_cast<WORD>(when.minute);
-    st.wSecond = static_cast<WORD>(when.second);
+    SYSTEMTIME st = SystemTimeOf(when);
     DATE date = 0;
     BSTR text = nullptr;
     if (!::SystemTimeToVariantTime(&st, &date) ||
