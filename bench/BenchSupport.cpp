@@ -1,5 +1,7 @@
 #include "bench/BenchSupport.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +18,28 @@ double Now() {
     QueryPerformanceCounter(&counter);
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Timed(const std::function<void()>& work) {
+    double start = Now();
+    work();
+    return Now() - start;
+}
+
+WindowBench::WindowBench(DWORD classes) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, classes};
+    InitCommonControlsEx(&controls);
+}
+
+int WithBenchServices(const std::function<void(SC_HANDLE)>& measure) {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager == nullptr) return 1;
+    DeleteBenchServices(manager);
+    bool ok = RegisterBenchServices(manager);
+    if (ok) measure(manager);
+    DeleteBenchServices(manager);
+    CloseServiceHandle(manager);
+    return ok ? 0 : 1;
 }
 
 void DeleteBenchServices(SC_HANDLE manager) {

@@ -3,7 +3,10 @@
 // clock, and the way results are printed.
 #include <windows.h>
 
+#include <functional>
 #include <vector>
+
+#include "framework/WinApp.h"
 
 namespace bench {
 
@@ -11,6 +14,20 @@ const int kServices = 500;
 
 // Milliseconds from the performance counter.
 double Now();
+// How long `work` takes, in milliseconds.
+double Timed(const std::function<void()>& work);
+
+// What a benchmark of windows needs: an application object and the common
+// controls of `classes`.
+class WindowBench : public CWinApp {
+public:
+    explicit WindowBench(DWORD classes);
+    bool InitInstance() override { return true; }
+};
+
+// Runs `measure` with kServices stopped services registered, and removes
+// them again; the process's exit code (1 when they cannot be registered).
+int WithBenchServices(const std::function<void(SC_HANDLE)>& measure);
 // Registers kServices stopped services, after removing any an earlier run left.
 bool RegisterBenchServices(SC_HANDLE manager);
 void DeleteBenchServices(SC_HANDLE manager);

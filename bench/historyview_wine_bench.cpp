@@ -24,11 +24,6 @@ const int kLines = 1000000;
 const int kLastDayChanges = 100000;
 const int kRounds = 9;
 
-class BenchApp : public CWinApp {
-public:
-    bool InitInstance() override { return true; }
-};
-
 // Ninety days of one machine, a session a day; the last day is the busy one.
 bool WriteLog(const std::string& path, platform::LocaleTime& locale, LocalDateTime* lastDay) {
     std::string text;
@@ -64,9 +59,7 @@ bool WriteLog(const std::string& path, platform::LocaleTime& locale, LocalDateTi
 }  // namespace
 
 int main() {
-    BenchApp app;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES};
-    InitCommonControlsEx(&controls);
+    WindowBench app(ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES);
     platform::Win32Platform real;
     std::string path = "historyview-bench.log";
     char full[MAX_PATH];

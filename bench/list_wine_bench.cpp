@@ -28,11 +28,6 @@ namespace {
 const int kRounds = 8;
 const int kVisibleRows = 40;
 
-class BenchApp : public CWinApp {
-public:
-    bool InitInstance() override { return true; }
-};
-
 // The real service control manager, with its status queries counted.
 class CountingScm : public platform::Win32Scm {
 public:
@@ -105,12 +100,6 @@ struct Bench {
                                           real.locale, real.modules, real.versions, real.elevation},
                        history};
 };
-
-double Timed(const std::function<void()>& work) {
-    double start = Now();
-    work();
-    return Now() - start;
-}
 
 void MeasureList(Bench& b, SC_HANDLE manager, DWORD columnMask) {
     SettingsStore(b.real.registry).Write(settings::kShowColumns, static_cast<int>(columnMask));
@@ -201,21 +190,12 @@ void MeasureTree(Bench& b) {
 }  // namespace
 
 int main() {
-    BenchApp app;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (manager == nullptr) return 1;
-    DeleteBenchServices(manager);
-    bool ok = RegisterBenchServices(manager);
-    if (ok) {
+    WindowBench app(ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES);
+    return WithBenchServices([](SC_HANDLE manager) {
         Bench b;
         MeasureList(b, manager, 7);
         MeasureList(b, manager, 63);
         MeasureTree(b);
         SettingsStore(b.real.registry).Write(settings::kShowColumns, 7);
-    }
-    DeleteBenchServices(manager);
-    CloseServiceHandle(manager);
-    return ok ? 0 : 1;
+    });
 }

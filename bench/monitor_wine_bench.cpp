@@ -25,11 +25,6 @@ namespace {
 
 const int kRounds = 30;
 
-class BenchApp : public CWinApp {
-public:
-    bool InitInstance() override { return true; }
-};
-
 // What the window would be given, kept as the window keeps it.
 class KeptDisplay : public ChangeDisplay {
 public:
@@ -39,12 +34,6 @@ public:
         kept.Add(change, when);
     }
 };
-
-double Timed(const std::function<void()>& work) {
-    double start = Now();
-    work();
-    return Now() - start;
-}
 
 // The least a pass must do: enumerate the services once.
 void BareEnumeration() {
@@ -194,16 +183,9 @@ void MeasureWindow() {
 }  // namespace
 
 int main() {
-    BenchApp app;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (manager == nullptr) return 1;
-    DeleteBenchServices(manager);
-    bool ok = RegisterBenchServices(manager);
-    if (ok) MeasurePasses(manager);
-    MeasureWindow();
-    DeleteBenchServices(manager);
-    CloseServiceHandle(manager);
-    return ok ? 0 : 1;
+    WindowBench app(ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES);
+    return WithBenchServices([](SC_HANDLE manager) {
+        MeasurePasses(manager);
+        MeasureWindow();
+    });
 }

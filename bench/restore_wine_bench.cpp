@@ -21,11 +21,6 @@ namespace {
 const int kRestored = 200;
 const int kRounds = 15;
 
-class BenchApp : public CWinApp {
-public:
-    bool InitInstance() override { return true; }
-};
-
 std::vector<std::string> Names() {
     std::vector<std::string> names;
     for (int i = 0; i < kRestored; ++i) names.push_back("VtBench" + std::to_string(i));
@@ -61,9 +56,8 @@ double OurPasses(AppContext& context, ServicesDocument& document,
     }
     window.ShowChangesWindow(nullptr, true);
     std::vector<std::string> left = names;
-    double start = Now();
-    bool restored = window.RestoreNames(&document, &left);
-    double elapsed = Now() - start;
+    bool restored = true;
+    double elapsed = Timed([&] { restored = window.RestoreNames(&document, &left); });
     if (!restored) std::printf("  %zu names were left\n", left.size());
     return elapsed;
 }
@@ -71,14 +65,8 @@ double OurPasses(AppContext& context, ServicesDocument& document,
 }  // namespace
 
 int main() {
-    BenchApp app;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (manager == nullptr) return 1;
-    DeleteBenchServices(manager);
-    bool ok = RegisterBenchServices(manager);
-    if (ok) {
+    WindowBench app(ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES);
+    return WithBenchServices([](SC_HANDLE) {
         platform::Win32Platform real;
         HistoryLog log(real.files, real.locale, real.texts);
         AppContext context(real.Interfaces(), log);
@@ -91,16 +79,9 @@ int main() {
                 if ((side == 0) == (round % 2 == 0))
                     ours.push_back(OurPasses(context, document, names));
                 else
-                    bare.push_back([&] {
-                        double start = Now();
-                        BareQueries(names);
-                        return Now() - start;
-                    }());
+                    bare.push_back(Timed([&] { BareQueries(names); }));
             }
         }
         Report("restore, 200 in place", ours, bare, 1.2);
-    }
-    DeleteBenchServices(manager);
-    CloseServiceHandle(manager);
-    return ok ? 0 : 1;
+    });
 }
