@@ -22,7 +22,7 @@ namespace {
 
 const int kLines = 1000000;
 const int kLastDayChanges = 100000;
-const int kRounds = 9;
+const int kRounds = 21;
 
 // Ninety days of one machine, a session a day; the last day is the busy one.
 bool WriteLog(const std::string& path, platform::LocaleTime& locale, LocalDateTime* lastDay) {

@@ -1,5 +1,6 @@
 #include "monitor/HistoryLog.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -264,37 +265,37 @@ bool HistoryLog::GetServiceName(LogLine line, std::string* service) {
     return true;
 }
 
-namespace {
-// The text between the n-th and (n+1)-th bar (n from 1), when the line has
-// at least `need` bars.
-bool Field(LogLine line, int n, int need, std::string_view* field) {
-    size_t bars[5];
+// The bars are found from the start, at most four: a service name after
+// them may hold bars of its own.
+HistoryLog::ChangeNumbers HistoryLog::ReadChangeNumbers(LogLine line) {
+    ChangeNumbers numbers;
+    if (!IsChange(line)) return numbers;
+    size_t bars[4];
     int count = 0;
-    for (size_t i = 0; i < line.size() && count < need; ++i)
-        if (line[i] == '|') bars[count++] = i;
-    if (count < need) return false;
-    size_t from = bars[n - 1] + 1;
-    size_t to = n < count ? bars[n] : line.find('|', from);
-    if (to == LogLine::npos) to = line.size();
-    *field = line.substr(from, to - from);
-    return true;
+    for (size_t from = 0; count < 4; ++count) {
+        const void* bar = std::memchr(line.data() + from, '|', line.size() - from);
+        if (!bar) break;
+        bars[count] = static_cast<size_t>(static_cast<const char*>(bar) - line.data());
+        from = bars[count] + 1;
+    }
+    auto field = [&](int n) { return line.substr(bars[n - 1] + 1, bars[n] - bars[n - 1] - 1); };
+    if (count >= 2) numbers.hasKind = true, numbers.kind = ReadNumber(field(1));
+    if (count == 4)
+        numbers.hasStates = true, numbers.oldState = ReadNumber(field(2)),
+        numbers.newState = ReadNumber(field(3));
+    return numbers;
 }
-}  // namespace
 
 bool HistoryLog::GetKind(LogLine line, int32_t* kind) {
-    std::string_view field;
-    if (!IsChange(line) || !Field(line, 1, 2, &field)) return false;
-    *kind = ReadNumber(field);
-    return true;
+    ChangeNumbers numbers = ReadChangeNumbers(line);
+    if (numbers.hasKind) *kind = numbers.kind;
+    return numbers.hasKind;
 }
 
 bool HistoryLog::GetStates(LogLine line, int32_t* oldState, int32_t* newState) {
-    std::string_view oldField, newField;
-    if (!IsChange(line) || !Field(line, 2, 4, &oldField) || !Field(line, 3, 4, &newField))
-        return false;
-    *oldState = ReadNumber(oldField);
-    *newState = ReadNumber(newField);
-    return true;
+    ChangeNumbers numbers = ReadChangeNumbers(line);
+    if (numbers.hasStates) *oldState = numbers.oldState, *newState = numbers.newState;
+    return numbers.hasStates;
 }
 
 unsigned HistoryLog::StateNameId(int32_t state) {
@@ -350,10 +351,15 @@ private:
         uint32_t hash;
         uint32_t index;
     };
+    // From the length and the first and last eight bytes only: names that
+    // share both ends are rare, and the comparison settles them anyway.
     static uint32_t Hash(std::string_view name) {
-        uint32_t h = 2166136261u;
-        for (char c : name) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-        return h ^ (h >> 15);
+        uint64_t head = 0, tail = 0;
+        size_t n = name.size();
+        std::memcpy(&head, name.data(), std::min<size_t>(n, 8));
+        if (n > 8) std::memcpy(&tail, name.data() + n - 8, 8);
+        uint64_t h = head * 0x9E3779B97F4A7C15ull ^ (tail + n) * 0xC2B2AE3D27D4EB4Full;
+        return static_cast<uint32_t>(h ^ (h >> 29) ^ (h >> 47));
     }
     void Widen() {
         std::vector<Slot> wider(slots_.size() * 4, Slot{0, kEmpty});

@@ -83,6 +83,11 @@ public:
     static bool GetServiceName(LogLine line, std::string* service);
     // The numbers of a change line: its kind (a line with two bars), its
     // states (four bars).
+    struct ChangeNumbers {
+        bool hasKind = false, hasStates = false;
+        int32_t kind = 0, oldState = 0, newState = 0;
+    };
+    static ChangeNumbers ReadChangeNumbers(LogLine line);
     static bool GetKind(LogLine line, int32_t* kind);
     static bool GetStates(LogLine line, int32_t* oldState, int32_t* newState);
     // The text id of a state's name; 0 for a value without one.

@@ -1,7 +1,6 @@
 #include "monitor/HistoryRows.h"
 
 #include <algorithm>
-#include <set>
 
 #include "document/ChangeList.h"
 #include "res/resource.h"
@@ -90,7 +89,12 @@ std::array<int, HistoryRows::kColumns> HistoryRows::WidestTexts(
     auto widen = [&](int column, std::string_view text) {
         if (!text.empty()) widest[column] = std::max(widest[column], width(text));
     };
-    std::set<unsigned> kinds, states;
+    // A handful of distinct ids among thousands of rows: a short list
+    // searched from its end beats a tree.
+    std::vector<unsigned> kinds, states;
+    auto note = [](std::vector<unsigned>& seen, unsigned id) {
+        if (std::find(seen.rbegin(), seen.rend(), id) == seen.rend()) seen.push_back(id);
+    };
     std::string text;
     LogLine previousStamp;
     for (size_t index = 0; index < rows_.size(); ++index) {
@@ -105,13 +109,13 @@ std::array<int, HistoryRows::kColumns> HistoryRows::WidestTexts(
             widen(1, text);
             continue;
         }
-        int32_t kind = 0, oldState = 0, newState = 0;
-        if (HistoryLog::GetKind(row.line, &kind)) kinds.insert(ChangeKindTextId(kind));
+        HistoryLog::ChangeNumbers numbers = HistoryLog::ReadChangeNumbers(row.line);
+        if (numbers.hasKind) note(kinds, ChangeKindTextId(numbers.kind));
         size_t last = row.line.rfind('|');
         if (last != LogLine::npos) widen(2, row.line.substr(last + 1));
-        if (HistoryLog::GetStates(row.line, &oldState, &newState)) {
-            states.insert(HistoryLog::StateNameId(oldState) * 2);
-            states.insert(HistoryLog::StateNameId(newState) * 2 + 1);
+        if (numbers.hasStates) {
+            note(states, HistoryLog::StateNameId(numbers.oldState) * 2);
+            note(states, HistoryLog::StateNameId(numbers.newState) * 2 + 1);
         }
     }
     for (unsigned id : kinds) widen(1, Text(id));

@@ -2,6 +2,7 @@
 // The few things a dialog asks of its controls again and again.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace dialog {
@@ -22,5 +23,10 @@ inline void Enable(HWND dialog, int id, bool on) {
 std::string TextOf(HWND dialog, int id);
 // The text of a combo box's chosen entry; empty without one.
 std::string ComboText(HWND combo);
+
+// Runs `fill` once, just before the control is first used: focused, turned
+// by the wheel or dropped down. A list that is costly to make and seldom
+// opened is then made only for the user who opens it.
+void FillBeforeFirstUse(HWND control, std::function<void()> fill);
 
 }  // namespace dialog

@@ -28,7 +28,14 @@ CHistoryDlg::CHistoryDlg(AppContext& context,
       context_(context),
       showProperties_(std::move(showProperties)),
       reader_(context.platform.files, context.platform.locale, context.platform.texts),
-      rows_(std::make_unique<HistoryRows>(reader_, context.platform.texts)) {}
+      rows_(std::make_unique<HistoryRows>(reader_, context.platform.texts)) {
+    // A big log takes about as long to read as the dialog's controls take to
+    // make: it is read on a second thread meanwhile. Reading touches nothing
+    // but this reader and the file.
+    std::string path = SettingsStore(context.platform.registry).ReadLogFilePath();
+    if (!path.empty())
+        loaded_ = std::async(std::launch::async, [this, path] { return reader_.Load(path); });
+}
 
 bool CHistoryDlg::OnInitDialog() {
     WaitCursor wait;
@@ -65,8 +72,7 @@ void CHistoryDlg::CreateColumns() {
 // the services sorted under "every service"; the days the log spans, from
 // its last one. A log that cannot be read leaves everything empty.
 void CHistoryDlg::FillFilters() {
-    std::string path = SettingsStore(context_.platform.registry).ReadLogFilePath();
-    if (path.empty() || !reader_.Load(path)) return;
+    if (!loaded_.valid() || !loaded_.get()) return;
     HWND machines = ::GetDlgItem(m_hWnd, IDC_HISTORY_MACHINE);
     std::vector<std::string> names;
     reader_.GetMachines(&names);
@@ -77,12 +83,21 @@ void CHistoryDlg::FillFilters() {
     ::SendMessageA(machines, CB_SETCURSEL, local == CB_ERR ? 0 : local, 0);
 
     HWND services = ::GetDlgItem(m_hWnd, IDC_HISTORY_SERVICE);
-    reader_.GetServices(&names);
-    for (const std::string& name : names)
-        ::SendMessageA(services, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     std::string all = context_.platform.texts.Text(IDS_HISTORY_ALL_SERVICES);
-    ::SendMessageA(services, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(all.c_str()));
+    ::SendMessageA(services, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(all.c_str()));
     ::SendMessageA(services, CB_SETCURSEL, 0, 0);
+    // Finding every service means reading every change of the log: done
+    // only for the user who turns to that list.
+    dialog::FillBeforeFirstUse(services, [this, services, all] {
+        std::vector<std::string> names;
+        reader_.GetServices(&names);
+        ::SendMessageA(services, CB_RESETCONTENT, 0, 0);
+        ::SendMessageA(services, CB_INITSTORAGE, names.size() + 1, names.size() * 16);
+        for (const std::string& name : names)
+            ::SendMessageA(services, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        ::SendMessageA(services, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(all.c_str()));
+        ::SendMessageA(services, CB_SETCURSEL, 0, 0);
+    });
 
     platform::LocalDateTime earliest, latest;
     if (!reader_.GetDateRange(&earliest, &latest) || latest.year < earliest.year) return;

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -46,6 +47,7 @@ private:
     std::function<void(const std::string&, HWND)> showProperties_;
     HistoryLog reader_;
     std::unique_ptr<HistoryRows> rows_;
+    std::future<bool> loaded_;  // joined on destruction, before the reader goes
     HWND list_ = nullptr;
     ImageList images_;
     Icon smallIcon_;

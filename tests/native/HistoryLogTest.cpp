@@ -1,5 +1,7 @@
 // The history log against an in-memory file system and a fixed locale:
 // records as written, sessions, failures, and the reader's selection rules.
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include "document/ChangeList.h"
@@ -274,6 +276,23 @@ TEST_F(HistoryReadTest, MachinesAndServicesAreListedOnceInOrderOfFirstAppearance
     ASSERT_TRUE(log.GetServices(&list));
     EXPECT_EQ(list, (std::vector<std::string>{"Early", "Spooler", "OtherLocale", "Orphan",
                                               "spooler", "Late"}));
+}
+
+TEST_F(HistoryReadTest, ServicesAlikeAtBothEndsStayApart) {
+    // Same length, same first and last eight characters, differing inside:
+    // enough of them to make the table of names grow twice.
+    std::string text;
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Service-%03d-Instance", i);
+        names.push_back(name);
+        text += std::string("*05/12/2026 08:00:00|1|1|4|") + name + "\r\n";
+    }
+    log.LoadText(text + text);
+    std::vector<std::string> list;
+    ASSERT_TRUE(log.GetServices(&list));
+    EXPECT_EQ(list, names);
 }
 
 TEST_F(HistoryReadTest, DateRangeLeavesOutTimestampsThatDoNotParse) {

@@ -17,6 +17,7 @@
 #include "settings/SettingsStore.h"
 #include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WineServices.h"
+#include "toolkit/DialogControls.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/CHistoryDlg.h"
 
@@ -117,7 +118,13 @@ TEST_F(HistoryViewerWindowsTest, TheLastDayComesFirstAndEachFilterNarrowsTheRows
         };
         EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_HISTORY_MACHINE, CB_GETCOUNT, 0, 0), 2);
         EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_HISTORY_MACHINE, CB_GETCURSEL, 0, 0), 0);
-        EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_HISTORY_SERVICE, CB_GETCOUNT, 0, 0), 4);
+        // The services are listed once the user turns to their list, the
+        // choice of every service kept.
+        HWND services = GetDlgItem(hwnd, IDC_HISTORY_SERVICE);
+        EXPECT_EQ(dialog::ComboText(services), "Ver todos los servicios");
+        SetFocus(services);
+        EXPECT_EQ(SendMessageA(services, CB_GETCOUNT, 0, 0), 4);
+        EXPECT_EQ(dialog::ComboText(services), "Ver todos los servicios");
         // The 7th: its session, its connection, one change of localhost.
         EXPECT_EQ(rows(), 3);
         EXPECT_EQ(listctrl::CellText(list, 0, 1), "Sesi\xF3n iniciada - Vantorel v1.0.0.0");
@@ -137,7 +144,6 @@ TEST_F(HistoryViewerWindowsTest, TheLastDayComesFirstAndEachFilterNarrowsTheRows
         EXPECT_TRUE(wintest::SaveScreen("history-viewer"));
 
         // One service: the sessions and connections stay.
-        HWND services = GetDlgItem(hwnd, IDC_HISTORY_SERVICE);
         int spooler = static_cast<int>(
             SendMessageA(services, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>("Spooler")));
         SendMessageA(services, CB_SETCURSEL, spooler, 0);
