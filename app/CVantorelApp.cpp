@@ -34,14 +34,18 @@ CVantorelApp::CVantorelApp()
 
 bool CVantorelApp::RegisterFrameClass() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSA existing;
-    if (::GetClassInfoA(instance, kFrameClass, &existing)) return true;
-    WNDCLASSA wc{};
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (::GetClassInfoExA(instance, kFrameClass, &existing)) return true;
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = ::DefWindowProcA;
     wc.hInstance = instance;
     wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    // Drawn at the title bar's size, not shrunk from the big one.
+    wc.hIconSm = LoadSharedSmallIcon(IDR_MAINFRAME);
     wc.lpszClassName = kFrameClass;
-    return ::RegisterClassA(&wc) != 0;
+    return ::RegisterClassExA(&wc) != 0;
 }
 
 // Another instance runs: show its window and give it the focus.

@@ -60,7 +60,7 @@ RECT OnSomeMonitor(RECT rect) {
 // Closing the changed services window ends the alert.
 CVantorelMainFrame::CVantorelMainFrame(AppContext& context)
     : context_(context), changes_(std::make_unique<CChangedServicesDlg>(context, [this] {
-          SetTrayIconImage(LoadSharedIcon(IDI_TRAY));
+          SetTrayIconImage(LoadSharedSmallIcon(IDI_TRAY));
       })) {
     changes_->SetShowProperties([this](const std::string& service, HWND owner) {
         if (document_)
@@ -288,7 +288,7 @@ void CVantorelMainFrame::ArmTrayIcon() {
     tray_.uID = 1;
     tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     tray_.uCallbackMessage = kTrayNotify;
-    tray_.hIcon = LoadSharedIcon(IDI_TRAY);
+    tray_.hIcon = LoadSharedSmallIcon(IDI_TRAY);
     lstrcpynA(tray_.szTip, LoadText(IDS_TRAY_TIP).c_str(), sizeof tray_.szTip);
     SettingsStore store(context_.platform.registry);
     if (store.Read(settings::kShowTrayIcon) && !context_.automation)

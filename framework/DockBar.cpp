@@ -4,14 +4,23 @@
 
 #include <vector>
 
+#include "framework/Dpi.h"
 #include "framework/FrameWnd.h"
 #include "framework/Handles.h"
 
 namespace {
 
 const char kClassName[] = "FrameDockBar";
-const int kGrip = 8;    // the gripper strip, across the bar's length
-const int kMargin = 2;  // around the toolbar
+// At 100 %: the gripper strip, across the bar's length, and the margin
+// around the toolbar.
+const int kGripAt100 = 8;
+const int kMarginAt100 = 2;
+int Grip() {
+    return dpi::Scale(kGripAt100);
+}
+int Margin() {
+    return dpi::Scale(kMarginAt100);
+}
 
 bool RegisterDockBarClass() {
     WNDCLASSA wc{};
@@ -75,7 +84,7 @@ void CDockBar::SetSide(Side side) {
 RECT CDockBar::TakeStrip(Side side, RECT* area) const {
     DWORD size =
         toolBar_ ? static_cast<DWORD>(::SendMessageA(toolBar_, TB_GETBUTTONSIZE, 0, 0)) : 0;
-    int thickness = (side == kLeft || side == kRight ? LOWORD(size) : HIWORD(size)) + 2 * kMargin;
+    int thickness = (side == kLeft || side == kRight ? LOWORD(size) : HIWORD(size)) + 2 * Margin();
     RECT strip = *area;
     switch (side) {
         case kTop:
@@ -98,9 +107,9 @@ RECT CDockBar::GripperRect() const {
     RECT r;
     ::GetClientRect(m_hWnd, &r);
     if (Vertical())
-        r.bottom = r.top + kGrip;
+        r.bottom = r.top + Grip();
     else
-        r.right = r.left + kGrip;
+        r.right = r.left + Grip();
     return r;
 }
 
@@ -109,8 +118,8 @@ void CDockBar::Arrange() {
     if (!toolBar_ || !m_hWnd) return;
     RECT r;
     ::GetClientRect(m_hWnd, &r);
-    int x = Vertical() ? kMargin : kGrip + kMargin, y = Vertical() ? kGrip + kMargin : kMargin;
-    ::MoveWindow(toolBar_, x, y, r.right - x - kMargin, r.bottom - y - kMargin, TRUE);
+    int x = Vertical() ? Margin() : Grip() + Margin(), y = Vertical() ? Grip() + Margin() : Margin();
+    ::MoveWindow(toolBar_, x, y, r.right - x - Margin(), r.bottom - y - Margin(), TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
@@ -118,11 +127,11 @@ void CDockBar::Paint() {
     PaintDC dc(m_hWnd);
     RECT grip = GripperRect();
     if (Vertical()) {
-        ::InflateRect(&grip, -kMargin, 0);
+        ::InflateRect(&grip, -Margin(), 0);
         grip.top += 2;
         grip.bottom = grip.top + 3;
     } else {
-        ::InflateRect(&grip, 0, -kMargin);
+        ::InflateRect(&grip, 0, -Margin());
         grip.left += 2;
         grip.right = grip.left + 3;
     }

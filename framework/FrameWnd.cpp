@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/Dpi.h"
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -89,10 +90,11 @@ void CFrameWnd::RecalcLayout() {
 // The message pane takes what the indicators leave.
 void CFrameWnd::LayoutStatusParts(int width) {
     std::vector<int> edges(indicators_.size() + 1);
-    int right = width - 20;
+    // At 100 %: the sizing grip's room and an indicator's width.
+    int right = width - dpi::Scale(20);
     for (size_t i = indicators_.size(); i > 0; --i) {
         edges[i] = right;
-        right -= 50;
+        right -= dpi::Scale(50);
     }
     edges[0] = right;
     ::SendMessageA(statusBar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));

@@ -1,11 +1,11 @@
 #include "framework/Resources.h"
 
+#include "framework/Dpi.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 #include "platform/TextsInUse.h"
 
 namespace {
-const int kImageSize = 16;
 HINSTANCE Program() {
     return ::GetModuleHandleA(nullptr);
 }
@@ -72,6 +72,13 @@ HICON LoadSharedIcon(UINT id) {
     return ::LoadIconA(ModuleWith(id, resource_type::GroupIcon()), MAKEINTRESOURCEA(id));
 }
 
+HICON LoadSharedSmallIcon(UINT id) {
+    return static_cast<HICON>(::LoadImageA(ModuleWith(id, resource_type::GroupIcon()),
+                                           MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                           ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
 HCURSOR LoadSharedCursor(UINT id) {
     return ::LoadCursorA(ModuleWith(id, resource_type::GroupCursor()), MAKEINTRESOURCEA(id));
 }
@@ -80,10 +87,23 @@ HACCEL LoadAcceleratorResource(UINT id) {
     return ::LoadAcceleratorsA(ModuleWith(id, resource_type::Accelerators()), MAKEINTRESOURCEA(id));
 }
 
+Bitmap LoadPicture(UINT id) {
+    UINT sized = dpi::SizedPictureId(id);
+    if (sized != id) {
+        Bitmap picture = LoadBitmapResource(sized);
+        if (picture) return picture;
+    }
+    return LoadBitmapResource(id);
+}
+
 ImageList LoadImageStrip(UINT id) {
-    Bitmap strip = LoadBitmapResource(id);
-    if (!strip) return ImageList();
-    ImageList images(ImageList_Create(kImageSize, kImageSize, ILC_COLOR8 | ILC_MASK, 32, 8));
+    Bitmap strip = LoadPicture(id);
+    BITMAP shape{};
+    if (!strip || !::GetObjectA(strip.get(), sizeof shape, &shape) || shape.bmHeight <= 0)
+        return ImageList();
+    // Square pictures side by side: the strip's height is their size.
+    int size = shape.bmHeight;
+    ImageList images(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, shape.bmWidth / size, 8));
     if (images) ImageList_AddMasked(images.get(), strip.get(), RGB(255, 0, 255));
     return images;
 }

@@ -61,9 +61,14 @@ Bitmap LoadBitmapResource(UINT id);
 Icon LoadIconResource(UINT id, int size);
 // The platform keeps these; they are never freed.
 HICON LoadSharedIcon(UINT id);
+// At the size of the title bar's and the notification area's icons.
+HICON LoadSharedSmallIcon(UINT id);
 HCURSOR LoadSharedCursor(UINT id);
 HACCEL LoadAcceleratorResource(UINT id);
-// A strip of 16 x 16 pictures, magenta transparent; null without the bitmap.
+// A picture at the display's scaling, or at 100 % where it has no other.
+Bitmap LoadPicture(UINT id);
+// A strip of square pictures at the display's scaling, magenta transparent;
+// null without the bitmap.
 ImageList LoadImageStrip(UINT id);
 
 // Pop-up `index` of menu resource `menuId`, shown at the cursor; its

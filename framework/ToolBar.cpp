@@ -8,8 +8,6 @@
 
 namespace {
 
-const int kImageSize = 16;
-
 // The toolbar resource: the image size, the count and the command ids (0 for
 // a separator), in words behind a version word of 1 as Microsoft's resource
 // compiler writes it, or in double words as windres writes it.
@@ -48,9 +46,10 @@ bool ToolBar::Create(HWND parent, UINT resourceId, UINT barId, DWORD style) {
                              ::GetModuleHandleA(nullptr), nullptr);
     if (!bar_) return false;
     ::SendMessageA(bar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    images_.reset(ImageList_LoadImageA(ModuleWith(resourceId, resource_type::Bitmap()),
-                                       MAKEINTRESOURCEA(resourceId), kImageSize, 0,
-                                       RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    images_ = LoadImageStrip(resourceId);
+    int size = 0, unused = 0;
+    if (images_ && ImageList_GetIconSize(images_.get(), &size, &unused))
+        ::SendMessageA(bar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
     ::SendMessageA(bar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
     std::vector<TBBUTTON> buttons;
     int image = 0;

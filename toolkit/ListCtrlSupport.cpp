@@ -8,12 +8,16 @@
 #include <unordered_set>
 #include <vector>
 
+#include "framework/Dpi.h"
 #include "views/ColumnSort.h"
 
 namespace listctrl {
 
 namespace {
-const int kMargin = 25;
+const int kMarginAt100 = 25;
+int Margin() {
+    return dpi::Scale(kMarginAt100);
+}
 const int kTitleLength = 80;  // at most 79 characters of a title are read
 }  // namespace
 
@@ -57,13 +61,13 @@ void AutoSizeColumns(HWND list, int first, bool reset) {
     for (int c = first; c < columns; ++c) {
         int width = static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0));
         if (width <= 0) continue;
-        if (reset) width = kMargin;
+        if (reset) width = Margin();
         measured.clear();
         auto widen = [&](const std::string& text) {
             if (!measured.insert(text).second) return;
             int w = static_cast<int>(::SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
                                                     reinterpret_cast<LPARAM>(text.c_str()))) +
-                    kMargin;
+                    Margin();
             if (w > width) width = w;
         };
         for (int r = 0; r < rows; ++r) widen(CellText(list, r, c));
@@ -120,8 +124,8 @@ int SelectedRow(HWND list) {
 void WidenColumn(HWND list, int column, int width) {
     int current = static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
     if (current <= 0) return;
-    if (width + kMargin > current)
-        ::SendMessageA(list, LVM_SETCOLUMNWIDTH, column, width + kMargin);
+    if (width + Margin() > current)
+        ::SendMessageA(list, LVM_SETCOLUMNWIDTH, column, width + Margin());
 }
 
 namespace {

@@ -1,10 +1,16 @@
 #include "toolkit/MenuImages.h"
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 
 namespace {
-const int kImageSize = 16;
-const int kGap = 3;  // between the picture and the text
+const int kGap = 3;  // between the picture and the text, at 100 %
+
+// The pictures are the toolbars': as big as the scaling made them.
+int SizeOf(HIMAGELIST list) {
+    int size = 0, unused = 0;
+    return ImageList_GetIconSize(list, &size, &unused) ? size : 0;
+}
 }  // namespace
 
 void MenuImages::AddToolBar(HWND toolBar) {
@@ -39,9 +45,11 @@ void MenuImages::OnInitMenuPopup(HMENU menu) const {
 }
 
 bool MenuImages::OnMeasureItem(MEASUREITEMSTRUCT* item) const {
-    if (item->CtlType != ODT_MENU || !Find(item->itemID)) return false;
-    item->itemWidth = kImageSize + kGap;
-    item->itemHeight = kImageSize;
+    const Image* image = item->CtlType == ODT_MENU ? Find(item->itemID) : nullptr;
+    if (!image) return false;
+    int size = SizeOf(image->list);
+    item->itemWidth = static_cast<UINT>(size + dpi::Scale(kGap));
+    item->itemHeight = static_cast<UINT>(size);
     return true;
 }
 
@@ -50,7 +58,8 @@ bool MenuImages::OnDrawItem(const DRAWITEMSTRUCT* item) const {
     const Image* image = Find(item->itemID);
     if (!image) return false;
     const RECT& r = item->rcItem;
-    int x = r.left, y = r.top + (r.bottom - r.top - kImageSize) / 2;
+    int size = SizeOf(image->list);
+    int x = r.left, y = r.top + (r.bottom - r.top - size) / 2;
     if (!(item->itemState & (ODS_GRAYED | ODS_DISABLED))) {
         ImageList_Draw(image->list, image->index, item->hDC, x, y, ILD_TRANSPARENT);
         return true;
@@ -60,6 +69,6 @@ bool MenuImages::OnDrawItem(const DRAWITEMSTRUCT* item) const {
     Icon icon(ImageList_GetIcon(image->list, image->index, ILD_TRANSPARENT));
     if (icon)
         ::DrawStateA(item->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.get()), 0, x, y,
-                     kImageSize, kImageSize, DST_ICON | DSS_DISABLED);
+                     size, size, DST_ICON | DSS_DISABLED);
     return true;
 }

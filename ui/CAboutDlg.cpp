@@ -36,7 +36,7 @@ void CAboutDlg::DoDataExchange(CDataExchange& dx) {
 }
 
 bool CAboutDlg::OnInitDialog() {
-    icon_ = LoadIconResource(IDI_TRAY, 16);
+    icon_ = LoadIconResource(IDI_TRAY, ::GetSystemMetrics(SM_CXSMICON));
     if (icon_) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
 
     FileVersionInfo info(versions_, current_texts::VersionFile(modules_));
@@ -56,10 +56,10 @@ bool CAboutDlg::OnInitDialog() {
     }
     background_.reset(::CreateSolidBrush(kBackground));
     MakeLogo();
-    team_ = LoadBitmapResource(IDB_ABOUT_TEAM);
-    teamLit_ = LoadBitmapResource(IDB_ABOUT_TEAM_LIT);
-    donation_ = LoadBitmapResource(IDB_ABOUT_DONATION);
-    donationLit_ = LoadBitmapResource(IDB_ABOUT_DONATION_LIT);
+    team_ = LoadPicture(IDB_ABOUT_TEAM);
+    teamLit_ = LoadPicture(IDB_ABOUT_TEAM_LIT);
+    donation_ = LoadPicture(IDB_ABOUT_DONATION);
+    donationLit_ = LoadPicture(IDB_ABOUT_DONATION_LIT);
     ShowPicture(IDC_ABOUT_TEAM, team_.get());
     ShowPicture(IDC_ABOUT_DONATION, donation_.get());
     hand_ = LoadSharedCursor(IDC_LINK_HAND);
@@ -72,7 +72,7 @@ bool CAboutDlg::OnInitDialog() {
 // The logo's background takes the box's colour: the area of its corner's
 // colour is filled from that corner.
 void CAboutDlg::MakeLogo() {
-    logo_ = LoadBitmapResource(IDB_ABOUT_LOGO);
+    logo_ = LoadPicture(IDB_ABOUT_LOGO);
     if (!logo_) return;
     {
         WindowDC screen(nullptr);

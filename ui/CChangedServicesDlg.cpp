@@ -2,6 +2,7 @@
 
 #include "document/ChangeList.h"
 #include "document/MessageText.h"
+#include "framework/Dpi.h"
 #include "framework/Placement.h"
 #include "framework/Resources.h"
 #include "res/resource.h"
@@ -138,7 +139,7 @@ void CChangedServicesDlg::CreateColumns() {
         LVCOLUMNA c{};
         c.mask = LVCF_TEXT | LVCF_WIDTH;
         c.pszText = &title[0];
-        c.cx = 25;
+        c.cx = dpi::Scale(25);
         ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
     }
     listctrl::AutoSizeColumns(list_, 0, true);
@@ -207,7 +208,7 @@ void CChangedServicesDlg::ShowEntry(size_t index) {
     const Measured& time = TimeText(entry.detectedAt);
     const std::string* texts[kColumns] = {&entry.name,    &entry.displayName, &kind.text,
                                           &oldState.text, &newState.text,     &time.text};
-    const int widths[kColumns] = {WidthOf(entry.name) + kFirstColumnRoom,
+    const int widths[kColumns] = {WidthOf(entry.name) + dpi::Scale(kFirstColumnRoom),
                                   WidthOf(entry.displayName),
                                   kind.width,
                                   oldState.width,

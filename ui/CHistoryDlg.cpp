@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/Dpi.h"
 #include "framework/Resources.h"
 #include "platform/win32/SystemTime.h"
 #include "res/resource.h"
@@ -14,7 +15,7 @@ namespace {
 
 const int kChangeImage = 14;
 const int kSessionImage = 18;
-const int kColumnMargin = 25;
+const int kColumnMargin = 25;  // at 100 %, as the other width
 const int kDescriptionRoom = 35;
 const unsigned kTitles[HistoryRows::kColumns] = {
     IDS_CHANGES_COLUMN_TIME, IDS_CHANGES_COLUMN_DESCRIPTION, IDS_CHANGES_COLUMN_NAME,
@@ -61,7 +62,7 @@ void CHistoryDlg::CreateColumns() {
         LVCOLUMNA c{};
         c.mask = LVCF_TEXT | LVCF_WIDTH;
         c.pszText = &title[0];
-        c.cx = kColumnMargin;
+        c.cx = dpi::Scale(kColumnMargin);
         ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
     }
     ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
@@ -148,9 +149,10 @@ void CHistoryDlg::SizeColumns() {
         rows_->WidestTexts([&](std::string_view text) { return widths.Width(text); });
     for (int column = 0; column < HistoryRows::kColumns; ++column) {
         int title = widths.Width(context_.platform.texts.Text(kTitles[column]));
-        int width = std::max(widest[static_cast<size_t>(column)], title) + kColumnMargin;
-        if (width <= kColumnMargin) continue;
-        if (column == 1) width += kDescriptionRoom;
+        int margin = dpi::Scale(kColumnMargin);
+        int width = std::max(widest[static_cast<size_t>(column)], title) + margin;
+        if (width <= margin) continue;
+        if (column == 1) width += dpi::Scale(kDescriptionRoom);
         ::SendMessageA(list_, LVM_SETCOLUMNWIDTH, column, width);
     }
 }

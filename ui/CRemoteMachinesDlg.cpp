@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/MessageText.h"
+#include "framework/Dpi.h"
 #include "framework/Resources.h"
 #include "res/resource.h"
 #include "toolkit/ButtonBar.h"
@@ -34,7 +35,7 @@ bool CRemoteMachinesDlg::OnInitDialog() {
         LVCOLUMNA c{};
         c.mask = LVCF_TEXT | LVCF_WIDTH;
         c.pszText = const_cast<char*>(title.c_str());
-        c.cx = 60;
+        c.cx = dpi::Scale(60);
         ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
     }
     CreateButtonBar(bar_, m_hWnd, IDC_REMOTE_BUTTON_BAR, IDR_REMOTE_BAR);

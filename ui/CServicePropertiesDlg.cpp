@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "document/MessageText.h"
+#include "framework/Dpi.h"
 #include "framework/Resources.h"
 #include "settings/CustomActions.h"
 #include "toolkit/DialogControls.h"
@@ -174,7 +175,7 @@ void CServicePropertiesDlg::ShowRecovery() {
     HWND list = ::GetDlgItem(advancedPage_.GetSafeHwnd(), IDC_PROPERTIES_RECOVERY);
     LVCOLUMNA column{};
     column.mask = LVCF_WIDTH;
-    column.cx = 40;
+    column.cx = dpi::Scale(40);
     while (listctrl::ColumnCount(list) < kRecoveryColumns)
         ::SendMessageA(list, LVM_INSERTCOLUMNA, listctrl::ColumnCount(list),
                        reinterpret_cast<LPARAM>(&column));

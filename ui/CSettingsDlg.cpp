@@ -1,6 +1,7 @@
 #include "ui/CSettingsDlg.h"
 
 #include "document/MessageText.h"
+#include "framework/Dpi.h"
 #include "framework/FileDialog.h"
 #include "framework/Resources.h"
 #include "settings/LanguageModule.h"
@@ -32,7 +33,7 @@ void InsertRow(HWND list, int row, const std::string& text, int image) {
 void OneColumn(HWND list) {
     LVCOLUMNA column{};
     column.mask = LVCF_WIDTH;
-    column.cx = 100;
+    column.cx = dpi::Scale(100);
     ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 }

@@ -1,5 +1,6 @@
 #include "ui/CVantorelView.h"
 
+#include "framework/Dpi.h"
 #include "framework/Resources.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
@@ -8,7 +9,7 @@
 #include "ui/ServiceViewSupport.h"
 
 namespace {
-const int kIconRoom = 35;
+const int kIconRoom = 35;  // at 100 %, as every width here
 const int64_t kNoState = -1;
 }  // namespace
 
@@ -36,7 +37,7 @@ void CVantorelView::CreateColumns() {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
         column.fmt = LVCFMT_LEFT;
-        column.cx = kMinColumnWidth;  // a positive start the sizing can grow from
+        column.cx = dpi::Scale(kMinColumnWidth);  // a positive start the sizing can grow from
         column.pszText = &title[0];
         SendMessage(LVM_INSERTCOLUMNA, position++, reinterpret_cast<LPARAM>(&column));
     }
@@ -110,7 +111,7 @@ void CVantorelView::Rebuild() {
     SendMessage(LVM_ENSUREVISIBLE, select, FALSE);
     listctrl::AutoSizeColumns(m_hWnd, 0, true);
     int first = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, 0));
-    if (first > 0) SendMessage(LVM_SETCOLUMNWIDTH, 0, first + kIconRoom);
+    if (first > 0) SendMessage(LVM_SETCOLUMNWIDTH, 0, first + dpi::Scale(kIconRoom));
     SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
@@ -251,10 +252,10 @@ bool CVantorelView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
 // dragged: a width below it is refused and the minimum set instead.
 bool CVantorelView::KeepColumnWidth(NMHEADERA* change) {
     if (!change->pitem || !(change->pitem->mask & HDI_WIDTH) ||
-        change->pitem->cxy >= kMinColumnWidth)
+        change->pitem->cxy >= dpi::Scale(kMinColumnWidth))
         return false;
-    if (SendMessage(LVM_GETCOLUMNWIDTH, change->iItem) != kMinColumnWidth)
-        SendMessage(LVM_SETCOLUMNWIDTH, change->iItem, kMinColumnWidth);
+    if (SendMessage(LVM_GETCOLUMNWIDTH, change->iItem) != dpi::Scale(kMinColumnWidth))
+        SendMessage(LVM_SETCOLUMNWIDTH, change->iItem, dpi::Scale(kMinColumnWidth));
     return true;
 }
 

@@ -91,7 +91,7 @@ TEST_F(MonitorWindowsTest, ATickThatFindsAChangeAlertsAndClosingItsWindowEndsThe
     auto* frame = new CVantorelMainFrame(context_);  // it goes with its window
     ASSERT_TRUE(frame->Create(&document));
     HWND window = frame->GetSafeHwnd();
-    COLORREF usual = Middle(LoadSharedIcon(IDI_TRAY));
+    COLORREF usual = Middle(LoadSharedSmallIcon(IDI_TRAY));
     EXPECT_EQ(Middle(frame->TrayIconImage()), usual);
 
     ASSERT_TRUE(svc.StartDirectly());
