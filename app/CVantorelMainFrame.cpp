@@ -37,24 +37,6 @@ int ModeOfCommand(UINT id) {
     return 0;
 }
 
-ScreenRect ToScreenRect(const RECT& r) {
-    return ScreenRect{r.left, r.top, r.right, r.bottom};
-}
-RECT ToRect(const ScreenRect& r) {
-    return RECT{r.left, r.top, r.right, r.bottom};
-}
-
-// A window with no part on any monitor (one since removed) comes back onto
-// the nearest one's work area.
-RECT OnSomeMonitor(RECT rect) {
-    if (::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return rect;
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!::GetMonitorInfoA(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor))
-        return rect;
-    return ToRect(MoveInto(ToScreenRect(rect), ToScreenRect(monitor.rcWork)));
-}
-
 }  // namespace
 
 // Closing the changed services window ends the alert.

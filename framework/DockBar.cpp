@@ -118,7 +118,8 @@ void CDockBar::Arrange() {
     if (!toolBar_ || !m_hWnd) return;
     RECT r;
     ::GetClientRect(m_hWnd, &r);
-    int x = Vertical() ? Margin() : Grip() + Margin(), y = Vertical() ? Grip() + Margin() : Margin();
+    int x = Vertical() ? Margin() : Grip() + Margin(),
+        y = Vertical() ? Grip() + Margin() : Margin();
     ::MoveWindow(toolBar_, x, y, r.right - x - Margin(), r.bottom - y - Margin(), TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }

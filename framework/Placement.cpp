@@ -1,5 +1,24 @@
 #include "framework/Placement.h"
 
+namespace {
+ScreenRect ToScreenRect(const RECT& r) {
+    return ScreenRect{r.left, r.top, r.right, r.bottom};
+}
+RECT ToRect(const ScreenRect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace
+
+RECT OnSomeMonitor(const RECT& rect) {
+    if (::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return rect;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoA(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor))
+        return rect;
+    return ToRect(MoveInto(ToScreenRect(rect), ToScreenRect(monitor.rcWork)));
+}
+
 bool PlacementOf(HWND window, WindowPlacement* placement) {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
@@ -25,6 +44,7 @@ void ApplyPlacement(HWND window, const WindowPlacement& placement) {
     wp.showCmd = RestorableShowCommand(placement.showCmd);
     wp.ptMinPosition = {placement.minX, placement.minY};
     wp.ptMaxPosition = {placement.maxX, placement.maxY};
-    wp.rcNormalPosition = {placement.left, placement.top, placement.right, placement.bottom};
+    wp.rcNormalPosition =
+        OnSomeMonitor({placement.left, placement.top, placement.right, placement.bottom});
     ::SetWindowPlacement(window, &wp);
 }

@@ -73,10 +73,9 @@ HICON LoadSharedIcon(UINT id) {
 }
 
 HICON LoadSharedSmallIcon(UINT id) {
-    return static_cast<HICON>(::LoadImageA(ModuleWith(id, resource_type::GroupIcon()),
-                                           MAKEINTRESOURCEA(id), IMAGE_ICON,
-                                           ::GetSystemMetrics(SM_CXSMICON),
-                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    return static_cast<HICON>(
+        ::LoadImageA(ModuleWith(id, resource_type::GroupIcon()), MAKEINTRESOURCEA(id), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 }
 
 HCURSOR LoadSharedCursor(UINT id) {

@@ -98,8 +98,8 @@ std::string Clipped(HWND control) {
     int room = 0;
     if (isStatic) {
         LONG type = style & SS_TYPEMASK;
-        if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT &&
-            type != SS_LEFTNOWORDWRAP && type != SS_SIMPLE)
+        if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP &&
+            type != SS_SIMPLE)
             return "";
         if (style & SS_ELLIPSISMASK) return "";
         if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) format |= DT_WORDBREAK;
@@ -125,8 +125,8 @@ std::string Clipped(HWND control) {
     if (!tooWide && !tooHigh) return "";
     return "control " + std::to_string(GetDlgCtrlID(control)) + " \"" + text + "\" needs " +
            std::to_string(needed.right - needed.left + room) + " x " +
-           std::to_string(needed.bottom - needed.top) + " px, has " +
-           std::to_string(client.right) + " x " + std::to_string(client.bottom);
+           std::to_string(needed.bottom - needed.top) + " px, has " + std::to_string(client.right) +
+           " x " + std::to_string(client.bottom);
 }
 
 std::vector<std::string> ClippedTexts(HMODULE module) {
@@ -209,8 +209,7 @@ TEST(ScalingWindowsTest, WindowsShowThePicturesOfTheScaling) {
     {
         ToolBar bar;
         ASSERT_TRUE(bar.Create(parent, IDR_MAINFRAME, 1, 0));
-        auto images =
-            reinterpret_cast<HIMAGELIST>(SendMessageA(bar.Hwnd(), TB_GETIMAGELIST, 0, 0));
+        auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(bar.Hwnd(), TB_GETIMAGELIST, 0, 0));
         ASSERT_TRUE(ImageList_GetIconSize(images, &width, &height));
         EXPECT_EQ(width, size);
         DWORD button = static_cast<DWORD>(SendMessageA(bar.Hwnd(), TB_GETBUTTONSIZE, 0, 0));

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "framework/Dpi.h"
 #include "platform/TextsInUse.h"
 #include "tests/windows/ScriptedDialog.h"
 
@@ -129,6 +130,9 @@ void DeleteLeftoverServices() {
 
 bool SaveScreen(const std::string& name) {
     std::string dir = wintest::ExeDirectory() + "\\..\\..\\screenshots";
+    // Beside the 100 % ones, those of another scaling.
+    std::string shot =
+        dpi::System() == dpi::kStandard ? name : name + "-" + std::to_string(dpi::System());
     CreateDirectoryA(dir.c_str(), nullptr);
     HDC screen = GetDC(nullptr);
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
@@ -144,7 +148,7 @@ bool SaveScreen(const std::string& name) {
     BITMAPFILEHEADER file{
         0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0,
         0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-    HANDLE out = CreateFileA((dir + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
+    HANDLE out = CreateFileA((dir + "\\" + shot + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
                              CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     bool ok = out != INVALID_HANDLE_VALUE &&
