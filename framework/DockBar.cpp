@@ -129,12 +129,12 @@ void CDockBar::Paint() {
     RECT grip = GripperRect();
     if (Vertical()) {
         ::InflateRect(&grip, -Margin(), 0);
-        grip.top += 2;
-        grip.bottom = grip.top + 3;
+        grip.top += dpi::Scale(2);
+        grip.bottom = grip.top + dpi::Scale(3);
     } else {
         ::InflateRect(&grip, 0, -Margin());
-        grip.left += 2;
-        grip.right = grip.left + 3;
+        grip.left += dpi::Scale(2);
+        grip.right = grip.left + dpi::Scale(3);
     }
     ::DrawEdge(dc.get(), &grip, BDR_RAISEDINNER, BF_RECT);
 }

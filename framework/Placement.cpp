@@ -7,7 +7,6 @@ ScreenRect ToScreenRect(const RECT& r) {
 RECT ToRect(const ScreenRect& r) {
     return RECT{r.left, r.top, r.right, r.bottom};
 }
-
 }  // namespace
 
 RECT OnSomeMonitor(const RECT& rect) {

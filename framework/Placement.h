@@ -10,6 +10,6 @@ bool PlacementOf(HWND window, WindowPlacement* placement);
 // A window with no part on any monitor (one since removed) comes back onto
 // the nearest one's work area.
 RECT OnSomeMonitor(const RECT& rect);
-// Applies a kept placement, on some monitor; a show command that would leave the window out
-// of reach counts as normal.
+// Applies a kept placement, on some monitor; a show command that would
+// leave the window out of reach counts as normal.
 void ApplyPlacement(HWND window, const WindowPlacement& placement);

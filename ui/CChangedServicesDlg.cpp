@@ -21,7 +21,7 @@ const int kColumns = 6;
 const int kOldStateColumn = 3;
 const int kNewStateColumn = 4;
 // The row's picture and the name's bold letters.
-const int kFirstColumnRoom = 40;
+const int kFirstColumnRoom = 40;  // at 100 %
 // Ends a burst of rows: the list draws again.
 const UINT kRedrawRows = WM_APP + 30;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 #include "framework/Dpi.h"
 #include "framework/Resources.h"
@@ -15,7 +16,8 @@ namespace {
 
 const int kChangeImage = 14;
 const int kSessionImage = 18;
-const int kColumnMargin = 25;  // at 100 %, as the other width
+// Widths at 100 %.
+const int kColumnMargin = 25;
 const int kDescriptionRoom = 35;
 const unsigned kTitles[HistoryRows::kColumns] = {
     IDS_CHANGES_COLUMN_TIME, IDS_CHANGES_COLUMN_DESCRIPTION, IDS_CHANGES_COLUMN_NAME,
@@ -34,8 +36,13 @@ CHistoryDlg::CHistoryDlg(AppContext& context,
     // make: it is read on a second thread meanwhile. Reading touches nothing
     // but this reader and the file.
     std::string path = SettingsStore(context.platform.registry).ReadLogFilePath();
-    if (!path.empty())
-        loaded_ = std::async(std::launch::async, [this, path] { return reader_.Load(path); });
+    if (path.empty()) return;
+    auto load = [this, path] { return reader_.Load(path); };
+    try {
+        loaded_ = std::async(std::launch::async, load);
+    } catch (const std::system_error&) {
+        loaded_ = std::async(std::launch::deferred, load);  // read when it is asked for
+    }
 }
 
 bool CHistoryDlg::OnInitDialog() {
