@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,9 @@ TEST(ScalingWindowsTest, EveryPictureIsDrawnForEachScaling) {
 // The lists, toolbars and menus show the pictures made for the scaling the
 // program started with.
 TEST(ScalingWindowsTest, WindowsShowThePicturesOfTheScaling) {
+    char asked[16] = "";
+    if (GetEnvironmentVariableA("VANTOREL_TEST_DPI", asked, sizeof asked))
+        ASSERT_EQ(dpi::System(), std::atoi(asked)) << "the run's scaling did not take";
     wintest::ProgramTexts texts;
     ASSERT_TRUE(texts.Loaded());
     const int size = dpi::PictureSizeFor(dpi::System());
