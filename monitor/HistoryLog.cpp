@@ -95,8 +95,15 @@ bool HistoryLog::Fail() {
 }
 
 bool HistoryLog::WriteRecord(char type, const std::string& rest) {
+    // A pass writes its records within one second: its time is formatted
+    // once, not by the platform's slow conversion for every record.
+    LocalDateTime now = time_.Now();
+    if (writtenStamp_.empty() || !(now == writtenAt_)) {
+        writtenStamp_ = time_.FormatDateTime(now);
+        writtenAt_ = now;
+    }
     std::string line(1, type);
-    line += time_.FormatDateTime(time_.Now());
+    line += writtenStamp_;
     line += '|';
     // Written as a text-mode file does: every line feed ends in CR LF.
     for (char c : rest) {

@@ -106,6 +106,8 @@ private:
     platform::TextSource& texts_;
     std::unique_ptr<platform::File> file_;
     bool unsynced_ = false;
+    platform::LocalDateTime writtenAt_{};  // the time of the last record and its text
+    std::string writtenStamp_;
     std::string sessionText_ = " v";
     std::string error_;
 
