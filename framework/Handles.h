@@ -82,6 +82,10 @@ struct Hook {
     static HHOOK Invalid() { return nullptr; }
     static void Free(HHOOK h) { ::UnhookWindowsHookEx(h); }
 };
+struct Module {
+    static HMODULE Invalid() { return nullptr; }
+    static void Free(HMODULE h) { ::FreeLibrary(h); }
+};
 }  // namespace handle_traits
 
 using Font = UniqueHandle<HFONT, handle_traits::Gdi<HFONT>>;
@@ -97,6 +101,7 @@ using ItemIdList = UniqueHandle<LPITEMIDLIST, handle_traits::ItemList>;
 using MemoryDC = UniqueHandle<HDC, handle_traits::MemoryDC>;
 using HookHandle = UniqueHandle<HHOOK, handle_traits::Hook>;
 using GlobalMemory = UniqueHandle<HGLOBAL, handle_traits::Global>;
+using ModuleHandle = UniqueHandle<HMODULE, handle_traits::Module>;
 
 // A window's device context, released to that window.
 class WindowDC {

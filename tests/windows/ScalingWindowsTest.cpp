@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/Dpi.h"
+#include "framework/Handles.h"
 #include "framework/Resources.h"
 #include "framework/ToolBar.h"
 #include "res/resource.h"
@@ -28,30 +29,18 @@ const UINT kAboutPictures[] = {IDB_ABOUT_LOGO, IDB_ABOUT_TEAM, IDB_ABOUT_TEAM_LI
                                IDB_ABOUT_DONATION, IDB_ABOUT_DONATION_LIT};
 const int kPercent[] = {100, 125, 150, 200};
 
-class Module {
-public:
-    explicit Module(const std::string& file)
-        : module_(LoadLibraryExA((wintest::ExeDirectory() + "\\" + file).c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE)) {}
-    ~Module() {
-        if (module_) FreeLibrary(module_);
-    }
-    Module(const Module&) = delete;
-    Module& operator=(const Module&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
+// A program file's resources, as a language module is loaded.
+ModuleHandle LoadResources(const char* file) {
+    return ModuleHandle(LoadLibraryExA((wintest::ExeDirectory() + "\\" + file).c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE));
+}
 
 SIZE BitmapSize(HMODULE module, UINT id) {
-    SIZE size{0, 0};
-    auto bitmap = static_cast<HBITMAP>(
-        LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    Bitmap bitmap(static_cast<HBITMAP>(
+        LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP shape{};
-    if (bitmap && GetObjectA(bitmap, sizeof shape, &shape)) size = {shape.bmWidth, shape.bmHeight};
-    if (bitmap) DeleteObject(bitmap);
-    return size;
+    if (!bitmap || !GetObjectA(bitmap.get(), sizeof shape, &shape)) return SIZE{0, 0};
+    return SIZE{shape.bmWidth, shape.bmHeight};
 }
 
 INT_PTR CALLBACK PlainDialog(HWND, UINT msg, WPARAM, LPARAM) {
@@ -169,8 +158,8 @@ TEST(ScalingWindowsTest, EveryPictureIsDrawnForEachScaling) {
     EXPECT_EQ(dpi::PictureSizeFor(288), 32);
     // The language modules carry the pictures as the program does.
     for (const char* file : {"Vantorel.exe", "Vantorel.en.dll"}) {
-        Module module(file);
-        ASSERT_NE(module.get(), nullptr) << file;
+        ModuleHandle module = LoadResources(file);
+        ASSERT_TRUE(module) << file;
         for (UINT id : kStrips) {
             SIZE base = BitmapSize(module.get(), id);
             ASSERT_EQ(base.cy, 16) << file << " " << id;
@@ -196,8 +185,9 @@ TEST(ScalingWindowsTest, EveryPictureIsDrawnForEachScaling) {
 // program started with.
 TEST(ScalingWindowsTest, WindowsShowThePicturesOfTheScaling) {
     char asked[16] = "";
-    if (GetEnvironmentVariableA("VANTOREL_TEST_DPI", asked, sizeof asked))
+    if (GetEnvironmentVariableA("VANTOREL_TEST_DPI", asked, sizeof asked)) {
         ASSERT_EQ(dpi::System(), std::atoi(asked)) << "the run's scaling did not take";
+    }
     wintest::ProgramTexts texts;
     ASSERT_TRUE(texts.Loaded());
     const int size = dpi::PictureSizeFor(dpi::System());
@@ -236,8 +226,8 @@ TEST(ScalingWindowsTest, EveryDialogsTextsFitTheirControls) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);
     for (const char* file : {"Vantorel.exe", "Vantorel.en.dll"}) {
-        Module module(file);
-        ASSERT_NE(module.get(), nullptr) << file;
+        ModuleHandle module = LoadResources(file);
+        ASSERT_TRUE(module) << file;
         for (const std::string& wrong : ClippedTexts(module.get()))
             ADD_FAILURE() << file << " at " << dpi::System() << " dpi, " << wrong;
     }
