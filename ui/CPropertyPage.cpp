@@ -58,3 +58,39 @@ void CPropertyPage::OnCancel() {
     Forward(IDCANCEL);
     CDialog::OnCancel();
 }
+
+namespace tabbed {
+
+bool CreatePages(HWND host, HWND area, int count, const PageAt& pageAt) {
+    HWND after = area;
+    for (int page = 0; page < count; ++page) {
+        if (!pageAt(page).CreateOver(host, after)) return false;
+        after = pageAt(page).GetSafeHwnd();
+    }
+    return true;
+}
+
+void AddTabs(HWND tabs, HIMAGELIST images, int count, const std::function<std::string(int)>& text,
+             const std::function<int(int)>& image) {
+    ::SendMessageA(tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    for (int page = 0; page < count; ++page) {
+        std::string title = text(page);
+        TCITEMA tab{};
+        tab.mask = TCIF_TEXT | TCIF_IMAGE;
+        tab.pszText = &title[0];
+        tab.iImage = image(page);
+        ::SendMessageA(tabs, TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&tab));
+    }
+}
+
+int SelectedTab(HWND tabs) {
+    return static_cast<int>(::SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+}
+
+void ShowPage(HWND tabs, int page, int count, const PageAt& pageAt) {
+    ::SendMessageA(tabs, TCM_SETCURSEL, page, 0);
+    for (int other = 0; other < count; ++other)
+        ::ShowWindow(pageAt(other).GetSafeHwnd(), other == page ? SW_SHOW : SW_HIDE);
+}
+
+}  // namespace tabbed

@@ -3,8 +3,11 @@
 // with its lists filled from the items its resources give them. Enter and
 // Escape on a page go to the host.
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
 
 #include <functional>
+#include <string>
 
 #include "framework/Dialog.h"
 
@@ -32,3 +35,20 @@ private:
 
     UINT templateId_;
 };
+
+// What the tabbed dialogs share: a tab per page over the dialog's page area,
+// one page shown at a time. `pageAt` gives page 0 to `count - 1`.
+namespace tabbed {
+
+using PageAt = std::function<CPropertyPage&(int)>;
+
+// Each page made over `area`, each after the one before in the tab order.
+bool CreatePages(HWND host, HWND area, int count, const PageAt& pageAt);
+// One tab per page, with its text and its picture of `images`.
+void AddTabs(HWND tabs, HIMAGELIST images, int count, const std::function<std::string(int)>& text,
+             const std::function<int(int)>& image);
+int SelectedTab(HWND tabs);
+// Selects the page's tab and shows that page alone.
+void ShowPage(HWND tabs, int page, int count, const PageAt& pageAt);
+
+}  // namespace tabbed

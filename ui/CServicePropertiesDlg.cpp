@@ -84,14 +84,8 @@ bool CServicePropertiesDlg::OnInitDialog() {
 }
 
 bool CServicePropertiesDlg::CreatePages() {
-    HWND area = ::GetDlgItem(m_hWnd, IDC_PROPERTIES_PAGE_AREA);
-    // Each after the one before in the tab order, the first after the area.
-    HWND after = area;
-    for (int page = 0; page < kPages; ++page) {
-        if (!PageAt(page).CreateOver(m_hWnd, after)) return false;
-        after = PageAt(page).GetSafeHwnd();
-    }
-    return true;
+    return tabbed::CreatePages(m_hWnd, ::GetDlgItem(m_hWnd, IDC_PROPERTIES_PAGE_AREA), kPages,
+                               [this](int page) -> CPropertyPage& { return PageAt(page); });
 }
 
 CPropertyPage& CServicePropertiesDlg::PageAt(int page) {
@@ -214,28 +208,20 @@ void CServicePropertiesDlg::ShowTitleAndTabs() {
     images_ = LoadImageStrip(IDB_ICON_STRIP);
     if (images_) icon_.reset(ImageList_GetIcon(images_.get(), kDialogIcon, ILD_TRANSPARENT));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
-    HWND tabs = ::GetDlgItem(m_hWnd, IDC_PROPERTIES_TABS);
-    ::SendMessageA(tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
-    for (int page = 0; page < kPages; ++page) {
-        std::string text = context_.platform.texts.Text(IDS_PROPERTIES_TAB_BASE + page);
-        TCITEMA tab{};
-        tab.mask = TCIF_TEXT | TCIF_IMAGE;
-        tab.pszText = const_cast<char*>(text.c_str());
-        tab.iImage = kFirstTabImage + page;
-        ::SendMessageA(tabs, TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&tab));
-    }
+    tabbed::AddTabs(
+        ::GetDlgItem(m_hWnd, IDC_PROPERTIES_TABS), images_.get(), kPages,
+        [this](int page) { return context_.platform.texts.Text(IDS_PROPERTIES_TAB_BASE + page); },
+        [](int page) { return kFirstTabImage + page; });
     SelectPage(kConfigPage);
 }
 
 int CServicePropertiesDlg::SelectedPage() const {
-    return static_cast<int>(
-        ::SendDlgItemMessageA(m_hWnd, IDC_PROPERTIES_TABS, TCM_GETCURSEL, 0, 0));
+    return tabbed::SelectedTab(::GetDlgItem(m_hWnd, IDC_PROPERTIES_TABS));
 }
 
 void CServicePropertiesDlg::SelectPage(int page) {
-    ::SendDlgItemMessageA(m_hWnd, IDC_PROPERTIES_TABS, TCM_SETCURSEL, page, 0);
-    for (int other = 0; other < kPages; ++other)
-        ::ShowWindow(PageAt(other).GetSafeHwnd(), other == page ? SW_SHOW : SW_HIDE);
+    tabbed::ShowPage(::GetDlgItem(m_hWnd, IDC_PROPERTIES_TABS), page, kPages,
+                     [this](int other) -> CPropertyPage& { return PageAt(other); });
 }
 
 void CServicePropertiesDlg::OnOK() {

@@ -97,16 +97,10 @@ bool CSettingsDlg::OnInitDialog() {
     if (images_) icon_.reset(ImageList_GetIcon(images_.get(), kDialogIcon, ILD_TRANSPARENT));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadSharedIcon(IDR_MAINFRAME)));
-    HWND tabs = ::GetDlgItem(m_hWnd, IDC_SETTINGS_TABS);
-    ::SendMessageA(tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
-    for (int page = 0; page < kPages; ++page) {
-        std::string text = LoadText(IDS_SETTINGS_TAB_BASE + page);
-        TCITEMA tab{};
-        tab.mask = TCIF_TEXT | TCIF_IMAGE;
-        tab.pszText = &text[0];
-        tab.iImage = kTabImages[page];
-        ::SendMessageA(tabs, TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&tab));
-    }
+    tabbed::AddTabs(
+        ::GetDlgItem(m_hWnd, IDC_SETTINGS_TABS), images_.get(), kPages,
+        [](int page) { return LoadText(IDS_SETTINGS_TAB_BASE + page); },
+        [](int page) { return kTabImages[page]; });
     if (!CreatePages()) {
         EndDialog(IDCANCEL);
         return false;
@@ -140,11 +134,9 @@ bool CSettingsDlg::CreatePages() {
     language_.handle = [this](UINT m, WPARAM w, LPARAM l, LRESULT* r) {
         return HandleLanguage(m, w, l, r);
     };
-    HWND after = ::GetDlgItem(m_hWnd, IDC_SETTINGS_PAGE_AREA);
-    for (int page = 0; page < kPages; ++page) {
-        if (!PageAt(page).CreateOver(m_hWnd, after)) return false;
-        after = PageAt(page).GetSafeHwnd();
-    }
+    if (!tabbed::CreatePages(m_hWnd, ::GetDlgItem(m_hWnd, IDC_SETTINGS_PAGE_AREA), kPages,
+                             [this](int page) -> CPropertyPage& { return PageAt(page); }))
+        return false;
     HWND custom = custom_.GetSafeHwnd();
     if (!customActions_.CreateOver(custom, ::GetDlgItem(custom, IDC_SETTINGS_PAGE_AREA)))
         return false;
@@ -157,16 +149,15 @@ bool CSettingsDlg::CreatePages() {
 }
 
 int CSettingsDlg::SelectedPage() const {
-    return static_cast<int>(::SendDlgItemMessageA(m_hWnd, IDC_SETTINGS_TABS, TCM_GETCURSEL, 0, 0));
+    return tabbed::SelectedTab(::GetDlgItem(m_hWnd, IDC_SETTINGS_TABS));
 }
 
 // Leaving a page, the comparison it may have switched off or on is applied
 // to the actions page; the language page tells its invalid modules once.
 void CSettingsDlg::SelectPage(int page) {
     ApplyComparisonRule();
-    ::SendDlgItemMessageA(m_hWnd, IDC_SETTINGS_TABS, TCM_SETCURSEL, page, 0);
-    for (int other = 0; other < kPages; ++other)
-        ::ShowWindow(PageAt(other).GetSafeHwnd(), other == page ? SW_SHOW : SW_HIDE);
+    tabbed::ShowPage(::GetDlgItem(m_hWnd, IDC_SETTINGS_TABS), page, kPages,
+                     [this](int other) -> CPropertyPage& { return PageAt(other); });
     if (page == kLanguage && !pendingLanguageErrors_.empty()) {
         std::string errors;
         errors.swap(pendingLanguageErrors_);
