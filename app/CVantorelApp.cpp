@@ -239,9 +239,32 @@ void CVantorelApp::OnEndSession() {
     mutex_.reset();
 }
 
+// What must survive the exit is written first: COM's shutdown may hang.
 int CVantorelApp::ExitInstance() {
-    StopAutomationServer();
     OnEndSession();
-    ::OleUninitialize();
+    StopAutomationServer(kClientReleaseWaitMs);
+    UninitializeOle();
     return CWinApp::ExitInstance();
+}
+
+namespace {
+DWORD WINAPI EndIfNotSignalled(void* done) {
+    if (::WaitForSingleObject(done, CVantorelApp::kOleShutdownWaitMs) == WAIT_TIMEOUT)
+        ::TerminateProcess(::GetCurrentProcess(), 0);
+    return 0;
+}
+}  // namespace
+
+// Wine's COM can wait for ever in its shutdown for a call that came in late
+// (a client's release after the program was asked to exit). Everything the
+// program keeps is written by now, so a shutdown that hangs ends the process
+// instead of leaving it behind.
+void CVantorelApp::UninitializeOle() {
+    KernelHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    KernelHandle watchdog(
+        done ? ::CreateThread(nullptr, 0, EndIfNotSignalled, done.get(), 0, nullptr) : nullptr);
+    ::OleUninitialize();
+    if (!watchdog) return;
+    ::SetEvent(done.get());
+    ::WaitForSingleObject(watchdog.get(), INFINITE);
 }

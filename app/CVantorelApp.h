@@ -21,6 +21,11 @@ public:
 
     const AppContext& Context() const { return context_; }
 
+    // How long an exit serves clients that still hold the automation object,
+    // and how long COM's shutdown may take before the process ends anyway.
+    static constexpr DWORD kClientReleaseWaitMs = 2000;
+    static constexpr DWORD kOleShutdownWaitMs = 2000;
+
 private:
     bool RegisterFrameClass();
     void LoadLanguage();
@@ -28,6 +33,7 @@ private:
     bool ActivateFirstInstance(const std::string& snapshot);
     void ReadHandover(const std::string& flag);
     static void WaitForProgramEnd(DWORD process);
+    static void UninitializeOle();
     void TakeOver(CVantorelMainFrame* frame);
     // The document a client's object stands for, made on first request.
     CVantorelDocument* AutomationDocument();

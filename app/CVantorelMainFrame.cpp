@@ -508,7 +508,12 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (wp) {
                 SavePlacement();
                 CWinApp::Get()->OnEndSession();
+                // Where nothing ends the process for the system, it ends itself.
+                ::PostMessageA(m_hWnd, kSessionEnded, 0, 0);
             }
+            return 0;
+        case kSessionEnded:
+            DestroyWindow();
             return 0;
         case WM_DESTROY:
             SavePlacement();

@@ -27,6 +27,7 @@ public:
     static constexpr UINT kTrayNotify = WM_USER + 1;
     static constexpr UINT kTrayMenuDone = WM_USER + 2;
     static constexpr UINT kRestoreNamedFile = WM_USER + 3;
+    static constexpr UINT kSessionEnded = WM_USER + 4;
     // WM_COPYDATA from a second start: the path of a snapshot to restore from.
     static constexpr ULONG_PTR kRestoreFileData = 0x56524653;
 

@@ -1,7 +1,9 @@
 #include "framework/AutomationServer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "platform/win32/Win32Registry.h"
 #include "settings/RegistryKey.h"
@@ -43,10 +45,18 @@ HRESULT Guarded(Body body) {
     }
 }
 
+class ApplicationObject;
+// The objects clients hold, so that the program can wait for them to let go
+// and cut off those that do not. Touched on the apartment's thread only.
+std::vector<ApplicationObject*> g_objects;
+
 // The document as clients see it: three methods by name, late-bound only.
 class ApplicationObject final : public IDispatch {
 public:
-    explicit ApplicationObject(AutomationTarget* target) : target_(target) {}
+    explicit ApplicationObject(AutomationTarget* target) : target_(target) {
+        g_objects.push_back(this);
+    }
+    ~ApplicationObject() { g_objects.erase(std::find(g_objects.begin(), g_objects.end(), this)); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
@@ -213,7 +223,24 @@ bool StartAutomationServer(std::function<AutomationTarget*()> makeTarget) {
                                            CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &g_cookie));
 }
 
-void StopAutomationServer() {
+long AutomationObjectsHeld() {
+    return static_cast<long>(g_objects.size());
+}
+
+void StopAutomationServer(DWORD waitMs) {
     if (g_cookie) CoRevokeClassObject(g_cookie);
     g_cookie = 0;
+    const DWORD start = ::GetTickCount();
+    while (!g_objects.empty()) {
+        DWORD spent = ::GetTickCount() - start;
+        if (spent >= waitMs) break;
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, waitMs - spent, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MSG msg;
+        // The loop has ended already: a second quit changes nothing.
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message != WM_QUIT) ::DispatchMessageA(&msg);
+    }
+    // Copied: a disconnected object may be released, and leave the list, at once.
+    std::vector<ApplicationObject*> left = g_objects;
+    for (ApplicationObject* object : left) ::CoDisconnectObject(object, 0);
 }

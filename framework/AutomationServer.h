@@ -37,7 +37,14 @@ bool RegisterShellFileType(const std::string& extension, const std::string& type
 // Offers the class to clients until revoked. `makeTarget` is called when a
 // client creates the object.
 bool StartAutomationServer(std::function<AutomationTarget*()> makeTarget);
-void StopAutomationServer();
+// Ends the service to clients. A client that still holds the object (one
+// that asked the program to exit and has not yet let go) is served, with
+// the thread's messages, until it lets go or `waitMs` has passed; then any
+// client left is cut off. Without this wait, a client's last release that
+// arrives while COM shuts down can hold the shutdown for ever.
+void StopAutomationServer(DWORD waitMs);
+// Objects that clients hold now.
+long AutomationObjectsHeld();
 
 // The dispatch identifiers of the methods, in order.
 enum AutomationDispId { kDispShowWindow = 1, kDispIsWindowVisible = 2, kDispExitApplication = 3 };

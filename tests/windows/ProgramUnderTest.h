@@ -1,0 +1,230 @@
+#pragma once
+// Vantorel.exe started as a user starts it, looked at from outside: the
+// helpers the program-level tests share.
+#include <windows.h>
+#include <commctrl.h>
+#include <oleauto.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/windows/WineServices.h"
+
+namespace wintest {
+
+inline constexpr char kFrameClass[] = "VantorelMainFrame";
+
+struct ChildSearch {
+    const char* className;
+    HWND found;
+};
+
+inline HWND FindChild(HWND parent, const char* className) {
+    ChildSearch search{className, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<ChildSearch*>(lp);
+            char name[64];
+            GetClassNameA(hwnd, name, sizeof name);
+            if (lstrcmpiA(name, s->className) != 0) return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The program under test, ended when the test ends.
+class Program {
+public:
+    // `show`: the show command a shortcut would start it with, or none.
+    explicit Program(const std::string& arguments = "", int show = -1) {
+        std::string command = "\"" + wintest::ExeDirectory() + "\\Vantorel.exe\" " + arguments;
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        if (show >= 0) {
+            si.dwFlags = STARTF_USESHOWWINDOW;
+            si.wShowWindow = static_cast<WORD>(show);
+        }
+        started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &si, &pi_) != FALSE;
+    }
+    ~Program() {
+        if (!started_) return;
+        if (HWND frame = Frame()) PostMessageA(frame, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(pi_.hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(pi_.hProcess, 1);
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+    }
+
+    bool Started() const { return started_; }
+    HANDLE Process() const { return pi_.hProcess; }
+    bool Exited(DWORD timeoutMs) const {
+        return WaitForSingleObject(pi_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    }
+
+    // The main window of this process, once the program waits for input.
+    HWND Frame(DWORD timeoutMs = 0) const {
+        WaitForInputIdle(pi_.hProcess, timeoutMs);
+        DWORD start = GetTickCount();
+        for (;;) {
+            HWND window = nullptr;
+            while ((window = FindWindowExA(nullptr, window, kFrameClass, nullptr)) != nullptr) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(window, &pid);
+                if (pid == pi_.dwProcessId) return window;
+            }
+            if (GetTickCount() - start >= timeoutMs) return nullptr;
+            Sleep(100);
+        }
+    }
+
+    // The texts of one row of the list, read through memory of the program.
+    std::vector<std::string> Row(HWND list, int row, int columns) const {
+        std::vector<std::string> cells;
+        const SIZE_T textSize = 512;
+        char* remote = static_cast<char*>(VirtualAllocEx(
+            pi_.hProcess, nullptr, sizeof(LVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+        if (!remote) return cells;
+        for (int c = 0; c < columns; ++c) {
+            LVITEMA item{};
+            item.iSubItem = c;
+            item.pszText = remote + sizeof(LVITEMA);
+            item.cchTextMax = textSize;
+            WriteProcessMemory(pi_.hProcess, remote, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+            char text[textSize] = "";
+            ReadProcessMemory(pi_.hProcess, remote + sizeof(LVITEMA), text, textSize - 1, nullptr);
+            cells.push_back(text);
+        }
+        VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
+        return cells;
+    }
+
+    // A tree node's text and image, read through memory of the program.
+    std::string Node(HWND tree, HTREEITEM item, int* image = nullptr) const {
+        const SIZE_T textSize = 512;
+        char* remote = static_cast<char*>(VirtualAllocEx(
+            pi_.hProcess, nullptr, sizeof(TVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+        if (!remote) return std::string();
+        TVITEMA tv{};
+        tv.mask = TVIF_TEXT | TVIF_IMAGE;
+        tv.hItem = item;
+        tv.pszText = remote + sizeof(TVITEMA);
+        tv.cchTextMax = textSize;
+        WriteProcessMemory(pi_.hProcess, remote, &tv, sizeof tv, nullptr);
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+        char text[textSize] = "";
+        ReadProcessMemory(pi_.hProcess, remote, &tv, sizeof tv, nullptr);
+        ReadProcessMemory(pi_.hProcess, remote + sizeof(TVITEMA), text, textSize - 1, nullptr);
+        VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
+        if (image) *image = tv.iImage;
+        return text;
+    }
+
+    void Select(HWND list, int row) const {
+        void* remote =
+            VirtualAllocEx(pi_.hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+        LVITEMA item{};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        WriteProcessMemory(pi_.hProcess, remote, &item, sizeof item, nullptr);
+        SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote));
+        VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
+    }
+
+private:
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+};
+
+// Configuration values set for one test and removed again afterwards.
+class Configuration {
+public:
+    explicit Configuration(const char* key = kKey) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr);
+    }
+    ~Configuration() {
+        for (const auto& name : names_) RegDeleteValueA(key_, name.c_str());
+        RegCloseKey(key_);
+    }
+    void Set(const char* name, DWORD value) {
+        RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), sizeof value);
+        names_.push_back(name);
+    }
+    void Set(const char* name, const std::string& text) {
+        RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+        names_.push_back(name);
+    }
+    std::string Get(const char* name) {
+        char text[512] = "";
+        DWORD size = sizeof text - 1, type = 0;
+        RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+        return text;
+    }
+    static constexpr const char* kKey = "Software\\Quorvex\\Larkspan\\Vantorel\\Configuration";
+
+private:
+    HKEY key_ = nullptr;
+    std::vector<std::string> names_;
+};
+
+// wintool.exe with `arguments`; its exit code, or 1000 and up when it could
+// not be run.
+inline DWORD RunTool(const std::string& arguments) {
+    std::string command = "\"" + wintest::ExeDirectory() + "\\wintool.exe\" " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return 1000;
+    WaitForSingleObject(pi.hProcess, 30000);
+    DWORD code = 1001;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+// Late-bound calls, as a script would make them.
+inline VARIANT Call(IDispatch* object, const wchar_t* method, short argument = -1) {
+    VARIANT result;
+    VariantInit(&result);
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR name = const_cast<LPOLESTR>(method);
+    if (FAILED(object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) return result;
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = VT_I2;
+    arg.iVal = argument;
+    DISPPARAMS params{argument >= 0 ? &arg : nullptr, nullptr, argument >= 0 ? 1u : 0u, 0};
+    object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,
+                   nullptr);
+    return result;
+}
+
+// The lines of a text file written with CR LF.
+inline std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lines;
+    std::string text(64 * 1024, '\0');
+    DWORD got = 0;
+    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
+    CloseHandle(file);
+    text.resize(got);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+}  // namespace wintest
