@@ -296,7 +296,10 @@ void CVantorelMainFrame::ShowTrayMenu() {
 }
 
 void CVantorelMainFrame::OnTrayNotify(UINT mouseMessage) {
-    if (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN)
+    bool left = mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_LBUTTONDBLCLK;
+    if (left && changes_ && changes_->HasPendingRows())
+        ShowPendingChanges();
+    else if (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN)
         ShowTrayMenu();
     else if (mouseMessage == WM_LBUTTONDBLCLK)
         ShowMainWindow();

@@ -1309,6 +1309,43 @@ TEST_F(ProgramWindowsTest, ChangesMadeByOthersAreShownInTheirWindowAndLogged) {
     DeleteFileA(path.c_str());
 }
 
+// The changes window of this program while it is hidden with rows: what a
+// click on the notification-area icon must bring back.
+HWND WaitForHiddenChanges(const Program& program) {
+    for (int i = 0; i < 150; ++i) {
+        HWND window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            HWND list = GetDlgItem(window, IDC_CHANGES_LIST);
+            if (pid == GetProcessId(program.Process()) && list && !IsWindowVisible(window) &&
+                SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0)
+                return window;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+// With the window kept hidden on changes, a click on the icon shows it.
+TEST_F(ProgramWindowsTest, AClickOnTheTrayIconShowsTheHiddenChanges) {
+    TestService svc("basic");
+    Configuration config;
+    config.Set("CompareTimer", 1000);
+    config.Set("ShowServiceChanges", 0);
+    config.Set("ShowTrayIcon", 1);
+    Program program;
+    HWND frame = program.Frame(30000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(svc.StartDirectly());
+    HWND window = WaitForHiddenChanges(program);
+    ASSERT_NE(window, nullptr);
+    PostMessageA(frame, WM_USER + 1, 1, WM_LBUTTONDOWN);
+    EXPECT_EQ(WaitForChangesWindow(program, 50), window);
+    PostMessageA(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_TRUE(program.Exited(10000));
+}
+
 TEST_F(ProgramWindowsTest, MarkedServicesAreKeptRunningOrStopped) {
     TestService keepRunning("basic"), keepStopped("basic");
     ASSERT_TRUE(keepStopped.StartDirectly());
