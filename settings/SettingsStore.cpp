@@ -151,7 +151,7 @@ bool SettingsStore::WriteChosenLanguage(const std::string& path) {
 
 std::vector<std::string> SettingsStore::ListLanguageModules() {
     std::vector<std::string> paths;
-    if (!In(Section::Language)) return paths;
+    if (!Enter(Section::Language)) return paths;
     std::string name;
     for (uint32_t i = 0;; ++i) {
         if (key_.EnumValueName(i, &name)) {

@@ -231,6 +231,11 @@ TEST_F(SettingsStoreTest, LanguageModulesAreTheNamedValuesAndTheChoiceIsTheDefau
     ASSERT_TRUE(store.AddLanguageModule("C:\\m\\de.dll"));
     EXPECT_EQ(store.ListLanguageModules(),
               (std::vector<std::string>{"C:\\m\\fr.dll", "C:\\m\\de.dll"}));
+    // Listed from a store that was reading another section, as a refill does.
+    SettingsStore other(registry);
+    other.Read(settings::kCompareTimer);
+    EXPECT_EQ(other.ListLanguageModules(),
+              (std::vector<std::string>{"C:\\m\\fr.dll", "C:\\m\\de.dll"}));
 }
 
 TEST_F(SettingsStoreTest, CustomActionsExistOnlyAsSubKeysAndDeletingNoneSucceeds) {
