@@ -236,19 +236,16 @@ void CServicePropertiesDlg::OnOK() {
 bool CServicePropertiesDlg::WriteBack() {
     UpdateData(true);
     HWND page = configPage_.GetSafeHwnd();
-    ServiceTypeBoxes boxes;
-    boxes.ownProcess = Checked(page, IDC_PROPERTIES_OWN_PROCESS);
-    boxes.sharedProcess = Checked(page, IDC_PROPERTIES_SHARED_PROCESS);
-    boxes.kernelDriver = Checked(page, IDC_PROPERTIES_KERNEL_DRIVER);
-    boxes.fileSystemDriver = Checked(page, IDC_PROPERTIES_FS_DRIVER);
-    boxes.interactive = Checked(page, IDC_PROPERTIES_INTERACTIVE);
+    // Editable only with the configuration read.
+    const uint32_t type =
+        ServiceTypeToWrite(config_->serviceType, Checked(page, IDC_PROPERTIES_INTERACTIVE));
     // No selection is -1, the platform's "no change".
     auto chosen = [&](int id) {
         return static_cast<uint32_t>(::SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0));
     };
     std::string description = TextOf(page, IDC_PROPERTIES_DESCRIPTION);
     ServiceCommands& commands = document_.commands;
-    if (!commands.ChangeConfig(name_.c_str(), boxes.Compose(), chosen(IDC_PROPERTIES_START_TYPE),
+    if (!commands.ChangeConfig(name_.c_str(), type, chosen(IDC_PROPERTIES_START_TYPE),
                                chosen(IDC_PROPERTIES_ERROR_CONTROL), nullptr, nullptr, nullptr,
                                nullptr, nullptr, nullptr, displayName_.c_str()) ||
         !commands.ChangeDescription(name_.c_str(), description.c_str())) {

@@ -34,7 +34,6 @@ std::vector<std::string> DependencyNames(const char* list) {
 
 namespace {
 namespace sc = platform::scm;
-constexpr uint32_t kInteractive = 0x100;
 }  // namespace
 
 ServiceTypeBoxes ServiceTypeBoxes::Of(uint32_t serviceType) {
@@ -43,15 +42,15 @@ ServiceTypeBoxes ServiceTypeBoxes::Of(uint32_t serviceType) {
     boxes.sharedProcess = (serviceType & sc::kTypeWin32ShareProcess) != 0;
     boxes.kernelDriver = (serviceType & sc::kTypeKernelDriver) != 0;
     boxes.fileSystemDriver = (serviceType & sc::kTypeFileSystemDriver) != 0;
-    boxes.interactive = (serviceType & kInteractive) != 0;
+    boxes.interactive = (serviceType & sc::kTypeInteractive) != 0;
     return boxes;
 }
 
-uint32_t ServiceTypeBoxes::Compose() const {
-    return (ownProcess ? sc::kTypeWin32OwnProcess : 0) |
-           (sharedProcess ? sc::kTypeWin32ShareProcess : 0) |
-           (kernelDriver ? sc::kTypeKernelDriver : 0) |
-           (fileSystemDriver ? sc::kTypeFileSystemDriver : 0) | (interactive ? kInteractive : 0);
+// The other bits (per-user services, adapters, recognizers) are not the
+// dialog's to change: a type rebuilt from the boxes would drop them.
+uint32_t ServiceTypeToWrite(uint32_t readType, bool interactive) {
+    if (((readType & sc::kTypeInteractive) != 0) == interactive) return sc::kNoChange;
+    return readType ^ sc::kTypeInteractive;
 }
 
 std::vector<DialogListItem> ParseDialogListItems(const void* data, size_t size) {

@@ -1,7 +1,7 @@
 #pragma once
 // What the service properties dialog shows and writes, decided without a
 // window: the recovery rows, the tag, the dependency order and the service
-// type composed from its boxes.
+// type to write back.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,8 +35,12 @@ struct ServiceTypeBoxes {
     bool interactive = false;
 
     static ServiceTypeBoxes Of(uint32_t serviceType);
-    uint32_t Compose() const;
 };
+
+// The type OK sends for a service whose type read `readType`: the
+// platform's no-change value, unless the interactive box was changed, and
+// then the read type with only that bit changed.
+uint32_t ServiceTypeToWrite(uint32_t readType, bool interactive);
 
 // The items of a dialog's lists as its resources keep them: per item, its
 // control (16 bits), a message (16), the length (32) and that many bytes of

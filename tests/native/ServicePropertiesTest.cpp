@@ -38,7 +38,7 @@ TEST(ServicePropertiesTest, DelaysAreShownInTheLargestWholeUnit) {
     EXPECT_EQ(RecoveryActionTextId(4), 0u) << "an unknown action has no text";
 }
 
-TEST(ServicePropertiesTest, ATagShowsOnlyWithALoadOrderGroupAndTheTypeComesBackFromItsBoxes) {
+TEST(ServicePropertiesTest, ATagShowsOnlyWithALoadOrderGroupAndTheTypeShowsInItsBoxes) {
     EXPECT_EQ(TagText("Boot Bus Extender", 5), "0x00000005");
     EXPECT_EQ(TagText("", 5), "");
     EXPECT_EQ(TagText(nullptr, 5), "");
@@ -48,9 +48,17 @@ TEST(ServicePropertiesTest, ATagShowsOnlyWithALoadOrderGroupAndTheTypeComesBackF
     EXPECT_FALSE(driver.kernelDriver || driver.ownProcess || driver.interactive);
     ServiceTypeBoxes shared = ServiceTypeBoxes::Of(0x120);
     EXPECT_TRUE(shared.sharedProcess && shared.interactive);
-    EXPECT_EQ(shared.Compose(), 0x120u);
-    shared.interactive = false;
-    EXPECT_EQ(shared.Compose(), 0x20u) << "the user cleared the interactive box";
+}
+
+// Only the interactive bit is the dialog's: per-user services (0x40, 0x80),
+// adapters and recognizers keep every other bit.
+TEST(ServicePropertiesTest, OKChangesNoTypeBitButTheInteractiveOne) {
+    const uint32_t noChange = platform::scm::kNoChange;
+    for (uint32_t type : {0x10u, 0x120u, 0x50u, 0xE0u, 0x4u, 0x8u, 0x1D0u}) {
+        bool interactive = (type & 0x100) != 0;
+        EXPECT_EQ(ServiceTypeToWrite(type, interactive), noChange) << std::hex << type;
+        EXPECT_EQ(ServiceTypeToWrite(type, !interactive), type ^ 0x100u) << std::hex << type;
+    }
 }
 
 TEST(ServicePropertiesTest, DependenciesAreListedInTheReverseOfTheirStoredOrder) {

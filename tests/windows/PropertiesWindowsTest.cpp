@@ -59,6 +59,31 @@ public:
     }
 };
 
+// A service of a type Wine cannot register (a per-user service of Windows
+// 10 and 11, say): the configuration reads with that type, and the type a
+// write asks for is noted; Wine gets the rest of the write.
+class WithType : public WithFailureActions {
+public:
+    WithType(platform::ScmApi& inner, uint32_t type) : WithFailureActions(inner), type_(type) {}
+    bool QueryServiceConfigA(platform::ScHandle h, void* buffer, uint32_t size,
+                             uint32_t* needed) override {
+        if (!ForwardingScm::QueryServiceConfigA(h, buffer, size, needed)) return false;
+        static_cast<platform::ServiceConfigRecord*>(buffer)->serviceType = type_;
+        return true;
+    }
+    bool ChangeServiceConfigA(platform::ScHandle h, uint32_t type, uint32_t s, uint32_t e,
+                              const char* b, const char* g, uint32_t* tag, const char* d,
+                              const char* a, const char* p, const char* n) override {
+        sentTypes.push_back(type);
+        return ForwardingScm::ChangeServiceConfigA(h, SERVICE_NO_CHANGE, s, e, b, g, tag, d, a, p,
+                                                   n);
+    }
+    std::vector<uint32_t> sentTypes;
+
+private:
+    uint32_t type_;
+};
+
 HWND Page(HWND dialog, int control) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         if (GetDlgItem(child, control)) return child;
@@ -275,6 +300,37 @@ TEST_F(PropertiesWindowsTest, WhatThePlatformCannotTellMakesTheDialogReadOnly) {
     };
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     EXPECT_EQ(Read(svc_.Name()).config.dwStartType, DWORD(SERVICE_DEMAND_START));
+}
+
+// OK writes the display name of a per-user service without touching its
+// type; a click on the interactive box changes that bit alone.
+TEST_F(PropertiesWindowsTest, OKKeepsEveryTypeBitTheBoxesDoNotShow) {
+    for (uint32_t type : {0x50u, 0xE0u}) {
+        WithType scm(platform_.scm, type);
+        ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
+        ASSERT_TRUE(document.OpenDocument("localhost"));
+        for (bool clickInteractive : {false, true}) {
+            wintest::Scripted<CServicePropertiesDlg> dialog(context_, document);
+            ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
+            const std::string name = "Per-user " + std::to_string(clickInteractive);
+            dialog.script = [&](HWND hwnd, int step) {
+                if (step == 0) {
+                    SetDlgItemTextA(hwnd, IDC_PROPERTIES_DISPLAY_NAME, name.c_str());
+                    if (clickInteractive)
+                        SendDlgItemMessageA(Page(hwnd, IDC_PROPERTIES_INTERACTIVE),
+                                            IDC_PROPERTIES_INTERACTIVE, BM_CLICK, 0, 0);
+                    PostMessageA(hwnd, wintest::kStep, 0, 0);
+                    SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+                } else if (step == 1) {
+                    Answer(hwnd, IDYES);
+                }
+            };
+            ASSERT_EQ(dialog.DoModal(), IDOK) << std::hex << type;
+            EXPECT_EQ(Read(svc_.Name()).displayName, name);
+        }
+        EXPECT_EQ(scm.sentTypes, (std::vector<uint32_t>{SERVICE_NO_CHANGE, type | 0x100}))
+            << std::hex << type;
+    }
 }
 
 // A service deleted since the list was loaded: said so, and no dialog.
