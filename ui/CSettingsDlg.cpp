@@ -357,13 +357,13 @@ void CSettingsDlg::ShowChosenService() {
     std::string name = ComboText(::GetDlgItem(page, IDC_SETTINGS_SERVICE));
     CustomActionsCopy::Record* record = name.empty() ? nullptr : copy_.Find(name);
     shownService_ = record ? record->name : std::string();
-    customActions_.Show(record ? record->actions : CustomActions(), context_.logOpen);
-    // While a service is shown the log's box follows the log being open.
+    // The log's box goes with the others: logging may be switched on in this
+    // very dialog, so whether a log is open now does not matter here.
+    customActions_.Show(record ? record->actions : CustomActions(), true);
     HWND boxes = customActions_.GetSafeHwnd();
-    for (int id :
-         {IDC_ACTIONS_ALWAYS_RUNNING, IDC_ACTIONS_ALWAYS_STOPPED, IDC_ACTIONS_DISABLE_NOTIFY})
+    for (int id : {IDC_ACTIONS_ALWAYS_RUNNING, IDC_ACTIONS_ALWAYS_STOPPED,
+                   IDC_ACTIONS_DISABLE_NOTIFY, IDC_ACTIONS_DISABLE_LOG})
         Enable(boxes, id, record != nullptr);
-    if (!record) Enable(boxes, IDC_ACTIONS_DISABLE_LOG, false);
     ::SendMessageA(actionsBar_.Hwnd(), TB_ENABLEBUTTON, ID_ACTIONS_DELETE, record != nullptr);
 }
 
@@ -595,19 +595,32 @@ bool CSettingsDlg::WriteAll() {
         ShowMessage(m_hWnd, registryError, MB_OK | MB_ICONSTOP);
         return false;
     }
-    store.Write(settings::kShowTrayIcon, Checked(general, IDC_SETTINGS_TRAY_ICON));
-    store.Write(settings::kHideOnMinimize, Checked(general, IDC_SETTINGS_HIDE_ON_MINIMIZE));
-    store.Write(settings::kRunMinimized, Checked(general, IDC_SETTINGS_RUN_MINIMIZED));
-    store.SetStartAtLogon(Checked(general, IDC_SETTINGS_START_AT_LOGON), context_.launchPath);
-    store.Write(settings::kRememberPlacement, Checked(general, IDC_SETTINGS_REMEMBER_PLACEMENT));
-    store.Write(settings::kIndependentWindow, Checked(general, IDC_SETTINGS_INDEPENDENT));
-    store.Write(settings::kCompareType, Checked(comparison, IDC_SETTINGS_COMPARE_STATE));
-    store.Write(settings::kShowServiceChanges, actions_.showChanges);
-    store.Write(settings::kMessageBeep, actions_.beep);
-    store.Write(settings::kCompareTimer, static_cast<int>(PeriodAt(PeriodIndex())));
+    // Every value is written even after one is refused; a refusal is said once.
+    bool written = true;
+    auto write = [&](const settings::DwordValue& value, int data) {
+        written = store.Write(value, data) && written;
+    };
+    write(settings::kShowTrayIcon, Checked(general, IDC_SETTINGS_TRAY_ICON));
+    write(settings::kHideOnMinimize, Checked(general, IDC_SETTINGS_HIDE_ON_MINIMIZE));
+    write(settings::kRunMinimized, Checked(general, IDC_SETTINGS_RUN_MINIMIZED));
+    written =
+        store.SetStartAtLogon(Checked(general, IDC_SETTINGS_START_AT_LOGON), context_.launchPath) &&
+        written;
+    write(settings::kRememberPlacement, Checked(general, IDC_SETTINGS_REMEMBER_PLACEMENT));
+    write(settings::kIndependentWindow, Checked(general, IDC_SETTINGS_INDEPENDENT));
+    write(settings::kCompareType, Checked(comparison, IDC_SETTINGS_COMPARE_STATE));
+    write(settings::kShowServiceChanges, actions_.showChanges);
+    write(settings::kMessageBeep, actions_.beep);
+    write(settings::kCompareTimer, static_cast<int>(PeriodAt(PeriodIndex())));
     HWND list = ::GetDlgItem(columns_.GetSafeHwnd(), IDC_SETTINGS_LIST);
     for (int column = 0; column < settings::kColumnCount; ++column)
-        store.SetColumnVisible(column, column == 0 || ListView_GetCheckState(list, column));
+        written =
+            store.SetColumnVisible(column, column == 0 || ListView_GetCheckState(list, column)) &&
+            written;
+    if (!written) {
+        ShowMessage(m_hWnd, registryError, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     if (!store.OpenLogFile() || !store.WriteLogFilePath(actions_.logPath) ||
         !store.Write(settings::kAutoDelete, actions_.autoDelete)) {
         ShowMessage(m_hWnd, registryError, MB_OK | MB_ICONSTOP);

@@ -17,6 +17,8 @@
 #include "res/resource.h"
 #include "settings/CustomActions.h"
 #include "settings/SettingsStore.h"
+#include "tests/fakes/ForwardingRegistry.h"
+#include "tests/windows/ProgramUnderTest.h"
 #include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WineServices.h"
 #include "ui/CSettingsDlg.h"
@@ -36,6 +38,21 @@ HWND Over(HWND owner) {
         if (GetWindow(box, GW_OWNER) == owner) return box;
     return nullptr;
 }
+
+// The real registry, but for one value it refuses to write.
+class RefusingOneValue : public fake::ForwardingRegistry {
+public:
+    RefusingOneValue(platform::RegistryApi& inner, const char* name)
+        : ForwardingRegistry(inner), name_(name) {}
+    long RegSetValueExA(platform::RegKey k, const char* n, uint32_t t, const void* d,
+                        uint32_t s) override {
+        if (n && lstrcmpiA(n, name_) == 0) return platform::reg::kAccessDenied;
+        return ForwardingRegistry::RegSetValueExA(k, n, t, d, s);
+    }
+
+private:
+    const char* name_;
+};
 
 class SettingsDialogWindowsTest : public ::testing::Test {
 protected:
@@ -205,6 +222,104 @@ TEST_F(SettingsDialogWindowsTest, AServiceAddedInAnotherCaseIsTheOneThereAndDele
     std::vector<std::string> left;
     SettingsStore(platform_.registry).ListServicesWithActions(&left);
     for (const std::string& name : left) EXPECT_NE(name, "Spooler");
+}
+
+// No log is open, yet the user may switch logging on in this very dialog:
+// a service's "do not log" box is there to be set with the others.
+TEST_F(SettingsDialogWindowsTest, TheDoNotLogBoxIsEnabledWithTheOthersWithoutAnOpenLog) {
+    CustomActions running;
+    running.alwaysRunning = true;
+    ASSERT_TRUE(WriteCustomActions(platform_.registry, "Spooler", running));
+    context_.logOpen = false;
+    bool enabled = false;
+    EXPECT_EQ(RunThenOk(CSettingsDlg::kCustom,
+                        [&](wintest::Scripted<CSettingsDlg>& dialog, HWND) {
+                            HWND boxes = dialog.ActionsWindow();
+                            enabled = IsWindowEnabled(GetDlgItem(boxes, IDC_ACTIONS_DISABLE_LOG));
+                            SendDlgItemMessageA(boxes, IDC_ACTIONS_DISABLE_LOG, BM_CLICK, 0, 0);
+                        }),
+              IDOK);
+    EXPECT_TRUE(enabled);
+    CustomActions stored = ReadCustomActions(platform_.registry, "Spooler");
+    EXPECT_TRUE(stored.alwaysRunning && stored.disableLog);
+}
+
+// A value the registry refuses is said, the values after it are written
+// all the same, and the dialog stays open for another try.
+TEST_F(SettingsDialogWindowsTest, ARefusedWriteIsSaidAndTheDialogStaysOpen) {
+    Write(settings::kCompareTimer, 45000);
+    RefusingOneValue registry(platform_.registry, "MessageBeep");
+    platform::Platform p = platform_.Interfaces();
+    AppContext context{
+        {p.scm, registry, p.texts, p.clock, p.files, p.locale, p.modules, p.versions, p.elevation},
+        history_};
+    wintest::Scripted<CSettingsDlg> dialog(context, nullptr, CSettingsDlg::kGeneral);
+    std::string said;
+    dialog.script = [&](HWND hwnd, int step) {
+        if (step == 0) {
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+            SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+            // Comes back only to a dialog that stayed open.
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+        } else if (HWND box = Over(hwnd)) {
+            char text[256] = "";
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            said = text;
+            SendMessageA(box, WM_COMMAND, IDOK, 0);
+        } else {
+            SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+        }
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(said, "Error accediendo al registro de Windows");
+    EXPECT_EQ(Read(settings::kCompareTimer), 60000) << "written after the refused value";
+}
+
+// After an install or an uninstall the Idioma page lists every module again:
+// the one installed beside the others, and the one left after an uninstall.
+TEST_F(SettingsDialogWindowsTest, InstallingOrUninstallingAModuleKeepsTheOthersListed) {
+    const std::string english = wintest::ExeDirectory() + "\\Vantorel.en.dll";
+    const std::string valid = wintest::ExeDirectory() + "\\valid_module.dll";
+    {
+        SettingsStore store(platform_.registry);
+        ASSERT_TRUE(store.OpenLanguage());
+        ASSERT_TRUE(store.AddLanguageModule(english));
+    }
+    wintest::Scripted<CSettingsDlg> dialog(context_, nullptr, CSettingsDlg::kLanguage);
+    int before = -1, afterInstall = -1, afterUninstall = -1;
+    dialog.script = [&](HWND hwnd, int step) {
+        HWND page = dialog.PageWindow(CSettingsDlg::kLanguage);
+        HWND list = GetDlgItem(page, IDC_SETTINGS_LIST);
+        auto rows = [&] { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); };
+        HWND box = Over(hwnd);
+        if (step == 0) {
+            before = rows();
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+            SendMessageA(page, WM_COMMAND, ID_LANGUAGE_INSTALL, 0);
+            afterInstall = rows();
+            ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+            SendMessageA(page, WM_COMMAND, ID_LANGUAGE_UNINSTALL, 0);
+            afterUninstall = rows();
+            SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+        } else if (step == 1 && box) {
+            HWND name = wintest::FindChild(box, "Edit");
+            ASSERT_NE(name, nullptr) << "no file name box";
+            SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(valid.c_str()));
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        } else if (box) {
+            SendMessageA(box, WM_COMMAND, IDYES, 0);
+        }
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    SettingsStore store(platform_.registry);
+    std::vector<std::string> left = store.ListLanguageModules();
+    for (const std::string& module : left) store.DeleteValue(module.c_str());
+    EXPECT_EQ(before, 2) << "the program's language and the English module";
+    EXPECT_EQ(afterInstall, 3);
+    EXPECT_EQ(afterUninstall, 2);
+    EXPECT_EQ(left.size(), 1u);
 }
 
 }  // namespace
