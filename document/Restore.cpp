@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "document/ChangeList.h"
-#include "scm/PendingWait.h"
 
 namespace sc = platform::scm;
 
@@ -66,30 +65,38 @@ RestoreSplit SplitForRestore(const std::vector<std::string>& rowNames, const Res
 }
 
 namespace {
-// True when the service is now in its recorded state.
-bool RestoreOne(ServicesDocument& document, const PendingChange& record, platform::Clock& clock) {
+// True when the service is now in its recorded state (or heading for it
+// when its command's wait ran out).
+bool RestoreOne(ServicesDocument& document, const PendingChange& record, RestoreRows& rows) {
     ServiceList& list = document.currentList;
     int found = list.IndexOf(record.name.c_str());
     if (found < 0) return false;
-    auto index = static_cast<uint32_t>(found);
-    list.RefreshStatusAt(index);
-    const ServiceEntry& entry = *list.EntryAt(index);
+    ServiceEntry& entry = *list.GetEntry(static_cast<uint32_t>(found));
+    // Read with its reason: the platform's refusal is what the summary says.
+    auto readStatus = [&] {
+        if (list.QueryStatus(record.name.c_str(), StatusOf(&entry))) return true;
+        rows.NoteRefusal(record.name, list.GetErrorText());
+        return false;
+    };
+    if (!readStatus()) return false;
     uint32_t target = SettledState(record.oldState);
     if (target == SettledState(entry.currentState)) return true;
-    if (!RunRestoreCommand(document.commands, entry, target)) return false;
-    // Bounded, and over as soon as the status can no longer be read.
-    WaitWhilePending(list, index, clock);
-    return true;
+    // The command waits while the service is pending, within its bound.
+    if (!RunRestoreCommand(document.commands, entry, target)) {
+        rows.NoteRefusal(record.name, list.GetErrorText());
+        return false;
+    }
+    // A service deleted meanwhile is not restored, whatever the command said.
+    return readStatus() && target == SettledState(entry.currentState);
 }
 }  // namespace
 
-bool RestorePass(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows,
-                 platform::Clock& clock) {
+bool RestorePass(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows) {
     if (document == nullptr) return false;
     for (size_t i = 0; i < names->size();) {
         const std::string name = (*names)[i];
         const PendingChange* record = rows.RecordOf(name);
-        if (record == nullptr || !RestoreOne(*document, *record, clock)) {
+        if (record == nullptr || !RestoreOne(*document, *record, rows)) {
             ++i;
             continue;
         }
@@ -100,11 +107,10 @@ bool RestorePass(ServicesDocument* document, std::vector<std::string>* names, Re
     return true;
 }
 
-bool RestorePasses(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows,
-                   platform::Clock& clock) {
+bool RestorePasses(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows) {
     while (!names->empty()) {
         size_t before = names->size();
-        if (!RestorePass(document, names, rows, clock) || names->size() == before) return false;
+        if (!RestorePass(document, names, rows) || names->size() == before) return false;
     }
     return true;
 }

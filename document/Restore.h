@@ -8,7 +8,6 @@
 
 #include "document/ServicesDocument.h"
 #include "monitor/PendingChanges.h"
-#include "platform/Clock.h"
 
 // The state a service is heading for: a pending state counts as the one it
 // ends in.
@@ -27,6 +26,9 @@ public:
     virtual const PendingChange* RecordOf(const std::string& name) const = 0;
     // The row whose name is this one goes; its record stays.
     virtual void RemoveRow(const std::string& name) = 0;
+    // Why the service of that name is not restored: the platform's reason
+    // for the last refusal.
+    virtual void NoteRefusal(const std::string& name, const std::string& reason) = 0;
 };
 
 // What a selected row needs before anything is asked.
@@ -45,15 +47,14 @@ struct RestoreSplit {
 RestoreSplit SplitForRestore(const std::vector<std::string>& rowNames, const RestoreRows& rows);
 
 // One pass over `names`: each service not in its recorded state gets its
-// command; every name that is done (restored, or already so) leaves the
-// names and its row, and the walk starts again from the first, so a name
-// that failed before a later success is tried again. False only without a
-// document.
-bool RestorePass(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows,
-                 platform::Clock& clock);
+// command, whose own wait is the one bound per service; every name that is
+// done (restored, or already so) leaves the names and its row, and the walk
+// starts again from the first, so a name that failed before a later success
+// is tried again. A service whose status can no longer be read is not done,
+// and the reason is noted. False only without a document.
+bool RestorePass(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows);
 
 // Passes while each one restores something. True when every name was
 // restored; false with the names left in `names` (all of them, and no pass
 // run, without a document).
-bool RestorePasses(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows,
-                   platform::Clock& clock);
+bool RestorePasses(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows);

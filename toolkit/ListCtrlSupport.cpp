@@ -121,6 +121,16 @@ int SelectedRow(HWND list) {
         ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
+bool RowData(HWND list, int row, LPARAM* data) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (row < 0 || !::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return false;
+    *data = item.lParam;
+    return true;
+}
+
 void WidenColumn(HWND list, int column, int width) {
     int current = static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
     if (current <= 0) return;

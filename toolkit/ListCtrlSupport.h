@@ -30,6 +30,9 @@ private:
 std::string CellText(HWND list, int row, int column);
 // The selected row, -1 for none.
 int SelectedRow(HWND list);
+// The item data of `row`, which names what the row stands for; false when
+// there is no such row.
+bool RowData(HWND list, int row, LPARAM* data);
 void SetCellText(HWND list, int row, int column, const std::string& text);
 int ColumnCount(HWND list);
 // Each column from `first` on grows to its widest cell or title plus a

@@ -313,10 +313,20 @@ bool CChangedServicesDlg::OnCommand(UINT id) {
     return id == ID_TOOLS_HISTORY || id == ID_CHANGES_RESTORE || id == ID_CHANGES_RESTORE_ALL;
 }
 
+const PendingChange* CChangedServicesDlg::EntryOfRow(int row) const {
+    LPARAM data = 0;
+    if (!listctrl::RowData(list_, row, &data)) return nullptr;
+    auto index = static_cast<size_t>(data);
+    return index < pending_.Count() ? &pending_.At(index) : nullptr;
+}
+
 std::vector<std::string> CChangedServicesDlg::RowNames() const {
     std::vector<std::string> names;
     int rows = static_cast<int>(::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < rows; ++row) names.push_back(listctrl::CellText(list_, row, 0));
+    for (int row = 0; row < rows; ++row) {
+        const PendingChange* entry = EntryOfRow(row);
+        names.push_back(entry ? entry->name : std::string());
+    }
     return names;
 }
 
@@ -329,7 +339,7 @@ void CChangedServicesDlg::RemoveRow(const std::string& name) {
     int index = pending_.IndexOf(name);
     if (index < 0 || static_cast<size_t>(index) >= rowOf_.size()) return;
     int row = rowOf_[static_cast<size_t>(index)];
-    if (row < 0 || listctrl::CellText(list_, row, 0) != name) return;
+    if (EntryOfRow(row) != &pending_.At(static_cast<size_t>(index))) return;
     HoldRedraw();
     ::SendMessageA(list_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     // The rows below move up one; nothing else moves.
@@ -341,6 +351,10 @@ void CChangedServicesDlg::RemoveRow(const std::string& name) {
     UpdateButtons();
 }
 
+void CChangedServicesDlg::NoteRefusal(const std::string& name, const std::string& reason) {
+    refusals_[name] = reason;
+}
+
 void CChangedServicesDlg::Say(const std::string& text, UINT icon) {
     ShowMessage(m_hWnd, text, MB_OK | icon);
 }
@@ -350,10 +364,19 @@ bool CChangedServicesDlg::Ask(const std::string& text) {
 }
 
 namespace {
-// "\n- name" for each.
-std::string NameLines(const std::vector<std::string>& names) {
+// "\n- name" for each, with the platform's reason when one was noted.
+std::string NameLines(const std::vector<std::string>& names,
+                      const std::map<std::string, std::string>& reasons = {}) {
     std::string lines;
-    for (const std::string& name : names) lines += "\n- " + name;
+    for (const std::string& name : names) {
+        lines += "\n- " + name;
+        auto reason = reasons.find(name);
+        if (reason == reasons.end()) continue;
+        std::string text = reason->second;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+            text.pop_back();
+        if (!text.empty()) lines += ": " + text;
+    }
     return lines;
 }
 }  // namespace
@@ -361,10 +384,9 @@ std::string NameLines(const std::vector<std::string>& names) {
 // Only the recorded states decide what is asked; the command then works on
 // the service as it is now.
 void CChangedServicesDlg::RestoreSelected() {
-    int row = listctrl::SelectedRow(list_);
-    if (row < 0) return;
-    const std::string name = listctrl::CellText(list_, row, 0);
-    const PendingChange* record = RecordOf(name);
+    const PendingChange* record = EntryOfRow(listctrl::SelectedRow(list_));
+    if (!record) return;
+    const std::string name = record->name;
     SelectedRestore decision = DecideSelected(record);
     const std::string cannot = Text(IDS_RESTORE_CANNOT);
     switch (decision.verdict) {
@@ -404,7 +426,8 @@ void CChangedServicesDlg::RestoreSelected() {
 bool CChangedServicesDlg::RestoreNames(ServicesDocument* document,
                                        std::vector<std::string>* names) {
     WaitCursor wait;
-    return RestorePasses(document, names, *this, context_.platform.clock);
+    refusals_.clear();
+    return RestorePasses(document, names, *this);
 }
 
 // The commands' own messages are not shown: only the summary of what is
@@ -423,7 +446,7 @@ void CChangedServicesDlg::RestoreAll() {
     std::vector<std::string> names = std::move(split.restorable);
     if (RestoreNames(document_, &names)) return;
     std::string message = Text(IDS_RESTORE_ERROR_ALL);
-    if (document_) message += "\n" + Text(IDS_RESTORE_NOT_RESTORABLE) + NameLines(names);
+    if (document_) message += "\n" + Text(IDS_RESTORE_NOT_RESTORABLE) + NameLines(names, refusals_);
     Say(message, MB_ICONERROR);
 }
 
@@ -453,14 +476,8 @@ LRESULT CChangedServicesDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 void CChangedServicesDlg::ShowSelectedProperties() {
-    int row = listctrl::SelectedRow(list_);
-    if (row < 0 || !showProperties_) return;
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!::SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return;
-    auto index = static_cast<size_t>(item.lParam);
-    if (index < pending_.Count()) showProperties_(pending_.At(index).name, m_hWnd);
+    const PendingChange* entry = EntryOfRow(listctrl::SelectedRow(list_));
+    if (entry && showProperties_) showProperties_(entry->name, m_hWnd);
 }
 
 bool CChangedServicesDlg::OnListNotify(NMHDR* header, LRESULT* result) {

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -99,6 +100,8 @@ private:
     LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
     bool OnListNotify(NMHDR* header, LRESULT* result);
     void ShowSelectedProperties();
+    // The entry a row stands for, by the row's item data; null for none.
+    const PendingChange* EntryOfRow(int row) const;
     std::vector<std::string> RowNames() const;
     void RestoreSelected();
     void RestoreAll();
@@ -107,12 +110,14 @@ private:
     std::string Text(unsigned id) { return context_.platform.texts.Text(id); }
     const PendingChange* RecordOf(const std::string& name) const override;
     void RemoveRow(const std::string& name) override;
+    void NoteRefusal(const std::string& name, const std::string& reason) override;
 
     AppContext& context_;
     std::function<void()> onClose_;
     std::function<void(const std::string&, HWND)> showProperties_;
     PendingChanges pending_;
-    std::vector<int> rowOf_;  // the row of each entry, -1 for none
+    std::vector<int> rowOf_;                       // the row of each entry, -1 for none
+    std::map<std::string, std::string> refusals_;  // of the last "Restaurar todos"
     bool restoreMode_ = false;
     ServicesDocument* document_ = nullptr;  // restore mode's
     bool initialised_ = false;

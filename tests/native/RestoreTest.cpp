@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "document/ChangeList.h"
 #include "document/Restore.h"
+#include "scm/PendingWait.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeScm.h"
 
@@ -36,14 +38,32 @@ public:
     void RemoveRow(const std::string& name) override {
         names.erase(std::find(names.begin(), names.end(), name));
     }
+    void NoteRefusal(const std::string& name, const std::string& reason) override {
+        refusals[name] = reason;
+    }
 
     PendingChanges records;
     std::vector<std::string> names;
+    std::map<std::string, std::string> refusals;
+};
+
+// Deletes the service named `victim` the first time the program waits, as
+// another program may while a command is under way.
+struct DeletingClock : fake::Clock {
+    void Sleep(uint32_t milliseconds) override {
+        fake::Clock::Sleep(milliseconds);
+        if (victim.empty()) return;
+        scm->Remove(victim);
+        victim.clear();
+    }
+    fake::Scm* scm = nullptr;
+    std::string victim;
 };
 
 class RestoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        clock.scm = &scm;
         scm.Add("Web", "Web server", sc::kRunning);
         scm.Add("Mail", "Mail server", sc::kPaused);
         scm.Add("Print", "Printing", sc::kStopped);
@@ -58,7 +78,7 @@ protected:
     fake::Scm scm;
     fake::Registry registry;
     fake::Texts texts;
-    fake::Clock clock;
+    DeletingClock clock;
     ServicesDocument document{scm, registry, texts, clock};
     Rows rows;
 };
@@ -92,8 +112,7 @@ TEST_F(RestoreTest, EachServiceGetsTheCommandOfItsTargetAndOnlyWhenItNeedsOne) {
     rows.Add("Print", StateChanged, sc::kPaused, sc::kStopped);
     rows.Add("Disk", StateChanged, sc::kStartPending, sc::kRunning);
     std::vector<std::string> names = rows.names;
-    EXPECT_FALSE(RestorePasses(&document, &names, rows, clock))
-        << "a stopped service cannot be paused";
+    EXPECT_FALSE(RestorePasses(&document, &names, rows)) << "a stopped service cannot be paused";
     EXPECT_EQ(names, (std::vector<std::string>{"Print"}));
     EXPECT_EQ(rows.names, (std::vector<std::string>{"Print"}));
     EXPECT_EQ(State("Web"), sc::kStopped);
@@ -112,7 +131,7 @@ TEST_F(RestoreTest, AFailureIsRetriedAfterALaterSuccessAndARefusalEndsThePasses)
     rows.Add("Web", StateChanged, sc::kStopped, sc::kRunning);
     rows.Add("Mail", StateChanged, sc::kRunning, sc::kPaused);
     std::vector<std::string> names = rows.names;
-    ASSERT_TRUE(RestorePass(&document, &names, rows, clock));
+    ASSERT_TRUE(RestorePass(&document, &names, rows));
     EXPECT_TRUE(names.empty());
     EXPECT_EQ(State("Web"), sc::kStopped);
 
@@ -120,12 +139,12 @@ TEST_F(RestoreTest, AFailureIsRetriedAfterALaterSuccessAndARefusalEndsThePasses)
     Rows stuck;
     stuck.Add("Disk", StateChanged, sc::kStopped, sc::kRunning);
     names = stuck.names;
-    EXPECT_FALSE(RestorePasses(&document, &names, stuck, clock));
+    EXPECT_FALSE(RestorePasses(&document, &names, stuck));
     EXPECT_EQ(names, (std::vector<std::string>{"Disk"}));
     EXPECT_EQ(Calls("ControlService Disk"), 1) << "one pass that removed nothing";
     EXPECT_FALSE(document.lastErrorText.empty());
 
-    EXPECT_FALSE(RestorePass(nullptr, &names, stuck, clock));
+    EXPECT_FALSE(RestorePass(nullptr, &names, stuck));
 }
 
 // A service still pending when the pass comes counts by where it is
@@ -140,10 +159,33 @@ TEST_F(RestoreTest, PendingServicesAreTakenByTheirSettledStateAndWaitedForWithin
     rows.Add("Disk", StateChanged, sc::kStopped, sc::kRunning);
     std::vector<std::string> names = rows.names;
     uint32_t start = clock.GetTickCount();
-    RestorePasses(&document, &names, rows, clock);
+    RestorePasses(&document, &names, rows);
     EXPECT_EQ(Calls("StartServiceA Print"), 0) << "already on its way to running";
     EXPECT_EQ(State("Web"), sc::kStopped);
     EXPECT_LE(clock.GetTickCount() - start, 3 * 30000u + 1000u);
+}
+
+// A service that never settles holds its pass for one bound, not two. One
+// deleted from outside while its command waits is not counted as restored:
+// its row stays and the platform's reason is noted for the summary.
+TEST_F(RestoreTest, OneBoundPerServiceAndAServiceDeletedMeanwhileIsNotRestored) {
+    scm.Get("Disk")->pendingPolls = -1;
+    rows.Add("Disk", StateChanged, sc::kStopped, sc::kRunning);
+    std::vector<std::string> names = rows.names;
+    uint32_t start = clock.GetTickCount();
+    ASSERT_TRUE(RestorePass(&document, &names, rows));
+    EXPECT_LE(clock.GetTickCount() - start, kPendingWaitLimitMs + 500);
+    EXPECT_TRUE(names.empty()) << "on its way to its recorded state";
+
+    scm.Get("Web")->pendingPolls = 3;
+    clock.victim = "Web";
+    Rows gone;
+    gone.Add("Web", StateChanged, sc::kStopped, sc::kRunning);
+    names = gone.names;
+    EXPECT_FALSE(RestorePasses(&document, &names, gone));
+    EXPECT_EQ(names, std::vector<std::string>{"Web"});
+    EXPECT_EQ(gone.names, std::vector<std::string>{"Web"}) << "its row stays";
+    EXPECT_NE(gone.refusals["Web"], "");
 }
 
 }  // namespace
