@@ -56,11 +56,26 @@ bool CHistoryDlg::OnInitDialog() {
     ::GetDlgItemTextA(m_hWnd, IDC_HISTORY_COUNT, label, sizeof label);
     countText_ = label;
     CreateColumns();
+    logRead_ = TakeLoadResult();
     FillFilters();
     running_ = context_.platform.texts.Text(IDS_STATE_RUNNING);
     stopped_ = context_.platform.texts.Text(IDS_STATE_STOPPED);
     Refresh();
     return true;
+}
+
+// The log read to its end, or none of it: a log cut short by a read error,
+// or by a failure nobody expected, shows an empty history as one that
+// cannot be opened does.
+bool CHistoryDlg::TakeLoadResult() {
+    bool read = false;
+    try {
+        read = loaded_.valid() && loaded_.get();
+    } catch (...) {
+        read = false;
+    }
+    if (!read) reader_.LoadText(std::string());
+    return read;
 }
 
 void CHistoryDlg::CreateColumns() {
@@ -80,7 +95,7 @@ void CHistoryDlg::CreateColumns() {
 // the services sorted under "every service"; the days the log spans, from
 // its last one. A log that cannot be read leaves everything empty.
 void CHistoryDlg::FillFilters() {
-    if (!loaded_.valid() || !loaded_.get()) return;
+    if (!logRead_) return;
     HWND machines = ::GetDlgItem(m_hWnd, IDC_HISTORY_MACHINE);
     std::vector<std::string> names;
     reader_.GetMachines(&names);

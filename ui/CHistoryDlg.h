@@ -34,6 +34,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    bool TakeLoadResult();
     void CreateColumns();
     void FillFilters();
     void Refresh();
@@ -48,6 +49,7 @@ private:
     HistoryLog reader_;
     std::unique_ptr<HistoryRows> rows_;
     std::future<bool> loaded_;  // joined on destruction, before the reader goes
+    bool logRead_ = false;
     HWND list_ = nullptr;
     ImageList images_;
     Icon smallIcon_;

@@ -6,8 +6,12 @@
 // after windows.h, which it needs
 #include <commctrl.h>
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
+#include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "framework/WinApp.h"
 #include "monitor/HistoryLog.h"
@@ -15,6 +19,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
+#include "tests/fakes/ForwardingFiles.h"
 #include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WineServices.h"
 #include "toolkit/DialogControls.h"
@@ -57,6 +62,43 @@ void ChooseDay(HWND dialog, int picker, int day, bool checked = true) {
     change.st = time;
     SendMessageA(dialog, WM_NOTIFY, picker, reinterpret_cast<LPARAM>(&change));
 }
+
+// The real files, but each one read stops after `limit` bytes: with a read
+// error, or with an exception nobody expects.
+class CutShort : public fake::ForwardingFiles {
+public:
+    CutShort(platform::FileSystem& inner, uint32_t limit, bool throws)
+        : ForwardingFiles(inner), limit_(limit), throws_(throws) {}
+    std::unique_ptr<platform::File> CreateFileA(const char* p, uint32_t a, uint32_t s,
+                                                uint32_t d) override {
+        std::unique_ptr<platform::File> file = ForwardingFiles::CreateFileA(p, a, s, d);
+        if (!file) return file;
+        return std::make_unique<File>(std::move(file), limit_, throws_);
+    }
+
+private:
+    class File : public fake::ForwardingFile {
+    public:
+        File(std::unique_ptr<platform::File> inner, uint32_t left, bool throws)
+            : ForwardingFile(std::move(inner)), left_(left), throws_(throws) {}
+        bool Read(void* buffer, uint32_t size, uint32_t* read) override {
+            if (left_ == 0) {
+                if (throws_) throw std::runtime_error("the disk went away");
+                SetLastError(ERROR_CRC);
+                return false;
+            }
+            bool ok = ForwardingFile::Read(buffer, std::min(size, left_), read);
+            left_ -= ok ? *read : 0;
+            return ok;
+        }
+
+    private:
+        uint32_t left_;
+        bool throws_;
+    };
+    uint32_t limit_;
+    bool throws_;
+};
 
 class HistoryViewerWindowsTest : public ::testing::Test {
 protected:
@@ -172,6 +214,53 @@ TEST_F(HistoryViewerWindowsTest, TheLastDayComesFirstAndEachFilterNarrowsTheRows
     };
     viewer.DoModal();
     EXPECT_EQ(opened, "Spooler");
+}
+
+// A log that cannot be read to its end shows an empty history, as one that
+// cannot be opened does, and so does a failure nobody expected while it is
+// read: never the rows read before the failure, never an error box.
+TEST_F(HistoryViewerWindowsTest, ALogReadOnlyInPartShowsAnEmptyHistory) {
+    {
+        // Today's changes with no connection: every one of them would show.
+        HistoryLog log(platform_.files, platform_.locale, platform_.texts);
+        ASSERT_TRUE(log.Open(path_, true));
+        for (int i = 0; i < 40; ++i) log.WriteChange(16, 1, 4, "Spooler");
+        log.Close();
+    }
+    for (bool throws : {false, true}) {
+        CutShort files(platform_.files, 1000, throws);
+        platform::Platform p = platform_.Interfaces();
+        AppContext context{{p.scm, p.registry, p.texts, p.clock, files, p.locale, p.modules,
+                            p.versions, p.elevation},
+                           history_};
+        wintest::Scripted<CHistoryDlg> viewer(context, nullptr);
+        LRESULT rows = -1, machines = -1;
+        viewer.script = [&](HWND hwnd, int) {
+            rows = SendDlgItemMessageA(hwnd, IDC_HISTORY_LIST, LVM_GETITEMCOUNT, 0, 0);
+            machines = SendDlgItemMessageA(hwnd, IDC_HISTORY_MACHINE, CB_GETCOUNT, 0, 0);
+            SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+        };
+        // An error box would wait for a user: it is answered and noted.
+        std::string box;
+        std::atomic<bool> done{false};
+        std::thread user([&] {
+            for (int i = 0; i < 300 && !done; ++i) {
+                Sleep(50);
+                HWND found = FindWindowExA(nullptr, nullptr, "#32770", nullptr);
+                if (!found || GetDlgItem(found, IDC_HISTORY_LIST)) continue;
+                char text[256] = "";
+                GetDlgItemTextA(found, 0xFFFF, text, sizeof text);
+                box = text;
+                PostMessageA(found, WM_COMMAND, IDOK, 0);
+            }
+        });
+        viewer.DoModal();
+        done = true;
+        user.join();
+        EXPECT_EQ(box, "") << throws;
+        EXPECT_EQ(rows, 0) << throws;
+        EXPECT_EQ(machines, 0) << throws;
+    }
 }
 
 }  // namespace
