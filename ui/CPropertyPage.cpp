@@ -49,14 +49,14 @@ void CPropertyPage::Forward(UINT command) {
     if (host) ::PostMessageA(host, WM_COMMAND, command, 0);
 }
 
+// Only the host ends: a page that ended itself would stay hidden when the
+// host then stays open (a No to its question, a refused write).
 void CPropertyPage::OnOK() {
     Forward(IDOK);
-    CDialog::OnOK();
 }
 
 void CPropertyPage::OnCancel() {
     Forward(IDCANCEL);
-    CDialog::OnCancel();
 }
 
 namespace tabbed {

@@ -333,6 +333,34 @@ TEST_F(PropertiesWindowsTest, OKKeepsEveryTypeBitTheBoxesDoNotShow) {
     }
 }
 
+// Enter on a page asks the dialog's question; after a No the page is still
+// there to be edited.
+TEST_F(PropertiesWindowsTest, EnterOnAPageAsksAndAfterANoThePageStays) {
+    WithFailureActions scm(platform_.scm);
+    ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
+    ASSERT_TRUE(document.OpenDocument("localhost"));
+    wintest::Scripted<CServicePropertiesDlg> dialog(context_, document);
+    ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
+    std::string question;
+    bool pageShown = false;
+    dialog.script = [&](HWND hwnd, int step) {
+        HWND config = Page(hwnd, IDC_PROPERTIES_START_TYPE);
+        if (step == 0) {
+            SendMessageA(config, WM_COMMAND, IDOK, 0);
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+        } else if (step == 1) {
+            question = Answer(hwnd, IDNO);
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+        } else {
+            pageShown = (GetWindowLongPtrA(config, GWL_STYLE) & WS_VISIBLE) != 0;
+            SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+        }
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(question.rfind("La modificaci\xF3n de la configuraci\xF3n", 0), 0u) << question;
+    EXPECT_TRUE(pageShown);
+}
+
 // A service deleted since the list was loaded: said so, and no dialog.
 TEST_F(PropertiesWindowsTest, AServiceThatIsGoneIsSaidSoAndNoDialogComes) {
     ServicesDocument document(platform_.scm, platform_.registry, platform_.texts, platform_.clock);

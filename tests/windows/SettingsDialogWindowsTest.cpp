@@ -282,6 +282,7 @@ TEST_F(SettingsDialogWindowsTest, InstallingOrUninstallingAModuleKeepsTheOthersL
     const std::string valid = wintest::ExeDirectory() + "\\valid_module.dll";
     {
         SettingsStore store(platform_.registry);
+        for (const std::string& module : store.ListLanguageModules()) store.DeleteValue(module);
         ASSERT_TRUE(store.OpenLanguage());
         ASSERT_TRUE(store.AddLanguageModule(english));
     }
@@ -315,7 +316,7 @@ TEST_F(SettingsDialogWindowsTest, InstallingOrUninstallingAModuleKeepsTheOthersL
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     SettingsStore store(platform_.registry);
     std::vector<std::string> left = store.ListLanguageModules();
-    for (const std::string& module : left) store.DeleteValue(module.c_str());
+    for (const std::string& module : left) store.DeleteValue(module);
     EXPECT_EQ(before, 2) << "the program's language and the English module";
     EXPECT_EQ(afterInstall, 3);
     EXPECT_EQ(afterUninstall, 2);
