@@ -236,6 +236,42 @@ void CVantorelMainFrame::RestoreFileLater(const std::string& path) {
     ::PostMessageA(m_hWnd, kRestoreNamedFile, 0, 0);
 }
 
+namespace {
+// A modal dialog or message box disables the window it is over, shown or
+// hidden in the notification area: while one runs, the user is in the
+// middle of something. (The thread's hidden input-method window is
+// disabled for good, so only shown windows count.)
+bool ModalDialogRunning() {
+    bool found = false;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM lp) -> BOOL {
+            if (!::IsWindowVisible(window)) return TRUE;
+            HWND owner = ::GetWindow(window, GW_OWNER);
+            if (::IsWindowEnabled(window) && !(owner && !::IsWindowEnabled(owner))) return TRUE;
+            *reinterpret_cast<bool*>(lp) = true;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+}  // namespace
+
+// A posted message reaches the frame from inside whatever modal loop runs:
+// the restore window waits for the user's dialog to close, tried again on
+// a timer. The latest hand-over replaces one that waits.
+void CVantorelMainFrame::ShowHandedOverSnapshot() {
+    if (namedSnapshot_.empty()) return;
+    if (ModalDialogRunning()) {
+        ::SetTimer(m_hWnd, kHandOverTimer, kHandOverRetryMs, nullptr);
+        return;
+    }
+    ::KillTimer(m_hWnd, kHandOverTimer);
+    std::string path;
+    path.swap(namedSnapshot_);
+    RestoreFile(path);
+}
+
 // The window keeps its own copies of the differences: a monitor pass while
 // it is open replaces the document's.
 void CVantorelMainFrame::RestoreFile(const std::string& path) {
@@ -455,6 +491,10 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 MonitorTick();
                 return 0;
             }
+            if (wp == kHandOverTimer) {
+                ShowHandedOverSnapshot();
+                return 0;
+            }
             break;
         case WM_SIZE: {
             LRESULT result = CFrameWnd::WindowProc(msg, wp, lp);
@@ -482,12 +522,9 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             RestoreFileLater(std::string(text, strnlen(text, data->cbData)));
             return TRUE;
         }
-        case kRestoreNamedFile: {
-            std::string path;
-            path.swap(namedSnapshot_);
-            if (!path.empty()) RestoreFile(path);
+        case kRestoreNamedFile:
+            ShowHandedOverSnapshot();
             return 0;
-        }
         case kTrayNotify:
             OnTrayNotify(static_cast<UINT>(lp));
             return 0;
@@ -522,6 +559,7 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             SavePlacement();
             ::KillTimer(m_hWnd, kRefreshTimer);
             ::KillTimer(m_hWnd, kMonitorTimer);
+            ::KillTimer(m_hWnd, kHandOverTimer);
             if (trayShown_) ::Shell_NotifyIconA(NIM_DELETE, &tray_);
             trayShown_ = false;
             break;

@@ -23,6 +23,9 @@ class CVantorelMainFrame : public CFrameWnd, private ChangeDisplay {
 public:
     static constexpr UINT kRefreshTimer = 1027;
     static constexpr UINT kMonitorTimer = 1028;
+    // A snapshot handed over while a modal dialog runs waits on this one.
+    static constexpr UINT kHandOverTimer = 1029;
+    static constexpr UINT kHandOverRetryMs = 250;
     static constexpr UINT kInitialRefreshPeriod = 2000;
     static constexpr UINT kTrayNotify = WM_USER + 1;
     static constexpr UINT kTrayMenuDone = WM_USER + 2;
@@ -65,6 +68,7 @@ protected:
     void OnClose() override;
 
 private:
+    void ShowHandedOverSnapshot();
     RECT InitialRect();
     bool CreateBars();
     void RefreshTick();

@@ -787,6 +787,41 @@ TEST_F(ProgramWindowsTest, ASnapshotOpenedWhileTheProgramRunsGoesToIt) {
     ASSERT_NE(told, nullptr) << "the running program showed nothing";
     EXPECT_EQ(MessageText(told).rfind("No se han producido cambios", 0), 0u) << MessageText(told);
     SendMessageA(told, WM_COMMAND, IDOK, 0);
+
+    // Over a dialog the user has open, two hand-overs wait for it to close,
+    // and then the latter alone is shown.
+    auto results = [&] {
+        std::vector<HWND> found;
+        HWND window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid == GetProcessId(program.Process()) &&
+                MessageText(window).rfind("No se han producido cambios", 0) == 0)
+                found.push_back(window);
+        }
+        return found;
+    };
+    PostMessageA(frame, WM_COMMAND, ID_APP_ABOUT, 0);
+    HWND about = WaitForDialog(program);
+    ASSERT_NE(about, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        Program again("\"" + path + "\"");
+        EXPECT_TRUE(again.Exited(15000));
+    }
+    // A second is time enough to show a result that should wait.
+    auto nothingFor = [&](int tenths) {
+        for (int i = 0; i < tenths; ++i, Sleep(100))
+            if (!results().empty()) return false;
+        return true;
+    };
+    EXPECT_TRUE(nothingFor(10)) << "shown over the user's dialog";
+    SendMessageA(about, WM_COMMAND, IDCANCEL, 0);
+    std::vector<HWND> shown;
+    for (int i = 0; i < 50 && shown.empty(); ++i, Sleep(100)) shown = results();
+    ASSERT_EQ(shown.size(), 1u);
+    SendMessageA(shown[0], WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(nothingFor(10)) << "the hand-over that was replaced came too";
     DeleteFileA(path.c_str());
 }
 
