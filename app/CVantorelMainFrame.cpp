@@ -10,6 +10,7 @@
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "settings/SettingsPages.h"
 #include "settings/SettingsStore.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CChangedServicesDlg.h"
@@ -41,9 +42,8 @@ int ModeOfCommand(UINT id) {
 
 // Closing the changed services window ends the alert.
 CVantorelMainFrame::CVantorelMainFrame(AppContext& context)
-    : context_(context), changes_(std::make_unique<CChangedServicesDlg>(context, [this] {
-          SetTrayIconImage(LoadSharedSmallIcon(IDI_TRAY));
-      })) {
+    : context_(context),
+      changes_(std::make_unique<CChangedServicesDlg>(context, [this] { EndAlert(); })) {
     changes_->SetShowProperties([this](const std::string& service, HWND owner) {
         if (document_)
             CServicePropertiesDlg::ShowByName(context_, document_->Core(), service, owner);
@@ -161,9 +161,10 @@ void CVantorelMainFrame::RunAsAdministrator() {
 void CVantorelMainFrame::ArmMonitor() {
     if (context_.automation) return;
     SettingsStore store(context_.platform.registry);
-    int period = store.Read(settings::kCompareTimer, 0);
-    if (period > 0)
-        ::SetTimer(m_hWnd, kMonitorTimer, static_cast<UINT>(period), nullptr);
+    uint32_t period =
+        MonitorTimerPeriod(static_cast<uint32_t>(store.Read(settings::kCompareTimer, 0)));
+    if (period != 0)
+        ::SetTimer(m_hWnd, kMonitorTimer, period, nullptr);
     else
         ::KillTimer(m_hWnd, kMonitorTimer);
 }
@@ -203,6 +204,10 @@ void CVantorelMainFrame::Alert(const AlertSettings& settings) {
                      ModuleWith(IDR_ALERT_SOUND, resource_type::Wave()),
                      SND_RESOURCE | SND_SYNC | SND_NODEFAULT);
     changes_->ShowChangesWindow(settings.independent ? nullptr : m_hWnd, settings.bringToFront);
+}
+
+void CVantorelMainFrame::EndAlert() {
+    SetTrayIconImage(LoadSharedSmallIcon(IDI_TRAY));
 }
 
 void CVantorelMainFrame::Show(const ServiceChange& change, const platform::LocalDateTime& when) {
@@ -283,7 +288,8 @@ void CVantorelMainFrame::RestoreFile(const std::string& path) {
                     MB_OK | MB_ICONINFORMATION);
         return;
     }
-    CChangedServicesDlg window(context_, nullptr);
+    // Its close ends the alert too, as the monitor's window does.
+    CChangedServicesDlg window(context_, [this] { EndAlert(); });
     window.SetShowProperties(
         [this](const std::string& service, HWND owner) { ShowProperties(service, owner); });
     const platform::LocalDateTime now = context_.platform.locale.Now();

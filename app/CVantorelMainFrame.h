@@ -69,6 +69,7 @@ protected:
 
 private:
     void ShowHandedOverSnapshot();
+    void EndAlert();
     RECT InitialRect();
     bool CreateBars();
     void RefreshTick();

@@ -17,6 +17,11 @@ uint32_t PeriodAt(int index) {
     return index >= 0 && index < kPeriodCount ? kComparePeriods[index] : 0;
 }
 
+uint32_t MonitorTimerPeriod(uint32_t compareTimer) {
+    const uint32_t longestTimer = 0x7FFFFFFF;  // USER_TIMER_MAXIMUM
+    return compareTimer < longestTimer ? compareTimer : longestTimer;
+}
+
 void ActionsPage::SetComparison(bool on) {
     if (on == !comparisonOff) return ApplyLogging();
     if (!on) {

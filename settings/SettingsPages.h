@@ -16,6 +16,10 @@ extern const uint32_t kComparePeriods[kPeriodCount];
 int PeriodIndexOf(int64_t compareTimer);
 // The period of a list index; none chosen (below 0) is no comparison.
 uint32_t PeriodAt(int index);
+// The monitor timer's period for a stored `CompareTimer`, a DWORD (from
+// 0x80000000 on a long period, never a negative one): 0 for none, and no
+// longer than the platform's timers run.
+uint32_t MonitorTimerPeriod(uint32_t compareTimer);
 
 // The actions page: what a pass does with a change, and the history log.
 struct ActionsPage {

@@ -51,9 +51,11 @@ bool CChangedServicesDlg::ShowChangesWindow(HWND parent, bool bringToFront) {
     if (!m_hWnd) {
         restoreMode_ = false;
         if (!Create(parent)) return false;
-        // Centred over its owner, or on the screen it stands on alone.
+        // Centred over its owner, or on the screen when it stands alone or
+        // its owner is minimised (off the screen) or hidden in the
+        // notification area.
         RECT area{}, window{};
-        if (parent)
+        if (parent && ::IsWindowVisible(parent) && !::IsIconic(parent))
             ::GetWindowRect(parent, &area);
         else
             ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);

@@ -201,7 +201,8 @@ void CSettingsDlg::ShowComparison(SettingsStore& store) {
     bool stateOnly = store.Read(settings::kCompareType) != 0;
     Check(page, IDC_SETTINGS_COMPARE_ALL, !stateOnly);
     Check(page, IDC_SETTINGS_COMPARE_STATE, stateOnly);
-    int index = PeriodIndexOf(store.Read(settings::kCompareTimer));
+    // A DWORD: its high values are long periods, not negative ones.
+    int index = PeriodIndexOf(static_cast<uint32_t>(store.Read(settings::kCompareTimer)));
     ::SendDlgItemMessageA(page, IDC_SETTINGS_PERIOD, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     HandleComparison(WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_PERIOD, CBN_SELCHANGE));
 }

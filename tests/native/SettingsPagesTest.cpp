@@ -21,6 +21,13 @@ TEST(SettingsPagesTest, AStoredPeriodShowsAsTheFirstListedPeriodNotShorter) {
     EXPECT_EQ(PeriodIndexOf(7200000), -1);
     EXPECT_EQ(PeriodAt(-1), 0u) << "no period chosen stores no comparison";
     EXPECT_EQ(PeriodIndexOf(-5), 0);
+    // The registry holds a DWORD: its high values are long periods.
+    const uint32_t high = 0x80000000u;
+    EXPECT_EQ(PeriodIndexOf(high), -1);
+    EXPECT_EQ(MonitorTimerPeriod(high), 0x7FFFFFFFu);
+    EXPECT_EQ(MonitorTimerPeriod(0xFFFFFFFFu), 0x7FFFFFFFu);
+    EXPECT_EQ(MonitorTimerPeriod(60000), 60000u);
+    EXPECT_EQ(MonitorTimerPeriod(0), 0u);
 }
 
 TEST(SettingsPagesTest, TheActionsPageKeepsItsChecksAndPathWhileSwitchedOff) {

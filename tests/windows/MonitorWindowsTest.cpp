@@ -16,6 +16,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
 #include "settings/LanguageModule.h"
+#include "settings/SettingsStore.h"
 #include "tests/windows/WineServices.h"
 #include "ui/CChangedServicesDlg.h"
 #include "ui/CVantorelDocument.h"
@@ -117,6 +118,69 @@ TEST_F(MonitorWindowsTest, ATickThatFindsAChangeAlertsAndClosingItsWindowEndsThe
     EXPECT_EQ(changes.Entries().Count(), 0u);
     EXPECT_EQ(Middle(frame->TrayIconImage()), usual);
     DestroyWindow(window);
+}
+
+// The restore window's close ends the alert as the monitor window's does.
+TEST_F(MonitorWindowsTest, ClosingTheRestoreWindowEndsTheAlertToo) {
+    TestService svc("basic");
+    CVantorelDocument document(context_);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    const std::string path = wintest::ExeDirectory() + "\\alert-restore.rpt";
+    ASSERT_TRUE(document.Core().SaveSnapshot(platform_.files, platform_.locale, path));
+    auto* frame = new CVantorelMainFrame(context_);  // it goes with its window
+    ASSERT_TRUE(frame->Create(&document));
+    HWND window = frame->GetSafeHwnd();
+    ASSERT_TRUE(svc.StartDirectly());
+    SendMessageA(window, WM_TIMER, CVantorelMainFrame::kMonitorTimer, 0);
+    COLORREF usual = Middle(LoadSharedSmallIcon(IDI_TRAY));
+    ASSERT_NE(Middle(frame->TrayIconImage()), usual);
+
+    // The user closes the restore window as soon as it shows.
+    HWND monitorWindow = frame->ChangesWindow().GetSafeHwnd();
+    SetTimer(window, 77, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        HWND found = nullptr;
+        while ((found = FindWindowExA(nullptr, found, "#32770", nullptr)) != nullptr)
+            if (GetDlgItem(found, IDC_CHANGES_LIST) && IsWindowEnabled(found) &&
+                !GetPropA(found, "monitor"))
+                PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
+    });
+    SetPropA(monitorWindow, "monitor", reinterpret_cast<HANDLE>(1));
+    frame->RestoreFile(path);
+    KillTimer(window, 77);
+    RemovePropA(monitorWindow, "monitor");
+    EXPECT_EQ(Middle(frame->TrayIconImage()), usual);
+    DestroyWindow(window);
+    DeleteFileA(path.c_str());
+}
+
+// Owned by a frame minimised out of sight, the window is centred on the
+// work area, not on the minimised frame's place off the screen (from where
+// it would only be brought back into a corner).
+TEST_F(MonitorWindowsTest, OverAMinimisedFrameTheWindowIsCentredOnTheWorkArea) {
+    SettingsStore store(platform_.registry);
+    int independent = store.Read(settings::kIndependentWindow);
+    ASSERT_TRUE(store.Write(settings::kIndependentWindow, 0));
+    TestService svc("basic");
+    CVantorelDocument document(context_);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    auto* frame = new CVantorelMainFrame(context_);  // it goes with its window
+    ASSERT_TRUE(frame->Create(&document));
+    HWND window = frame->GetSafeHwnd();
+    // Where Windows keeps a minimised window (Wine keeps it on the screen).
+    ShowWindow(window, SW_SHOWMINNOACTIVE);
+    SetWindowPos(window, nullptr, -32000, -32000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(window, SW_HIDE);
+    ASSERT_TRUE(svc.StartDirectly());
+    SendMessageA(window, WM_TIMER, CVantorelMainFrame::kMonitorTimer, 0);
+    HWND changes = frame->ChangesWindow().GetSafeHwnd();
+    ASSERT_NE(changes, nullptr);
+    RECT shown{}, area{};
+    GetWindowRect(changes, &shown);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_NEAR((shown.left + shown.right) / 2, (area.left + area.right) / 2, 2);
+    EXPECT_NEAR((shown.top + shown.bottom) / 2, (area.top + area.bottom) / 2, 2);
+    DestroyWindow(window);
+    store.Write(settings::kIndependentWindow, independent);
 }
 
 // Administrator rights the system would grant, as a test decides.

@@ -7,6 +7,7 @@
 // after windows.h, which it needs
 #include <commctrl.h>
 
+#include <climits>
 #include <functional>
 #include <string>
 
@@ -107,7 +108,7 @@ protected:
 TEST_F(SettingsDialogWindowsTest, PeriodsAreShownAsTheFirstNotShorterAndStoredAsShown) {
     struct Case {
         int stored, shown, written;
-    } cases[] = {{45000, 5, 60000}, {7200000, -1, 0}, {1000, 1, 1000}};
+    } cases[] = {{45000, 5, 60000}, {7200000, -1, 0}, {1000, 1, 1000}, {INT_MIN, -1, 0}};
     for (const Case& c : cases) {
         Write(settings::kCompareTimer, c.stored);
         int shown = -2;
