@@ -117,16 +117,14 @@ void CDialog::OnCancel() {
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
     if (msg != WM_INITDIALOG) return FALSE;
     auto* dialog = reinterpret_cast<CDialog*>(lp);
-    dialog->Attach(hwnd);
     // Nothing may unwind through the dialog manager; a dialog that could not
     // set itself up is not left on screen half made.
-    try {
+    const INT_PTR kFailed = -1;
+    INT_PTR focus = Guarded(msg, kFailed, [&]() -> INT_PTR {
+        dialog->Attach(hwnd);
         return dialog->OnInitDialog() ? TRUE : FALSE;
-    } catch (const std::exception& failure) {
-        ReportHandlerFailure(msg, &failure);
-    } catch (...) {
-        ReportHandlerFailure(msg, nullptr);
-    }
+    });
+    if (focus != kFailed) return focus;
     ::EndDialog(hwnd, -1);
     return FALSE;
 }

@@ -21,19 +21,40 @@ CWnd* g_creating = nullptr;
 
 bool g_reporting = false;
 
+// Set while a report is shown, and cleared however the report ends.
+struct Reporting {
+    Reporting() { g_reporting = true; }
+    ~Reporting() { g_reporting = false; }
+    Reporting(const Reporting&) = delete;
+    Reporting& operator=(const Reporting&) = delete;
+};
+
+// When the report itself cannot be made (no memory for its text): the
+// string table's text in a buffer of its own, in the platform's own box.
+void ReportWithoutAllocating() noexcept {
+    char text[512] = "";
+    char title[128] = "";
+    ::LoadStringA(ResourceModule(), IDS_OUT_OF_MEMORY, text, sizeof text);
+    ::LoadStringA(ResourceModule(), AFX_IDS_APP_TITLE, title, sizeof title);
+    ::MessageBoxA(::GetActiveWindow(), text, title, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
 }  // namespace
 
 // A box of its own pumps messages; a handler that fails again meanwhile
 // (a paint, say) must not stack up boxes, so those failures pass silently.
-LRESULT ReportHandlerFailure(UINT msg, const std::exception* failure) {
+LRESULT ReportHandlerFailure(UINT msg, const std::exception* failure) noexcept {
     if (!g_reporting) {
-        g_reporting = true;
-        std::string text =
-            dynamic_cast<const std::bad_alloc*>(failure)
-                ? LoadText(IDS_OUT_OF_MEMORY)
-                : FormatText(LoadText(IDS_UNEXPECTED_ERROR), failure ? failure->what() : "");
-        ShowMessage(ModalOwner(), text, MB_OK | MB_ICONERROR);
-        g_reporting = false;
+        Reporting reporting;
+        try {
+            std::string text =
+                dynamic_cast<const std::bad_alloc*>(failure)
+                    ? LoadText(IDS_OUT_OF_MEMORY)
+                    : FormatText(LoadText(IDS_UNEXPECTED_ERROR), failure ? failure->what() : "");
+            ShowMessage(ModalOwner(), text, MB_OK | MB_ICONERROR);
+        } catch (...) {
+            ReportWithoutAllocating();
+        }
     }
     return msg == WM_CREATE ? -1 : 0;
 }
@@ -51,18 +72,25 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
     return it == Windows().end() ? nullptr : it->second;
 }
 
+// The map first: when it cannot grow, nothing has changed.
 void CWnd::Attach(HWND hwnd) {
-    m_hWnd = hwnd;
     Windows()[hwnd] = this;
+    m_hWnd = hwnd;
     oldProc_ = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticProc)));
 }
 
+// A window whose object cannot be attached is not made: a non-zero answer
+// to its creation refuses it.
 LRESULT CALLBACK CWnd::CreationHook(int code, WPARAM wp, LPARAM lp) {
     if (code == HCBT_CREATEWND && g_creating != nullptr) {
         CWnd* wnd = g_creating;
         g_creating = nullptr;
-        wnd->Attach(reinterpret_cast<HWND>(wp));
+        try {
+            wnd->Attach(reinterpret_cast<HWND>(wp));
+        } catch (...) {
+            return 1;
+        }
     }
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
@@ -88,15 +116,9 @@ void CWnd::DestroyWindow() {
 LRESULT CALLBACK CWnd::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* wnd = FromHandle(hwnd);
     if (wnd == nullptr) return ::DefWindowProcA(hwnd, msg, wp, lp);
-    LRESULT result = 0;
     // Nothing may unwind through the platform's frames.
-    try {
-        result = wnd->WindowProc(msg, wp, lp);
-    } catch (const std::exception& failure) {
-        result = ReportHandlerFailure(msg, &failure);
-    } catch (...) {
-        result = ReportHandlerFailure(msg, nullptr);
-    }
+    LRESULT result = Guarded(msg, LRESULT(msg == WM_CREATE ? -1 : 0),
+                             [&] { return wnd->WindowProc(msg, wp, lp); });
     if (msg == WM_NCDESTROY) {
         Windows().erase(hwnd);
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(wnd->oldProc_));

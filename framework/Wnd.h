@@ -65,5 +65,20 @@ private:
 };
 
 // What a handler let escape, reported to the user once; the window goes on.
-// Returns what the message's sender should get back.
-LRESULT ReportHandlerFailure(UINT msg, const std::exception* failure);
+// Returns what the message's sender should get back. Never throws: without
+// memory for the report, a fixed text is shown.
+LRESULT ReportHandlerFailure(UINT msg, const std::exception* failure) noexcept;
+
+// Runs `body` for a callback the platform makes: what it lets escape is
+// reported, and `failed` is answered instead.
+template <typename Result, typename Body>
+Result Guarded(UINT msg, Result failed, Body body) noexcept {
+    try {
+        return body();
+    } catch (const std::exception& failure) {
+        ReportHandlerFailure(msg, &failure);
+    } catch (...) {
+        ReportHandlerFailure(msg, nullptr);
+    }
+    return failed;
+}

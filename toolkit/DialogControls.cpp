@@ -3,6 +3,8 @@
 // after windows.h, which it needs
 #include <commctrl.h>
 
+#include "framework/Wnd.h"
+
 namespace dialog {
 
 std::string TextOf(HWND dialog, int id) {
@@ -33,7 +35,11 @@ LRESULT CALLBACK FillFirst(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
     if (use || msg == WM_NCDESTROY) {
         auto* fill = reinterpret_cast<std::function<void()>*>(data);
         ::RemoveWindowSubclass(control, FillFirst, kFillId);
-        if (use) (*fill)();
+        if (use)
+            Guarded(msg, false, [&] {
+                (*fill)();
+                return true;
+            });
         delete fill;
     }
     return ::DefSubclassProc(control, msg, wp, lp);

@@ -139,9 +139,13 @@ void WidenColumn(HWND list, int column, int width) {
 }
 
 namespace {
-int CALLBACK ByRank(LPARAM a, LPARAM b, LPARAM ranks) {
+// Called by the control: it must not throw, and a row it does not know
+// (added while sorting) stays where it is.
+int CALLBACK ByRank(LPARAM a, LPARAM b, LPARAM ranks) noexcept {
     const auto& rank = *reinterpret_cast<const std::unordered_map<LPARAM, int>*>(ranks);
-    return rank.at(a) - rank.at(b);
+    auto first = rank.find(a), second = rank.find(b);
+    if (first == rank.end() || second == rank.end()) return 0;
+    return first->second - second->second;
 }
 }  // namespace
 
