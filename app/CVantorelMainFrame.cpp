@@ -1,7 +1,5 @@
 #include "app/CVantorelMainFrame.h"
 
-#include <mmsystem.h>
-
 #include <cstring>
 
 #include "document/MessageText.h"
@@ -199,10 +197,11 @@ void CVantorelMainFrame::Alert(const AlertSettings& settings) {
         SetTrayIconImage(alert.get());
         alertIcon_ = std::move(alert);
     }
+    namespace sound = platform::sound;
     if (settings.beep)
-        ::PlaySoundA(MAKEINTRESOURCEA(IDR_ALERT_SOUND),
-                     ModuleWith(IDR_ALERT_SOUND, resource_type::Wave()),
-                     SND_RESOURCE | SND_SYNC | SND_NODEFAULT);
+        context_.platform.sound.PlaySoundA(IDR_ALERT_SOUND,
+                                           ModuleWith(IDR_ALERT_SOUND, resource_type::Wave()),
+                                           sound::kResource | sound::kSync | sound::kNoDefault);
     changes_->ShowChangesWindow(settings.independent ? nullptr : m_hWnd, settings.bringToFront);
 }
 

@@ -96,9 +96,7 @@ struct Bench {
     platform::Win32Platform real;
     CountingScm scm;
     HistoryLog history{real.files, real.locale, real.texts};
-    AppContext context{platform::Platform{scm, real.registry, real.texts, real.clock, real.files,
-                                          real.locale, real.modules, real.versions, real.elevation},
-                       history};
+    AppContext context{real.Interfaces().With(scm), history};
 };
 
 void MeasureList(Bench& b, SC_HANDLE manager, DWORD columnMask) {

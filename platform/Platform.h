@@ -9,6 +9,7 @@
 #include "platform/ModuleApi.h"
 #include "platform/RegistryApi.h"
 #include "platform/ScmApi.h"
+#include "platform/SoundApi.h"
 #include "platform/TextSource.h"
 #include "platform/VersionApi.h"
 
@@ -24,6 +25,25 @@ struct Platform {
     ModuleApi& modules;
     VersionApi& versions;
     ElevationApi& elevation;
+    SoundApi& sound;
+
+    // The same platform with one interface replaced: tests and benchmarks put
+    // a decorator or a fake over one of them.
+    Platform With(ScmApi& other) const {
+        return {other, registry, texts, clock, files, locale, modules, versions, elevation, sound};
+    }
+    Platform With(RegistryApi& other) const {
+        return {scm, other, texts, clock, files, locale, modules, versions, elevation, sound};
+    }
+    Platform With(FileSystem& other) const {
+        return {scm, registry, texts, clock, other, locale, modules, versions, elevation, sound};
+    }
+    Platform With(ElevationApi& other) const {
+        return {scm, registry, texts, clock, files, locale, modules, versions, other, sound};
+    }
+    Platform With(SoundApi& other) const {
+        return {scm, registry, texts, clock, files, locale, modules, versions, elevation, other};
+    }
 };
 
 }  // namespace platform

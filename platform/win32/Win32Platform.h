@@ -8,6 +8,7 @@
 #include "platform/win32/Win32Modules.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Scm.h"
+#include "platform/win32/Win32Sound.h"
 #include "platform/win32/Win32TextSource.h"
 #include "platform/win32/Win32Version.h"
 
@@ -23,9 +24,11 @@ struct Win32Platform {
     Win32Modules modules;
     Win32Version versions;
     Win32Elevation elevation;
+    Win32Sound sound;
 
     Platform Interfaces() {
-        return Platform{scm, registry, texts, clock, files, locale, modules, versions, elevation};
+        return Platform{scm,    registry, texts,    clock,     files,
+                        locale, modules,  versions, elevation, sound};
     }
 };
 

@@ -229,10 +229,7 @@ TEST_F(HistoryViewerWindowsTest, ALogReadOnlyInPartShowsAnEmptyHistory) {
     }
     for (bool throws : {false, true}) {
         CutShort files(platform_.files, 1000, throws);
-        platform::Platform p = platform_.Interfaces();
-        AppContext context{{p.scm, p.registry, p.texts, p.clock, files, p.locale, p.modules,
-                            p.versions, p.elevation},
-                           history_};
+        AppContext context{platform_.Interfaces().With(files), history_};
         wintest::Scripted<CHistoryDlg> viewer(context, nullptr);
         LRESULT rows = -1, machines = -1;
         viewer.script = [&](HWND hwnd, int) {

@@ -7,6 +7,7 @@
 #include <mmsystem.h>
 
 #include <string>
+#include <vector>
 
 #include "app/CVantorelMainFrame.h"
 #include "framework/Resources.h"
@@ -199,10 +200,7 @@ struct TestElevation : platform::ElevationApi {
 // leaves the program as it was, a granted one ends it for the new one.
 TEST_F(MonitorWindowsTest, WithoutAdministratorRightsTheFileMenuOffersThem) {
     TestElevation elevation;
-    platform::Platform p = platform_.Interfaces();
-    AppContext context{platform::Platform{p.scm, p.registry, p.texts, p.clock, p.files, p.locale,
-                                          p.modules, p.versions, elevation},
-                       history_};
+    AppContext context{platform_.Interfaces().With(elevation), history_};
     CVantorelDocument document(context);
     ASSERT_TRUE(document.Core().OpenDocument("localhost"));
     auto* frame = new CVantorelMainFrame(context);  // it goes with its window
@@ -235,9 +233,26 @@ TEST_F(MonitorWindowsTest, WithoutAdministratorRightsTheFileMenuOffersThem) {
     DestroyWindow(second);
 }
 
-TEST_F(MonitorWindowsTest, TheAlertSoundComesFromALanguageModuleLoadedAsResourcesOnly) {
-    HMODULE english = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.en.dll").c_str(),
-                                     nullptr, LanguageModule::kLoadFlags);
+// What the program asked to hear.
+struct HeardSounds : platform::SoundApi {
+    struct Played {
+        unsigned id;
+        platform::ModuleHandle module;
+        uint32_t flags;
+    };
+    std::vector<Played> played;
+    bool PlaySoundA(unsigned id, platform::ModuleHandle module, uint32_t flags) override {
+        played.push_back({id, module, flags});
+        return true;
+    }
+};
+
+// A pass that finds a change sounds the alert when the settings ask for it:
+// the WAVE of the language module in use, loaded as resources only, played
+// to its end.
+TEST_F(MonitorWindowsTest, TheAlertSoundComesFromTheLanguageModuleInUse) {
+    const std::string path = wintest::ExeDirectory() + "\\Vantorel.en.dll";
+    HMODULE english = LoadLibraryExA(path.c_str(), nullptr, LanguageModule::kLoadFlags);
     ASSERT_NE(english, nullptr);
     HRSRC wave = FindResourceA(english, MAKEINTRESOURCEA(IDR_ALERT_SOUND), "WAVE");
     ASSERT_NE(wave, nullptr);
@@ -245,12 +260,35 @@ TEST_F(MonitorWindowsTest, TheAlertSoundComesFromALanguageModuleLoadedAsResource
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(std::string(data, 4), "RIFF");
     EXPECT_EQ(std::string(data + 8, 4), "WAVE");
-    BOOL played = PlaySoundA(MAKEINTRESOURCEA(IDR_ALERT_SOUND), english,
-                             SND_RESOURCE | SND_SYNC | SND_NODEFAULT);
-    // Without a sound device (a virtual machine, Wine here) nothing plays.
-    if (waveOutGetNumDevs() > 0) {
-        EXPECT_TRUE(played);
-    }
+    current_texts::Set(english, path);
+    SettingsStore store(platform_.registry);
+    const int beep = store.Read(settings::kMessageBeep);
+
+    HeardSounds heard;
+    AppContext context{platform_.Interfaces().With(heard), history_};
+    TestService svc("basic");
+    CVantorelDocument document(context);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    auto* frame = new CVantorelMainFrame(context);  // it goes with its window
+    ASSERT_TRUE(frame->Create(&document));
+    HWND window = frame->GetSafeHwnd();
+    ASSERT_TRUE(store.Write(settings::kMessageBeep, 0));
+    ASSERT_TRUE(svc.StartDirectly());
+    SendMessageA(window, WM_TIMER, CVantorelMainFrame::kMonitorTimer, 0);
+    EXPECT_TRUE(heard.played.empty()) << "asked for silence";
+    ASSERT_TRUE(store.Write(settings::kMessageBeep, 1));
+    ASSERT_TRUE(svc.StopDirectly());
+    SendMessageA(window, WM_TIMER, CVantorelMainFrame::kMonitorTimer, 0);
+    ASSERT_EQ(heard.played.size(), 1u);
+    EXPECT_EQ(heard.played[0].id, unsigned(IDR_ALERT_SOUND));
+    EXPECT_EQ(heard.played[0].module, english);
+    EXPECT_EQ(heard.played[0].flags, UINT(SND_RESOURCE | SND_SYNC | SND_NODEFAULT));
+    SendMessageA(window, WM_TIMER, CVantorelMainFrame::kMonitorTimer, 0);
+    EXPECT_EQ(heard.played.size(), 1u) << "a pass with nothing new is silent";
+
+    DestroyWindow(window);
+    store.Write(settings::kMessageBeep, beep);
+    current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
     FreeLibrary(english);
 }
 

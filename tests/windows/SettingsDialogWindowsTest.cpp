@@ -250,10 +250,7 @@ TEST_F(SettingsDialogWindowsTest, TheDoNotLogBoxIsEnabledWithTheOthersWithoutAnO
 TEST_F(SettingsDialogWindowsTest, ARefusedWriteIsSaidAndTheDialogStaysOpen) {
     Write(settings::kCompareTimer, 45000);
     RefusingOneValue registry(platform_.registry, "MessageBeep");
-    platform::Platform p = platform_.Interfaces();
-    AppContext context{
-        {p.scm, registry, p.texts, p.clock, p.files, p.locale, p.modules, p.versions, p.elevation},
-        history_};
+    AppContext context{platform_.Interfaces().With(registry), history_};
     wintest::Scripted<CSettingsDlg> dialog(context, nullptr, CSettingsDlg::kGeneral);
     std::string said;
     dialog.script = [&](HWND hwnd, int step) {

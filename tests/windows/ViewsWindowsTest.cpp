@@ -74,10 +74,7 @@ protected:
     platform::Win32Platform real_;
     CountingScm scm_;
     HistoryLog history_{real_.files, real_.locale, real_.texts};
-    AppContext context_{
-        platform::Platform{scm_, real_.registry, real_.texts, real_.clock, real_.files,
-                           real_.locale, real_.modules, real_.versions, real_.elevation},
-        history_};
+    AppContext context_{real_.Interfaces().With(scm_), history_};
     CVantorelDocument document_{context_};
 };
 
