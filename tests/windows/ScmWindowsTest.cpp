@@ -216,14 +216,13 @@ TEST_F(ScmWindowsTest, FailureActionsAreReadWithTheirActions) {
     platform::ServiceFailureActions* actions = nullptr;
     bool ok = list.QueryFailureActions(svc.Name().c_str(), &actions);
     if (!ok && wintest::RunningUnderWine()) {
-        // Wine answers this level with an error; Windows returns the record.
-        std::printf("[ wine     ] failure actions not available: %s", list.GetErrorText());
+        // The refusal is the list's failure as any other.
         EXPECT_EQ(list.GetErrorCode(), kErrQueryConfig);
         EXPECT_FALSE(std::string(list.GetErrorText()).empty());
-    } else {
-        ASSERT_TRUE(ok) << list.GetErrorText();
-        EXPECT_EQ(actions->actionCount, 0u);
+        GTEST_SKIP() << "Wine answers the failure actions with an error; Windows with the record";
     }
+    ASSERT_TRUE(ok) << list.GetErrorText();
+    EXPECT_EQ(actions->actionCount, 0u);
     ServiceList::FreeBuffer(actions);
 }
 
@@ -258,13 +257,9 @@ TEST_F(ScmWindowsTest, RefreshAllStatusSeesAStateChangeMadeElsewhere) {
 TEST_F(ScmWindowsTest, AnUnknownMachineIsReportedWithTheSystemsMessage) {
     list.SetMachineName("\\\\vantorel-no-such-host");
     bool ok = list.Enumerate();
-    if (ok && wintest::RunningUnderWine()) {
-        // Wine's service control manager ignores the machine name and answers
-        // for the local one; Windows fails the connection.
-        std::printf("[ wine     ] a remote machine name connects to the local machine\n");
-        EXPECT_GT(list.GetCount(), 0u);
-        return;
-    }
+    if (ok && wintest::RunningUnderWine())
+        GTEST_SKIP() << "Wine's service control manager ignores the machine name and answers "
+                        "for the local one; Windows fails the connection";
     EXPECT_FALSE(ok);
     EXPECT_EQ(list.GetErrorCode(), kErrNoConnection);
     EXPECT_FALSE(std::string(list.GetErrorText()).empty());
