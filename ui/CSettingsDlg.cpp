@@ -470,6 +470,7 @@ void CSettingsDlg::SelectLanguage() {
     int row = listctrl::SelectedRow(list);
     if (row < 0 || languageRows_[static_cast<size_t>(row)].icon != kLanguageValid) return;
     int module = languageRows_[static_cast<size_t>(row)].module;
+    if (module >= 0 && !StillValid(row)) return;
     chosenLanguage_ = module < 0 ? std::string() : modules_[static_cast<size_t>(module)];
     for (size_t i = 0; i < languageRows_.size(); ++i) {
         LanguageRow& entry = languageRows_[i];
@@ -483,6 +484,27 @@ void CSettingsDlg::SelectLanguage() {
     }
     ::InvalidateRect(list, nullptr, TRUE);
     UpdateLanguageCommands();
+}
+
+// A module may have gone or changed since the list was filled: it is
+// checked again when chosen, and one no longer valid is said and marked so.
+bool CSettingsDlg::StillValid(int row) {
+    LanguageRow& entry = languageRows_[static_cast<size_t>(row)];
+    const std::string& path = modules_[static_cast<size_t>(entry.module)];
+    platform::Platform& p = context_.platform;
+    LanguageModule languages(p.registry, p.modules, p.versions, p.texts);
+    if (languages.Validate(path)) return true;
+    entry.icon = kLanguageInvalid;
+    HWND list = ::GetDlgItem(language_.GetSafeHwnd(), IDC_SETTINGS_LIST);
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = entry.icon;
+    ::SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    UpdateLanguageCommands();
+    ShowMessage(m_hWnd, LanguageModule::FileNameOf(path) + ": " + languages.GetErrorText(),
+                MB_OK | MB_ICONEXCLAMATION);
+    return false;
 }
 
 void CSettingsDlg::InstallLanguage() {

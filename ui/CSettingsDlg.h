@@ -64,6 +64,7 @@ private:
     void FillLanguages();
     void UpdateLanguageCommands();
     void SelectLanguage();
+    bool StillValid(int row);
     void InstallLanguage();
     void UninstallLanguage();
     bool ApplyLanguage();

@@ -321,4 +321,48 @@ TEST_F(SettingsDialogWindowsTest, InstallingOrUninstallingAModuleKeepsTheOthersL
     EXPECT_EQ(left.size(), 1u);
 }
 
+// A module whose file went after the list was filled is said so when it
+// is chosen, marked as not valid, and not chosen.
+TEST_F(SettingsDialogWindowsTest, AModuleGoneSinceTheListWasFilledIsNotChosen) {
+    const std::string gone = wintest::ExeDirectory() + "\\gone.en.dll";
+    ASSERT_TRUE(
+        CopyFileA((wintest::ExeDirectory() + "\\Vantorel.en.dll").c_str(), gone.c_str(), FALSE));
+    SettingsStore store(platform_.registry);
+    for (const std::string& module : store.ListLanguageModules()) store.DeleteValue(module);
+    ASSERT_TRUE(store.OpenLanguage());
+    ASSERT_TRUE(store.AddLanguageModule(gone));
+    const std::string chosen = store.ReadChosenLanguage();
+    wintest::Scripted<CSettingsDlg> dialog(context_, nullptr, CSettingsDlg::kLanguage);
+    std::string said;
+    int image = -1;
+    dialog.script = [&](HWND hwnd, int step) {
+        HWND page = dialog.PageWindow(CSettingsDlg::kLanguage);
+        HWND list = GetDlgItem(page, IDC_SETTINGS_LIST);
+        if (step == 0) {
+            DeleteFileA(gone.c_str());
+            ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+            SendMessageA(page, WM_COMMAND, ID_LANGUAGE_SELECT, 0);
+            LVITEMA item{};
+            item.mask = LVIF_IMAGE;
+            item.iItem = 1;
+            SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            image = item.iImage;
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+            SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+        } else if (HWND box = Over(hwnd)) {
+            char text[512] = "";
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            if (said.empty()) said = text;
+            SendMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(said.rfind("gone.en.dll: ", 0), 0u) << said;
+    EXPECT_EQ(image, 17) << "the picture of a module that is not valid";
+    EXPECT_EQ(store.ReadChosenLanguage(), chosen);
+    store.DeleteValue(gone);
+}
+
 }  // namespace
