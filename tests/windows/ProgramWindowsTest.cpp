@@ -754,7 +754,8 @@ TEST_F(ProgramWindowsTest, ASnapshotBringsServicesBackOneByOneOrAllTogether) {
     ASSERT_NE(summary, nullptr);
     std::string said = MessageText(summary);
     EXPECT_EQ(said.rfind("Error restaurando el estado de los servicios\n", 0), 0u) << said;
-    EXPECT_NE(said.find("\n- " + stubborn.Name()), std::string::npos) << said;
+    // Named with the platform's reason for refusing.
+    EXPECT_NE(said.find("\n- " + stubborn.Name() + ": "), std::string::npos) << said;
     EXPECT_EQ(said.find(other.Name()), std::string::npos) << said;
     SendMessageA(summary, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(other.State(), static_cast<DWORD>(SERVICE_STOPPED));
