@@ -3,13 +3,14 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/CVantorelMainFrame.h"
 #include "framework/AutomationServer.h"
 #include "framework/Resources.h"
 #include "res/resource.h"
+#include "settings/CommandLine.h"
 #include "settings/LanguageModule.h"
 #include "settings/SettingsStore.h"
 #include "ui/CVantorelDocument.h"
@@ -25,6 +26,17 @@ std::string AnsiOf(const wchar_t* text) {
     ::WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], size, nullptr, nullptr);
     out.resize(static_cast<size_t>(size) - 1);
     return out;
+}
+
+// The program's arguments, its own path left out. Split by the platform's
+// wide-character rules: the 8-bit command line's quoting differs nowhere,
+// but its characters may not all have come through the code page.
+std::vector<std::string> Arguments() {
+    int count = 0;
+    LocalMemory<LPWSTR*> argv(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    std::vector<std::string> arguments;
+    for (int i = 1; argv && i < count; ++i) arguments.push_back(AnsiOf(argv.get()[i]));
+    return arguments;
 }
 }  // namespace
 
@@ -96,35 +108,17 @@ bool CVantorelApp::InitInstance() {
             return nullptr;
         });
 
-    enum { kNormal, kRegister, kUnregister } registration = kNormal;
-    int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    std::string snapshot;  // the first argument that is not a flag
-    for (int i = 1; argv && i < argc; ++i) {
-        const wchar_t* flag = argv[i];
-        if (flag[0] != L'/' && flag[0] != L'-') {
-            if (snapshot.empty()) snapshot = AnsiOf(flag);
-            continue;
-        }
-        ++flag;
-        if (lstrcmpiW(flag, L"Automation") == 0 || lstrcmpiW(flag, L"Embedding") == 0)
-            context_.automation = true;
-        else if (lstrcmpiW(flag, L"RegServer") == 0 || lstrcmpiW(flag, L"Register") == 0)
-            registration = kRegister;
-        else if (lstrcmpiW(flag, L"UnregServer") == 0 || lstrcmpiW(flag, L"Unregister") == 0)
-            registration = kUnregister;
-        else
-            ReadHandover(AnsiOf(flag));
-    }
-    ::LocalFree(argv);
+    const CommandLine line = ParseCommandLine(Arguments());
+    context_.automation = line.automation;
     // The full path of the program file, whatever path it was started by.
     const std::string programPath = platform_.modules.GetModuleFileNameA(nullptr);
-    if (registration == kRegister) {
+    if (line.registration == CommandLine::Registration::kRegister) {
         RegisterAutomationServer(programPath);
         RegisterShellFileType(GetDocString(4), GetDocString(6), programPath);
         return false;
     }
-    if (registration == kUnregister) return UnregisterAutomationServer(GetDocString(4)) && false;
+    if (line.registration == CommandLine::Registration::kUnregister)
+        return UnregisterAutomationServer(GetDocString(4)) && false;
     if (context_.automation) {
         // No window, no single-instance check and no log: the client decides.
         return StartAutomationServer(
@@ -134,13 +128,13 @@ bool CVantorelApp::InitInstance() {
 
     // A program started again with administrator rights takes over once
     // the one that started it has ended, never beside it.
-    if (handover_.process != 0) WaitForProgramEnd(handover_.process);
+    if (line.handoverProcess != 0) WaitForProgramEnd(line.handoverProcess);
     // Made once: "already exists" is the answer, so two instances started
     // together cannot both run.
     mutex_.reset(::CreateMutexA(nullptr, TRUE, m_appName.c_str()));
     if (!mutex_ || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         mutex_.reset();
-        if (!ActivateFirstInstance(snapshot))
+        if (!ActivateFirstInstance(line.snapshot))
             ShowMessage(nullptr, LoadText(IDS_ALREADY_RUNNING), MB_OK | MB_ICONSTOP);
         return false;
     }
@@ -154,8 +148,8 @@ bool CVantorelApp::InitInstance() {
     // starts on the local machine and shows what restoring it would do.
     if (!OnFileNew()) return false;
     auto* frame = static_cast<CVantorelMainFrame*>(m_pMainWnd);
-    if (!snapshot.empty()) frame->RestoreFileLater(snapshot);
-    TakeOver(frame);
+    if (!line.snapshot.empty()) frame->RestoreFileLater(line.snapshot);
+    TakeOver(frame, line);
     // Without a notification-area icon nothing would reach a hidden window.
     if (runMinimized && frame->TrayIconShown()) return true;
     int show = static_cast<int>(StartShowCommand(
@@ -163,26 +157,6 @@ bool CVantorelApp::InitInstance() {
     ::ShowWindow(frame->GetSafeHwnd(), show);
     ::UpdateWindow(frame->GetSafeHwnd());
     return true;
-}
-
-// "/Handover:<process>", "/Machine:<name>", "/View:<mode>": what the
-// program that started this one with more rights was showing.
-void CVantorelApp::ReadHandover(const std::string& flag) {
-    auto value = [&](const char* name) -> const char* {
-        size_t length = std::strlen(name);
-        return flag.size() > length &&
-                       ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, flag.c_str(),
-                                        static_cast<int>(length), name,
-                                        static_cast<int>(length)) == CSTR_EQUAL
-                   ? flag.c_str() + length
-                   : nullptr;
-    };
-    if (const char* process = value("Handover:"))
-        handover_.process = static_cast<DWORD>(std::strtoul(process, nullptr, 10));
-    else if (const char* machine = value("Machine:"))
-        handover_.machine = machine;
-    else if (const char* view = value("View:"))
-        handover_.view = static_cast<int>(std::strtol(view, nullptr, 10));
 }
 
 // Bounded: a program that does not end does not keep this one from starting
@@ -195,9 +169,9 @@ void CVantorelApp::WaitForProgramEnd(DWORD process) {
 }
 
 // The machine and view the program that started this one showed.
-void CVantorelApp::TakeOver(CVantorelMainFrame* frame) {
-    if (!handover_.machine.empty()) OpenDocumentFile(handover_.machine.c_str());
-    if (handover_.view >= 1 && handover_.view <= 4) frame->SwitchView(handover_.view);
+void CVantorelApp::TakeOver(CVantorelMainFrame* frame, const CommandLine& line) {
+    if (!line.machine.empty()) OpenDocumentFile(line.machine.c_str());
+    if (line.view >= 1 && line.view <= 4) frame->SwitchView(line.view);
 }
 
 // The chosen language module; when it cannot be used the program says so

@@ -9,6 +9,7 @@
 
 class CVantorelDocument;
 class CVantorelMainFrame;
+struct CommandLine;
 
 // The program: it owns the platform objects and the history log, and hands
 // them, with how it was started, to the document and the windows it makes.
@@ -31,10 +32,9 @@ private:
     void LoadLanguage();
     void OpenHistoryLog();
     bool ActivateFirstInstance(const std::string& snapshot);
-    void ReadHandover(const std::string& flag);
     static void WaitForProgramEnd(DWORD process);
     static void UninitializeOle();
-    void TakeOver(CVantorelMainFrame* frame);
+    void TakeOver(CVantorelMainFrame* frame, const CommandLine& line);
     // The document a client's object stands for, made on first request.
     CVantorelDocument* AutomationDocument();
 
@@ -42,10 +42,4 @@ private:
     HistoryLog history_;
     AppContext context_;
     KernelHandle mutex_;
-    // What the program that started this one with more rights showed.
-    struct Handover {
-        DWORD process = 0;
-        std::string machine;
-        int view = 0;
-    } handover_;
 };

@@ -8,6 +8,7 @@
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "settings/CommandLine.h"
 #include "settings/SettingsPages.h"
 #include "settings/SettingsStore.h"
 #include "ui/CAboutDlg.h"
@@ -147,10 +148,9 @@ void CVantorelMainFrame::AddElevationCommand() {
 // The new program takes over this one's machine and view once this one has
 // ended; a refused prompt leaves everything as it was.
 void CVantorelMainFrame::RunAsAdministrator() {
-    std::string arguments = "/Handover:" + std::to_string(::GetCurrentProcessId()) +
-                            " /View:" + std::to_string(CurrentMode());
     const char* machine = document_ ? document_->Core().currentList.GetMachineName() : nullptr;
-    if (machine && *machine) arguments += std::string(" \"/Machine:") + machine + "\"";
+    std::string arguments =
+        HandoverArguments(::GetCurrentProcessId(), CurrentMode(), machine ? machine : "");
     if (!context_.platform.elevation.StartElevated(context_.launchPath, arguments)) return;
     DestroyWindow();
 }

@@ -86,6 +86,11 @@ struct Module {
     static HMODULE Invalid() { return nullptr; }
     static void Free(HMODULE h) { ::FreeLibrary(h); }
 };
+template <typename P>
+struct Local {
+    static P Invalid() { return nullptr; }
+    static void Free(P p) { ::LocalFree(reinterpret_cast<HLOCAL>(p)); }
+};
 }  // namespace handle_traits
 
 using Font = UniqueHandle<HFONT, handle_traits::Gdi<HFONT>>;
@@ -102,6 +107,9 @@ using MemoryDC = UniqueHandle<HDC, handle_traits::MemoryDC>;
 using HookHandle = UniqueHandle<HHOOK, handle_traits::Hook>;
 using GlobalMemory = UniqueHandle<HGLOBAL, handle_traits::Global>;
 using ModuleHandle = UniqueHandle<HMODULE, handle_traits::Module>;
+// Memory the platform hands out to be given back with LocalFree.
+template <typename P>
+using LocalMemory = UniqueHandle<P, handle_traits::Local<P>>;
 
 // A window's device context, released to that window.
 class WindowDC {
