@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 #include "framework/FileDialog.h"
 #include "framework/Placement.h"
 #include "framework/Resources.h"

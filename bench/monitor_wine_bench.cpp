@@ -15,7 +15,7 @@
 #include "document/ChangeList.h"
 #include "framework/WinApp.h"
 #include "monitor/MonitorCycle.h"
-#include "monitor/PendingChanges.h"
+#include "document/PendingChanges.h"
 #include "platform/win32/Win32Platform.h"
 #include "ui/CChangedServicesDlg.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "document/ServicesDocument.h"
-#include "monitor/PendingChanges.h"
+#include "document/PendingChanges.h"
 
 // The state a service is heading for: a pending state counts as the one it
 // ends in.

@@ -1,6 +1,6 @@
 #include "document/ServiceCommands.h"
 
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 #include "res/resource.h"
 #include "scm/PendingWait.h"
 

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 #include "document/SnapshotSave.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"

@@ -3,7 +3,7 @@
 #include <new>
 #include <unordered_map>
 
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 #include "framework/Handles.h"
 #include "framework/Resources.h"
 #include "res/resource.h"

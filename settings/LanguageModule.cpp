@@ -1,6 +1,6 @@
 #include "settings/LanguageModule.h"
 
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 #include "res/resource.h"
 #include "settings/FileVersionInfo.h"
 

@@ -1,7 +1,7 @@
 #include "ui/CChangedServicesDlg.h"
 
 #include "document/ChangeList.h"
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 #include "framework/Dpi.h"
 #include "framework/Placement.h"
 #include "framework/Resources.h"

@@ -18,7 +18,7 @@
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "framework/ToolBar.h"
-#include "monitor/PendingChanges.h"
+#include "document/PendingChanges.h"
 #include "settings/WindowPlacement.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"

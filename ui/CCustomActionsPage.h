@@ -2,7 +2,7 @@
 // The page of a service's custom actions, hosted by the properties and the
 // settings dialogs. The two opposite boxes clear each other.
 #include "settings/CustomActions.h"
-#include "ui/CPropertyPage.h"
+#include "toolkit/CPropertyPage.h"
 
 class CCustomActionsPage : public CPropertyPage {
 public:

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 #include "framework/Dpi.h"
 #include "framework/Resources.h"
 #include "res/resource.h"

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 #include "framework/Dpi.h"
 #include "framework/Resources.h"
 #include "settings/CustomActions.h"

@@ -16,7 +16,7 @@
 #include "scm/ServiceEntry.h"
 #include "ui/AppContext.h"
 #include "ui/CCustomActionsPage.h"
-#include "ui/CPropertyPage.h"
+#include "toolkit/CPropertyPage.h"
 
 class CServicePropertiesDlg : public CDialog {
 public:

@@ -1,6 +1,6 @@
 #include "ui/CSettingsDlg.h"
 
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 #include "framework/Dpi.h"
 #include "framework/FileDialog.h"
 #include "framework/Resources.h"

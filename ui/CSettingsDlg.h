@@ -21,7 +21,7 @@
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"
 #include "ui/CCustomActionsPage.h"
-#include "ui/CPropertyPage.h"
+#include "toolkit/CPropertyPage.h"
 
 class CSettingsDlg : public CDialog {
 public:

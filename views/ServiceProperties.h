@@ -41,17 +41,3 @@ struct ServiceTypeBoxes {
 // platform's no-change value, unless the interactive box was changed, and
 // then the read type with only that bit changed.
 uint32_t ServiceTypeToWrite(uint32_t readType, bool interactive);
-
-// The items of a dialog's lists as its resources keep them: per item, its
-// control (16 bits), a message (16), the length (32) and that many bytes of
-// text; a control of 0 ends them. A cut or damaged block gives the items
-// before the damage.
-struct DialogListItem {
-    int control;
-    std::string text;
-};
-std::vector<DialogListItem> ParseDialogListItems(const void* data, size_t size);
-
-// An item that reads as a positive number is the id of its text; 0 for
-// any other.
-unsigned ItemTextId(const std::string& item);

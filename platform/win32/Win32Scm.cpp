@@ -4,21 +4,19 @@
 
 #include <cstddef>
 
-#include "scm/ServiceEntry.h"
-
 // The portable records must be the platform's own, byte for byte.
 static_assert(sizeof(platform::ServiceStatus) == sizeof(SERVICE_STATUS), "status layout");
 static_assert(offsetof(platform::ServiceStatus, waitHint) == offsetof(SERVICE_STATUS, dwWaitHint),
               "status layout");
-static_assert(sizeof(ServiceEntry) == sizeof(ENUM_SERVICE_STATUSA), "entry layout");
-static_assert(offsetof(ServiceEntry, name) == offsetof(ENUM_SERVICE_STATUSA, lpServiceName),
+static_assert(sizeof(platform::EnumServiceStatus) == sizeof(ENUM_SERVICE_STATUSA), "entry layout");
+static_assert(offsetof(platform::EnumServiceStatus, serviceName) ==
+                  offsetof(ENUM_SERVICE_STATUSA, lpServiceName),
               "entry layout");
-static_assert(offsetof(ServiceEntry, displayName) == offsetof(ENUM_SERVICE_STATUSA, lpDisplayName),
+static_assert(offsetof(platform::EnumServiceStatus, displayName) ==
+                  offsetof(ENUM_SERVICE_STATUSA, lpDisplayName),
               "entry layout");
-static_assert(offsetof(ServiceEntry, serviceType) == offsetof(ENUM_SERVICE_STATUSA, ServiceStatus),
-              "entry layout");
-static_assert(offsetof(ServiceEntry, waitHint) == offsetof(ENUM_SERVICE_STATUSA, ServiceStatus) +
-                                                      offsetof(SERVICE_STATUS, dwWaitHint),
+static_assert(offsetof(platform::EnumServiceStatus, status) ==
+                  offsetof(ENUM_SERVICE_STATUSA, ServiceStatus),
               "entry layout");
 static_assert(sizeof(platform::ServiceConfigRecord) == sizeof(QUERY_SERVICE_CONFIGA),
               "config layout");

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);

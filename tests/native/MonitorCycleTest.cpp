@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "document/PendingChanges.h"
 #include "document/ServicesDocument.h"
 #include "monitor/MonitorCycle.h"
-#include "monitor/PendingChanges.h"
 #include "settings/SettingsStore.h"
 #include "tests/fakes/FakeFiles.h"
 #include "tests/fakes/FakeRegistry.h"

@@ -1,8 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "document/MessageText.h"
 #include "document/ServiceCommands.h"
+#include "platform/MessageText.h"
 #include "scm/PendingWait.h"
 #include "tests/fakes/FakeScm.h"
 

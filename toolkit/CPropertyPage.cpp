@@ -1,8 +1,8 @@
-#include "ui/CPropertyPage.h"
+#include "toolkit/CPropertyPage.h"
 
 #include "framework/Resources.h"
 #include "res/resource.h"
-#include "views/ServiceProperties.h"
+#include "toolkit/DialogListItems.h"
 
 bool CPropertyPage::CreateOver(HWND host, HWND area) {
     if (!Create(host)) return false;

@@ -1,4 +1,4 @@
-#include "document/MessageText.h"
+#include "platform/MessageText.h"
 
 namespace {
 // Every "%<conversion>" becomes the next of `arg()`, "%%" becomes "%".

@@ -1,4 +1,4 @@
-#include "monitor/PendingChanges.h"
+#include "document/PendingChanges.h"
 
 #include "document/ChangeList.h"
 
