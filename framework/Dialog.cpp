@@ -11,10 +11,7 @@ void CDataExchange::Text(int id, std::string& value) {
         ::SetWindowTextA(control, value.c_str());
         return;
     }
-    int length = ::GetWindowTextLengthA(control);
-    std::vector<char> text(static_cast<size_t>(length) + 1);
-    int got = ::GetWindowTextA(control, text.data(), length + 1);
-    value.assign(text.data(), got > 0 ? static_cast<size_t>(got) : 0);
+    value = WindowText(control);
 }
 
 void CDataExchange::Check(int id, int& value) {

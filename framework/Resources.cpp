@@ -4,6 +4,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 #include "platform/TextsInUse.h"
+#include "res/resource.h"
 
 namespace {
 HINSTANCE Program() {
@@ -105,6 +106,15 @@ ImageList LoadImageStrip(UINT id) {
     ImageList images(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, shape.bmWidth / size, 8));
     if (images) ImageList_AddMasked(images.get(), strip.get(), RGB(255, 0, 255));
     return images;
+}
+
+Icon SetDialogIcons(HWND dialog, HIMAGELIST strip, int image, bool programIcon) {
+    Icon small(strip ? ImageList_GetIcon(strip, image, ILD_TRANSPARENT) : nullptr);
+    ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    if (programIcon)
+        ::SendMessageA(dialog, WM_SETICON, ICON_BIG,
+                       reinterpret_cast<LPARAM>(LoadSharedIcon(IDR_MAINFRAME)));
+    return small;
 }
 
 void ShowPopupMenu(HWND owner, UINT menuId, int index, const std::function<void(HMENU)>& prepare) {

@@ -67,6 +67,10 @@ HCURSOR LoadSharedCursor(UINT id);
 HACCEL LoadAcceleratorResource(UINT id);
 // A picture at the display's scaling, or at 100 % where it has no other.
 Bitmap LoadPicture(UINT id);
+// Shows picture `image` of `strip` as the dialog's small icon and, with
+// `programIcon`, the program's icon as its big one. The small icon
+// returned is the dialog's to keep while it shows it.
+Icon SetDialogIcons(HWND dialog, HIMAGELIST strip, int image, bool programIcon);
 // A strip of square pictures at the display's scaling, magenta transparent;
 // null without the bitmap.
 ImageList LoadImageStrip(UINT id);

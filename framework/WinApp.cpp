@@ -1,9 +1,8 @@
 #include "framework/WinApp.h"
 
-#include <commdlg.h>
-
 #include "framework/Dialog.h"
 #include "framework/Document.h"
+#include "framework/FileDialog.h"
 #include "framework/FrameWnd.h"
 #include "framework/Resources.h"
 #include "platform/win32/Win32Registry.h"
@@ -168,23 +167,11 @@ CDocument* CWinApp::OpenDocumentFile(const char* path) {
 }
 
 bool CWinApp::PromptForFileName(std::string* path, bool save, const char* defaultName) {
-    std::string filterName = GetDocString(3), extension = GetDocString(4);
-    std::string filter = filterName + '\0' + "*" + extension + '\0' + '\0';
-    char file[MAX_PATH] = "";
-    if (defaultName) lstrcpynA(file, defaultName, sizeof file);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str() + 1;
-    ofn.Flags =
-        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    BOOL ok = save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
-    if (!ok) return false;
-    *path = file;
-    return true;
+    std::string extension = GetDocString(4);
+    std::string filter = GetDocString(3) + "|*" + extension + "||";
+    HWND owner = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
+    return ChooseFile(owner, filter, defaultName ? defaultName : "",
+                      extension.empty() ? nullptr : extension.c_str() + 1, save, path);
 }
 
 void CWinApp::OnDocumentTitleChanged(CDocument* document) {

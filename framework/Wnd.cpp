@@ -3,9 +3,9 @@
 #include <new>
 #include <unordered_map>
 
-#include "platform/MessageText.h"
 #include "framework/Handles.h"
 #include "framework/Resources.h"
+#include "platform/MessageText.h"
 #include "res/resource.h"
 
 namespace {
@@ -70,6 +70,14 @@ CWnd::~CWnd() {
 CWnd* CWnd::FromHandle(HWND hwnd) {
     auto it = Windows().find(hwnd);
     return it == Windows().end() ? nullptr : it->second;
+}
+
+std::string WindowText(HWND window) {
+    // The length may be more than the text (two-byte code pages), never less.
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+    int got = ::GetWindowTextA(window, &text[0], static_cast<int>(text.size()));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
 }
 
 // The map first: when it cannot grow, nothing has changed.

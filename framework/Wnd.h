@@ -64,6 +64,9 @@ private:
     WNDPROC oldProc_ = nullptr;
 };
 
+// A window's whole text, however long.
+std::string WindowText(HWND window);
+
 // What a handler let escape, reported to the user once; the window goes on.
 // Returns what the message's sender should get back. Never throws: without
 // memory for the report, a fixed text is shown.

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <vector>
-
 namespace {
 // The first column's rectangle is the whole row; the cell ends where the
 // second column begins.
@@ -57,11 +55,9 @@ void CCellEdit::Finish(bool keep, bool notify) {
     // Destroying the box takes its focus away: that must not end it twice.
     if (!m_hWnd || finishing_) return;
     finishing_ = true;
-    std::vector<char> text(static_cast<size_t>(::GetWindowTextLengthA(m_hWnd)) + 1);
-    int got = ::GetWindowTextA(m_hWnd, text.data(), static_cast<int>(text.size()));
     ended_ = open_;
     ended_.keep = keep;
-    ended_.text.assign(text.data(), got > 0 ? static_cast<size_t>(got) : 0);
+    ended_.text = WindowText(m_hWnd);
     hasResult_ = true;
     ::DestroyWindow(m_hWnd);
     finishing_ = false;

@@ -8,11 +8,7 @@
 namespace dialog {
 
 std::string TextOf(HWND dialog, int id) {
-    HWND control = ::GetDlgItem(dialog, id);
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(
-        static_cast<size_t>(::GetWindowTextA(control, &text[0], static_cast<int>(text.size()))));
-    return text;
+    return WindowText(::GetDlgItem(dialog, id));
 }
 
 std::string ComboText(HWND combo) {

@@ -121,6 +121,26 @@ int SelectedRow(HWND list) {
         ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
+void InsertColumn(HWND list, int column, const std::string& title, int width) {
+    LVCOLUMNA c{};
+    c.mask = LVCF_TEXT | LVCF_WIDTH;
+    c.pszText = const_cast<char*>(title.c_str());
+    c.cx = dpi::Scale(width);
+    ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
+                   reinterpret_cast<LPARAM>(&c));
+}
+
+int InsertRow(HWND list, int row, const std::string& text, int image, LPARAM data) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
+    item.iItem = row;
+    item.pszText = const_cast<char*>(text.c_str());
+    item.iImage = image;
+    item.lParam = data;
+    return static_cast<int>(
+        ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
 bool RowData(HWND list, int row, LPARAM* data) {
     LVITEMA item{};
     item.mask = LVIF_PARAM;
@@ -129,6 +149,28 @@ bool RowData(HWND list, int row, LPARAM* data) {
         return false;
     *data = item.lParam;
     return true;
+}
+
+LRESULT DrawCells(NMLVCUSTOMDRAW* draw, RowFonts& fonts,
+                  const std::function<bool(const NMLVCUSTOMDRAW& cell, CellLook* look)>& lookOf) {
+    fonts.Prepare(draw->nmcd.hdc);
+    switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            CellLook look;
+            if (!lookOf(*draw, &look)) return CDRF_DODEFAULT;
+            draw->clrText = look.text;
+            if (look.background != CLR_DEFAULT) draw->clrTextBk = look.background;
+            HFONT font = look.bold ? fonts.Bold() : fonts.Normal();
+            if (font) ::SelectObject(draw->nmcd.hdc, font);
+            return CDRF_NEWFONT;
+        }
+        default:
+            return CDRF_DODEFAULT;
+    }
 }
 
 void WidenColumn(HWND list, int column, int width) {

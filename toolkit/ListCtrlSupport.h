@@ -3,6 +3,9 @@
 // their contents, and sorting by a click on a column title.
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +29,13 @@ private:
     int advance_[256] = {};
     bool byAdvances_ = false;
 };
+
+// A column at `column` with its title, `width` pixels wide at 100 % (scaled
+// to the display).
+void InsertColumn(HWND list, int column, const std::string& title, int width);
+// A row at `row` whose first cell is `text`, with its picture of the list's
+// images (-1 for none) and its item data; the row it took, -1 on failure.
+int InsertRow(HWND list, int row, const std::string& text, int image = -1, LPARAM data = 0);
 
 std::string CellText(HWND list, int row, int column);
 // The selected row, -1 for none.
@@ -52,6 +62,18 @@ public:
 private:
     Font normal_, bold_;
 };
+
+// How one cell is drawn: its text's colour, its background (CLR_DEFAULT:
+// as the list has it) and the bold or normal form of the list's font.
+struct CellLook {
+    COLORREF text = 0;
+    COLORREF background = CLR_DEFAULT;
+    bool bold = false;
+};
+// Answers a list's custom drawing (NM_CUSTOMDRAW) cell by cell: `lookOf`
+// tells each cell's look, or false for a cell drawn as the list draws it.
+LRESULT DrawCells(NMLVCUSTOMDRAW* draw, RowFonts& fonts,
+                  const std::function<bool(const NMLVCUSTOMDRAW& cell, CellLook* look)>& lookOf);
 
 // Widens `column` when a text `width` wide (with the room a picture or a
 // bold font needs counted in) does not fit, as AutoSizeColumns would for

@@ -143,8 +143,7 @@ bool CAboutDlg::OnCommand(UINT id) {
             Open(MailLink());
             return true;
         case IDC_ABOUT_WEB: {
-            char text[512] = "";
-            ::GetDlgItemTextA(m_hWnd, IDC_ABOUT_WEB, text, sizeof text);
+            std::string text = WindowText(::GetDlgItem(m_hWnd, IDC_ABOUT_WEB));
             if (IsWebAddress(text)) Open(text);
             return true;
         }

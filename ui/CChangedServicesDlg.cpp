@@ -1,10 +1,10 @@
 #include "ui/CChangedServicesDlg.h"
 
 #include "document/ChangeList.h"
-#include "platform/MessageText.h"
 #include "framework/Dpi.h"
 #include "framework/Placement.h"
 #include "framework/Resources.h"
+#include "platform/MessageText.h"
 #include "res/resource.h"
 #include "scm/ServiceEntry.h"
 #include "settings/SettingsStore.h"
@@ -114,9 +114,7 @@ bool CChangedServicesDlg::OnInitDialog() {
     CreateButtonBar(bar_, m_hWnd, IDC_CHANGES_BUTTON_BAR, IDR_CHANGES_BAR);
     RecordLayout();
     images_ = LoadImageStrip(IDB_ICON_STRIP);
-    if (images_) smallIcon_.reset(ImageList_GetIcon(images_.get(), kAlertImage, ILD_TRANSPARENT));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadSharedIcon(IDR_MAINFRAME)));
+    smallIcon_ = SetDialogIcons(m_hWnd, images_.get(), kAlertImage, true);
     ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
     CreateColumns();
     for (size_t i = 0; i < pending_.Count(); ++i)
@@ -136,14 +134,9 @@ bool CChangedServicesDlg::OnInitDialog() {
 
 void CChangedServicesDlg::CreateColumns() {
     ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    for (int column = 0; column < kColumns; ++column) {
-        std::string title = LoadText(IDS_CHANGES_COLUMN_BASE + static_cast<UINT>(column));
-        LVCOLUMNA c{};
-        c.mask = LVCF_TEXT | LVCF_WIDTH;
-        c.pszText = &title[0];
-        c.cx = dpi::Scale(25);
-        ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
-    }
+    for (int column = 0; column < kColumns; ++column)
+        listctrl::InsertColumn(list_, column,
+                               LoadText(IDS_CHANGES_COLUMN_BASE + static_cast<UINT>(column)), 25);
     listctrl::AutoSizeColumns(list_, 0, true);
 }
 
@@ -194,16 +187,10 @@ void CChangedServicesDlg::ShowEntry(size_t index) {
     HoldRedraw();
     const PendingChange& entry = pending_.At(index);
     int& row = rowOf_[index];
-    if (row < 0) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = static_cast<int>(::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
-        item.pszText = const_cast<char*>(entry.name.c_str());
-        item.iImage = kRowImage;
-        item.lParam = static_cast<LPARAM>(index);
-        row = static_cast<int>(
-            ::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    }
+    if (row < 0)
+        row = listctrl::InsertRow(list_,
+                                  static_cast<int>(::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)),
+                                  entry.name, kRowImage, static_cast<LPARAM>(index));
     const Measured& kind = CachedText(ChangeKindTextId(entry.kind));
     const Measured& oldState = CachedText(StateTextId(entry.oldState));
     const Measured& newState = CachedText(StateTextId(entry.newState));
@@ -452,29 +439,21 @@ void CChangedServicesDlg::RestoreAll() {
     Say(message, MB_ICONERROR);
 }
 
+// Names in bold; the two states in their colours.
 LRESULT CChangedServicesDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {
-    fonts_.Prepare(draw->nmcd.hdc);
-    switch (draw->nmcd.dwDrawStage) {
-        case CDDS_PREPAINT:
-            return CDRF_NOTIFYITEMDRAW;
-        case CDDS_ITEMPREPAINT:
-            return CDRF_NOTIFYSUBITEMDRAW;
-        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-            draw->clrText = ::GetSysColor(COLOR_WINDOWTEXT);
-            HFONT font = draw->iSubItem == 0 ? fonts_.Bold() : fonts_.Normal();
-            if (font) ::SelectObject(draw->nmcd.hdc, font);
-            auto index = static_cast<size_t>(draw->nmcd.lItemlParam);
+    return listctrl::DrawCells(
+        draw, fonts_, [this](const NMLVCUSTOMDRAW& cell, listctrl::CellLook* look) {
+            look->text = ::GetSysColor(COLOR_WINDOWTEXT);
+            look->bold = cell.iSubItem == 0;
+            auto index = static_cast<size_t>(cell.nmcd.lItemlParam);
             if (index < pending_.Count() &&
-                (draw->iSubItem == kOldStateColumn || draw->iSubItem == kNewStateColumn)) {
+                (cell.iSubItem == kOldStateColumn || cell.iSubItem == kNewStateColumn)) {
                 const PendingChange& entry = pending_.At(index);
-                draw->clrText = StateTextColour(draw->iSubItem == kOldStateColumn ? entry.oldState
-                                                                                  : entry.newState);
+                look->text = StateTextColour(cell.iSubItem == kOldStateColumn ? entry.oldState
+                                                                              : entry.newState);
             }
-            return CDRF_NEWFONT;
-        }
-        default:
-            return CDRF_DODEFAULT;
-    }
+            return true;
+        });
 }
 
 void CChangedServicesDlg::ShowSelectedProperties() {

@@ -14,11 +14,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "document/PendingChanges.h"
 #include "document/Restore.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "framework/ToolBar.h"
-#include "document/PendingChanges.h"
 #include "settings/WindowPlacement.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"

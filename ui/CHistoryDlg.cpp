@@ -49,12 +49,8 @@ bool CHistoryDlg::OnInitDialog() {
     WaitCursor wait;
     list_ = ::GetDlgItem(m_hWnd, IDC_HISTORY_LIST);
     images_ = LoadImageStrip(IDB_ICON_STRIP);
-    if (images_) smallIcon_.reset(ImageList_GetIcon(images_.get(), kSessionImage, ILD_TRANSPARENT));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadSharedIcon(IDR_MAINFRAME)));
-    char label[256] = "";
-    ::GetDlgItemTextA(m_hWnd, IDC_HISTORY_COUNT, label, sizeof label);
-    countText_ = label;
+    smallIcon_ = SetDialogIcons(m_hWnd, images_.get(), kSessionImage, true);
+    countText_ = WindowText(::GetDlgItem(m_hWnd, IDC_HISTORY_COUNT));
     CreateColumns();
     logRead_ = TakeLoadResult();
     FillFilters();
@@ -79,14 +75,9 @@ bool CHistoryDlg::TakeLoadResult() {
 }
 
 void CHistoryDlg::CreateColumns() {
-    for (int column = 0; column < HistoryRows::kColumns; ++column) {
-        std::string title = context_.platform.texts.Text(kTitles[column]);
-        LVCOLUMNA c{};
-        c.mask = LVCF_TEXT | LVCF_WIDTH;
-        c.pszText = &title[0];
-        c.cx = dpi::Scale(kColumnMargin);
-        ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
-    }
+    for (int column = 0; column < HistoryRows::kColumns; ++column)
+        listctrl::InsertColumn(list_, column, context_.platform.texts.Text(kTitles[column]),
+                               kColumnMargin);
     ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
 }
@@ -192,35 +183,27 @@ void CHistoryDlg::GiveCell(NMLVDISPINFOA* info) {
     if (item.mask & LVIF_PARAM) item.lParam = static_cast<LPARAM>(rows_->At(row).type);
 }
 
+// Sessions and connections on their own backgrounds, the states of a
+// change in their colours.
 LRESULT CHistoryDlg::CustomDraw(NMLVCUSTOMDRAW* draw) {
-    fonts_.Prepare(draw->nmcd.hdc);
-    switch (draw->nmcd.dwDrawStage) {
-        case CDDS_PREPAINT:
-            return CDRF_NOTIFYITEMDRAW;
-        case CDDS_ITEMPREPAINT:
-            return CDRF_NOTIFYSUBITEMDRAW;
-        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-            auto row = static_cast<size_t>(draw->nmcd.dwItemSpec);
-            if (row >= rows_->Count()) return CDRF_DODEFAULT;
+    return listctrl::DrawCells(
+        draw, fonts_, [this](const NMLVCUSTOMDRAW& cell, listctrl::CellLook* look) {
+            auto row = static_cast<size_t>(cell.nmcd.dwItemSpec);
+            if (row >= rows_->Count()) return false;
             HistoryRowType type = rows_->At(row).type;
-            draw->clrText = ::GetSysColor(COLOR_WINDOWTEXT);
-            draw->clrTextBk = type == HistoryRowType::Session      ? RGB(192, 192, 255)
-                              : type == HistoryRowType::Connection ? RGB(224, 224, 255)
-                                                                   : ::GetSysColor(COLOR_WINDOW);
-            bool bold = type == HistoryRowType::Session && draw->iSubItem == 1;
-            HFONT font = bold ? fonts_.Bold() : fonts_.Normal();
-            if (font) ::SelectObject(draw->nmcd.hdc, font);
-            if (type == HistoryRowType::Change && draw->iSubItem >= 3) {
-                rows_->CellText(row, draw->iSubItem, &cell_);
-                draw->clrText = cell_ == running_   ? RGB(0, 128, 0)
-                                : cell_ == stopped_ ? RGB(255, 0, 0)
-                                                    : RGB(128, 128, 0);
+            look->text = ::GetSysColor(COLOR_WINDOWTEXT);
+            look->background = type == HistoryRowType::Session      ? RGB(192, 192, 255)
+                               : type == HistoryRowType::Connection ? RGB(224, 224, 255)
+                                                                    : ::GetSysColor(COLOR_WINDOW);
+            look->bold = type == HistoryRowType::Session && cell.iSubItem == 1;
+            if (type == HistoryRowType::Change && cell.iSubItem >= 3) {
+                rows_->CellText(row, cell.iSubItem, &cell_);
+                look->text = cell_ == running_   ? RGB(0, 128, 0)
+                             : cell_ == stopped_ ? RGB(255, 0, 0)
+                                                 : RGB(128, 128, 0);
             }
-            return CDRF_NEWFONT;
-        }
-        default:
-            return CDRF_DODEFAULT;
-    }
+            return true;
+        });
 }
 
 void CHistoryDlg::ShowSelectedProperties() {

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <vector>
-
 #include "framework/Resources.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
@@ -22,10 +20,7 @@ void COpenServicesDlg::DoDataExchange(CDataExchange& dx) {
 }
 
 std::string COpenServicesDlg::MachineText() const {
-    HWND box = ::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE);
-    std::vector<char> text(static_cast<size_t>(::GetWindowTextLengthA(box)) + 1);
-    ::GetWindowTextA(box, text.data(), static_cast<int>(text.size()));
-    return text.data();
+    return WindowText(::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE));
 }
 
 // The box is filled afresh; what was typed in it stays.

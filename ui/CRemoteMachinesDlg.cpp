@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/MessageText.h"
 #include "framework/Dpi.h"
 #include "framework/Resources.h"
+#include "platform/MessageText.h"
 #include "res/resource.h"
 #include "toolkit/ButtonBar.h"
 #include "toolkit/ListCtrlSupport.h"
@@ -30,14 +30,10 @@ bool CRemoteMachinesDlg::OnInitDialog() {
     ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     images_ = LoadImageStrip(IDB_ICON_STRIP);
     ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
-    for (int column : {0, 1}) {
-        std::string title = LoadText(column ? IDS_REMOTE_COLUMN_ALIAS : IDS_REMOTE_COLUMN_MACHINE);
-        LVCOLUMNA c{};
-        c.mask = LVCF_TEXT | LVCF_WIDTH;
-        c.pszText = const_cast<char*>(title.c_str());
-        c.cx = dpi::Scale(60);
-        ::SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
-    }
+    for (int column : {0, 1})
+        listctrl::InsertColumn(
+            list_, column, LoadText(column ? IDS_REMOTE_COLUMN_ALIAS : IDS_REMOTE_COLUMN_MACHINE),
+            60);
     CreateButtonBar(bar_, m_hWnd, IDC_REMOTE_BUTTON_BAR, IDR_REMOTE_BAR);
     Load(true);
     return true;
@@ -58,13 +54,8 @@ void CRemoteMachinesDlg::ShowRows(int select) {
     ::SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
     for (size_t i = 0; i < rows_.rows.size(); ++i) {
         const RemoteRow& row = rows_.rows[i];
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<char*>(row.machine.c_str());
-        item.iImage = row.added ? kAddedImage : kStoredImage;
-        int at = static_cast<int>(
-            ::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        int at = listctrl::InsertRow(list_, static_cast<int>(i), row.machine,
+                                     row.added ? kAddedImage : kStoredImage);
         listctrl::SetCellText(list_, at, 1, row.alias);
     }
     listctrl::AutoSizeColumns(list_, 0, false);

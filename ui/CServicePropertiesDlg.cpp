@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include "platform/MessageText.h"
 #include "framework/Dpi.h"
 #include "framework/Resources.h"
+#include "platform/MessageText.h"
 #include "settings/CustomActions.h"
 #include "toolkit/DialogControls.h"
 #include "toolkit/ListCtrlSupport.h"
@@ -156,36 +156,21 @@ void CServicePropertiesDlg::ShowDependencies() {
     ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     if (!config_) return;
     int row = 0;
-    for (const std::string& name : DependencyNames(config_->dependencies)) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = row++;
-        item.pszText = const_cast<char*>(name.c_str());
-        ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    for (const std::string& name : DependencyNames(config_->dependencies))
+        listctrl::InsertRow(list, row++, name);
 }
 
 void CServicePropertiesDlg::ShowRecovery() {
     HWND list = ::GetDlgItem(advancedPage_.GetSafeHwnd(), IDC_PROPERTIES_RECOVERY);
-    LVCOLUMNA column{};
-    column.mask = LVCF_WIDTH;
-    column.cx = dpi::Scale(40);
     while (listctrl::ColumnCount(list) < kRecoveryColumns)
-        ::SendMessageA(list, LVM_INSERTCOLUMNA, listctrl::ColumnCount(list),
-                       reinterpret_cast<LPARAM>(&column));
+        listctrl::InsertColumn(list, listctrl::ColumnCount(list), std::string(), 40);
     ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     if (!failureActions_) return;
     const platform::ServiceFailureActions& record = *failureActions_;
     platform::TextSource& texts = context_.platform.texts;
     for (uint32_t i = 0; i < record.actionCount; ++i) {
         const platform::ScAction& action = record.actions[i];
-        std::string number = std::to_string(i + 1);
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<char*>(number.c_str());
-        int row = static_cast<int>(
-            ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        int row = listctrl::InsertRow(list, static_cast<int>(i), std::to_string(i + 1));
         unsigned kind = RecoveryActionTextId(action.type);
         listctrl::SetCellText(list, row, 1, kind ? texts.Text(kind) : std::string());
         DelayText delay = DelayOf(action.delay);
@@ -195,9 +180,7 @@ void CServicePropertiesDlg::ShowRecovery() {
 }
 
 void CServicePropertiesDlg::ShowTitleAndTabs() {
-    char title[256] = "";
-    ::GetWindowTextA(m_hWnd, title, sizeof title);
-    std::string titled = std::string(title) + " (" + name_ + ")";
+    std::string titled = WindowText(m_hWnd) + " (" + name_ + ")";
     ::SetWindowTextA(m_hWnd, titled.c_str());
 
     Enable(m_hWnd, IDC_PROPERTIES_DISPLAY_NAME, editable_);
@@ -206,8 +189,7 @@ void CServicePropertiesDlg::ShowTitleAndTabs() {
     UpdateData(false);
 
     images_ = LoadImageStrip(IDB_ICON_STRIP);
-    if (images_) icon_.reset(ImageList_GetIcon(images_.get(), kDialogIcon, ILD_TRANSPARENT));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
+    icon_ = SetDialogIcons(m_hWnd, images_.get(), kDialogIcon, false);
     tabbed::AddTabs(
         ::GetDlgItem(m_hWnd, IDC_PROPERTIES_TABS), images_.get(), kPages,
         [this](int page) { return context_.platform.texts.Text(IDS_PROPERTIES_TAB_BASE + page); },

@@ -14,9 +14,9 @@
 #include "framework/Handles.h"
 #include "res/resource.h"
 #include "scm/ServiceEntry.h"
+#include "toolkit/CPropertyPage.h"
 #include "ui/AppContext.h"
 #include "ui/CCustomActionsPage.h"
-#include "toolkit/CPropertyPage.h"
 
 class CServicePropertiesDlg : public CDialog {
 public:

@@ -1,9 +1,9 @@
 #include "ui/CSettingsDlg.h"
 
-#include "platform/MessageText.h"
 #include "framework/Dpi.h"
 #include "framework/FileDialog.h"
 #include "framework/Resources.h"
+#include "platform/MessageText.h"
 #include "settings/LanguageModule.h"
 #include "toolkit/ButtonBar.h"
 #include "toolkit/DialogControls.h"
@@ -21,20 +21,10 @@ const int kDialogIcon = 21;
 const int kTabImages[CSettingsDlg::kPages] = {22, 23, 25, 24, 10, 15};
 const int kLanguageValid = 15, kLanguageChosen = 16, kLanguageInvalid = 17;
 
-void InsertRow(HWND list, int row, const std::string& text, int image) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = row;
-    item.iImage = image;
-    item.pszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
+using listctrl::InsertRow;
 
 void OneColumn(HWND list) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_WIDTH;
-    column.cx = dpi::Scale(100);
-    ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    listctrl::InsertColumn(list, 0, std::string(), 100);
     ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 }
 
@@ -94,9 +84,7 @@ bool CSettingsDlg::OnInitDialog() {
         return false;
     }
     images_ = LoadImageStrip(IDB_ICON_STRIP);
-    if (images_) icon_.reset(ImageList_GetIcon(images_.get(), kDialogIcon, ILD_TRANSPARENT));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadSharedIcon(IDR_MAINFRAME)));
+    icon_ = SetDialogIcons(m_hWnd, images_.get(), kDialogIcon, true);
     tabbed::AddTabs(
         ::GetDlgItem(m_hWnd, IDC_SETTINGS_TABS), images_.get(), kPages,
         [](int page) { return LoadText(IDS_SETTINGS_TAB_BASE + page); },

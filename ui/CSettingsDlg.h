@@ -18,10 +18,10 @@
 #include "res/resource.h"
 #include "settings/SettingsPages.h"
 #include "settings/SettingsStore.h"
+#include "toolkit/CPropertyPage.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"
 #include "ui/CCustomActionsPage.h"
-#include "toolkit/CPropertyPage.h"
 
 class CSettingsDlg : public CDialog {
 public:

@@ -195,29 +195,21 @@ ServiceEntry* CVantorelView::GetSelectedEntry() {
     return index < 0 ? nullptr : Doc()->Services().GetEntry(static_cast<uint32_t>(index));
 }
 
+// Names in bold in their colour, the state in its own.
 LRESULT CVantorelView::CustomDraw(NMLVCUSTOMDRAW* draw) {
-    fonts_.Prepare(draw->nmcd.hdc);
-    switch (draw->nmcd.dwDrawStage) {
-        case CDDS_PREPAINT:
-            return CDRF_NOTIFYITEMDRAW;
-        case CDDS_ITEMPREPAINT:
-            return CDRF_NOTIFYSUBITEMDRAW;
-        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-            draw->clrText = 0x000000;
-            if (fonts_.Normal()) ::SelectObject(draw->nmcd.hdc, fonts_.Normal());
-            if (draw->iSubItem == 0) {
-                draw->clrText = kNameColour;
-                if (fonts_.Bold()) ::SelectObject(draw->nmcd.hdc, fonts_.Bold());
-            } else if (draw->iSubItem == columns_.Position(kColState)) {
-                auto index = static_cast<size_t>(draw->nmcd.lItemlParam);
+    return listctrl::DrawCells(
+        draw, fonts_, [this](const NMLVCUSTOMDRAW& cell, listctrl::CellLook* look) {
+            look->text = 0x000000;
+            if (cell.iSubItem == 0) {
+                look->text = kNameColour;
+                look->bold = true;
+            } else if (cell.iSubItem == columns_.Position(kColState)) {
+                auto index = static_cast<size_t>(cell.nmcd.lItemlParam);
                 int64_t shown = index < shownState_.size() ? shownState_[index] : kNoState;
-                draw->clrText = StateColour(static_cast<uint32_t>(shown));
+                look->text = StateColour(static_cast<uint32_t>(shown));
             }
-            return CDRF_NEWFONT;
-        }
-        default:
-            return CDRF_DODEFAULT;
-    }
+            return true;
+        });
 }
 
 bool CVantorelView::OnReflectedNotify(NMHDR* header, LRESULT* result) {

@@ -17,16 +17,17 @@ struct Category {
     int level;
 };
 
+namespace sc = platform::scm;
 const Category kCategories[] = {
     {"SERVICE_WIN32", 0, 0},
-    {"SERVICE_WIN32_OWN_PROCESS", 0x10, 1},
-    {"SERVICE_WIN32_SHARE_PROCESS", 0x20, 1},
+    {"SERVICE_WIN32_OWN_PROCESS", sc::kTypeWin32OwnProcess, 1},
+    {"SERVICE_WIN32_SHARE_PROCESS", sc::kTypeWin32ShareProcess, 1},
     {"SERVICE_DRIVER", 0, 0},
-    {"SERVICE_KERNEL_DRIVER", 0x1, 1},
-    {"SERVICE_FILE_SYSTEM_DRIVER", 0x2, 1},
-    {"SERVICE_RECOGNIZER_DRIVER", 0x8, 1},
-    {"SERVICE_ADAPTER", 0x4, 0},
-    {"SERVICE_INTERACTIVE_PROCESS", 0x100, 0},
+    {"SERVICE_KERNEL_DRIVER", sc::kTypeKernelDriver, 1},
+    {"SERVICE_FILE_SYSTEM_DRIVER", sc::kTypeFileSystemDriver, 1},
+    {"SERVICE_RECOGNIZER_DRIVER", sc::kTypeRecognizerDriver, 1},
+    {"SERVICE_ADAPTER", sc::kTypeAdapter, 0},
+    {"SERVICE_INTERACTIVE_PROCESS", sc::kTypeInteractive, 0},
 };
 
 // The C library's multibyte lower-casing in its default locale folds the
