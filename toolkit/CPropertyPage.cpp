@@ -15,12 +15,6 @@ bool CPropertyPage::CreateOver(HWND host, HWND area) {
     return true;
 }
 
-LRESULT CPropertyPage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
-    if (handle && handle(msg, wp, lp, &result)) return result;
-    return CDialog::WindowProc(msg, wp, lp);
-}
-
 bool CPropertyPage::OnInitDialog() {
     FillLists();
     return CDialog::OnInitDialog();

@@ -19,13 +19,8 @@ public:
     // it in the tab order; false when it cannot be made.
     bool CreateOver(HWND host, HWND area);
 
-    // The host's handling of the page's messages: true when it answered,
-    // with the answer in `*result`.
-    std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result)> handle;
-
 protected:
     bool OnInitDialog() override;
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnOK() override;
     void OnCancel() override;
 
