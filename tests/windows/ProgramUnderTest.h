@@ -3,6 +3,7 @@
 // helpers the program-level tests share.
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <oleauto.h>
 
 #include <string>
@@ -226,5 +227,99 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
     }
     return lines;
 }
+
+// A dialog box the program shows, once it is there.
+// With `owner`, only a dialog that window owns counts.
+inline HWND WaitForDialog(const Program& program, int tries = 100, HWND owner = nullptr) {
+    for (int i = 0; i < tries; ++i) {
+        HWND window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid == GetProcessId(program.Process()) && IsWindowVisible(window) &&
+                (!owner || GetWindow(window, GW_OWNER) == owner))
+                return window;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+inline HTREEITEM NextNode(HWND tree, HTREEITEM item, UINT relation) {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+// The first node of the tree, in pre-order, whose text is `text`.
+inline HTREEITEM FindNode(const Program& p, HWND tree, const std::string& text,
+                          HTREEITEM from = TVI_ROOT) {
+    HTREEITEM item = NextNode(tree, from == TVI_ROOT ? nullptr : from, TVGN_CHILD);
+    if (from == TVI_ROOT) item = NextNode(tree, nullptr, TVGN_ROOT);
+    for (; item; item = NextNode(tree, item, TVGN_NEXT)) {
+        if (p.Node(tree, item) == text) return item;
+        if (HTREEITEM below = FindNode(p, tree, text, item)) return below;
+    }
+    return nullptr;
+}
+
+inline std::string ControlText(HWND dialog, int id) {
+    char text[1024] = "";
+    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// The message of a message box: its first static control with text.
+inline std::string MessageText(HWND box) {
+    HWND text = FindWindowExA(box, nullptr, "Static", nullptr);
+    while (text && GetWindowTextLengthA(text) == 0)
+        text = FindWindowExA(box, text, "Static", nullptr);
+    char message[1024] = "";
+    if (text) SendMessageA(text, WM_GETTEXT, sizeof message, reinterpret_cast<LPARAM>(message));
+    return message;
+}
+
+// Runs a command that asks for a file and gives the file dialog `path`.
+inline bool ChooseFile(const Program& program, HWND frame, UINT command, const std::string& path) {
+    PostMessageA(frame, WM_COMMAND, command, 0);
+    HWND dialog = WaitForDialog(program);
+    HWND name = dialog ? FindChild(dialog, "Edit") : nullptr;
+    if (!name) return false;
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+}
+
+// Why a program has no main window: it ended, or it waits in a box.
+inline std::string WhyNoFrame(const Program& program) {
+    DWORD code = 0;
+    if (program.Exited(0) && GetExitCodeProcess(program.Process(), &code))
+        return "it ended with " + std::to_string(code);
+    HWND box = WaitForDialog(program, 1);
+    return box ? "it shows \"" + MessageText(box) + "\"" : "it runs without one";
+}
+
+// What every program-level test shares: services left by an interrupted
+// run removed first, and the list's rows found by their service.
+class ProgramTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { wintest::DeleteLeftoverServices(); }
+
+    int FindRow(const Program& p, HWND list, const std::string& name) {
+        int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int r = 0; r < rows; ++r)
+            if (p.Row(list, r, 1)[0] == name) return r;
+        return -1;
+    }
+    // Polls the row until its state cell reads `state`.
+    bool WaitForStateText(const Program& p, HWND list, const std::string& name,
+                          const std::string& state) {
+        for (int i = 0; i < 100; ++i) {
+            int row = FindRow(p, list, name);
+            if (row >= 0 && p.Row(list, row, 3)[2] == state) return true;
+            Sleep(100);
+        }
+        return false;
+    }
+};
 
 }  // namespace wintest

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "framework/Dpi.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "framework/Resources.h"
 #include "framework/ToolBar.h"
 #include "res/resource.h"
