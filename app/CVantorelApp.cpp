@@ -162,10 +162,8 @@ bool CVantorelApp::InitInstance() {
 // Bounded: a program that does not end does not keep this one from starting
 // (the single-instance rule then answers as usual).
 void CVantorelApp::WaitForProgramEnd(DWORD process) {
-    HANDLE handle = ::OpenProcess(SYNCHRONIZE, FALSE, process);
-    if (!handle) return;
-    ::WaitForSingleObject(handle, 30000);
-    ::CloseHandle(handle);
+    KernelHandle handle(::OpenProcess(SYNCHRONIZE, FALSE, process));
+    if (handle) ::WaitForSingleObject(handle.get(), 30000);
 }
 
 // The machine and view the program that started this one showed.

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "framework/WinApp.h"
 #include "monitor/HistoryLog.h"
 #include "platform/win32/Win32Platform.h"

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "platform/MessageText.h"
 #include "framework/FileDialog.h"
 #include "framework/Placement.h"
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
+#include "platform/MessageText.h"
 #include "res/resource.h"
 #include "settings/CommandLine.h"
 #include "settings/SettingsPages.h"

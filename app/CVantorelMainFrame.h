@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/FrameWnd.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "monitor/MonitorCycle.h"
 #include "toolkit/MenuImages.h"
 #include "ui/AppContext.h"

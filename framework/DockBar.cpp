@@ -6,7 +6,7 @@
 
 #include "framework/Dpi.h"
 #include "framework/FrameWnd.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 
 namespace {
 

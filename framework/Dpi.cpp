@@ -1,12 +1,13 @@
 #include "framework/Dpi.h"
 
+#include "platform/win32/Handles.h"
+
 namespace dpi {
 
 int System() {
     static const int dotsPerInch = [] {
-        HDC screen = ::GetDC(nullptr);
-        int read = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-        if (screen) ::ReleaseDC(nullptr, screen);
+        WindowDC screen(nullptr);
+        int read = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
         return read > 0 ? read : kStandard;
     }();
     return dotsPerInch;

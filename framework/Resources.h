@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 
 // Resource types the platform knows by number only.
 namespace resource_type {

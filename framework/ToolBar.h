@@ -4,7 +4,7 @@
 // image list it shows, which the control itself never frees.
 #include <windows.h>
 
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 
 class ToolBar {
 public:

@@ -1,8 +1,8 @@
 #include <cstdlib>
 
 #include "framework/Document.h"
-#include "framework/Handles.h"
 #include "framework/Resources.h"
+#include "platform/win32/Handles.h"
 #include "res/resource.h"
 
 bool CView::DoPreparePrinting(CPrintInfo& info) {

@@ -3,9 +3,9 @@
 #include <new>
 #include <unordered_map>
 
-#include "framework/Handles.h"
 #include "framework/Resources.h"
 #include "platform/MessageText.h"
+#include "platform/win32/Handles.h"
 #include "res/resource.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 
 namespace listctrl {
 

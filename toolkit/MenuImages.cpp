@@ -1,7 +1,7 @@
 #include "toolkit/MenuImages.h"
 
 #include "framework/Dpi.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 
 namespace {
 const int kGap = 3;  // between the picture and the text, at 100 %

@@ -95,7 +95,7 @@ void CAboutDlg::ShowPicture(int id, HBITMAP image) {
     for (HBITMAP ours :
          {logo_.get(), team_.get(), teamLit_.get(), donation_.get(), donationLit_.get()})
         if (shown == ours) return;
-    if (shown) ::DeleteObject(shown);
+    Bitmap replaced(shown);
 }
 
 void CAboutDlg::AddTooltips() {

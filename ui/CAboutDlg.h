@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "platform/ModuleApi.h"
 #include "platform/VersionApi.h"
 

@@ -17,7 +17,7 @@
 #include "document/PendingChanges.h"
 #include "document/Restore.h"
 #include "framework/Dialog.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "framework/ToolBar.h"
 #include "settings/WindowPlacement.h"
 #include "toolkit/ListCtrlSupport.h"

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "monitor/HistoryLog.h"
 #include "monitor/HistoryRows.h"
 #include "toolkit/ListCtrlSupport.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "framework/ToolBar.h"
 #include "res/resource.h"
 #include "toolkit/CPropertyPage.h"

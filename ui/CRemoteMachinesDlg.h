@@ -9,7 +9,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "framework/ToolBar.h"
 #include "platform/RegistryApi.h"
 #include "toolkit/CellEdit.h"

@@ -11,7 +11,7 @@
 
 #include "document/ServicesDocument.h"
 #include "framework/Dialog.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "res/resource.h"
 #include "scm/ServiceEntry.h"
 #include "toolkit/CPropertyPage.h"

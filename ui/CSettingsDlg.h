@@ -8,7 +8,7 @@
 
 #include "document/ServicesDocument.h"
 #include "framework/Dialog.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "toolkit/CPropertyPage.h"
 #include "ui/AppContext.h"
 #include "ui/CChangeActionsPage.h"

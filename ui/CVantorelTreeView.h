@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "framework/Document.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "ui/AppContext.h"
 #include "views/ServiceTreeModel.h"
 

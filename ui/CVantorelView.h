@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/Document.h"
-#include "framework/Handles.h"
+#include "platform/win32/Handles.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"
 #include "views/ServiceListModel.h"

@@ -4,17 +4,18 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
+#include "platform/win32/Handles.h"
+
 namespace platform {
 
 namespace {
 template <typename T>
 bool TokenValue(TOKEN_INFORMATION_CLASS kind, T* value) {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    HANDLE opened = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return false;
+    KernelHandle token(opened);
     DWORD size = 0;
-    bool ok = ::GetTokenInformation(token, kind, value, sizeof *value, &size) != FALSE;
-    ::CloseHandle(token);
-    return ok;
+    return ::GetTokenInformation(token.get(), kind, value, sizeof *value, &size) != FALSE;
 }
 }  // namespace
 
@@ -29,17 +30,16 @@ bool Win32Elevation::CanElevate() {
     if (IsElevated()) return false;
     TOKEN_ELEVATION_TYPE type{};
     if (TokenValue(TokenElevationType, &type) && type == TokenElevationTypeLimited) return true;
-    HKEY key = nullptr;
+    HKEY opened = nullptr;
     DWORD prompt = 0, size = sizeof prompt;
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE,
                         "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", 0,
-                        KEY_READ, &key) != ERROR_SUCCESS)
+                        KEY_READ, &opened) != ERROR_SUCCESS)
         return false;
-    bool on = ::RegQueryValueExA(key, "EnableLUA", nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(&prompt), &size) == ERROR_SUCCESS &&
-              prompt != 0;
-    ::RegCloseKey(key);
-    return on;
+    RegKeyHandle key(opened);
+    return ::RegQueryValueExA(key.get(), "EnableLUA", nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(&prompt), &size) == ERROR_SUCCESS &&
+           prompt != 0;
 }
 
 bool Win32Elevation::StartElevated(const std::string& program, const std::string& arguments) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Handles.h"
 #include "platform/win32/SystemTime.h"
 
 namespace platform {
@@ -83,13 +84,12 @@ bool TakeGenitiveMonths(DateTimeNames* names) {
 std::string Win32LocaleTime::FormatDateTime(const LocalDateTime& when) {
     SYSTEMTIME st = SystemTimeOf(when);
     DATE date = 0;
-    BSTR text = nullptr;
+    BSTR made = nullptr;
     if (!::SystemTimeToVariantTime(&st, &date) ||
-        FAILED(::VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &text)) || text == nullptr)
+        FAILED(::VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &made)) || made == nullptr)
         return std::string();
-    std::string out = Narrow(text, static_cast<int>(::SysStringLen(text)));
-    ::SysFreeString(text);
-    return out;
+    BStrText text(made);
+    return Narrow(text.get(), static_cast<int>(::SysStringLen(text.get())));
 }
 
 void Win32LocaleTime::PreparePatterns() {

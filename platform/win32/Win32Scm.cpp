@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "platform/win32/Handles.h"
+
 // The portable records must be the platform's own, byte for byte.
 static_assert(sizeof(platform::ServiceStatus) == sizeof(SERVICE_STATUS), "status layout");
 static_assert(offsetof(platform::ServiceStatus, waitHint) == offsetof(SERVICE_STATUS, dwWaitHint),
@@ -110,12 +112,8 @@ std::string Win32Scm::FormatMessageA(uint32_t code) {
     DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0x400, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
-    std::string text;
-    if (buffer != nullptr) {
-        text.assign(buffer, length);
-        ::LocalFree(buffer);
-    }
-    return text;
+    LocalMemory<char*> message(buffer);  // given back even when the copy throws
+    return message ? std::string(message.get(), length) : std::string();
 }
 
 int Win32Scm::lstrcmpiA(const char* a, const char* b) {
