@@ -7,9 +7,9 @@ ASAN := $(BUILD)/asan
 WIN := $(BUILD)/win
 FUZZ := $(BUILD)/fuzz
 
-.PHONY: test run bench dist bootstrap native asan fuzz windows test-native test-asan test-fuzz test-windows test-dist format-check format clean
+.PHONY: test run bench dist bootstrap native asan fuzz windows test-native test-asan test-fuzz test-windows test-dist format-check layout-check format clean
 
-test: format-check test-native test-asan test-fuzz test-windows test-dist
+test: format-check layout-check test-native test-asan test-fuzz test-windows test-dist
 
 # Every C++ file of the project as clang-format writes it with the committed
 # .clang-format; `make format` rewrites them so.
@@ -17,6 +17,10 @@ SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h
 format-check: bootstrap
 	@test -n "$(SOURCES)" || { echo "The formatting check lists the files through git."; exit 1; }
 	@clang-format --dry-run --Werror $(SOURCES) && echo "Formatting: every file as clang-format writes it."
+
+# No folder includes one above it; no source file over 600 lines.
+layout-check:
+	@tools/check-layout
 
 format: bootstrap
 	@clang-format -i $(SOURCES)
