@@ -55,7 +55,7 @@ bool CVantorelApp::RegisterFrameClass() {
     wc.hInstance = instance;
     wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     // Drawn at the title bar's size, not shrunk from the big one.
-    wc.hIconSm = LoadSharedSmallIcon(IDR_MAINFRAME);
+    wc.hIconSm = context_.resources.LoadSharedSmallIcon(IDR_MAINFRAME);
     wc.lpszClassName = kFrameClass;
     return ::RegisterClassExA(&wc) != 0;
 }
@@ -84,21 +84,23 @@ bool CVantorelApp::ActivateFirstInstance(const std::string& snapshot) {
 
 bool CVantorelApp::InitInstance() {
     if (FAILED(::OleInitialize(nullptr))) {
-        ShowMessage(nullptr, LoadText(IDS_OLE_INIT_FAILED), MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(nullptr, context_.resources.LoadText(IDS_OLE_INIT_FAILED),
+                    MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     INITCOMMONCONTROLSEX controls{sizeof controls,
                                   ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
     ::InitCommonControlsEx(&controls);
-    m_appName = LoadText(AFX_IDS_APP_TITLE);
-    SetRegistryKey(SettingsStore::FrameworkKeyName());
+    m_appName = context_.resources.LoadText(AFX_IDS_APP_TITLE);
+    SetRegistryKey(platform_.registry, SettingsStore::FrameworkKeyName());
     LoadStdProfileSettings(4);
     LoadLanguage();
     if (!RegisterFrameClass()) return false;
     SetDocTemplate(
-        IDR_MAINFRAME, [this] { return new CVantorelDocument(context_); },
+        context_.resources.LoadText(IDR_MAINFRAME),
+        [this] { return new CVantorelDocument(*this, context_); },
         [this](CDocument* document) -> CFrameWnd* {
-            auto* frame = new CVantorelMainFrame(context_);
+            auto* frame = new CVantorelMainFrame(*this, context_);
             if (frame->Create(static_cast<CVantorelDocument*>(document))) return frame;
             // A window takes its object with it; without one it is freed here.
             if (frame->GetSafeHwnd())
@@ -113,12 +115,12 @@ bool CVantorelApp::InitInstance() {
     // The full path of the program file, whatever path it was started by.
     const std::string programPath = platform_.modules.GetModuleFileNameA(nullptr);
     if (line.registration == CommandLine::Registration::kRegister) {
-        RegisterAutomationServer(programPath);
-        RegisterShellFileType(GetDocString(4), GetDocString(6), programPath);
+        RegisterAutomationServer(platform_.registry, programPath);
+        RegisterShellFileType(platform_.registry, GetDocString(4), GetDocString(6), programPath);
         return false;
     }
     if (line.registration == CommandLine::Registration::kUnregister)
-        return UnregisterAutomationServer(GetDocString(4)) && false;
+        return UnregisterAutomationServer(platform_.registry, GetDocString(4)) && false;
     if (context_.automation) {
         // No window, no single-instance check and no log: the client decides.
         return StartAutomationServer(
@@ -135,11 +137,13 @@ bool CVantorelApp::InitInstance() {
     if (!mutex_ || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         mutex_.reset();
         if (!ActivateFirstInstance(line.snapshot))
-            ShowMessage(nullptr, LoadText(IDS_ALREADY_RUNNING), MB_OK | MB_ICONSTOP);
+            ShowMessage(nullptr, context_.resources.LoadText(IDS_ALREADY_RUNNING),
+                        MB_OK | MB_ICONSTOP);
         return false;
     }
-    RegisterAutomationServer(context_.launchPath);
-    RegisterShellFileType(GetDocString(4), GetDocString(6), context_.launchPath);
+    RegisterAutomationServer(platform_.registry, context_.launchPath);
+    RegisterShellFileType(platform_.registry, GetDocString(4), GetDocString(6),
+                          context_.launchPath);
 
     OpenHistoryLog();
     SettingsStore store(context_.platform.registry);
@@ -177,7 +181,7 @@ void CVantorelApp::TakeOver(CVantorelMainFrame* frame, const CommandLine& line) 
 void CVantorelApp::LoadLanguage() {
     platform::Platform& p = context_.platform;
     LanguageModule language(p.registry, p.modules, p.versions, p.texts);
-    if (!language.LoadAtStartup())
+    if (!language.LoadAtStartup(p.textsInUse))
         ShowMessage(nullptr, language.StartupFailureMessage(), MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -187,11 +191,13 @@ void CVantorelApp::OpenHistoryLog() {
     std::string path = store.ReadLogFilePath();
     bool autoDelete = store.Read(settings::kAutoDelete) != 0;
     if (path.empty()) return;
-    history_.SetSessionText(HistoryLog::SessionTextOfCurrentTexts(p.modules, p.versions));
+    history_.SetSessionText(HistoryLog::SessionTextOfTexts(p.textsInUse, p.modules, p.versions));
     context_.logOpen = history_.Open(path, autoDelete);
     if (!context_.logOpen)
-        ShowMessage(nullptr, LoadText(IDS_LOG_OPEN_FAILED) + "\n" + history_.GetErrorText(),
-                    MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(
+            nullptr,
+            context_.resources.LoadText(IDS_LOG_OPEN_FAILED) + "\n" + history_.GetErrorText(),
+            MB_OK | MB_ICONEXCLAMATION);
 }
 
 CVantorelDocument* CVantorelApp::AutomationDocument() {

@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
 
-#include "platform/win32/Handles.h"
 #include "framework/WinApp.h"
 #include "monitor/HistoryLog.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Win32Platform.h"
 #include "ui/AppContext.h"
 

@@ -40,8 +40,9 @@ int ModeOfCommand(UINT id) {
 }  // namespace
 
 // Closing the changed services window ends the alert.
-CVantorelMainFrame::CVantorelMainFrame(AppContext& context)
-    : context_(context),
+CVantorelMainFrame::CVantorelMainFrame(CWinApp& app, AppContext& context)
+    : CFrameWnd(app, context.resources),
+      context_(context),
       changes_(std::make_unique<CChangedServicesDlg>(context, [this] { EndAlert(); })) {
     changes_->SetShowProperties([this](const std::string& service, HWND owner) {
         if (document_)
@@ -84,12 +85,12 @@ CVantorelTreeView* CVantorelMainFrame::TreeView(int mode) {
 // The dialog comes back, as the user left it, for as long as the chosen
 // machine cannot be loaded.
 void CVantorelMainFrame::OpenServices() {
-    COpenServicesDlg dialog(context_.platform.registry);
+    COpenServicesDlg dialog(Res(), context_.platform.registry, m_hWnd);
     CDocument* document = GetActiveDocument();
     dialog.machine = document ? document->GetTitle() : std::string();
     while (dialog.DoModal() == IDOK) {
         std::string machine = dialog.machine.empty() ? "localhost" : dialog.machine;
-        if (CWinApp::Get()->OpenDocumentFile(machine.c_str())) return;
+        if (App().OpenDocumentFile(machine.c_str())) return;
     }
 }
 
@@ -138,7 +139,7 @@ void CVantorelMainFrame::AddElevationCommand() {
     HMENU file = ::GetSubMenu(::GetMenu(m_hWnd), 0);
     int items = file ? ::GetMenuItemCount(file) : 0;
     if (items <= 0) return;
-    std::string text = LoadText(IDS_RUN_AS_ADMINISTRATOR);
+    std::string text = Res().LoadText(IDS_RUN_AS_ADMINISTRATOR);
     // Just before "Salir", the last item.
     ::InsertMenuA(file, static_cast<UINT>(items - 1), MF_BYPOSITION | MF_STRING,
                   ID_FILE_RUN_AS_ADMINISTRATOR, text.c_str());
@@ -191,7 +192,7 @@ void CVantorelMainFrame::MonitorTick() {
 // The first shown change of a pass: the alert image in the notification
 // area, the sound played to its end, and the changed services window.
 void CVantorelMainFrame::Alert(const AlertSettings& settings) {
-    ImageList strip = LoadImageStrip(IDB_ICON_STRIP);
+    ImageList strip = Res().LoadImageStrip(IDB_ICON_STRIP);
     Icon alert(strip ? ImageList_GetIcon(strip.get(), kAlertImage, ILD_TRANSPARENT) : nullptr);
     if (alert) {
         SetTrayIconImage(alert.get());
@@ -200,13 +201,13 @@ void CVantorelMainFrame::Alert(const AlertSettings& settings) {
     namespace sound = platform::sound;
     if (settings.beep)
         context_.platform.sound.PlaySoundA(IDR_ALERT_SOUND,
-                                           ModuleWith(IDR_ALERT_SOUND, resource_type::Wave()),
+                                           Res().ModuleWith(IDR_ALERT_SOUND, resource_type::Wave()),
                                            sound::kResource | sound::kSync | sound::kNoDefault);
     changes_->ShowChangesWindow(settings.independent ? nullptr : m_hWnd, settings.bringToFront);
 }
 
 void CVantorelMainFrame::EndAlert() {
-    SetTrayIconImage(LoadSharedSmallIcon(IDI_TRAY));
+    SetTrayIconImage(Res().LoadSharedSmallIcon(IDI_TRAY));
 }
 
 void CVantorelMainFrame::Show(const ServiceChange& change, const platform::LocalDateTime& when) {
@@ -217,7 +218,7 @@ void CVantorelMainFrame::Show(const ServiceChange& change, const platform::Local
 // What the dialog changed takes effect at once where it can: the icon, the
 // comparison period and the list's columns.
 void CVantorelMainFrame::ShowSettings(int page) {
-    CSettingsDlg settings(context_, document_ ? &document_->Core() : nullptr, page);
+    CSettingsDlg settings(context_, document_ ? &document_->Core() : nullptr, page, m_hWnd);
     if (settings.DoModal() != IDOK) return;
     Rearm();
     if (listView_) listView_->ReloadColumns();
@@ -230,8 +231,8 @@ void CVantorelMainFrame::ShowProperties(const std::string& service, HWND owner) 
 void CVantorelMainFrame::RestoreServices() {
     if (!document_) return;
     std::string path;
-    if (ChooseFile(m_hWnd, LoadText(IDS_RESTORE_FILTER), document_->Core().title, nullptr, false,
-                   &path))
+    if (ChooseFile(m_hWnd, Res().LoadText(IDS_RESTORE_FILTER), document_->Core().title, nullptr,
+                   false, &path))
         RestoreFile(path);
 }
 
@@ -282,9 +283,10 @@ void CVantorelMainFrame::RestoreFile(const std::string& path) {
     if (!document_ || !document_->CompareWithFile(path.c_str())) return;
     ServicesDocument& core = document_->Core();
     if (core.GetChangeCount() == 0) {
-        ShowMessage(m_hWnd,
-                    FormatText(LoadText(IDS_RESTORE_NO_CHANGES), core.GetChangeDate().c_str()),
-                    MB_OK | MB_ICONINFORMATION);
+        ShowMessage(
+            m_hWnd,
+            FormatText(Res().LoadText(IDS_RESTORE_NO_CHANGES), core.GetChangeDate().c_str()),
+            MB_OK | MB_ICONINFORMATION);
         return;
     }
     // Its close ends the alert too, as the monitor's window does.
@@ -294,7 +296,7 @@ void CVantorelMainFrame::RestoreFile(const std::string& path) {
     const platform::LocalDateTime now = context_.platform.locale.Now();
     for (int i = 0; const ServiceChange* change = core.GetChange(i); ++i)
         window.AddChange(*change, now);
-    window.RunRestore(core);
+    window.RunRestore(core, m_hWnd);
 }
 
 void CVantorelMainFrame::ShowPendingChanges() {
@@ -311,8 +313,8 @@ void CVantorelMainFrame::ArmTrayIcon() {
     tray_.uID = 1;
     tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     tray_.uCallbackMessage = kTrayNotify;
-    tray_.hIcon = LoadSharedSmallIcon(IDI_TRAY);
-    lstrcpynA(tray_.szTip, LoadText(IDS_TRAY_TIP).c_str(), sizeof tray_.szTip);
+    tray_.hIcon = Res().LoadSharedSmallIcon(IDI_TRAY);
+    lstrcpynA(tray_.szTip, Res().LoadText(IDS_TRAY_TIP).c_str(), sizeof tray_.szTip);
     SettingsStore store(context_.platform.registry);
     if (store.Read(settings::kShowTrayIcon) && !context_.automation)
         trayShown_ = ::Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE;
@@ -332,7 +334,7 @@ void CVantorelMainFrame::ShowMainWindow() {
 // Lets the menu close when the user clicks elsewhere.
 void CVantorelMainFrame::ShowTrayMenu() {
     ::SetForegroundWindow(m_hWnd);
-    ShowPopupMenu(m_hWnd, IDR_CONTEXT_MENUS, CONTEXT_MENU_TRAY);
+    Res().ShowPopupMenu(m_hWnd, IDR_CONTEXT_MENUS, CONTEXT_MENU_TRAY);
     ::PostMessageA(m_hWnd, kTrayMenuDone, 0, 0);
 }
 
@@ -400,7 +402,7 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
         }
         case ID_APP_ABOUT:
         case ID_TRAY_ABOUT: {
-            CAboutDlg about(context_.platform.modules, context_.platform.versions);
+            CAboutDlg about(context_, m_hWnd);
             about.DoModal();
             return true;
         }
@@ -552,7 +554,7 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ENDSESSION:
             if (wp) {
                 SavePlacement();
-                CWinApp::Get()->OnEndSession();
+                App().OnEndSession();
                 // Where nothing ends the process for the system, it ends itself.
                 ::PostMessageA(m_hWnd, kSessionEnded, 0, 0);
             }

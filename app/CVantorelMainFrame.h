@@ -6,8 +6,8 @@
 #include <string>
 
 #include "framework/FrameWnd.h"
-#include "platform/win32/Handles.h"
 #include "monitor/MonitorCycle.h"
+#include "platform/win32/Handles.h"
 #include "toolkit/MenuImages.h"
 #include "ui/AppContext.h"
 
@@ -34,7 +34,7 @@ public:
     // WM_COPYDATA from a second start: the path of a snapshot to restore from.
     static constexpr ULONG_PTR kRestoreFileData = 0x56524653;
 
-    explicit CVantorelMainFrame(AppContext& context);
+    CVantorelMainFrame(CWinApp& app, AppContext& context);
     ~CVantorelMainFrame() override;
     bool Create(CVantorelDocument* document);
     CVantorelView* ListView() const { return listView_.get(); }

@@ -164,7 +164,8 @@ int main(int argc, char** argv) {
     ShortDateForTheRun shortDate(argc > 1 ? argv[1] : nullptr);
     platform::Win32FileSystem files;
     platform::Win32LocaleTime time;
-    platform::Win32TextSource texts;
+    platform::TextsInUse programTexts;
+    platform::Win32TextSource texts(programTexts);
     char locale[LOCALE_NAME_MAX_LENGTH] = {};
     GetLocaleInfoA(GetUserDefaultLCID(), LOCALE_SNAME, locale, sizeof locale);
 

@@ -99,12 +99,12 @@ struct Bench {
     AppContext context{real.Interfaces().With(scm), history};
 };
 
-void MeasureList(Bench& b, SC_HANDLE manager, DWORD columnMask) {
+void MeasureList(CWinApp& app, Bench& b, SC_HANDLE manager, DWORD columnMask) {
     SettingsStore(b.real.registry).Write(settings::kShowColumns, static_cast<int>(columnMask));
     CountingParent parent;
     parent.CreateEx(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 1000,
                     nullptr, nullptr);
-    CVantorelDocument document(b.context);
+    CVantorelDocument document(app, b.context);
     document.Core().OpenDocument("localhost");
     CVantorelView view(b.context);
     document.AddView(&view);
@@ -165,11 +165,11 @@ void MeasureList(Bench& b, SC_HANDLE manager, DWORD columnMask) {
     parent.DestroyWindow();
 }
 
-void MeasureTree(Bench& b) {
+void MeasureTree(CWinApp& app, Bench& b) {
     CountingParent parent;
     parent.CreateEx(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 800, nullptr,
                     nullptr);
-    CVantorelDocument document(b.context);
+    CVantorelDocument document(app, b.context);
     document.Core().OpenDocument("localhost");
     CVantorelTreeView tree(b.context, 4);
     document.AddView(&tree);
@@ -189,11 +189,11 @@ void MeasureTree(Bench& b) {
 
 int main() {
     WindowBench app(ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES);
-    return WithBenchServices([](SC_HANDLE manager) {
+    return WithBenchServices([&app](SC_HANDLE manager) {
         Bench b;
-        MeasureList(b, manager, 7);
-        MeasureList(b, manager, 63);
-        MeasureTree(b);
+        MeasureList(app, b, manager, 7);
+        MeasureList(app, b, manager, 63);
+        MeasureTree(app, b);
         SettingsStore(b.real.registry).Write(settings::kShowColumns, 7);
     });
 }

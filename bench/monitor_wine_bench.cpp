@@ -13,9 +13,9 @@
 
 #include "bench/BenchSupport.h"
 #include "document/ChangeList.h"
+#include "document/PendingChanges.h"
 #include "framework/WinApp.h"
 #include "monitor/MonitorCycle.h"
-#include "document/PendingChanges.h"
 #include "platform/win32/Win32Platform.h"
 #include "ui/CChangedServicesDlg.h"
 

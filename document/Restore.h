@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "document/ServicesDocument.h"
 #include "document/PendingChanges.h"
+#include "document/ServicesDocument.h"
 
 // The state a service is heading for: a pending state counts as the one it
 // ends in.

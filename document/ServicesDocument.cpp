@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "platform/MessageText.h"
 #include "document/SnapshotSave.h"
+#include "platform/MessageText.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 

@@ -5,7 +5,6 @@
 #include <new>
 #include <vector>
 
-#include "platform/win32/Win32Registry.h"
 #include "settings/RegistryKey.h"
 
 // {6B0D3F52-9C1E-4E7A-8F3B-2A5C7D9E1F40}
@@ -17,8 +16,8 @@ namespace {
 
 const char kClsidText[] = "{6B0D3F52-9C1E-4E7A-8F3B-2A5C7D9E1F40}";
 
-bool SetKeyValue(const std::string& path, const char* name, const std::string& value) {
-    platform::Win32Registry registry;
+bool SetKeyValue(platform::RegistryApi& registry, const std::string& path, const char* name,
+                 const std::string& value) {
     RegistryKey key(registry);
     return key.Open(platform::reg::CurrentUser(), path.c_str(), true) &&
            key.WriteString(name, value);
@@ -26,8 +25,7 @@ bool SetKeyValue(const std::string& path, const char* name, const std::string& v
 
 // Under HKEY_CURRENT_USER\Software\Classes; the one bounded walk of the
 // settings store, so a key that cannot be deleted ends it.
-void DeleteClassesTree(const std::string& name) {
-    platform::Win32Registry registry;
+void DeleteClassesTree(platform::RegistryApi& registry, const std::string& name) {
     RegistryKey classes(registry);
     if (classes.Open(platform::reg::CurrentUser(), "Software\\Classes", false))
         classes.DeleteKeyTree(name.c_str());
@@ -186,33 +184,35 @@ DWORD g_cookie = 0;
 
 }  // namespace
 
-bool RegisterAutomationServer(const std::string& serverPath) {
+bool RegisterAutomationServer(platform::RegistryApi& registry, const std::string& serverPath) {
     std::string classes = "Software\\Classes\\";
     std::string clsid = classes + "CLSID\\" + kClsidText;
-    return SetKeyValue(clsid, nullptr, kProgId) &&
-           SetKeyValue(clsid + "\\LocalServer32", nullptr, "\"" + serverPath + "\" /Automation") &&
-           SetKeyValue(clsid + "\\ProgID", nullptr, kProgId) &&
-           SetKeyValue(classes + kProgId, nullptr, kProgId) &&
-           SetKeyValue(classes + kProgId + "\\CLSID", nullptr, kClsidText);
+    return SetKeyValue(registry, clsid, nullptr, kProgId) &&
+           SetKeyValue(registry, clsid + "\\LocalServer32", nullptr,
+                       "\"" + serverPath + "\" /Automation") &&
+           SetKeyValue(registry, clsid + "\\ProgID", nullptr, kProgId) &&
+           SetKeyValue(registry, classes + kProgId, nullptr, kProgId) &&
+           SetKeyValue(registry, classes + kProgId + "\\CLSID", nullptr, kClsidText);
 }
 
-bool RegisterShellFileType(const std::string& extension, const std::string& typeName,
-                           const std::string& serverPath) {
+bool RegisterShellFileType(platform::RegistryApi& registry, const std::string& extension,
+                           const std::string& typeName, const std::string& serverPath) {
     std::string type = std::string("Software\\Classes\\") + kProgId;
     std::string program = "\"" + serverPath + "\"";
-    return SetKeyValue("Software\\Classes\\" + extension, nullptr, kProgId) &&
-           SetKeyValue(type, nullptr, typeName) &&
-           SetKeyValue(type + "\\DefaultIcon", nullptr, serverPath + ",0") &&
-           SetKeyValue(type + "\\shell\\open\\command", nullptr, program + " \"%1\"") &&
-           SetKeyValue(type + "\\shell\\print\\command", nullptr, program + " /p \"%1\"") &&
-           SetKeyValue(type + "\\shell\\printto\\command", nullptr,
+    return SetKeyValue(registry, "Software\\Classes\\" + extension, nullptr, kProgId) &&
+           SetKeyValue(registry, type, nullptr, typeName) &&
+           SetKeyValue(registry, type + "\\DefaultIcon", nullptr, serverPath + ",0") &&
+           SetKeyValue(registry, type + "\\shell\\open\\command", nullptr, program + " \"%1\"") &&
+           SetKeyValue(registry, type + "\\shell\\print\\command", nullptr,
+                       program + " /p \"%1\"") &&
+           SetKeyValue(registry, type + "\\shell\\printto\\command", nullptr,
                        program + " /pt \"%1\" \"%2\" \"%3\" \"%4\"");
 }
 
-bool UnregisterAutomationServer(const std::string& extension) {
-    DeleteClassesTree(std::string("CLSID\\") + kClsidText);
-    DeleteClassesTree(kProgId);
-    if (!extension.empty()) DeleteClassesTree(extension);
+bool UnregisterAutomationServer(platform::RegistryApi& registry, const std::string& extension) {
+    DeleteClassesTree(registry, std::string("CLSID\\") + kClsidText);
+    DeleteClassesTree(registry, kProgId);
+    if (!extension.empty()) DeleteClassesTree(registry, extension);
     return true;
 }
 

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/RegistryApi.h"
+
 // The program's own class identifier, fixed for good: clients find the
 // server by it.
 extern const CLSID CLSID_VantorelApplication;
@@ -26,13 +28,13 @@ public:
 
 // Writes the per-user class registration and the program id; `serverPath`
 // is the full path of the program file.
-bool RegisterAutomationServer(const std::string& serverPath);
+bool RegisterAutomationServer(platform::RegistryApi& registry, const std::string& serverPath);
 // Removes the class, the program id and the file type of `extension`.
-bool UnregisterAutomationServer(const std::string& extension);
+bool UnregisterAutomationServer(platform::RegistryApi& registry, const std::string& extension);
 // The document type's files (`extension`) open in the program from the
 // shell, and print from it, for the current user.
-bool RegisterShellFileType(const std::string& extension, const std::string& typeName,
-                           const std::string& serverPath);
+bool RegisterShellFileType(platform::RegistryApi& registry, const std::string& extension,
+                           const std::string& typeName, const std::string& serverPath);
 
 // Offers the class to clients until revoked. `makeTarget` is called when a
 // client creates the object.

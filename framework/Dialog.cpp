@@ -52,8 +52,8 @@ CDialog::~CDialog() {
 }
 
 INT_PTR CDialog::DoModal() {
-    HWND owner = parent_ ? parent_ : ModalOwner();
-    HINSTANCE module = ModuleWith(templateId_, resource_type::Dialog());
+    HWND owner = ModalOwner(parent_);
+    HINSTANCE module = Res().ModuleWith(templateId_, resource_type::Dialog());
     modal_ = true;
     INT_PTR result = ::DialogBoxParamA(module, MAKEINTRESOURCEA(templateId_), owner,
                                        &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -63,7 +63,7 @@ INT_PTR CDialog::DoModal() {
 
 bool CDialog::Create(HWND owner) {
     if (m_hWnd) return true;
-    HINSTANCE module = ModuleWith(templateId_, resource_type::Dialog());
+    HINSTANCE module = Res().ModuleWith(templateId_, resource_type::Dialog());
     modal_ = false;
     HWND made = ::CreateDialogParamA(module, MAKEINTRESOURCEA(templateId_), owner,
                                      &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -117,7 +117,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
     // Nothing may unwind through the dialog manager; a dialog that could not
     // set itself up is not left on screen half made.
     const INT_PTR kFailed = -1;
-    INT_PTR focus = Guarded(msg, kFailed, [&]() -> INT_PTR {
+    INT_PTR focus = Guarded(dialog->GetResources(), msg, kFailed, [&]() -> INT_PTR {
         dialog->Attach(hwnd);
         return dialog->OnInitDialog() ? TRUE : FALSE;
     });

@@ -36,8 +36,10 @@ class CDialog : public CWnd {
 public:
     // `parent` null: the window the user works in now (the main window or
     // the dialog in front of it).
-    explicit CDialog(UINT templateId, HWND parent = nullptr)
-        : templateId_(templateId), parent_(parent) {}
+    // `parent`: the window the dialog opens over (over the dialog in front
+    // of it, when there is one); none for a window of its own.
+    CDialog(const Resources& resources, UINT templateId, HWND parent = nullptr)
+        : CWnd(resources), templateId_(templateId), parent_(parent) {}
 
     ~CDialog() override;
 
@@ -60,6 +62,7 @@ public:
 
 protected:
     virtual void DoDataExchange(CDataExchange&) {}
+    void SetParentWindow(HWND parent) { parent_ = parent; }
     // True lets the system give the focus to the first control.
     virtual bool OnInitDialog();
     virtual void OnOK();

@@ -8,7 +8,7 @@ void CDocument::SetPathName(const char* path, bool addToRecent) {
     pathName_ = path ? path : "";
     std::string title = FileNameOf(pathName_);
     if (!title.empty()) SetTitle(title);
-    if (addToRecent) CWinApp::Get()->AddToRecentFileList(pathName_.c_str());
+    if (addToRecent) app_.AddToRecentFileList(pathName_.c_str());
 }
 
 bool CDocument::OnNewDocument() {
@@ -29,8 +29,7 @@ bool CDocument::OnSaveDocument(const char*) {
 bool CDocument::OnCommand(UINT id) {
     if (id != ID_FILE_SAVE) return false;
     std::string path;
-    if (CWinApp::Get()->PromptForFileName(&path, true, title_.c_str()) &&
-        OnSaveDocument(path.c_str()))
+    if (app_.PromptForFileName(&path, true, title_.c_str()) && OnSaveDocument(path.c_str()))
         SetPathName(path.c_str(), false);
     return true;
 }
@@ -41,7 +40,7 @@ bool CDocument::OnUpdateCommand(CCmdUI& ui) {
 
 void CDocument::SetTitle(const std::string& title) {
     title_ = title;
-    CWinApp::Get()->OnDocumentTitleChanged(this);
+    app_.OnDocumentTitleChanged(this);
 }
 
 void CDocument::AddView(CView* view) {

@@ -19,8 +19,11 @@ struct CPrintInfo {
     UINT currentPage = 1;
 };
 
+class CWinApp;
+
 class CView : public CWnd {
 public:
+    explicit CView(const Resources& resources) : CWnd(resources) {}
     CDocument* GetDocument() const { return document_; }
     void SetDocument(CDocument* document) { document_ = document; }
     // The frame made this view its pane; fill it from the document.
@@ -48,6 +51,9 @@ private:
 
 class CDocument {
 public:
+    // The application keeps the recent list, the file dialogs' filter and
+    // the frame's title that the document's flows change.
+    explicit CDocument(CWinApp& app) : app_(app) {}
     virtual ~CDocument() = default;
 
     virtual void SetPathName(const char* path, bool addToRecent);
@@ -69,8 +75,10 @@ public:
 
 protected:
     void SetPathNameOnly(const std::string& path) { pathName_ = path; }
+    CWinApp& App() const { return app_; }
 
 private:
+    CWinApp& app_;
     std::string pathName_;
     std::string title_;
     bool modified_ = false;

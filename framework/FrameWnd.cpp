@@ -9,10 +9,9 @@
 
 bool CFrameWnd::LoadFrame(UINT resourceId, const char* className, DWORD style, const RECT& rect) {
     // The window destroys its menu; until it exists, the owner does.
-    Menu menu = LoadMenuResource(resourceId);
-    CWinApp* app = CWinApp::Get();
-    app->m_accelerators = LoadAcceleratorResource(resourceId);
-    if (!CreateEx(0, className, app->GetDocString(0).c_str(), style, rect.left, rect.top,
+    Menu menu = Res().LoadMenuResource(resourceId);
+    app_.m_accelerators = Res().LoadAcceleratorResource(resourceId);
+    if (!CreateEx(0, className, app_.GetDocString(0).c_str(), style, rect.left, rect.top,
                   rect.right - rect.left, rect.bottom - rect.top, nullptr, menu.get()))
         return false;
     menu.release();
@@ -29,7 +28,7 @@ HWND CFrameWnd::CreateToolBar(UINT resourceId, UINT barId, bool visible) {
         owner = dock_->GetSafeHwnd();
     }
     auto made = std::make_unique<ToolBar>();
-    if (!made->Create(owner, resourceId, barId, visible ? WS_VISIBLE : 0)) return nullptr;
+    if (!made->Create(Res(), owner, resourceId, barId, visible ? WS_VISIBLE : 0)) return nullptr;
     HWND bar = made->Hwnd();
     bars_.push_back(std::move(made));
     // Commands and tooltip requests come to the frame, wherever the bar sits.
@@ -49,7 +48,7 @@ bool CFrameWnd::CreateStatusBar(const UINT* indicators, int count) {
         ::GetModuleHandleA(nullptr), nullptr);
     if (!statusBar_) return false;
     indicators_.assign(indicators, indicators + count);
-    SetMessageText(LoadText(AFX_IDS_IDLEMESSAGE));
+    SetMessageText(Res().LoadText(AFX_IDS_IDLEMESSAGE));
     RecalcLayout();
     return true;
 }
@@ -106,7 +105,7 @@ void CFrameWnd::InitialUpdateFrame(CDocument* document) {
 }
 
 void CFrameWnd::UpdateTitle(CDocument* document) {
-    std::string appTitle = CWinApp::Get()->GetDocString(0);
+    std::string appTitle = app_.GetDocString(0);
     std::string title = document && !document->GetTitle().empty()
                             ? document->GetTitle() + " - " + appTitle
                             : appTitle;
@@ -125,7 +124,7 @@ bool CFrameWnd::RouteCommand(UINT id) {
     if (CDocument* document = GetActiveDocument())
         if (document->OnCommand(id)) return true;
     if (OnCommand(id)) return true;
-    return CWinApp::Get()->OnCommand(id);
+    return app_.OnCommand(id);
 }
 
 bool CFrameWnd::RouteUpdate(CCmdUI& ui) {
@@ -133,7 +132,7 @@ bool CFrameWnd::RouteUpdate(CCmdUI& ui) {
     if (CDocument* document = GetActiveDocument())
         if (document->OnUpdateCommand(ui)) return true;
     if (OnUpdateCommand(ui)) return true;
-    return CWinApp::Get()->OnUpdateCommand(ui);
+    return app_.OnUpdateCommand(ui);
 }
 
 bool CFrameWnd::OnCommand(UINT id) {
@@ -183,7 +182,7 @@ void CFrameWnd::InsertRecentFiles(HMENU menu) {
         }
     }
     if (first < 0) return;
-    const auto& recent = CWinApp::Get()->RecentFiles();
+    const auto& recent = app_.RecentFiles();
     if (recent.empty()) return;  // the placeholder stays, greyed
     ::DeleteMenu(menu, first, MF_BYPOSITION);
     for (size_t i = 0; i < recent.size(); ++i) {
@@ -216,7 +215,8 @@ void CFrameWnd::UpdateIndicators() {
         int key = indicators_[i] == ID_INDICATOR_CAPS  ? VK_CAPITAL
                   : indicators_[i] == ID_INDICATOR_NUM ? VK_NUMLOCK
                                                        : VK_SCROLL;
-        std::string text = (::GetKeyState(key) & 1) ? LoadText(indicators_[i]) : std::string();
+        std::string text =
+            (::GetKeyState(key) & 1) ? Res().LoadText(indicators_[i]) : std::string();
         if (text != PaneText(static_cast<int>(i) + 1))
             ::SendMessageA(statusBar_, SB_SETTEXTA, i + 1, reinterpret_cast<LPARAM>(text.c_str()));
     }
@@ -237,8 +237,8 @@ void CFrameWnd::SetMessageText(const std::string& text) {
 }
 
 void CFrameWnd::ShowPrompt(UINT id) {
-    std::string prompt = id != 0 ? CommandPrompt(id) : std::string();
-    SetMessageText(prompt.empty() ? LoadText(AFX_IDS_IDLEMESSAGE) : prompt);
+    std::string prompt = id != 0 ? Res().CommandPrompt(id) : std::string();
+    SetMessageText(prompt.empty() ? Res().LoadText(AFX_IDS_IDLEMESSAGE) : prompt);
 }
 
 void CFrameWnd::OnClose() {
@@ -246,7 +246,7 @@ void CFrameWnd::OnClose() {
 }
 
 void CFrameWnd::PostNcDestroy() {
-    if (CWinApp::Get()->m_pMainWnd == this) CWinApp::Get()->m_pMainWnd = nullptr;
+    if (app_.m_pMainWnd == this) app_.m_pMainWnd = nullptr;
     delete this;
 }
 
@@ -274,10 +274,10 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             OnClose();
             return 0;
         case WM_DESTROY:
-            if (CWinApp::Get()->m_pMainWnd == this) ::PostQuitMessage(0);
+            if (app_.m_pMainWnd == this) ::PostQuitMessage(0);
             break;
         case WM_NOTIFY:
-            if (AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
+            if (Res().AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
             break;
         default:
             break;

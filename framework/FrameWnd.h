@@ -13,8 +13,13 @@
 #include "framework/Document.h"
 #include "framework/ToolBar.h"
 
+class CWinApp;
+
 class CFrameWnd : public CWnd {
 public:
+    // The frame routes the commands nothing else took to `app`.
+    CFrameWnd(CWinApp& app, const Resources& resources) : CWnd(resources), app_(app) {}
+
     // Creates the frame with the menu and accelerators of `resourceId`.
     bool LoadFrame(UINT resourceId, const char* className, DWORD style, const RECT& rect);
     // A toolbar from a toolbar resource and the bitmap of the same id; null
@@ -51,6 +56,8 @@ protected:
     // state allows it, whatever way it came.
     bool RunCommand(UINT id);
 
+    CWinApp& App() const { return app_; }
+
 private:
     void UpdateMenu(HMENU menu);
     void InsertRecentFiles(HMENU menu);
@@ -60,6 +67,7 @@ private:
     void LayoutStatusParts(int width);
     HWND DockHwnd() const { return dock_ ? dock_->GetSafeHwnd() : nullptr; }
 
+    CWinApp& app_;
     CView* activeView_ = nullptr;
     std::vector<std::unique_ptr<ToolBar>> bars_;
     HWND toolBar_ = nullptr;          // the visible one of bars_

@@ -1,9 +1,7 @@
 #include "framework/Resources.h"
 
 #include "framework/Dpi.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
-#include "platform/TextsInUse.h"
+#include "platform/win32/Win32TextSource.h"
 #include "res/resource.h"
 
 namespace {
@@ -12,82 +10,79 @@ HINSTANCE Program() {
 }
 }  // namespace
 
-HINSTANCE ResourceModule() {
-    auto module = static_cast<HINSTANCE>(current_texts::Module());
+HINSTANCE Resources::Module() const {
+    auto module = static_cast<HINSTANCE>(inUse_.Module());
     return module ? module : Program();
 }
 
-HINSTANCE ModuleWith(UINT id, LPCSTR type) {
-    HINSTANCE texts = ResourceModule();
+HINSTANCE Resources::ModuleWith(UINT id, LPCSTR type) const {
+    HINSTANCE texts = Module();
     return ::FindResourceA(texts, MAKEINTRESOURCEA(id), type) ? texts : Program();
 }
 
-std::string LoadText(UINT id) {
-    // A string-table entry holds at most 4097 characters with its terminator.
-    char buffer[4100];
-    int length = ::LoadStringA(ResourceModule(), id, buffer, sizeof buffer);
-    return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
+// The same reading as the core's texts: one way to take a text.
+std::string Resources::LoadText(UINT id) const {
+    return platform::Win32TextSource(inUse_).Text(id);
 }
 
-std::string CommandPrompt(UINT id) {
+std::string Resources::CommandPrompt(UINT id) const {
     std::string text = LoadText(id);
     return text.substr(0, text.find('\n'));
 }
 
-std::string TooltipText(UINT id) {
+std::string Resources::TooltipText(UINT id) const {
     std::string text = LoadText(id);
     size_t br = text.find('\n');
     return br == std::string::npos ? text : text.substr(br + 1);
 }
 
-bool AnswerTooltip(NMHDR* header) {
+bool Resources::AnswerTooltip(NMHDR* header) const {
     if (header->code != TTN_GETDISPINFOA) return false;
     auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
     UINT_PTR id = header->idFrom;
     if (info->uFlags & TTF_IDISHWND)
         id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
     // The control copies the text at once; kept here it may be of any length.
-    static std::string text;
-    text = id ? TooltipText(static_cast<UINT>(id)) : std::string();
+    tooltip_ = id ? TooltipText(static_cast<UINT>(id)) : std::string();
     info->szText[0] = '\0';
-    info->lpszText = &text[0];
+    info->lpszText = &tooltip_[0];
     return true;
 }
 
-Menu LoadMenuResource(UINT id) {
+Menu Resources::LoadMenuResource(UINT id) const {
     return Menu(::LoadMenuA(ModuleWith(id, resource_type::Menu()), MAKEINTRESOURCEA(id)));
 }
 
-Bitmap LoadBitmapResource(UINT id) {
+Bitmap Resources::LoadBitmapResource(UINT id) const {
     return Bitmap(static_cast<HBITMAP>(::LoadImageA(ModuleWith(id, resource_type::Bitmap()),
                                                     MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
                                                     LR_CREATEDIBSECTION)));
 }
 
-Icon LoadIconResource(UINT id, int size) {
+Icon Resources::LoadIconResource(UINT id, int size) const {
     return Icon(static_cast<HICON>(::LoadImageA(ModuleWith(id, resource_type::GroupIcon()),
                                                 MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0)));
 }
 
-HICON LoadSharedIcon(UINT id) {
+HICON Resources::LoadSharedIcon(UINT id) const {
     return ::LoadIconA(ModuleWith(id, resource_type::GroupIcon()), MAKEINTRESOURCEA(id));
 }
 
-HICON LoadSharedSmallIcon(UINT id) {
+HICON Resources::LoadSharedSmallIcon(UINT id) const {
     return static_cast<HICON>(
         ::LoadImageA(ModuleWith(id, resource_type::GroupIcon()), MAKEINTRESOURCEA(id), IMAGE_ICON,
                      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 }
 
-HCURSOR LoadSharedCursor(UINT id) {
+HCURSOR Resources::LoadSharedCursor(UINT id) const {
     return ::LoadCursorA(ModuleWith(id, resource_type::GroupCursor()), MAKEINTRESOURCEA(id));
 }
 
-HACCEL LoadAcceleratorResource(UINT id) {
+HACCEL Resources::LoadAcceleratorResource(UINT id) const {
     return ::LoadAcceleratorsA(ModuleWith(id, resource_type::Accelerators()), MAKEINTRESOURCEA(id));
 }
 
-Bitmap LoadPicture(UINT id) {
+Bitmap Resources::LoadPicture(UINT id) const {
     UINT sized = dpi::SizedPictureId(id);
     if (sized != id) {
         Bitmap picture = LoadBitmapResource(sized);
@@ -96,7 +91,7 @@ Bitmap LoadPicture(UINT id) {
     return LoadBitmapResource(id);
 }
 
-ImageList LoadImageStrip(UINT id) {
+ImageList Resources::LoadImageStrip(UINT id) const {
     Bitmap strip = LoadPicture(id);
     BITMAP shape{};
     if (!strip || !::GetObjectA(strip.get(), sizeof shape, &shape) || shape.bmHeight <= 0)
@@ -108,7 +103,7 @@ ImageList LoadImageStrip(UINT id) {
     return images;
 }
 
-Icon SetDialogIcons(HWND dialog, HIMAGELIST strip, int image, bool programIcon) {
+Icon Resources::SetDialogIcons(HWND dialog, HIMAGELIST strip, int image, bool programIcon) const {
     Icon small(strip ? ImageList_GetIcon(strip, image, ILD_TRANSPARENT) : nullptr);
     ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
     if (programIcon)
@@ -117,7 +112,8 @@ Icon SetDialogIcons(HWND dialog, HIMAGELIST strip, int image, bool programIcon) 
     return small;
 }
 
-void ShowPopupMenu(HWND owner, UINT menuId, int index, const std::function<void(HMENU)>& prepare) {
+void Resources::ShowPopupMenu(HWND owner, UINT menuId, int index,
+                              const std::function<void(HMENU)>& prepare) const {
     Menu menu = LoadMenuResource(menuId);
     HMENU popup = menu ? ::GetSubMenu(menu.get(), index) : nullptr;
     if (!popup) return;
@@ -128,13 +124,12 @@ void ShowPopupMenu(HWND owner, UINT menuId, int index, const std::function<void(
 }
 
 int ShowMessage(HWND owner, const std::string& text, UINT flags) {
-    CWinApp* app = CWinApp::Get();
-    return ::MessageBoxA(owner, text.c_str(), app ? app->m_appName.c_str() : "", flags);
+    char title[128] = "";
+    ::LoadStringA(Program(), AFX_IDS_APP_TITLE, title, sizeof title);
+    return ::MessageBoxA(owner, text.c_str(), title, flags);
 }
 
-HWND ModalOwner() {
-    CWinApp* app = CWinApp::Get();
-    HWND main = app && app->m_pMainWnd ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
+HWND ModalOwner(HWND main) {
     if (!main) return nullptr;
     HWND popup = ::GetLastActivePopup(main);
     return popup && ::IsWindowEnabled(popup) ? popup : main;

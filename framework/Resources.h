@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/TextsInUse.h"
 #include "platform/win32/Handles.h"
 
 // Resource types the platform knows by number only.
@@ -37,51 +38,65 @@ inline LPCSTR Wave() {
 }
 }  // namespace resource_type
 
-// The module whose resources the program shows: a language module, or the
-// program's own.
-HINSTANCE ResourceModule();
-// The module that has resource `id` of `type`: the texts in use first, then
-// the program.
-HINSTANCE ModuleWith(UINT id, LPCSTR type);
+// The resources of the texts in use (a language module) when they have
+// them, else the program's own. The application owns one, following its
+// texts in use; every window gets it from what makes the window.
+class Resources {
+public:
+    explicit Resources(const platform::TextsInUse& inUse) : inUse_(inUse) {}
+    Resources(const Resources&) = delete;
+    Resources& operator=(const Resources&) = delete;
 
-// A string-table text of the texts in use; empty when it has none.
-std::string LoadText(UINT id);
-// A command's status-bar prompt: its text up to the line break.
-std::string CommandPrompt(UINT id);
-// A command's or control's tooltip: its text after the line break, or the
-// whole text when it has none.
-std::string TooltipText(UINT id);
-// Answers a tooltip's request for text (TTN_GETDISPINFOA) from the text of
-// the command or control it is for; false for any other notification.
-bool AnswerTooltip(NMHDR* header);
+    // The module whose resources the program shows.
+    HINSTANCE Module() const;
+    // The module that has resource `id` of `type`: the texts in use first,
+    // then the program.
+    HINSTANCE ModuleWith(UINT id, LPCSTR type) const;
 
-Menu LoadMenuResource(UINT id);
-Bitmap LoadBitmapResource(UINT id);
-// An icon of the given size, owned by the caller.
-Icon LoadIconResource(UINT id, int size);
-// The platform keeps these; they are never freed.
-HICON LoadSharedIcon(UINT id);
-// At the size of the title bar's and the notification area's icons.
-HICON LoadSharedSmallIcon(UINT id);
-HCURSOR LoadSharedCursor(UINT id);
-HACCEL LoadAcceleratorResource(UINT id);
-// A picture at the display's scaling, or at 100 % where it has no other.
-Bitmap LoadPicture(UINT id);
-// Shows picture `image` of `strip` as the dialog's small icon and, with
-// `programIcon`, the program's icon as its big one. The small icon
-// returned is the dialog's to keep while it shows it.
-Icon SetDialogIcons(HWND dialog, HIMAGELIST strip, int image, bool programIcon);
-// A strip of square pictures at the display's scaling, magenta transparent;
-// null without the bitmap.
-ImageList LoadImageStrip(UINT id);
+    // A string-table text; empty when there is none.
+    std::string LoadText(UINT id) const;
+    // A command's status-bar prompt: its text up to the line break.
+    std::string CommandPrompt(UINT id) const;
+    // A command's or control's tooltip: its text after the line break, or
+    // the whole text when it has none.
+    std::string TooltipText(UINT id) const;
+    // Answers a tooltip's request for text (TTN_GETDISPINFOA) from the text
+    // of the command or control it is for; false for any other notification.
+    bool AnswerTooltip(NMHDR* header) const;
 
-// Pop-up `index` of menu resource `menuId`, shown at the cursor; its
-// commands go to `owner`. `prepare` may set the items' states first.
-void ShowPopupMenu(HWND owner, UINT menuId, int index,
-                   const std::function<void(HMENU)>& prepare = nullptr);
+    Menu LoadMenuResource(UINT id) const;
+    Bitmap LoadBitmapResource(UINT id) const;
+    // An icon of the given size, owned by the caller.
+    Icon LoadIconResource(UINT id, int size) const;
+    // The platform keeps these; they are never freed.
+    HICON LoadSharedIcon(UINT id) const;
+    // At the size of the title bar's and the notification area's icons.
+    HICON LoadSharedSmallIcon(UINT id) const;
+    HCURSOR LoadSharedCursor(UINT id) const;
+    HACCEL LoadAcceleratorResource(UINT id) const;
+    // A picture at the display's scaling, or at 100 % where it has no other.
+    Bitmap LoadPicture(UINT id) const;
+    // A strip of square pictures at the display's scaling, magenta
+    // transparent; null without the bitmap.
+    ImageList LoadImageStrip(UINT id) const;
+    // Shows picture `image` of `strip` as the dialog's small icon and, with
+    // `programIcon`, the program's icon as its big one. The small icon
+    // returned is the dialog's to keep while it shows it.
+    Icon SetDialogIcons(HWND dialog, HIMAGELIST strip, int image, bool programIcon) const;
+    // Pop-up `index` of menu resource `menuId`, shown at the cursor; its
+    // commands go to `owner`. `prepare` may set the items' states first.
+    void ShowPopupMenu(HWND owner, UINT menuId, int index,
+                       const std::function<void(HMENU)>& prepare = nullptr) const;
 
-// A message box owned by `owner` with the program's title.
+private:
+    const platform::TextsInUse& inUse_;
+    // A tooltip's text: the control copies it at once.
+    mutable std::string tooltip_;
+};
+
+// A message box owned by `owner` with the program's title (the program's
+// own, whatever texts are in use).
 int ShowMessage(HWND owner, const std::string& text, UINT flags);
-// The window a modal box or dialog opened now belongs to: the one the user
-// is working in (the main window's last active popup), or none.
-HWND ModalOwner();
+// The window a modal box or dialog opened over `main` belongs to: the one
+// the user is working in there (its last active popup), or `main`.
+HWND ModalOwner(HWND main);

@@ -11,9 +11,9 @@ namespace {
 // The toolbar resource: the image size, the count and the command ids (0 for
 // a separator), in words behind a version word of 1 as Microsoft's resource
 // compiler writes it, or in double words as windres writes it.
-std::vector<UINT> ToolBarCommands(UINT resourceId) {
+std::vector<UINT> ToolBarCommands(const Resources& resources, UINT resourceId) {
     std::vector<UINT> ids;
-    HINSTANCE module = ModuleWith(resourceId, resource_type::ToolBar());
+    HINSTANCE module = resources.ModuleWith(resourceId, resource_type::ToolBar());
     HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(resourceId), resource_type::ToolBar());
     if (!found) return ids;
     const void* data = ::LockResource(::LoadResource(module, found));
@@ -36,8 +36,9 @@ ToolBar::~ToolBar() {
     if (bar_ && ::IsWindow(bar_)) ::SendMessageA(bar_, TB_SETIMAGELIST, 0, 0);
 }
 
-bool ToolBar::Create(HWND parent, UINT resourceId, UINT barId, DWORD style) {
-    std::vector<UINT> ids = ToolBarCommands(resourceId);
+bool ToolBar::Create(const Resources& resources, HWND parent, UINT resourceId, UINT barId,
+                     DWORD style) {
+    std::vector<UINT> ids = ToolBarCommands(resources, resourceId);
     if (ids.empty()) return false;
     style |= WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE |
              CCS_NOPARENTALIGN;
@@ -46,7 +47,7 @@ bool ToolBar::Create(HWND parent, UINT resourceId, UINT barId, DWORD style) {
                              ::GetModuleHandleA(nullptr), nullptr);
     if (!bar_) return false;
     ::SendMessageA(bar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    images_ = LoadImageStrip(resourceId);
+    images_ = resources.LoadImageStrip(resourceId);
     int size = 0, unused = 0;
     if (images_ && ImageList_GetIconSize(images_.get(), &size, &unused))
         ::SendMessageA(bar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));

@@ -6,6 +6,8 @@
 
 #include "platform/win32/Handles.h"
 
+class Resources;
+
 class ToolBar {
 public:
     ToolBar() = default;
@@ -14,7 +16,7 @@ public:
     ToolBar& operator=(const ToolBar&) = delete;
 
     // False when the resource is missing or the control cannot be made.
-    bool Create(HWND parent, UINT resourceId, UINT barId, DWORD style);
+    bool Create(const Resources& resources, HWND parent, UINT resourceId, UINT barId, DWORD style);
     HWND Hwnd() const { return bar_; }
 
 private:

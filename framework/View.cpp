@@ -53,6 +53,7 @@ void CView::OnFilePrint() {
                 ::AbortDoc(dc);
         }
         if (!printed)
-            ShowMessage(info.dialog.hwndOwner, LoadText(IDS_PRINT_FAILED), MB_OK | MB_ICONERROR);
+            ShowMessage(info.dialog.hwndOwner, Res().LoadText(IDS_PRINT_FAILED),
+                        MB_OK | MB_ICONERROR);
     }
 }

@@ -5,24 +5,15 @@
 #include "framework/FileDialog.h"
 #include "framework/FrameWnd.h"
 #include "framework/Resources.h"
-#include "platform/win32/Win32Registry.h"
 #include "res/resource.h"
 #include "settings/RegistryKey.h"
 
 namespace {
-CWinApp* g_app = nullptr;
 const char kRecentSection[] = "Recent File List";
 }  // namespace
 
-CWinApp::CWinApp() {
-    g_app = this;
-}
 CWinApp::~CWinApp() {
     delete document_;
-    g_app = nullptr;
-}
-CWinApp* CWinApp::Get() {
-    return g_app;
 }
 
 int CWinApp::ExitInstance() {
@@ -75,7 +66,8 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
-void CWinApp::SetRegistryKey(const char* company) {
+void CWinApp::SetRegistryKey(platform::RegistryApi& registry, const char* company) {
+    registry_ = &registry;
     company_ = company;
 }
 
@@ -86,8 +78,8 @@ std::string CWinApp::ProfileKey() const {
 void CWinApp::LoadStdProfileSettings(int recentCount) {
     recentMax_ = static_cast<size_t>(recentCount);
     recent_.clear();
-    platform::Win32Registry registry;
-    RegistryKey key(registry);
+    if (!registry_) return;
+    RegistryKey key(*registry_);
     std::string path = ProfileKey() + "\\" + kRecentSection;
     if (!key.Open(platform::reg::CurrentUser(), path.c_str(), false)) return;
     for (size_t i = 1; i <= recentMax_; ++i) {
@@ -110,8 +102,8 @@ void CWinApp::AddToRecentFileList(const char* path) {
 }
 
 void CWinApp::SaveRecentList() {
-    platform::Win32Registry registry;
-    RegistryKey key(registry);
+    if (!registry_) return;
+    RegistryKey key(*registry_);
     std::string path = ProfileKey() + "\\" + kRecentSection;
     if (!key.Open(platform::reg::CurrentUser(), path.c_str(), true)) return;
     for (size_t i = 1; i <= recentMax_; ++i) {
@@ -123,9 +115,9 @@ void CWinApp::SaveRecentList() {
     }
 }
 
-void CWinApp::SetDocTemplate(UINT resourceId, std::function<CDocument*()> makeDocument,
+void CWinApp::SetDocTemplate(std::string documentString, std::function<CDocument*()> makeDocument,
                              std::function<CFrameWnd*(CDocument*)> makeFrame) {
-    templateId_ = resourceId;
+    documentString_ = std::move(documentString);
     makeDocument_ = std::move(makeDocument);
     makeFrame_ = std::move(makeFrame);
 }
@@ -133,7 +125,7 @@ void CWinApp::SetDocTemplate(UINT resourceId, std::function<CDocument*()> makeDo
 // Parts of the document type string, separated by line breaks: window title,
 // document name, new-file name, filter name, extension, type id, type name.
 std::string CWinApp::GetDocString(int index) const {
-    std::string text = LoadText(templateId_);
+    const std::string& text = documentString_;
     size_t start = 0;
     for (int i = 0; i < index; ++i) {
         start = text.find('\n', start);

@@ -9,15 +9,17 @@
 #include <vector>
 
 #include "framework/Wnd.h"
+#include "platform/RegistryApi.h"
 
 class CDocument;
 class CFrameWnd;
 
 class CWinApp {
 public:
-    CWinApp();
+    CWinApp() = default;
     virtual ~CWinApp();
-    static CWinApp* Get();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
 
     virtual bool InitInstance() = 0;
     virtual int ExitInstance();
@@ -28,16 +30,17 @@ public:
     virtual bool OnUpdateCommand(CCmdUI& ui);
     int Run();
 
-    // Profile: HKEY_CURRENT_USER\Software\<company>\<application name>.
-    void SetRegistryKey(const char* company);
+    // Profile: HKEY_CURRENT_USER\Software\<company>\<application name>, in
+    // the application's registry.
+    void SetRegistryKey(platform::RegistryApi& registry, const char* company);
     std::string ProfileKey() const;
     void LoadStdProfileSettings(int recentCount);
     void AddToRecentFileList(const char* path);
     const std::vector<std::string>& RecentFiles() const { return recent_; }
 
-    // The single-document template: the document type string (resource
-    // `resourceId`), and how to make the document and its frame.
-    void SetDocTemplate(UINT resourceId, std::function<CDocument*()> makeDocument,
+    // The single-document template: the document type string (its parts
+    // separated by line breaks), and how to make the document and its frame.
+    void SetDocTemplate(std::string documentString, std::function<CDocument*()> makeDocument,
                         std::function<CFrameWnd*(CDocument*)> makeFrame);
     std::string GetDocString(int index) const;
     bool OnFileNew();
@@ -57,10 +60,11 @@ protected:
 
 private:
     void SaveRecentList();
+    platform::RegistryApi* registry_ = nullptr;
     std::string company_;
     size_t recentMax_ = 4;
     std::vector<std::string> recent_;
-    UINT templateId_ = 0;
+    std::string documentString_;
     std::function<CDocument*()> makeDocument_;
     std::function<CFrameWnd*(CDocument*)> makeFrame_;
     CDocument* document_ = nullptr;

@@ -31,11 +31,11 @@ struct Reporting {
 
 // When the report itself cannot be made (no memory for its text): the
 // string table's text in a buffer of its own, in the platform's own box.
-void ReportWithoutAllocating() noexcept {
+void ReportWithoutAllocating(HINSTANCE texts) noexcept {
     char text[512] = "";
     char title[128] = "";
-    ::LoadStringA(ResourceModule(), IDS_OUT_OF_MEMORY, text, sizeof text);
-    ::LoadStringA(ResourceModule(), AFX_IDS_APP_TITLE, title, sizeof title);
+    ::LoadStringA(texts, IDS_OUT_OF_MEMORY, text, sizeof text);
+    ::LoadStringA(::GetModuleHandleA(nullptr), AFX_IDS_APP_TITLE, title, sizeof title);
     ::MessageBoxA(::GetActiveWindow(), text, title, MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
@@ -43,17 +43,24 @@ void ReportWithoutAllocating() noexcept {
 
 // A box of its own pumps messages; a handler that fails again meanwhile
 // (a paint, say) must not stack up boxes, so those failures pass silently.
-LRESULT ReportHandlerFailure(UINT msg, const std::exception* failure) noexcept {
+LRESULT ReportHandlerFailure(const Resources* resources, UINT msg,
+                             const std::exception* failure) noexcept {
+    HINSTANCE texts = resources ? resources->Module() : ::GetModuleHandleA(nullptr);
     if (!g_reporting) {
         Reporting reporting;
         try {
-            std::string text =
+            auto text = [&](UINT id) {
+                char buffer[1024] = "";
+                int length = ::LoadStringA(texts, id, buffer, sizeof buffer);
+                return std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+            };
+            std::string message =
                 dynamic_cast<const std::bad_alloc*>(failure)
-                    ? LoadText(IDS_OUT_OF_MEMORY)
-                    : FormatText(LoadText(IDS_UNEXPECTED_ERROR), failure ? failure->what() : "");
-            ShowMessage(ModalOwner(), text, MB_OK | MB_ICONERROR);
+                    ? text(IDS_OUT_OF_MEMORY)
+                    : FormatText(text(IDS_UNEXPECTED_ERROR), failure ? failure->what() : "");
+            ShowMessage(::GetActiveWindow(), message, MB_OK | MB_ICONERROR);
         } catch (...) {
-            ReportWithoutAllocating();
+            ReportWithoutAllocating(texts);
         }
     }
     return msg == WM_CREATE ? -1 : 0;
@@ -125,7 +132,7 @@ LRESULT CALLBACK CWnd::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* wnd = FromHandle(hwnd);
     if (wnd == nullptr) return ::DefWindowProcA(hwnd, msg, wp, lp);
     // Nothing may unwind through the platform's frames.
-    LRESULT result = Guarded(msg, LRESULT(msg == WM_CREATE ? -1 : 0),
+    LRESULT result = Guarded(wnd->GetResources(), msg, LRESULT(msg == WM_CREATE ? -1 : 0),
                              [&] { return wnd->WindowProc(msg, wp, lp); });
     if (msg == WM_NCDESTROY) {
         Windows().erase(hwnd);

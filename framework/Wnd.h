@@ -21,9 +21,13 @@ struct CCmdUI {
     }
 };
 
+class Resources;
+
 class CWnd {
 public:
     CWnd() = default;
+    // A window that shows resources: texts, pictures, menus.
+    explicit CWnd(const Resources& resources) : resources_(&resources) {}
     virtual ~CWnd();
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
@@ -47,8 +51,11 @@ public:
     virtual bool OnReflectedNotify(NMHDR* header, LRESULT* result);
 
     HWND m_hWnd = nullptr;
+    // Null for a window made without resources.
+    const Resources* GetResources() const { return resources_; }
 
 protected:
+    const Resources& Res() const { return *resources_; }
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
     // What the window would have done without this object.
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
@@ -62,6 +69,7 @@ private:
     static LRESULT CALLBACK CreationHook(int code, WPARAM wp, LPARAM lp);
 
     WNDPROC oldProc_ = nullptr;
+    const Resources* resources_ = nullptr;
 };
 
 // A window's whole text, however long.
@@ -70,18 +78,20 @@ std::string WindowText(HWND window);
 // What a handler let escape, reported to the user once; the window goes on.
 // Returns what the message's sender should get back. Never throws: without
 // memory for the report, a fixed text is shown.
-LRESULT ReportHandlerFailure(UINT msg, const std::exception* failure) noexcept;
+// The texts come from `resources`, or from the program without any.
+LRESULT ReportHandlerFailure(const Resources* resources, UINT msg,
+                             const std::exception* failure) noexcept;
 
 // Runs `body` for a callback the platform makes: what it lets escape is
 // reported, and `failed` is answered instead.
 template <typename Result, typename Body>
-Result Guarded(UINT msg, Result failed, Body body) noexcept {
+Result Guarded(const Resources* resources, UINT msg, Result failed, Body body) noexcept {
     try {
         return body();
     } catch (const std::exception& failure) {
-        ReportHandlerFailure(msg, &failure);
+        ReportHandlerFailure(resources, msg, &failure);
     } catch (...) {
-        ReportHandlerFailure(msg, nullptr);
+        ReportHandlerFailure(resources, msg, nullptr);
     }
     return failed;
 }

@@ -82,9 +82,10 @@ std::string HistoryLog::MakeSessionText(const std::string& productName,
     return productName + " v" + version;
 }
 
-std::string HistoryLog::SessionTextOfCurrentTexts(platform::ModuleApi& modules,
-                                                  platform::VersionApi& versions) {
-    FileVersionInfo info(versions, current_texts::VersionFile(modules));
+std::string HistoryLog::SessionTextOfTexts(const platform::TextsInUse& inUse,
+                                           platform::ModuleApi& modules,
+                                           platform::VersionApi& versions) {
+    FileVersionInfo info(versions, inUse.VersionFile(modules));
     return MakeSessionText(info.StringItem(FileVersionInfo::kProductName),
                            info.StringItem(FileVersionInfo::kFileVersion));
 }

@@ -12,6 +12,7 @@
 #include "platform/LocaleTime.h"
 #include "platform/ModuleApi.h"
 #include "platform/TextSource.h"
+#include "platform/TextsInUse.h"
 #include "platform/VersionApi.h"
 
 struct ServiceChange;
@@ -32,8 +33,9 @@ public:
                                        const std::string& fileVersion);
     // The session text of the texts in use: the loaded language module's
     // version information, or the program file's.
-    static std::string SessionTextOfCurrentTexts(platform::ModuleApi& modules,
-                                                 platform::VersionApi& versions);
+    static std::string SessionTextOfTexts(const platform::TextsInUse& inUse,
+                                          platform::ModuleApi& modules,
+                                          platform::VersionApi& versions);
     // The text of the session start and end records.
     void SetSessionText(std::string text) { sessionText_ = std::move(text); }
 

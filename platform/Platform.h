@@ -11,6 +11,7 @@
 #include "platform/ScmApi.h"
 #include "platform/SoundApi.h"
 #include "platform/TextSource.h"
+#include "platform/TextsInUse.h"
 #include "platform/VersionApi.h"
 
 namespace platform {
@@ -26,23 +27,30 @@ struct Platform {
     VersionApi& versions;
     ElevationApi& elevation;
     SoundApi& sound;
+    // Not a call of the platform: which texts it reads, followed by `texts`.
+    TextsInUse& textsInUse;
 
     // The same platform with one interface replaced: tests and benchmarks put
     // a decorator or a fake over one of them.
     Platform With(ScmApi& other) const {
-        return {other, registry, texts, clock, files, locale, modules, versions, elevation, sound};
+        return {other,   registry, texts,     clock, files,     locale,
+                modules, versions, elevation, sound, textsInUse};
     }
     Platform With(RegistryApi& other) const {
-        return {scm, other, texts, clock, files, locale, modules, versions, elevation, sound};
+        return {scm,     other,    texts,     clock, files,     locale,
+                modules, versions, elevation, sound, textsInUse};
     }
     Platform With(FileSystem& other) const {
-        return {scm, registry, texts, clock, other, locale, modules, versions, elevation, sound};
+        return {scm,     registry, texts,     clock, other,     locale,
+                modules, versions, elevation, sound, textsInUse};
     }
     Platform With(ElevationApi& other) const {
-        return {scm, registry, texts, clock, files, locale, modules, versions, other, sound};
+        return {scm,     registry, texts, clock, files,     locale,
+                modules, versions, other, sound, textsInUse};
     }
     Platform With(SoundApi& other) const {
-        return {scm, registry, texts, clock, files, locale, modules, versions, elevation, other};
+        return {scm,     registry, texts,     clock, files,     locale,
+                modules, versions, elevation, other, textsInUse};
     }
 };
 

@@ -78,7 +78,7 @@ bool LanguageModule::Validate(const std::string& path) {
     return true;
 }
 
-bool LanguageModule::Load(const std::string& path) {
+bool LanguageModule::Load(const std::string& path, platform::TextsInUse& inUse) {
     attempted_ = path;
     if (!Validate(path)) return false;
     platform::ModuleHandle module = modules_.LoadLibraryExA(path.c_str(), kLoadFlags);
@@ -86,13 +86,13 @@ bool LanguageModule::Load(const std::string& path) {
         error_ = SystemMessage(modules_.GetLastError(), path);
         return false;
     }
-    platform::ModuleHandle previous = current_texts::Module();
-    current_texts::Set(module, path);
+    platform::ModuleHandle previous = inUse.Module();
+    inUse.Set(module, path);
     if (previous != nullptr && previous != module) modules_.FreeLibrary(previous);
     return true;
 }
 
-bool LanguageModule::LoadAtStartup() {
+bool LanguageModule::LoadAtStartup(platform::TextsInUse& inUse) {
     error_.clear();
     attempted_.clear();
     SettingsStore store(registry_, root_);
@@ -100,7 +100,7 @@ bool LanguageModule::LoadAtStartup() {
     std::string chosen = store.ReadChosenLanguage();
     store.Close();
     if (chosen.empty()) return true;
-    return Load(chosen);
+    return Load(chosen, inUse);
 }
 
 bool LanguageModule::Install(const std::string& path) {

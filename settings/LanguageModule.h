@@ -24,8 +24,8 @@ public:
 
     // The chosen module, if any; true with the built-in texts when none is
     // chosen or the settings cannot be read.
-    bool LoadAtStartup();
-    bool Load(const std::string& path);
+    bool LoadAtStartup(platform::TextsInUse& inUse);
+    bool Load(const std::string& path, platform::TextsInUse& inUse);
     bool Validate(const std::string& path);
     bool Install(const std::string& path);
     bool Uninstall(const std::string& path);

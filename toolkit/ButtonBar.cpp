@@ -20,9 +20,9 @@ void StackButtons(HWND bar) {
 }
 }  // namespace
 
-bool CreateButtonBar(ToolBar& bar, HWND dialog, int placeholderId, UINT toolbarResource,
-                     bool vertical) {
-    if (!bar.Create(dialog, toolbarResource, 0, WS_VISIBLE)) return false;
+bool CreateButtonBar(const Resources& resources, ToolBar& bar, HWND dialog, int placeholderId,
+                     UINT toolbarResource, bool vertical) {
+    if (!bar.Create(resources, dialog, toolbarResource, 0, WS_VISIBLE)) return false;
     if (vertical) StackButtons(bar.Hwnd());
     HWND placeholder = ::GetDlgItem(dialog, placeholderId);
     if (!placeholder) return true;

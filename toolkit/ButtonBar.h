@@ -7,5 +7,5 @@
 // and size of a placeholder control, which it hides; false without the
 // resource. Its buttons' commands and tooltip requests go to the dialog.
 // A vertical bar puts its buttons one under another.
-bool CreateButtonBar(ToolBar& bar, HWND dialog, int placeholderId, UINT toolbarResource,
-                     bool vertical = false);
+bool CreateButtonBar(const Resources& resources, ToolBar& bar, HWND dialog, int placeholderId,
+                     UINT toolbarResource, bool vertical = false);

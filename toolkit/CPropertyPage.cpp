@@ -24,14 +24,14 @@ bool CPropertyPage::OnInitDialog() {
 // is empty there keeps the number, as the resources wrote it.
 void CPropertyPage::FillLists() {
     LPCSTR type = MAKEINTRESOURCEA(RT_DIALOG_ITEMS);
-    HINSTANCE module = ModuleWith(templateId_, type);
+    HINSTANCE module = Res().ModuleWith(templateId_, type);
     HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(templateId_), type);
     HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (!data) return;
     for (const DialogListItem& item : ParseDialogListItems(data, ::SizeofResource(module, found))) {
         unsigned id = ItemTextId(item.text);
-        std::string text = id != 0 ? LoadText(id) : std::string();
+        std::string text = id != 0 ? Res().LoadText(id) : std::string();
         if (text.empty()) text = item.text;
         ::SendDlgItemMessageA(m_hWnd, item.control, CB_ADDSTRING, 0,
                               reinterpret_cast<LPARAM>(text.c_str()));

@@ -13,7 +13,8 @@
 
 class CPropertyPage : public CDialog {
 public:
-    explicit CPropertyPage(UINT templateId) : CDialog(templateId), templateId_(templateId) {}
+    CPropertyPage(const Resources& resources, UINT templateId)
+        : CDialog(resources, templateId), templateId_(templateId) {}
 
     // Made hidden over the rectangle of `area` (a control of `host`), after
     // it in the tab order; false when it cannot be made.

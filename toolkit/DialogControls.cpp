@@ -32,7 +32,7 @@ LRESULT CALLBACK FillFirst(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
         auto* fill = reinterpret_cast<std::function<void()>*>(data);
         ::RemoveWindowSubclass(control, FillFirst, kFillId);
         if (use)
-            Guarded(msg, false, [&] {
+            Guarded(nullptr, msg, false, [&] {
                 (*fill)();
                 return true;
             });

@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include "framework/Resources.h"
-#include "platform/TextsInUse.h"
 #include "res/resource.h"
 #include "settings/FileVersionInfo.h"
 #include "views/AboutText.h"
@@ -27,8 +26,8 @@ bool CursorOver(HWND control, POINT cursor) {
 
 }  // namespace
 
-CAboutDlg::CAboutDlg(platform::ModuleApi& modules, platform::VersionApi& versions)
-    : CDialog(IDD_ABOUT), modules_(modules), versions_(versions) {}
+CAboutDlg::CAboutDlg(AppContext& context, HWND parent)
+    : CDialog(context.resources, IDD_ABOUT, parent), context_(context) {}
 
 void CAboutDlg::DoDataExchange(CDataExchange& dx) {
     dx.Text(IDC_ABOUT_VERSION, versionText_);
@@ -36,12 +35,13 @@ void CAboutDlg::DoDataExchange(CDataExchange& dx) {
 }
 
 bool CAboutDlg::OnInitDialog() {
-    icon_ = LoadIconResource(IDI_TRAY, ::GetSystemMetrics(SM_CXSMICON));
+    icon_ = Res().LoadIconResource(IDI_TRAY, ::GetSystemMetrics(SM_CXSMICON));
     if (icon_) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
 
-    FileVersionInfo info(versions_, current_texts::VersionFile(modules_));
-    versionText_ = AboutVersionText(info, LoadText(IDS_ABOUT_RELEASE));
-    appeal_ = LoadText(IDS_ABOUT_APPEAL);
+    platform::Platform& p = context_.platform;
+    FileVersionInfo info(p.versions, p.textsInUse.VersionFile(p.modules));
+    versionText_ = AboutVersionText(info, Res().LoadText(IDS_ABOUT_RELEASE));
+    appeal_ = Res().LoadText(IDS_ABOUT_APPEAL);
     CDialog::OnInitDialog();
     ::SetDlgItemTextA(m_hWnd, IDC_ABOUT_MAIL,
                       info.StringItem(FileVersionInfo::kCompanyName).c_str());
@@ -56,13 +56,13 @@ bool CAboutDlg::OnInitDialog() {
     }
     background_.reset(::CreateSolidBrush(kBackground));
     MakeLogo();
-    team_ = LoadPicture(IDB_ABOUT_TEAM);
-    teamLit_ = LoadPicture(IDB_ABOUT_TEAM_LIT);
-    donation_ = LoadPicture(IDB_ABOUT_DONATION);
-    donationLit_ = LoadPicture(IDB_ABOUT_DONATION_LIT);
+    team_ = Res().LoadPicture(IDB_ABOUT_TEAM);
+    teamLit_ = Res().LoadPicture(IDB_ABOUT_TEAM_LIT);
+    donation_ = Res().LoadPicture(IDB_ABOUT_DONATION);
+    donationLit_ = Res().LoadPicture(IDB_ABOUT_DONATION_LIT);
     ShowPicture(IDC_ABOUT_TEAM, team_.get());
     ShowPicture(IDC_ABOUT_DONATION, donation_.get());
-    hand_ = LoadSharedCursor(IDC_LINK_HAND);
+    hand_ = Res().LoadSharedCursor(IDC_LINK_HAND);
 
     ::SetTimer(m_hWnd, kHoverTimer, 100, nullptr);
     AddTooltips();
@@ -72,7 +72,7 @@ bool CAboutDlg::OnInitDialog() {
 // The logo's background takes the box's colour: the area of its corner's
 // colour is filled from that corner.
 void CAboutDlg::MakeLogo() {
-    logo_ = LoadPicture(IDB_ABOUT_LOGO);
+    logo_ = Res().LoadPicture(IDB_ABOUT_LOGO);
     if (!logo_) return;
     {
         WindowDC screen(nullptr);
@@ -189,7 +189,7 @@ LRESULT CAboutDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         // A link's tooltip is the string of its control id.
         case WM_NOTIFY:
-            if (AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
+            if (Res().AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
             break;
         case WM_DESTROY:
             ::KillTimer(m_hWnd, kHoverTimer);

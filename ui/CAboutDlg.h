@@ -7,12 +7,11 @@
 
 #include "framework/Dialog.h"
 #include "platform/win32/Handles.h"
-#include "platform/ModuleApi.h"
-#include "platform/VersionApi.h"
+#include "ui/AppContext.h"
 
 class CAboutDlg : public CDialog {
 public:
-    CAboutDlg(platform::ModuleApi& modules, platform::VersionApi& versions);
+    CAboutDlg(AppContext& context, HWND parent);
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;
@@ -31,8 +30,7 @@ private:
     void SetLinkFont(int id, bool underlined);
     LRESULT ControlColour(HDC dc, HWND control);
 
-    platform::ModuleApi& modules_;
-    platform::VersionApi& versions_;
+    AppContext& context_;
     std::string versionText_;
     std::string appeal_;
     Bitmap team_;

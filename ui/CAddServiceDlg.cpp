@@ -3,8 +3,8 @@
 #include "res/resource.h"
 #include "toolkit/DialogControls.h"
 
-CAddServiceDlg::CAddServiceDlg(ServicesDocument* document, HWND owner)
-    : CDialog(IDD_ADD_SERVICE, owner), document_(document) {}
+CAddServiceDlg::CAddServiceDlg(const Resources& resources, ServicesDocument* document, HWND owner)
+    : CDialog(resources, IDD_ADD_SERVICE, owner), document_(document) {}
 
 bool CAddServiceDlg::OnInitDialog() {
     HWND combo = ::GetDlgItem(m_hWnd, IDC_SETTINGS_SERVICE);

@@ -9,7 +9,7 @@
 class CAddServiceDlg : public CDialog {
 public:
     // `document` may be null: the list then offers nothing.
-    CAddServiceDlg(ServicesDocument* document, HWND owner);
+    CAddServiceDlg(const Resources& resources, ServicesDocument* document, HWND owner);
     std::string name;
 
 protected:

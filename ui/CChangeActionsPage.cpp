@@ -12,10 +12,11 @@ using dialog::Check;
 using dialog::Checked;
 using dialog::Enable;
 
-CChangeActionsPage::CChangeActionsPage() : CPropertyPage(IDD_SETTINGS_ACTIONS) {}
+CChangeActionsPage::CChangeActionsPage(const Resources& resources)
+    : CPropertyPage(resources, IDD_SETTINGS_ACTIONS) {}
 
 bool CChangeActionsPage::CreateParts() {
-    return CreateButtonBar(logBar_, m_hWnd, IDC_SETTINGS_BUTTON_BAR, IDR_LOG_BAR);
+    return CreateButtonBar(Res(), logBar_, m_hWnd, IDC_SETTINGS_BUTTON_BAR, IDR_LOG_BAR);
 }
 
 bool CChangeActionsPage::Show(SettingsStore& store) {
@@ -71,8 +72,8 @@ bool CChangeActionsPage::WriteLog(SettingsStore& store) {
 
 void CChangeActionsPage::ChooseLogFile() {
     std::string path = dialog::TextOf(m_hWnd, IDC_SETTINGS_LOG_PATH);
-    if (path.empty()) path = LoadText(IDS_LOG_DEFAULT_NAME);
-    if (ChooseFile(::GetParent(m_hWnd), LoadText(IDS_LOG_FILTER), path, "log", true, &path))
+    if (path.empty()) path = Res().LoadText(IDS_LOG_DEFAULT_NAME);
+    if (ChooseFile(::GetParent(m_hWnd), Res().LoadText(IDS_LOG_FILTER), path, "log", true, &path))
         ::SetDlgItemTextA(m_hWnd, IDC_SETTINGS_LOG_PATH, path.c_str());
 }
 
@@ -85,7 +86,7 @@ LRESULT CChangeActionsPage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         ::SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
-    if (msg == WM_NOTIFY && AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
+    if (msg == WM_NOTIFY && Res().AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
     if (msg == WM_COMMAND && LOWORD(wp) == ID_LOG_CHOOSE) {
         ChooseLogFile();
         return 0;

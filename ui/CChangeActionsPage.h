@@ -9,7 +9,7 @@
 
 class CChangeActionsPage : public CPropertyPage {
 public:
-    CChangeActionsPage();
+    explicit CChangeActionsPage(const Resources& resources);
     // Makes the page's button bar; false when it cannot be made.
     bool CreateParts();
     // False when the log's settings cannot be read (the page stays empty).

@@ -41,7 +41,9 @@ RECT ChildRect(HWND parent, HWND child) {
 }  // namespace
 
 CChangedServicesDlg::CChangedServicesDlg(AppContext& context, std::function<void()> onClose)
-    : CDialog(IDD_CHANGED_SERVICES), context_(context), onClose_(std::move(onClose)) {}
+    : CDialog(context.resources, IDD_CHANGED_SERVICES),
+      context_(context),
+      onClose_(std::move(onClose)) {}
 
 CChangedServicesDlg::~CChangedServicesDlg() {
     if (m_hWnd && !IsModal()) ::DestroyWindow(m_hWnd);
@@ -103,18 +105,19 @@ void CChangedServicesDlg::Clear() {
     UpdateButtons();
 }
 
-INT_PTR CChangedServicesDlg::RunRestore(ServicesDocument& document) {
+INT_PTR CChangedServicesDlg::RunRestore(ServicesDocument& document, HWND parent) {
     restoreMode_ = true;
+    SetParentWindow(parent);
     document_ = &document;
     return DoModal();
 }
 
 bool CChangedServicesDlg::OnInitDialog() {
     list_ = ::GetDlgItem(m_hWnd, IDC_CHANGES_LIST);
-    CreateButtonBar(bar_, m_hWnd, IDC_CHANGES_BUTTON_BAR, IDR_CHANGES_BAR);
+    CreateButtonBar(Res(), bar_, m_hWnd, IDC_CHANGES_BUTTON_BAR, IDR_CHANGES_BAR);
     RecordLayout();
-    images_ = LoadImageStrip(IDB_ICON_STRIP);
-    smallIcon_ = SetDialogIcons(m_hWnd, images_.get(), kAlertImage, true);
+    images_ = Res().LoadImageStrip(IDB_ICON_STRIP);
+    smallIcon_ = Res().SetDialogIcons(m_hWnd, images_.get(), kAlertImage, true);
     ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
     CreateColumns();
     for (size_t i = 0; i < pending_.Count(); ++i)
@@ -135,8 +138,8 @@ bool CChangedServicesDlg::OnInitDialog() {
 void CChangedServicesDlg::CreateColumns() {
     ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     for (int column = 0; column < kColumns; ++column)
-        listctrl::InsertColumn(list_, column,
-                               LoadText(IDS_CHANGES_COLUMN_BASE + static_cast<UINT>(column)), 25);
+        listctrl::InsertColumn(
+            list_, column, Res().LoadText(IDS_CHANGES_COLUMN_BASE + static_cast<UINT>(column)), 25);
     listctrl::AutoSizeColumns(list_, 0, true);
 }
 
@@ -144,7 +147,7 @@ void CChangedServicesDlg::CreateColumns() {
 const CChangedServicesDlg::Measured& CChangedServicesDlg::CachedText(unsigned id) {
     auto found = texts_.find(id);
     if (found == texts_.end()) {
-        std::string text = context_.platform.texts.Text(id);
+        std::string text = Res().LoadText(id);
         int width = WidthOf(text);
         found = texts_.emplace(id, Measured{std::move(text), width}).first;
     }
@@ -487,7 +490,7 @@ LRESULT CChangedServicesDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             auto* header = reinterpret_cast<NMHDR*>(lp);
             LRESULT result = 0;
             if (header->hwndFrom == list_ && OnListNotify(header, &result)) return result;
-            if (AnswerTooltip(header)) return 0;
+            if (Res().AnswerTooltip(header)) return 0;
             break;
         }
         case kRedrawRows:

@@ -17,8 +17,8 @@
 #include "document/PendingChanges.h"
 #include "document/Restore.h"
 #include "framework/Dialog.h"
-#include "platform/win32/Handles.h"
 #include "framework/ToolBar.h"
+#include "platform/win32/Handles.h"
 #include "settings/WindowPlacement.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"
@@ -47,7 +47,7 @@ public:
     // Restore mode: the window runs modally over the window the user works
     // in, its rows brought back to their recorded states through
     // `document`'s commands.
-    INT_PTR RunRestore(ServicesDocument& document);
+    INT_PTR RunRestore(ServicesDocument& document, HWND parent);
 
     // What a double click on a row runs: the properties of its service, in
     // a dialog owned by this window.

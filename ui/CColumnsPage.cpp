@@ -7,7 +7,8 @@
 #include "toolkit/ListCtrlSupport.h"
 #include "views/ServiceListModel.h"
 
-CColumnsPage::CColumnsPage() : CPropertyPage(IDD_SETTINGS_COLUMNS) {}
+CColumnsPage::CColumnsPage(const Resources& resources)
+    : CPropertyPage(resources, IDD_SETTINGS_COLUMNS) {}
 
 void CColumnsPage::Show(SettingsStore& store) {
     HWND list = List();
@@ -15,7 +16,7 @@ void CColumnsPage::Show(SettingsStore& store) {
     ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES,
                    LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
     for (int column = 0; column < settings::kColumnCount; ++column) {
-        listctrl::InsertRow(list, column, LoadText(ColumnTitleId(column)), 0);
+        listctrl::InsertRow(list, column, Res().LoadText(ColumnTitleId(column)), 0);
         ListView_SetCheckState(list, column, column == 0 || store.IsColumnVisible(column));
     }
     ::SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);

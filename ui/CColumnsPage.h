@@ -7,7 +7,7 @@
 
 class CColumnsPage : public CPropertyPage {
 public:
-    CColumnsPage();
+    explicit CColumnsPage(const Resources& resources);
     void Show(SettingsStore& store);
     // False when a column was refused; the others are written all the same.
     bool Write(SettingsStore& store);

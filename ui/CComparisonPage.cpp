@@ -7,7 +7,8 @@
 using dialog::Check;
 using dialog::Checked;
 
-CComparisonPage::CComparisonPage() : CPropertyPage(IDD_SETTINGS_COMPARISON) {}
+CComparisonPage::CComparisonPage(const Resources& resources)
+    : CPropertyPage(resources, IDD_SETTINGS_COMPARISON) {}
 
 void CComparisonPage::Show(SettingsStore& store) {
     bool stateOnly = store.Read(settings::kCompareType) != 0;

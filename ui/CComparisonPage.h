@@ -6,7 +6,7 @@
 
 class CComparisonPage : public CPropertyPage {
 public:
-    CComparisonPage();
+    explicit CComparisonPage(const Resources& resources);
     void Show(SettingsStore& store);
     // The period's index in the list; below 0 for none chosen.
     int PeriodIndex() const;

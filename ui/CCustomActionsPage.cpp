@@ -7,7 +7,8 @@ const int kBoxes[] = {IDC_ACTIONS_ALWAYS_RUNNING, IDC_ACTIONS_ALWAYS_STOPPED,
                       IDC_ACTIONS_DISABLE_NOTIFY, IDC_ACTIONS_DISABLE_LOG};
 }
 
-CCustomActionsPage::CCustomActionsPage() : CPropertyPage(IDD_CUSTOM_ACTIONS) {}
+CCustomActionsPage::CCustomActionsPage(const Resources& resources)
+    : CPropertyPage(resources, IDD_CUSTOM_ACTIONS) {}
 
 void CCustomActionsPage::Show(const CustomActions& actions, bool logOpen) {
     const bool on[] = {actions.alwaysRunning, actions.alwaysStopped, actions.disableNotify,

@@ -6,7 +6,7 @@
 
 class CCustomActionsPage : public CPropertyPage {
 public:
-    CCustomActionsPage();
+    explicit CCustomActionsPage(const Resources& resources);
 
     // The log box can be checked only while a history log is open.
     void Show(const CustomActions& actions, bool logOpen);

@@ -6,7 +6,8 @@
 using dialog::Check;
 using dialog::Checked;
 
-CGeneralPage::CGeneralPage() : CPropertyPage(IDD_SETTINGS_GENERAL) {}
+CGeneralPage::CGeneralPage(const Resources& resources)
+    : CPropertyPage(resources, IDD_SETTINGS_GENERAL) {}
 
 void CGeneralPage::Show(SettingsStore& store, const std::string& launchPath) {
     Check(m_hWnd, IDC_SETTINGS_TRAY_ICON, store.Read(settings::kShowTrayIcon) != 0);

@@ -9,7 +9,7 @@
 
 class CGeneralPage : public CPropertyPage {
 public:
-    CGeneralPage();
+    explicit CGeneralPage(const Resources& resources);
     void Show(SettingsStore& store, const std::string& launchPath);
     // False when a value was refused; the others are written all the same.
     bool Write(SettingsStore& store, const std::string& launchPath);

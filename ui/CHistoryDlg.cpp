@@ -27,7 +27,7 @@ const unsigned kTitles[HistoryRows::kColumns] = {
 
 CHistoryDlg::CHistoryDlg(AppContext& context,
                          std::function<void(const std::string&, HWND)> showProperties, HWND parent)
-    : CDialog(IDD_HISTORY, parent),
+    : CDialog(context.resources, IDD_HISTORY, parent),
       context_(context),
       showProperties_(std::move(showProperties)),
       reader_(context.platform.files, context.platform.locale, context.platform.texts),
@@ -48,14 +48,14 @@ CHistoryDlg::CHistoryDlg(AppContext& context,
 bool CHistoryDlg::OnInitDialog() {
     WaitCursor wait;
     list_ = ::GetDlgItem(m_hWnd, IDC_HISTORY_LIST);
-    images_ = LoadImageStrip(IDB_ICON_STRIP);
-    smallIcon_ = SetDialogIcons(m_hWnd, images_.get(), kSessionImage, true);
+    images_ = Res().LoadImageStrip(IDB_ICON_STRIP);
+    smallIcon_ = Res().SetDialogIcons(m_hWnd, images_.get(), kSessionImage, true);
     countText_ = WindowText(::GetDlgItem(m_hWnd, IDC_HISTORY_COUNT));
     CreateColumns();
     logRead_ = TakeLoadResult();
     FillFilters();
-    running_ = context_.platform.texts.Text(IDS_STATE_RUNNING);
-    stopped_ = context_.platform.texts.Text(IDS_STATE_STOPPED);
+    running_ = Res().LoadText(IDS_STATE_RUNNING);
+    stopped_ = Res().LoadText(IDS_STATE_STOPPED);
     Refresh();
     return true;
 }
@@ -76,8 +76,7 @@ bool CHistoryDlg::TakeLoadResult() {
 
 void CHistoryDlg::CreateColumns() {
     for (int column = 0; column < HistoryRows::kColumns; ++column)
-        listctrl::InsertColumn(list_, column, context_.platform.texts.Text(kTitles[column]),
-                               kColumnMargin);
+        listctrl::InsertColumn(list_, column, Res().LoadText(kTitles[column]), kColumnMargin);
     ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
 }
@@ -97,7 +96,7 @@ void CHistoryDlg::FillFilters() {
     ::SendMessageA(machines, CB_SETCURSEL, local == CB_ERR ? 0 : local, 0);
 
     HWND services = ::GetDlgItem(m_hWnd, IDC_HISTORY_SERVICE);
-    std::string all = context_.platform.texts.Text(IDS_HISTORY_ALL_SERVICES);
+    std::string all = Res().LoadText(IDS_HISTORY_ALL_SERVICES);
     ::SendMessageA(services, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(all.c_str()));
     ::SendMessageA(services, CB_SETCURSEL, 0, 0);
     // Finding every service means reading every change of the log: done
@@ -161,7 +160,7 @@ void CHistoryDlg::SizeColumns() {
     std::array<int, HistoryRows::kColumns> widest =
         rows_->WidestTexts([&](std::string_view text) { return widths.Width(text); });
     for (int column = 0; column < HistoryRows::kColumns; ++column) {
-        int title = widths.Width(context_.platform.texts.Text(kTitles[column]));
+        int title = widths.Width(Res().LoadText(kTitles[column]));
         int margin = dpi::Scale(kColumnMargin);
         int width = std::max(widest[static_cast<size_t>(column)], title) + margin;
         if (width <= margin) continue;

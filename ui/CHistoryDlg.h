@@ -14,9 +14,9 @@
 #include <string>
 
 #include "framework/Dialog.h"
-#include "platform/win32/Handles.h"
 #include "monitor/HistoryLog.h"
 #include "monitor/HistoryRows.h"
+#include "platform/win32/Handles.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"
 

@@ -16,16 +16,16 @@ const int kLanguageValid = 15, kLanguageChosen = 16, kLanguageInvalid = 17;
 }  // namespace
 
 CLanguagePage::CLanguagePage(AppContext& context)
-    : CPropertyPage(IDD_SETTINGS_LANGUAGE), context_(context) {}
+    : CPropertyPage(context.resources, IDD_SETTINGS_LANGUAGE), context_(context) {}
 
 bool CLanguagePage::CreateParts() {
-    images_ = LoadImageStrip(IDB_ICON_STRIP);
+    images_ = Res().LoadImageStrip(IDB_ICON_STRIP);
     HWND list = List();
     listctrl::InsertColumn(list, 0, std::string(), 100);
     ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     ::SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
     chosen_ = SettingsStore(context_.platform.registry).ReadChosenLanguage();
-    return CreateButtonBar(bar_, m_hWnd, IDC_SETTINGS_BUTTON_BAR, IDR_LANGUAGE_BAR, true);
+    return CreateButtonBar(Res(), bar_, m_hWnd, IDC_SETTINGS_BUTTON_BAR, IDR_LANGUAGE_BAR, true);
 }
 
 std::string CLanguagePage::TakePendingErrors() {
@@ -123,14 +123,15 @@ bool CLanguagePage::StillValid(int row) {
 
 void CLanguagePage::Install() {
     std::string path;
-    if (!ChooseFile(Host(), LoadText(IDS_LANGUAGE_FILTER), std::string(), nullptr, false, &path))
+    if (!ChooseFile(Host(), Res().LoadText(IDS_LANGUAGE_FILTER), std::string(), nullptr, false,
+                    &path))
         return;
     platform::Platform& p = context_.platform;
     LanguageModule languages(p.registry, p.modules, p.versions, p.texts);
     if (languages.Install(path)) return Fill();
     ShowMessage(Host(),
-                LoadText(IDS_LANGUAGE_INSTALL_FAILED) + " " + LanguageModule::FileNameOf(path) +
-                    "\n" + languages.GetErrorText(),
+                Res().LoadText(IDS_LANGUAGE_INSTALL_FAILED) + " " +
+                    LanguageModule::FileNameOf(path) + "\n" + languages.GetErrorText(),
                 MB_OK | MB_ICONSTOP);
 }
 
@@ -140,16 +141,17 @@ void CLanguagePage::Uninstall() {
     if (row <= 0) return;
     const std::string path = modules_[static_cast<size_t>(rows_[static_cast<size_t>(row)].module)];
     const std::string text = listctrl::CellText(list, row, 0);
-    if (ShowMessage(Host(), FormatText(LoadText(IDS_LANGUAGE_UNINSTALL_QUESTION), text.c_str()),
+    if (ShowMessage(Host(),
+                    FormatText(Res().LoadText(IDS_LANGUAGE_UNINSTALL_QUESTION), text.c_str()),
                     MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     platform::Platform& p = context_.platform;
     LanguageModule languages(p.registry, p.modules, p.versions, p.texts);
     if (!languages.Uninstall(path)) {
-        ShowMessage(
-            Host(),
-            LoadText(IDS_LANGUAGE_UNINSTALL_FAILED) + " " + text + "\n" + languages.GetErrorText(),
-            MB_OK | MB_ICONSTOP);
+        ShowMessage(Host(),
+                    Res().LoadText(IDS_LANGUAGE_UNINSTALL_FAILED) + " " + text + "\n" +
+                        languages.GetErrorText(),
+                    MB_OK | MB_ICONSTOP);
         return;
     }
     bool wasChosen = path == chosen_;
@@ -164,7 +166,7 @@ bool CLanguagePage::Apply() {
     if (!store.OpenLanguage() || chosen_ == store.ReadChosenLanguage() ||
         !store.WriteChosenLanguage(chosen_))
         return false;
-    ShowMessage(Host(), LoadText(IDS_LANGUAGE_RESTART), MB_OK | MB_ICONINFORMATION);
+    ShowMessage(Host(), Res().LoadText(IDS_LANGUAGE_RESTART), MB_OK | MB_ICONINFORMATION);
     return true;
 }
 
@@ -182,7 +184,7 @@ LRESULT CLanguagePage::DrawRow(NMLVCUSTOMDRAW* draw) {
 LRESULT CLanguagePage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NOTIFY) {
         auto* header = reinterpret_cast<NMHDR*>(lp);
-        if (AnswerTooltip(header)) return 0;
+        if (Res().AnswerTooltip(header)) return 0;
         if (header->idFrom == IDC_SETTINGS_LIST) {
             switch (header->code) {
                 case LVN_ITEMCHANGED:

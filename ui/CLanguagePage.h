@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/Handles.h"
 #include "framework/ToolBar.h"
+#include "platform/win32/Handles.h"
 #include "res/resource.h"
 #include "toolkit/CPropertyPage.h"
 #include "toolkit/ListCtrlSupport.h"

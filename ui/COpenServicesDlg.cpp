@@ -8,8 +8,9 @@
 #include "toolkit/ButtonBar.h"
 #include "ui/CRemoteMachinesDlg.h"
 
-COpenServicesDlg::COpenServicesDlg(platform::RegistryApi& registry)
-    : CDialog(IDD_OPEN_SERVICES), registry_(registry), machines_(registry) {}
+COpenServicesDlg::COpenServicesDlg(const Resources& resources, platform::RegistryApi& registry,
+                                   HWND parent)
+    : CDialog(resources, IDD_OPEN_SERVICES, parent), registry_(registry), machines_(registry) {}
 
 void COpenServicesDlg::DoDataExchange(CDataExchange& dx) {
     dx.Radio(IDC_OPEN_LOCAL, machineChoice_);
@@ -48,14 +49,14 @@ void COpenServicesDlg::EnableMachine(bool remote) {
 // The remote machines dialog starts on the machine the box names; what it
 // returns goes into the box.
 void COpenServicesDlg::ManageMachines() {
-    CRemoteMachinesDlg dialog(registry_, machines_.Resolve(MachineText()), m_hWnd);
+    CRemoteMachinesDlg dialog(Res(), registry_, machines_.Resolve(MachineText()), m_hWnd);
     if (dialog.DoModal() != IDOK) return;
     ::SetWindowTextA(::GetDlgItem(m_hWnd, IDC_OPEN_MACHINE), dialog.result.c_str());
     OfferMachines();
 }
 
 bool COpenServicesDlg::OnInitDialog() {
-    CreateButtonBar(buttonBar_, m_hWnd, IDC_OPEN_BUTTON_BAR, IDR_REMOTE_BUTTON);
+    CreateButtonBar(Res(), buttonBar_, m_hWnd, IDC_OPEN_BUTTON_BAR, IDR_REMOTE_BUTTON);
     // Without the settings key every box starts cleared.
     SettingsStore store(registry_);
     active_ = store.Read(settings::kActive, 0);
@@ -94,8 +95,9 @@ bool COpenServicesDlg::OnCommand(UINT id) {
 void COpenServicesDlg::OnOK() {
     if (!UpdateData(true)) return;
     std::string message;
-    if (!active_ && !inactive_) message = LoadText(IDS_OPEN_NO_STATE);
-    if (!win32_ && !driver_) message += (message.empty() ? "" : "\n") + LoadText(IDS_OPEN_NO_KIND);
+    if (!active_ && !inactive_) message = Res().LoadText(IDS_OPEN_NO_STATE);
+    if (!win32_ && !driver_)
+        message += (message.empty() ? "" : "\n") + Res().LoadText(IDS_OPEN_NO_KIND);
     if (!message.empty()) {
         ShowMessage(m_hWnd, message, MB_OK | MB_ICONINFORMATION);
         return;
@@ -120,6 +122,6 @@ void COpenServicesDlg::OnOK() {
 
 // The button bar's tooltip is its command's.
 LRESULT COpenServicesDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NOTIFY && AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
+    if (msg == WM_NOTIFY && Res().AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
     return CDialog::WindowProc(msg, wp, lp);
 }

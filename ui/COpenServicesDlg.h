@@ -13,7 +13,8 @@
 
 class COpenServicesDlg : public CDialog {
 public:
-    explicit COpenServicesDlg(platform::RegistryApi& registry);
+    COpenServicesDlg(const Resources& resources, platform::RegistryApi& registry,
+                     HWND parent = nullptr);
 
     // In: the machine loaded now ("localhost" for this one). Out, after OK:
     // the machine to open, empty for this one.

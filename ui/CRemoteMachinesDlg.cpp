@@ -21,20 +21,22 @@ const int kAddedImage = 30;   // a plus
 
 }  // namespace
 
-CRemoteMachinesDlg::CRemoteMachinesDlg(platform::RegistryApi& registry,
+CRemoteMachinesDlg::CRemoteMachinesDlg(const Resources& resources, platform::RegistryApi& registry,
                                        const std::string& initialMachine, HWND parent)
-    : CDialog(IDD_REMOTE_MACHINES, parent), registry_(registry), initial_(initialMachine) {}
+    : CDialog(resources, IDD_REMOTE_MACHINES, parent),
+      registry_(registry),
+      initial_(initialMachine) {}
 
 bool CRemoteMachinesDlg::OnInitDialog() {
     list_ = ::GetDlgItem(m_hWnd, IDC_REMOTE_LIST);
     ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    images_ = LoadImageStrip(IDB_ICON_STRIP);
+    images_ = Res().LoadImageStrip(IDB_ICON_STRIP);
     ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
     for (int column : {0, 1})
         listctrl::InsertColumn(
-            list_, column, LoadText(column ? IDS_REMOTE_COLUMN_ALIAS : IDS_REMOTE_COLUMN_MACHINE),
-            60);
-    CreateButtonBar(bar_, m_hWnd, IDC_REMOTE_BUTTON_BAR, IDR_REMOTE_BAR);
+            list_, column,
+            Res().LoadText(column ? IDS_REMOTE_COLUMN_ALIAS : IDS_REMOTE_COLUMN_MACHINE), 60);
+    CreateButtonBar(Res(), bar_, m_hWnd, IDC_REMOTE_BUTTON_BAR, IDR_REMOTE_BAR);
     Load(true);
     return true;
 }
@@ -89,7 +91,7 @@ void CRemoteMachinesDlg::AddRow(const std::string& machine) {
 void CRemoteMachinesDlg::Add() {
     CommitEdit();
     if (!rows_.CanAdd()) return;
-    AddRow(rows_.NewMachineName(LoadText(IDS_REMOTE_NEW_PREFIX)));
+    AddRow(rows_.NewMachineName(Res().LoadText(IDS_REMOTE_NEW_PREFIX)));
     BeginEdit(static_cast<int>(rows_.rows.size()) - 1, 0);
 }
 
@@ -98,7 +100,7 @@ void CRemoteMachinesDlg::Delete() {
     int row = Selected();
     if (row < 0) return;
     std::string name = RemoteMachineRows::ResultText(&rows_.rows[static_cast<size_t>(row)]);
-    std::string question = FormatText(LoadText(IDS_REMOTE_DELETE_QUESTION), name.c_str());
+    std::string question = FormatText(Res().LoadText(IDS_REMOTE_DELETE_QUESTION), name.c_str());
     if (ShowMessage(m_hWnd, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     rows_.rows.erase(rows_.rows.begin() + row);
     ShowRows(-1);
@@ -112,7 +114,7 @@ void CRemoteMachinesDlg::Browse() {
     LPITEMIDLIST root = nullptr;
     if (FAILED(::SHGetSpecialFolderLocation(m_hWnd, CSIDL_NETWORK, &root))) return;
     network.reset(root);
-    std::string title = LoadText(IDS_REMOTE_BROWSE_TITLE);
+    std::string title = Res().LoadText(IDS_REMOTE_BROWSE_TITLE);
     char display[MAX_PATH] = "";
     BROWSEINFOA info{};
     info.hwndOwner = m_hWnd;
@@ -169,7 +171,7 @@ void CRemoteMachinesDlg::SortBy(int column) {
 }
 
 void CRemoteMachinesDlg::ShowListMenu() {
-    ShowPopupMenu(m_hWnd, IDR_CONTEXT_MENUS, CONTEXT_MENU_REMOTE, [&](HMENU popup) {
+    Res().ShowPopupMenu(m_hWnd, IDR_CONTEXT_MENUS, CONTEXT_MENU_REMOTE, [&](HMENU popup) {
         UINT add = MF_BYCOMMAND | (rows_.CanAdd() ? MF_ENABLED : MF_GRAYED);
         ::EnableMenuItem(popup, ID_REMOTE_ADD, add);
         ::EnableMenuItem(popup, ID_REMOTE_BROWSE, add);
@@ -242,7 +244,7 @@ void CRemoteMachinesDlg::OnOK() {
     std::string chosen =
         RemoteMachineRows::ResultText(row >= 0 ? &rows_.rows[static_cast<size_t>(row)] : nullptr);
     if (!rows_.Save(registry_)) {
-        ShowMessage(m_hWnd, LoadText(IDS_REGISTRY_ERROR), MB_OK | MB_ICONSTOP);
+        ShowMessage(m_hWnd, Res().LoadText(IDS_REGISTRY_ERROR), MB_OK | MB_ICONSTOP);
         return;
     }
     result = chosen;
@@ -261,7 +263,7 @@ LRESULT CRemoteMachinesDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NOTIFY) {
         auto* header = reinterpret_cast<NMHDR*>(lp);
         if (header->hwndFrom == list_ && OnListNotify(header)) return 0;
-        if (AnswerTooltip(header)) return 0;
+        if (Res().AnswerTooltip(header)) return 0;
     }
     return CDialog::WindowProc(msg, wp, lp);
 }

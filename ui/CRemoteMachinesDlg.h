@@ -9,16 +9,16 @@
 #include <string>
 
 #include "framework/Dialog.h"
-#include "platform/win32/Handles.h"
 #include "framework/ToolBar.h"
 #include "platform/RegistryApi.h"
+#include "platform/win32/Handles.h"
 #include "toolkit/CellEdit.h"
 #include "views/RemoteMachineRows.h"
 
 class CRemoteMachinesDlg : public CDialog {
 public:
-    CRemoteMachinesDlg(platform::RegistryApi& registry, const std::string& initialMachine,
-                       HWND parent = nullptr);
+    CRemoteMachinesDlg(const Resources& resources, platform::RegistryApi& registry,
+                       const std::string& initialMachine, HWND parent = nullptr);
 
     // After OK: the chosen row's alias, else its machine; empty without one.
     std::string result;

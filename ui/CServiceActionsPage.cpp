@@ -8,14 +8,18 @@
 #include "toolkit/DialogControls.h"
 #include "ui/CAddServiceDlg.h"
 
-CServiceActionsPage::CServiceActionsPage(platform::RegistryApi& registry,
+CServiceActionsPage::CServiceActionsPage(const Resources& resources,
+                                         platform::RegistryApi& registry,
                                          ServicesDocument* document)
-    : CPropertyPage(IDD_SETTINGS_CUSTOM), registry_(registry), document_(document) {}
+    : CPropertyPage(resources, IDD_SETTINGS_CUSTOM),
+      registry_(registry),
+      document_(document),
+      boxes_(resources) {}
 
 bool CServiceActionsPage::CreateParts() {
     if (!boxes_.CreateOver(m_hWnd, ::GetDlgItem(m_hWnd, IDC_SETTINGS_PAGE_AREA))) return false;
     ::ShowWindow(boxes_.GetSafeHwnd(), SW_SHOW);
-    return CreateButtonBar(bar_, m_hWnd, IDC_SETTINGS_BUTTON_BAR, IDR_ACTIONS_BAR);
+    return CreateButtonBar(Res(), bar_, m_hWnd, IDC_SETTINGS_BUTTON_BAR, IDR_ACTIONS_BAR);
 }
 
 void CServiceActionsPage::Load() {
@@ -46,7 +50,7 @@ void CServiceActionsPage::ShowChosenService() {
 }
 
 void CServiceActionsPage::AddService() {
-    CAddServiceDlg dialog(document_, ::GetParent(m_hWnd));
+    CAddServiceDlg dialog(Res(), document_, ::GetParent(m_hWnd));
     if (dialog.DoModal() != IDOK) return;
     const std::string name = copy_.Add(dialog.name).name;
     LRESULT at = ::SendMessageA(Combo(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -74,7 +78,7 @@ bool CServiceActionsPage::Save() {
 }
 
 LRESULT CServiceActionsPage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NOTIFY && AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
+    if (msg == WM_NOTIFY && Res().AnswerTooltip(reinterpret_cast<NMHDR*>(lp))) return 0;
     if (msg != WM_COMMAND) return CPropertyPage::WindowProc(msg, wp, lp);
     switch (LOWORD(wp)) {
         case IDC_SETTINGS_SERVICE:

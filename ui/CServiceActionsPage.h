@@ -15,7 +15,8 @@
 class CServiceActionsPage : public CPropertyPage {
 public:
     // `document` lists the services the add-service dialog offers.
-    CServiceActionsPage(platform::RegistryApi& registry, ServicesDocument* document);
+    CServiceActionsPage(const Resources& resources, platform::RegistryApi& registry,
+                        ServicesDocument* document);
     // Makes the page's boxes and button bar; false when they cannot be made.
     bool CreateParts();
     void Load();

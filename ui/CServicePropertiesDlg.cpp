@@ -39,7 +39,13 @@ void CServicePropertiesDlg::FreeBuffer::operator()(void* buffer) const {
 
 CServicePropertiesDlg::CServicePropertiesDlg(AppContext& context, ServicesDocument& document,
                                              HWND parent)
-    : CDialog(IDD_SERVICE_PROPERTIES, parent), context_(context), document_(document) {}
+    : CDialog(context.resources, IDD_SERVICE_PROPERTIES, parent),
+      context_(context),
+      document_(document),
+      configPage_(context.resources, IDD_PROPERTIES_CONFIG),
+      statePage_(context.resources, IDD_PROPERTIES_STATE),
+      advancedPage_(context.resources, IDD_PROPERTIES_ADVANCED),
+      actionsPage_(context.resources) {}
 
 CServicePropertiesDlg::~CServicePropertiesDlg() = default;
 
@@ -58,7 +64,7 @@ void CServicePropertiesDlg::ShowByName(AppContext& context, ServicesDocument& do
                                        const std::string& name, HWND owner) {
     CServicePropertiesDlg dialog(context, document, owner);
     if (!dialog.SetEntryByName(name, false)) {
-        std::string format = context.platform.texts.Text(IDS_PROPERTIES_NOT_FOUND);
+        std::string format = context.resources.LoadText(IDS_PROPERTIES_NOT_FOUND);
         ShowMessage(owner, FormatText(format, name.c_str()), MB_OK | MB_ICONEXCLAMATION);
     }
     dialog.DoModal();
@@ -167,14 +173,14 @@ void CServicePropertiesDlg::ShowRecovery() {
     ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     if (!failureActions_) return;
     const platform::ServiceFailureActions& record = *failureActions_;
-    platform::TextSource& texts = context_.platform.texts;
     for (uint32_t i = 0; i < record.actionCount; ++i) {
         const platform::ScAction& action = record.actions[i];
         int row = listctrl::InsertRow(list, static_cast<int>(i), std::to_string(i + 1));
         unsigned kind = RecoveryActionTextId(action.type);
-        listctrl::SetCellText(list, row, 1, kind ? texts.Text(kind) : std::string());
+        listctrl::SetCellText(list, row, 1, kind ? Res().LoadText(kind) : std::string());
         DelayText delay = DelayOf(action.delay);
-        listctrl::SetCellText(list, row, 2, FormatNumber(texts.Text(delay.formatId), delay.value));
+        listctrl::SetCellText(list, row, 2,
+                              FormatNumber(Res().LoadText(delay.formatId), delay.value));
     }
     listctrl::AutoSizeColumns(list, 0, false);
 }
@@ -188,11 +194,11 @@ void CServicePropertiesDlg::ShowTitleAndTabs() {
     displayName_ = entry_->displayName ? entry_->displayName : "";
     UpdateData(false);
 
-    images_ = LoadImageStrip(IDB_ICON_STRIP);
-    icon_ = SetDialogIcons(m_hWnd, images_.get(), kDialogIcon, false);
+    images_ = Res().LoadImageStrip(IDB_ICON_STRIP);
+    icon_ = Res().SetDialogIcons(m_hWnd, images_.get(), kDialogIcon, false);
     tabbed::AddTabs(
         ::GetDlgItem(m_hWnd, IDC_PROPERTIES_TABS), images_.get(), kPages,
-        [this](int page) { return context_.platform.texts.Text(IDS_PROPERTIES_TAB_BASE + page); },
+        [this](int page) { return Res().LoadText(IDS_PROPERTIES_TAB_BASE + page); },
         [](int page) { return kFirstTabImage + page; });
     SelectPage(kConfigPage);
 }
@@ -208,7 +214,7 @@ void CServicePropertiesDlg::SelectPage(int page) {
 
 void CServicePropertiesDlg::OnOK() {
     if (!editable_) return;
-    std::string question = context_.platform.texts.Text(IDS_PROPERTIES_QUESTION);
+    std::string question = Res().LoadText(IDS_PROPERTIES_QUESTION);
     if (ShowMessage(m_hWnd, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     if (WriteBack()) EndDialog(IDOK);
 }

@@ -72,9 +72,9 @@ private:
     Buffer<platform::ServiceConfigRecord> config_;
     Buffer<platform::ServiceDescription> description_;
     Buffer<platform::ServiceFailureActions> failureActions_;
-    CPropertyPage configPage_{IDD_PROPERTIES_CONFIG};
-    CPropertyPage statePage_{IDD_PROPERTIES_STATE};
-    CPropertyPage advancedPage_{IDD_PROPERTIES_ADVANCED};
+    CPropertyPage configPage_;
+    CPropertyPage statePage_;
+    CPropertyPage advancedPage_;
     CCustomActionsPage actionsPage_;
     ImageList images_;
     Icon icon_;

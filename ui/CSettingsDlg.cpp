@@ -11,11 +11,16 @@ const int kDialogIcon = 21;
 const int kTabImages[CSettingsDlg::kPages] = {22, 23, 25, 24, 10, 15};
 }  // namespace
 
-CSettingsDlg::CSettingsDlg(AppContext& context, ServicesDocument* document, int initialPage)
-    : CDialog(IDD_SETTINGS),
+CSettingsDlg::CSettingsDlg(AppContext& context, ServicesDocument* document, int initialPage,
+                           HWND parent)
+    : CDialog(context.resources, IDD_SETTINGS, parent),
       context_(context),
       initialPage_(initialPage >= 0 && initialPage < kPages ? initialPage : kGeneral),
-      serviceActions_(context.platform.registry, document),
+      general_(context.resources),
+      comparison_(context.resources),
+      columns_(context.resources),
+      changeActions_(context.resources),
+      serviceActions_(context.resources, context.platform.registry, document),
       language_(context) {}
 
 CPropertyPage& CSettingsDlg::PageAt(int page) {
@@ -27,15 +32,15 @@ CPropertyPage& CSettingsDlg::PageAt(int page) {
 bool CSettingsDlg::OnInitDialog() {
     SettingsStore store(context_.platform.registry);
     if (!store.OpenConfiguration()) {
-        ShowMessage(m_hWnd, LoadText(IDS_REGISTRY_ERROR), MB_OK | MB_ICONSTOP);
+        ShowMessage(m_hWnd, Res().LoadText(IDS_REGISTRY_ERROR), MB_OK | MB_ICONSTOP);
         EndDialog(IDCANCEL);
         return false;
     }
-    images_ = LoadImageStrip(IDB_ICON_STRIP);
-    icon_ = SetDialogIcons(m_hWnd, images_.get(), kDialogIcon, true);
+    images_ = Res().LoadImageStrip(IDB_ICON_STRIP);
+    icon_ = Res().SetDialogIcons(m_hWnd, images_.get(), kDialogIcon, true);
     tabbed::AddTabs(
         ::GetDlgItem(m_hWnd, IDC_SETTINGS_TABS), images_.get(), kPages,
-        [](int page) { return LoadText(IDS_SETTINGS_TAB_BASE + page); },
+        [this](int page) { return Res().LoadText(IDS_SETTINGS_TAB_BASE + page); },
         [](int page) { return kTabImages[page]; });
     if (!CreatePages()) {
         EndDialog(IDCANCEL);
@@ -46,7 +51,7 @@ bool CSettingsDlg::OnInitDialog() {
     columns_.Show(store);
     language_.Fill();
     if (!changeActions_.Show(store)) {
-        ShowMessage(m_hWnd, LoadText(IDS_REGISTRY_ERROR), MB_OK | MB_ICONSTOP);
+        ShowMessage(m_hWnd, Res().LoadText(IDS_REGISTRY_ERROR), MB_OK | MB_ICONSTOP);
         return true;
     }
     ApplyComparison();
@@ -90,7 +95,7 @@ void CSettingsDlg::OnOK() {
 bool CSettingsDlg::WriteAll() {
     ApplyComparison();
     SettingsStore store(context_.platform.registry);
-    const std::string registryError = LoadText(IDS_REGISTRY_ERROR);
+    const std::string registryError = Res().LoadText(IDS_REGISTRY_ERROR);
     if (!store.OpenConfiguration()) {
         ShowMessage(m_hWnd, registryError, MB_OK | MB_ICONSTOP);
         return false;
@@ -105,11 +110,11 @@ bool CSettingsDlg::WriteAll() {
         return false;
     }
     if (!serviceActions_.Save()) {
-        ShowMessage(m_hWnd, LoadText(IDS_SETTINGS_ACTIONS_FAILED), MB_OK | MB_ICONSTOP);
+        ShowMessage(m_hWnd, Res().LoadText(IDS_SETTINGS_ACTIONS_FAILED), MB_OK | MB_ICONSTOP);
         return false;
     }
     if (!language_.Apply())
-        ShowMessage(m_hWnd, LoadText(IDS_SETTINGS_RESTART), MB_OK | MB_ICONINFORMATION);
+        ShowMessage(m_hWnd, Res().LoadText(IDS_SETTINGS_RESTART), MB_OK | MB_ICONINFORMATION);
     return true;
 }
 

@@ -24,7 +24,8 @@ public:
 
     // `document` lists the services the add-service dialog offers (none
     // without one); a page outside the six opens the first.
-    CSettingsDlg(AppContext& context, ServicesDocument* document, int initialPage);
+    CSettingsDlg(AppContext& context, ServicesDocument* document, int initialPage,
+                 HWND parent = nullptr);
 
     int SelectedPage() const;
     void SelectPage(int page);

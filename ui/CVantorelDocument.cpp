@@ -6,20 +6,21 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
-namespace {
-CFrameWnd* MainFrame() {
-    CFrameWnd* frame = CWinApp::Get() ? CWinApp::Get()->m_pMainWnd : nullptr;
-    return frame && frame->GetSafeHwnd() ? frame : nullptr;
-}
-}  // namespace
-
-CVantorelDocument::CVantorelDocument(AppContext& context)
-    : context_(context),
+CVantorelDocument::CVantorelDocument(CWinApp& app, AppContext& context)
+    : CDocument(app),
+      context_(context),
       core_(context.platform.scm, context.platform.registry, context.platform.texts,
             context.platform.clock) {}
 
+CFrameWnd* CVantorelDocument::MainFrame() const {
+    CFrameWnd* frame = App().m_pMainWnd;
+    return frame && frame->GetSafeHwnd() ? frame : nullptr;
+}
+
 void CVantorelDocument::ShowError(UINT icon) {
-    ShowMessage(ModalOwner(), core_.lastErrorText, MB_OK | icon);
+    CFrameWnd* frame = MainFrame();
+    ShowMessage(ModalOwner(frame ? frame->GetSafeHwnd() : nullptr), core_.lastErrorText,
+                MB_OK | icon);
 }
 
 // The path name is a tick count, never a file; the title is the machine.
@@ -28,7 +29,7 @@ void CVantorelDocument::SetPathName(const char* path, bool addToRecent) {
     SetPathNameOnly(std::to_string(::GetTickCount()));
     std::string title = FileNameOf(path ? path : "");
     if (!title.empty()) SetTitle(title);
-    if (addToRecent) CWinApp::Get()->AddToRecentFileList(title.c_str());
+    if (addToRecent) App().AddToRecentFileList(title.c_str());
 }
 
 bool CVantorelDocument::LoadServices() {

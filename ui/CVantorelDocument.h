@@ -6,9 +6,11 @@
 
 // The single document: the services of one machine. Its path name is never a
 // file, so the framework always reloads on open and always asks on save.
+class CFrameWnd;
+
 class CVantorelDocument : public CDocument, public AutomationTarget {
 public:
-    explicit CVantorelDocument(AppContext& context);
+    CVantorelDocument(CWinApp& app, AppContext& context);
 
     void SetPathName(const char* path, bool addToRecent) override;
     bool OnNewDocument() override;
@@ -36,6 +38,8 @@ public:
     void OnLastRelease() override;
 
 private:
+    // The application's frame, while it has a window.
+    CFrameWnd* MainFrame() const;
     void ShowError(UINT icon);
     AppContext& context_;
     ServicesDocument core_;

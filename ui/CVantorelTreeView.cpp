@@ -22,7 +22,7 @@ CVantorelDocument* CVantorelTreeView::Doc() const {
 void CVantorelTreeView::OnInitialUpdate() {
     if (::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
     if (!images_) {
-        images_ = LoadImageStrip(IDB_ICON_STRIP);
+        images_ = Res().LoadImageStrip(IDB_ICON_STRIP);
         SendMessage(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_.get()));
     }
     OnUpdate();
@@ -149,7 +149,7 @@ bool CVantorelTreeView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
     *result = 0;
     switch (header->code) {
         case NM_RCLICK:
-            ShowContextMenu(m_hWnd, CONTEXT_MENU_SERVICES);
+            ShowContextMenu(Res(), m_hWnd, CONTEXT_MENU_SERVICES);
             *result = 1;
             return true;
         case NM_DBLCLK:

@@ -19,7 +19,8 @@ struct ServiceEntry;
 // node's item data is its index in the tree model, which names its entry.
 class CVantorelTreeView : public CView {
 public:
-    CVantorelTreeView(AppContext& context, int mode) : context_(context), mode_(mode) {}
+    CVantorelTreeView(AppContext& context, int mode)
+        : CView(context.resources), context_(context), mode_(mode) {}
     bool Create(HWND parent, UINT id);
     int Mode() const { return mode_; }
 

@@ -33,7 +33,7 @@ void CVantorelView::CreateColumns() {
     int position = 0;
     for (int slot = 0; slot < kColumnCount; ++slot) {
         if (!columns_.visible[slot]) continue;
-        std::string title = LoadText(ColumnTitleId(slot));
+        std::string title = Res().LoadText(ColumnTitleId(slot));
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
         column.fmt = LVCFMT_LEFT;
@@ -59,7 +59,7 @@ void CVantorelView::OnInitialUpdate() {
     else
         SendMessage(LVM_DELETEALLITEMS);
     if (!images_) {
-        images_ = LoadImageStrip(IDB_ICON_STRIP);
+        images_ = Res().LoadImageStrip(IDB_ICON_STRIP);
         SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
     }
     Rebuild();
@@ -164,7 +164,7 @@ void CVantorelView::FillConfiguration(int row, const char* name) {
 // The few texts of the configuration columns, read once per rebuild.
 const std::string& CVantorelView::CachedText(unsigned id) {
     auto found = texts_.find(id);
-    if (found == texts_.end()) found = texts_.emplace(id, LoadText(id)).first;
+    if (found == texts_.end()) found = texts_.emplace(id, Res().LoadText(id)).first;
     return found->second;
 }
 
@@ -224,7 +224,7 @@ bool CVantorelView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
                 OnCommand(ID_SERVICE_PROPERTIES);
             return true;
         case NM_RCLICK:
-            ShowContextMenu(m_hWnd, CONTEXT_MENU_SERVICES);
+            ShowContextMenu(Res(), m_hWnd, CONTEXT_MENU_SERVICES);
             return true;
         case LVN_KEYDOWN: {
             WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
@@ -259,7 +259,7 @@ LRESULT CVantorelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (header->code == HDN_ITEMCHANGINGA || header->code == HDN_ITEMCHANGINGW) {
                 if (KeepColumnWidth(reinterpret_cast<NMHEADERA*>(lp))) return TRUE;
             } else if (header->code == NM_RCLICK) {
-                ShowContextMenu(m_hWnd, CONTEXT_MENU_LIST);
+                ShowContextMenu(Res(), m_hWnd, CONTEXT_MENU_LIST);
                 return TRUE;
             }
         }

@@ -22,7 +22,7 @@ struct ServiceEntry;
 // kept per entry.
 class CVantorelView : public CView {
 public:
-    explicit CVantorelView(AppContext& context) : context_(context) {}
+    explicit CVantorelView(AppContext& context) : CView(context.resources), context_(context) {}
     bool Create(HWND parent, UINT id);
 
     void OnInitialUpdate() override;

@@ -6,8 +6,8 @@
 #include "ui/CVantorelDocument.h"
 #include "views/ServiceListModel.h"
 
-void ShowContextMenu(HWND view, int popup) {
-    ShowPopupMenu(::GetAncestor(view, GA_ROOT), IDR_CONTEXT_MENUS, popup);
+void ShowContextMenu(const Resources& resources, HWND view, int popup) {
+    resources.ShowPopupMenu(::GetAncestor(view, GA_ROOT), IDR_CONTEXT_MENUS, popup);
 }
 
 void ReloadServices(CVantorelDocument* document) {
@@ -21,8 +21,9 @@ bool IsServiceCommand(UINT id) {
 
 namespace {
 // After an OK the services are loaded again: every view rebuilds.
-void ShowProperties(CVantorelDocument* document, ServiceEntry* entry) {
-    CServicePropertiesDlg dialog(document->Context(), document->Core());
+void ShowProperties(CVantorelDocument* document, ServiceEntry* entry, HWND view) {
+    CServicePropertiesDlg dialog(document->Context(), document->Core(),
+                                 ::GetAncestor(view, GA_ROOT));
     dialog.SetEntry(entry, true);
     if (dialog.DoModal() == IDOK) ReloadServices(document);
 }
@@ -31,7 +32,7 @@ void ShowProperties(CVantorelDocument* document, ServiceEntry* entry) {
 bool RunServiceCommand(CVantorelDocument* document, ServiceEntry* entry, UINT id, HWND view) {
     if (!document || !entry) return false;
     if (id == ID_SERVICE_PROPERTIES) {
-        ShowProperties(document, entry);
+        ShowProperties(document, entry, view);
         return false;
     }
     WaitCursor wait;

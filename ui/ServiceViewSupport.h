@@ -7,6 +7,7 @@
 #include "framework/Wnd.h"
 
 class CVantorelDocument;
+class Resources;
 struct ServiceEntry;
 
 // Shows the wait cursor while the service control manager answers.
@@ -23,7 +24,7 @@ private:
 
 // A pop-up of the context menus at the cursor, owned by the view's frame so
 // that its commands go through the frame's routing.
-void ShowContextMenu(HWND view, int popup);
+void ShowContextMenu(const Resources& resources, HWND view, int popup);
 // F5: the document loads its services again and every view rebuilds.
 void ReloadServices(CVantorelDocument* document);
 

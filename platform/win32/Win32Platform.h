@@ -17,7 +17,8 @@ namespace platform {
 struct Win32Platform {
     Win32Scm scm;
     Win32Registry registry;
-    Win32TextSource texts;  // follows the texts in use
+    TextsInUse textsInUse;
+    Win32TextSource texts{textsInUse};
     Win32Clock clock;
     Win32FileSystem files;
     Win32LocaleTime locale;
@@ -27,8 +28,8 @@ struct Win32Platform {
     Win32Sound sound;
 
     Platform Interfaces() {
-        return Platform{scm,    registry, texts,    clock,     files,
-                        locale, modules,  versions, elevation, sound};
+        return Platform{scm,     registry, texts,     clock, files,     locale,
+                        modules, versions, elevation, sound, textsInUse};
     }
 };
 

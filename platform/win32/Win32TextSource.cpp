@@ -2,12 +2,10 @@
 
 #include <windows.h>
 
-#include "platform/TextsInUse.h"
-
 namespace platform {
 
 std::string Win32TextSource::Text(unsigned id) {
-    void* chosen = fixed_ ? module_ : current_texts::Module();
+    void* chosen = inUse_ ? inUse_->Module() : module_;
     HINSTANCE module =
         chosen != nullptr ? static_cast<HINSTANCE>(chosen) : ::GetModuleHandleA(nullptr);
     // A string-table entry holds at most 4097 characters with its terminator.

@@ -150,15 +150,15 @@ TEST_F(HistoryLogTest, ALogThatCannotStartItsSessionIsClosedAndWritesNothing) {
 TEST_F(HistoryLogTest, SessionTextComesFromTheVersionOfTheTextsInUse) {
     EXPECT_EQ(HistoryLog::MakeSessionText("Vantorel", " 2 , 1,3 ,0 "), "Vantorel v2.1.3.0");
     fake::Modules modules;
-    EXPECT_EQ(HistoryLog::SessionTextOfCurrentTexts(modules, modules), "Vantorel v2.1.3.0");
+    platform::TextsInUse inUse;
+    EXPECT_EQ(HistoryLog::SessionTextOfTexts(inUse, modules, modules), "Vantorel v2.1.3.0");
     fake::ModuleFile& english = modules.files["D:\\en.dll"];
     english.versionStrings["040904e4\\ProductName"] = "Vantorel EN";
     english.versionStrings["040904e4\\FileVersion"] = "2, 1, 3, 0";
-    current_texts::Set(reinterpret_cast<platform::ModuleHandle>(1), "D:\\en.dll");
-    EXPECT_EQ(HistoryLog::SessionTextOfCurrentTexts(modules, modules), "Vantorel EN v2.1.3.0");
+    inUse.Set(reinterpret_cast<platform::ModuleHandle>(1), "D:\\en.dll");
+    EXPECT_EQ(HistoryLog::SessionTextOfTexts(inUse, modules, modules), "Vantorel EN v2.1.3.0");
     english.hasVersion = false;
-    EXPECT_EQ(HistoryLog::SessionTextOfCurrentTexts(modules, modules), " v");
-    current_texts::Set(nullptr, "");
+    EXPECT_EQ(HistoryLog::SessionTextOfTexts(inUse, modules, modules), " v");
 }
 
 TEST_F(HistoryLogTest, LoadKeepsRecordLinesTrimmedAndDropsTheRest) {

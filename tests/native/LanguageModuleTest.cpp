@@ -25,7 +25,6 @@ protected:
         texts.strings[IDS_LANGUAGE_DEFAULT_START] = "default: %s";
         Module(kEnglish, "Vantorel", "2, 1, 3, 0");
     }
-    ~LanguageModuleTest() override { current_texts::Set(nullptr, ""); }
     fake::ModuleFile& Module(const std::string& path, const std::string& title,
                              const std::string& version) {
         fake::ModuleFile& m = modules.files[path];
@@ -38,6 +37,7 @@ protected:
     fake::Registry registry;
     fake::Modules modules;
     fake::Texts texts;
+    platform::TextsInUse inUse;
     LanguageModule language{registry, modules, modules, texts};
 };
 
@@ -98,34 +98,34 @@ TEST_F(LanguageModuleTest, ValidationNamesTheReasonForEachKindOfBadModule) {
 }
 
 TEST_F(LanguageModuleTest, StartupLoadsTheChosenModuleAsResourcesOnly) {
-    EXPECT_TRUE(language.LoadAtStartup());  // nothing chosen
-    EXPECT_EQ(current_texts::Module(), nullptr);
-    EXPECT_EQ(current_texts::VersionFile(modules), fake::Modules::kProgram);
+    EXPECT_TRUE(language.LoadAtStartup(inUse));  // nothing chosen
+    EXPECT_EQ(inUse.Module(), nullptr);
+    EXPECT_EQ(inUse.VersionFile(modules), fake::Modules::kProgram);
 
     registry.PutString(kLanguageKey, "", kEnglish);
-    ASSERT_TRUE(language.LoadAtStartup()) << language.GetErrorText();
-    EXPECT_NE(current_texts::Module(), nullptr);
-    EXPECT_EQ(current_texts::Path(), kEnglish);
-    EXPECT_EQ(current_texts::VersionFile(modules), kEnglish);
+    ASSERT_TRUE(language.LoadAtStartup(inUse)) << language.GetErrorText();
+    EXPECT_NE(inUse.Module(), nullptr);
+    EXPECT_EQ(inUse.Path(), kEnglish);
+    EXPECT_EQ(inUse.VersionFile(modules), kEnglish);
     EXPECT_EQ(modules.loadFlags.back(), LanguageModule::kLoadFlags);
     EXPECT_EQ(modules.Loaded(), 1);
     // Loading another frees the one before.
     Module("D:\\lang\\second.dll", "Vantorel", "2, 1, 3, 0");
-    ASSERT_TRUE(language.Load("D:\\lang\\second.dll"));
+    ASSERT_TRUE(language.Load("D:\\lang\\second.dll", inUse));
     EXPECT_EQ(modules.Loaded(), 1);
-    EXPECT_EQ(current_texts::Path(), "D:\\lang\\second.dll");
+    EXPECT_EQ(inUse.Path(), "D:\\lang\\second.dll");
 }
 
 TEST_F(LanguageModuleTest, AFailedStartupNamesTheFileTheReasonAndTheDefaultLanguage) {
     registry.PutString(kLanguageKey, "", "D:\\lang\\deleted.dll");
-    EXPECT_FALSE(language.LoadAtStartup());
-    EXPECT_EQ(current_texts::Module(), nullptr);
+    EXPECT_FALSE(language.LoadAtStartup(inUse));
+    EXPECT_EQ(inUse.Module(), nullptr);
     EXPECT_EQ(language.StartupFailureMessage(),
               "deleted.dll: System message 2.\r\n\r\n\n\ndefault: Spanish (modern sort)");
     EXPECT_EQ(registry.Find(kLanguageKey, "")->data, std::string("D:\\lang\\deleted.dll\0", 20));
     // A settings key that cannot be opened means the built-in texts.
     registry.deniedKeys.insert(kLanguageKey);
-    EXPECT_TRUE(language.LoadAtStartup());
+    EXPECT_TRUE(language.LoadAtStartup(inUse));
 }
 
 TEST_F(LanguageModuleTest, TheSystemsMessageNamesTheModuleInItsInsert) {
@@ -133,7 +133,7 @@ TEST_F(LanguageModuleTest, TheSystemsMessageNamesTheModuleInItsInsert) {
     modules.messages[2] = "%1!s! not found; %10 and 100%% stay.\r\n";
     modules.files["D:\\lang\\text%1.dll"].library = false;
     registry.PutString(kLanguageKey, "", "D:\\lang\\text%1.dll");
-    EXPECT_FALSE(language.LoadAtStartup());
+    EXPECT_FALSE(language.LoadAtStartup(inUse));
     // The file name goes in once: a "%1" inside it is not filled again.
     EXPECT_EQ(language.StartupFailureMessage(),
               "text%1.dll: Bad EXE format for text%1.dll.\r\n\r\n\n\n"

@@ -7,18 +7,26 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "framework/Resources.h"
 #include "tests/windows/dialogs/test_dialog.h"
 
 namespace {
 
 const UINT kRunScript = WM_APP + 1;
 
+// The test program's own resources, where the test dialogs are.
+const Resources& OwnResources() {
+    static platform::TextsInUse none;
+    static Resources resources(none);
+    return resources;
+}
+
 // The test dialog runs `script` once it is up, as a user would act on it; a
 // script posts kRunScript to go on in a later step, which never comes once
 // the dialog has ended.
 class CTestDialog : public CDialog {
 public:
-    explicit CTestDialog(UINT templateId = IDD_TEST_DIALOG) : CDialog(templateId) {}
+    explicit CTestDialog(UINT templateId = IDD_TEST_DIALOG) : CDialog(OwnResources(), templateId) {}
 
     std::string name = "initial";
     int enabled = BST_CHECKED;

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "framework/Resources.h"
 #include "framework/Wnd.h"
 #include "tests/windows/ScriptedDialog.h"
 
@@ -38,6 +39,9 @@ const UINT kFail = WM_APP + 7;
 
 // A window whose handler fails on kFail.
 class FailingWindow : public CWnd {
+public:
+    explicit FailingWindow(const Resources& resources) : CWnd(resources) {}
+
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
         if (msg == kFail) throw std::runtime_error("the handler's own failure");
@@ -79,9 +83,11 @@ private:
 };
 
 TEST(FailureReportWindowsTest, AReportWithoutMemoryShowsAFixedTextAndTheNextIsMadeAgain) {
-    wintest::ProgramTexts texts;
+    platform::TextsInUse inUse;
+    wintest::ProgramTexts texts(inUse);
     ASSERT_TRUE(texts.Loaded());
-    FailingWindow window;
+    Resources resources(inUse);
+    FailingWindow window(resources);
     ASSERT_TRUE(window.CreateEx(0, "STATIC", "failing", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
     BoxAnswerer user;
     g_failAllocations = true;

@@ -137,8 +137,8 @@ protected:
     }
 
     TestApp app_;
-    wintest::ProgramTexts texts_;
     platform::Win32Platform platform_;
+    wintest::ProgramTexts texts_{platform_.textsInUse};
     SetClock clock_{platform_.locale};
     HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
     AppContext context_{platform_.Interfaces(), history_};

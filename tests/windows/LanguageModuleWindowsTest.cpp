@@ -27,9 +27,7 @@ protected:
           root(base + "\\Vantorel"),
           language(registry, modules, versions, texts, root) {}
     ~LanguageModuleWindowsTest() override {
-        if (current_texts::Module() != nullptr)
-            FreeLibrary(static_cast<HMODULE>(current_texts::Module()));
-        current_texts::Set(nullptr, "");
+        if (inUse.Module() != nullptr) FreeLibrary(static_cast<HMODULE>(inUse.Module()));
         RegDeleteTreeA(HKEY_CURRENT_USER, base.c_str());
     }
     static std::string Module(const char* name) { return wintest::ExeDirectory() + "\\" + name; }
@@ -48,7 +46,8 @@ protected:
     platform::Win32Registry registry;
     platform::Win32Modules modules;
     platform::Win32Version versions;
-    platform::Win32TextSource texts;
+    platform::TextsInUse inUse;
+    platform::Win32TextSource texts{inUse};
     LanguageModule language;
 };
 
@@ -105,10 +104,10 @@ TEST_F(LanguageModuleWindowsTest, EachKindOfModuleGetsItsResultAndMessage) {
 
 TEST_F(LanguageModuleWindowsTest, AChosenModuleServesEveryKindOfResourceLoadedAsResourcesOnly) {
     Choose(Module("valid_module.dll"));
-    ASSERT_TRUE(language.LoadAtStartup()) << language.GetErrorText();
-    HMODULE module = static_cast<HMODULE>(current_texts::Module());
+    ASSERT_TRUE(language.LoadAtStartup(inUse)) << language.GetErrorText();
+    HMODULE module = static_cast<HMODULE>(inUse.Module());
     ASSERT_NE(module, nullptr);
-    EXPECT_EQ(current_texts::Path(), Module("valid_module.dll"));
+    EXPECT_EQ(inUse.Path(), Module("valid_module.dll"));
 
     platform::Win32TextSource moduleTexts(module);
     EXPECT_EQ(moduleTexts.Text(TEST_STRING), "Stand-in text");
@@ -155,8 +154,8 @@ TEST_F(LanguageModuleWindowsTest, AChosenModuleServesEveryKindOfResourceLoadedAs
 TEST_F(LanguageModuleWindowsTest, AMissingChosenModuleFallsBackWithTheStartupMessage) {
     std::string missing = Module("deleted_module.dll");
     Choose(missing);
-    EXPECT_FALSE(language.LoadAtStartup());
-    EXPECT_EQ(current_texts::Module(), nullptr);
+    EXPECT_FALSE(language.LoadAtStartup(inUse));
+    EXPECT_EQ(inUse.Module(), nullptr);
     std::string sentence = texts.Text(IDS_LANGUAGE_DEFAULT_START);
     ASSERT_NE(sentence.find("%s"), std::string::npos);
     sentence.replace(sentence.find("%s"), 2, language.DefaultLanguageName());

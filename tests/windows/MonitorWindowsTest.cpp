@@ -66,7 +66,7 @@ protected:
         program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
                                   LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(program_, nullptr);
-        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        platform_.textsInUse.Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
         // The application registers the frame's class before it makes one.
         WNDCLASSA frameClass{};
         frameClass.lpfnWndProc = DefWindowProcA;
@@ -75,7 +75,7 @@ protected:
         RegisterClassA(&frameClass);
     }
     void TearDown() override {
-        current_texts::Set(nullptr, "");
+        platform_.textsInUse.Set(nullptr, "");
         if (program_) FreeLibrary(program_);
     }
 
@@ -88,12 +88,12 @@ protected:
 
 TEST_F(MonitorWindowsTest, ATickThatFindsAChangeAlertsAndClosingItsWindowEndsTheAlert) {
     TestService svc("basic");
-    CVantorelDocument document(context_);
+    CVantorelDocument document(app_, context_);
     ASSERT_TRUE(document.Core().OpenDocument("localhost"));
-    auto* frame = new CVantorelMainFrame(context_);  // it goes with its window
+    auto* frame = new CVantorelMainFrame(app_, context_);  // it goes with its window
     ASSERT_TRUE(frame->Create(&document));
     HWND window = frame->GetSafeHwnd();
-    COLORREF usual = Middle(LoadSharedSmallIcon(IDI_TRAY));
+    COLORREF usual = Middle(context_.resources.LoadSharedSmallIcon(IDI_TRAY));
     EXPECT_EQ(Middle(frame->TrayIconImage()), usual);
 
     ASSERT_TRUE(svc.StartDirectly());
@@ -124,16 +124,16 @@ TEST_F(MonitorWindowsTest, ATickThatFindsAChangeAlertsAndClosingItsWindowEndsThe
 // The restore window's close ends the alert as the monitor window's does.
 TEST_F(MonitorWindowsTest, ClosingTheRestoreWindowEndsTheAlertToo) {
     TestService svc("basic");
-    CVantorelDocument document(context_);
+    CVantorelDocument document(app_, context_);
     ASSERT_TRUE(document.Core().OpenDocument("localhost"));
     const std::string path = wintest::ExeDirectory() + "\\alert-restore.rpt";
     ASSERT_TRUE(document.Core().SaveSnapshot(platform_.files, platform_.locale, path));
-    auto* frame = new CVantorelMainFrame(context_);  // it goes with its window
+    auto* frame = new CVantorelMainFrame(app_, context_);  // it goes with its window
     ASSERT_TRUE(frame->Create(&document));
     HWND window = frame->GetSafeHwnd();
     ASSERT_TRUE(svc.StartDirectly());
     SendMessageA(window, WM_TIMER, CVantorelMainFrame::kMonitorTimer, 0);
-    COLORREF usual = Middle(LoadSharedSmallIcon(IDI_TRAY));
+    COLORREF usual = Middle(context_.resources.LoadSharedSmallIcon(IDI_TRAY));
     ASSERT_NE(Middle(frame->TrayIconImage()), usual);
 
     // The user closes the restore window as soon as it shows.
@@ -162,9 +162,9 @@ TEST_F(MonitorWindowsTest, OverAMinimisedFrameTheWindowIsCentredOnTheWorkArea) {
     int independent = store.Read(settings::kIndependentWindow);
     ASSERT_TRUE(store.Write(settings::kIndependentWindow, 0));
     TestService svc("basic");
-    CVantorelDocument document(context_);
+    CVantorelDocument document(app_, context_);
     ASSERT_TRUE(document.Core().OpenDocument("localhost"));
-    auto* frame = new CVantorelMainFrame(context_);  // it goes with its window
+    auto* frame = new CVantorelMainFrame(app_, context_);  // it goes with its window
     ASSERT_TRUE(frame->Create(&document));
     HWND window = frame->GetSafeHwnd();
     // Where Windows keeps a minimised window (Wine keeps it on the screen).
@@ -201,9 +201,9 @@ struct TestElevation : platform::ElevationApi {
 TEST_F(MonitorWindowsTest, WithoutAdministratorRightsTheFileMenuOffersThem) {
     TestElevation elevation;
     AppContext context{platform_.Interfaces().With(elevation), history_};
-    CVantorelDocument document(context);
+    CVantorelDocument document(app_, context);
     ASSERT_TRUE(document.Core().OpenDocument("localhost"));
-    auto* frame = new CVantorelMainFrame(context);  // it goes with its window
+    auto* frame = new CVantorelMainFrame(app_, context);  // it goes with its window
     ASSERT_TRUE(frame->Create(&document));
     HWND window = frame->GetSafeHwnd();
     HMENU file = GetSubMenu(GetMenu(window), 0);
@@ -222,9 +222,9 @@ TEST_F(MonitorWindowsTest, WithoutAdministratorRightsTheFileMenuOffersThem) {
 
     // With the rights already there, no such command.
     elevation.elevated = true;
-    CVantorelDocument again(context);
+    CVantorelDocument again(app_, context);
     ASSERT_TRUE(again.Core().OpenDocument("localhost"));
-    auto* elevated = new CVantorelMainFrame(context);
+    auto* elevated = new CVantorelMainFrame(app_, context);
     ASSERT_TRUE(elevated->Create(&again));
     HWND second = elevated->GetSafeHwnd();
     EXPECT_EQ(
@@ -260,16 +260,16 @@ TEST_F(MonitorWindowsTest, TheAlertSoundComesFromTheLanguageModuleInUse) {
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(std::string(data, 4), "RIFF");
     EXPECT_EQ(std::string(data + 8, 4), "WAVE");
-    current_texts::Set(english, path);
+    platform_.textsInUse.Set(english, path);
     SettingsStore store(platform_.registry);
     const int beep = store.Read(settings::kMessageBeep);
 
     HeardSounds heard;
     AppContext context{platform_.Interfaces().With(heard), history_};
     TestService svc("basic");
-    CVantorelDocument document(context);
+    CVantorelDocument document(app_, context);
     ASSERT_TRUE(document.Core().OpenDocument("localhost"));
-    auto* frame = new CVantorelMainFrame(context);  // it goes with its window
+    auto* frame = new CVantorelMainFrame(app_, context);  // it goes with its window
     ASSERT_TRUE(frame->Create(&document));
     HWND window = frame->GetSafeHwnd();
     ASSERT_TRUE(store.Write(settings::kMessageBeep, 0));
@@ -288,7 +288,7 @@ TEST_F(MonitorWindowsTest, TheAlertSoundComesFromTheLanguageModuleInUse) {
 
     DestroyWindow(window);
     store.Write(settings::kMessageBeep, beep);
-    current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+    platform_.textsInUse.Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
     FreeLibrary(english);
 }
 

@@ -147,9 +147,9 @@ protected:
     }
 
     TestApp app_;
-    wintest::ProgramTexts texts_;
     TestService svc_{"basic"};
     platform::Win32Platform platform_;
+    wintest::ProgramTexts texts_{platform_.textsInUse};
     HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
     AppContext context_{platform_.Interfaces(), history_};
 };

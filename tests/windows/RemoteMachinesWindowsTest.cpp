@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "framework/Resources.h"
 #include "framework/Wnd.h"
 #include "platform/TextsInUse.h"
 #include "platform/win32/Win32Registry.h"
@@ -26,7 +27,7 @@ const UINT kStep = WM_APP + 40;
 class CScriptedRemoteDlg : public CRemoteMachinesDlg {
 public:
     explicit CScriptedRemoteDlg(const std::string& initial)
-        : CRemoteMachinesDlg(registry_, initial) {}
+        : CRemoteMachinesDlg(resources_, registry_, initial) {}
     std::function<void(HWND, int)> script;
 
 protected:
@@ -54,9 +55,16 @@ private:
     static constexpr UINT_PTR kGiveUp = 99;
     static platform::Win32Registry registry_;
     int step_ = 0;
+
+public:
+    // The texts the tests put in use: the program's.
+    static platform::TextsInUse inUse_;
+    static Resources resources_;
 };
 
 platform::Win32Registry CScriptedRemoteDlg::registry_;
+platform::TextsInUse CScriptedRemoteDlg::inUse_;
+Resources CScriptedRemoteDlg::resources_(CScriptedRemoteDlg::inUse_);
 
 class RemoteMachinesWindowsTest : public ::testing::Test {
 protected:
@@ -65,7 +73,7 @@ protected:
         program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
                                   LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(program_, nullptr);
-        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        CScriptedRemoteDlg::inUse_.Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
         RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
         RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
                         nullptr);
@@ -77,7 +85,7 @@ protected:
         Put("Beta", "Bee");
     }
     void TearDown() override {
-        current_texts::Set(nullptr, "");
+        CScriptedRemoteDlg::inUse_.Set(nullptr, "");
         if (program_) FreeLibrary(program_);
         RegCloseKey(key_);
         RegDeleteTreeA(HKEY_CURRENT_USER, kKey);

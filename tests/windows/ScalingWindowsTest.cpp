@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "framework/Dpi.h"
-#include "platform/win32/Handles.h"
 #include "framework/Resources.h"
 #include "framework/ToolBar.h"
+#include "platform/win32/Handles.h"
 #include "res/resource.h"
 #include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WineServices.h"
@@ -188,11 +188,13 @@ TEST(ScalingWindowsTest, WindowsShowThePicturesOfTheScaling) {
     if (GetEnvironmentVariableA("VANTOREL_TEST_DPI", asked, sizeof asked)) {
         ASSERT_EQ(dpi::System(), std::atoi(asked)) << "the run's scaling did not take";
     }
-    wintest::ProgramTexts texts;
+    platform::TextsInUse inUse;
+    wintest::ProgramTexts texts(inUse);
     ASSERT_TRUE(texts.Loaded());
+    Resources resources(inUse);
     const int size = dpi::PictureSizeFor(dpi::System());
     int width = 0, height = 0;
-    ImageList strip = LoadImageStrip(IDB_ICON_STRIP);
+    ImageList strip = resources.LoadImageStrip(IDB_ICON_STRIP);
     ASSERT_TRUE(strip);
     ASSERT_TRUE(ImageList_GetIconSize(strip.get(), &width, &height));
     EXPECT_EQ(width, size);
@@ -202,7 +204,7 @@ TEST(ScalingWindowsTest, WindowsShowThePicturesOfTheScaling) {
                                   GetModuleHandleA(nullptr), nullptr);
     {
         ToolBar bar;
-        ASSERT_TRUE(bar.Create(parent, IDR_MAINFRAME, 1, 0));
+        ASSERT_TRUE(bar.Create(resources, parent, IDR_MAINFRAME, 1, 0));
         auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(bar.Hwnd(), TB_GETIMAGELIST, 0, 0));
         ASSERT_TRUE(ImageList_GetIconSize(images, &width, &height));
         EXPECT_EQ(width, size);

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/TextsInUse.h"
+
 namespace wintest {
 
 const UINT kStep = WM_APP + 44;
@@ -50,13 +52,14 @@ private:
 // has them when it runs.
 class ProgramTexts {
 public:
-    ProgramTexts();
+    explicit ProgramTexts(platform::TextsInUse& inUse);
     ~ProgramTexts();
     ProgramTexts(const ProgramTexts&) = delete;
     ProgramTexts& operator=(const ProgramTexts&) = delete;
     bool Loaded() const { return module_ != nullptr; }
 
 private:
+    platform::TextsInUse& inUse_;
     HMODULE module_ = nullptr;
 };
 

@@ -97,8 +97,8 @@ protected:
         &settings::kShowColumns,  &settings::kShowTrayIcon,       &settings::kHideOnMinimize,
         &settings::kRunMinimized, &settings::kAutoDelete};
     TestApp app_;
-    wintest::ProgramTexts texts_;
     platform::Win32Platform platform_;
+    wintest::ProgramTexts texts_{platform_.textsInUse};
     HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
     AppContext context_{platform_.Interfaces(), history_};
     std::vector<int> kept_;

@@ -49,13 +49,13 @@ protected:
         program_ = LoadLibraryExA((wintest::ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
                                   LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(program_, nullptr);
-        current_texts::Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
+        real_.textsInUse.Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
         parent_.CreateEx(0, "STATIC", "views", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 600,
                          nullptr, nullptr);
     }
     void TearDown() override {
         parent_.DestroyWindow();
-        current_texts::Set(nullptr, "");
+        real_.textsInUse.Set(nullptr, "");
         if (program_) FreeLibrary(program_);
     }
     // The machine's services in a view of the size the frame would give it.
@@ -75,7 +75,7 @@ protected:
     CountingScm scm_;
     HistoryLog history_{real_.files, real_.locale, real_.texts};
     AppContext context_{real_.Interfaces().With(scm_), history_};
-    CVantorelDocument document_{context_};
+    CVantorelDocument document_{app_, context_};
 };
 
 int RowOf(HWND list, const std::string& name) {
@@ -207,6 +207,7 @@ TEST_F(ViewsWindowsTest, ATreeTickAsksOnlyForTheNodesOnScreen) {
 // A window whose handler runs out of memory.
 class CFailingWnd : public CWnd {
 public:
+    explicit CFailingWnd(const Resources& resources) : CWnd(resources) {}
     static constexpr UINT kFail = WM_APP + 7;
     int answered = 0;
 
@@ -219,7 +220,7 @@ protected:
 };
 
 TEST_F(ViewsWindowsTest, AHandlerThatFailsIsReportedAndTheWindowGoesOn) {
-    CFailingWnd window;
+    CFailingWnd window(context_.resources);
     ASSERT_TRUE(window.CreateEx(0, "STATIC", "failing", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
     // The report is a message box of this thread; a user answers it.
     std::string seen;

@@ -162,14 +162,15 @@ bool SaveScreen(const std::string& name) {
     return ok;
 }
 
-ProgramTexts::ProgramTexts()
-    : module_(LoadLibraryExA((ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
+ProgramTexts::ProgramTexts(platform::TextsInUse& inUse)
+    : inUse_(inUse),
+      module_(LoadLibraryExA((ExeDirectory() + "\\Vantorel.exe").c_str(), nullptr,
                              LOAD_LIBRARY_AS_DATAFILE)) {
-    if (module_) current_texts::Set(module_, ExeDirectory() + "\\Vantorel.exe");
+    if (module_) inUse_.Set(module_, ExeDirectory() + "\\Vantorel.exe");
 }
 
 ProgramTexts::~ProgramTexts() {
-    current_texts::Set(nullptr, "");
+    inUse_.Set(nullptr, "");
     if (module_) FreeLibrary(module_);
 }
 
