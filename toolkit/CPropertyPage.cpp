@@ -55,6 +55,12 @@ void CPropertyPage::OnCancel() {
 
 namespace tabbed {
 
+bool IsTabChange(UINT msg, LPARAM lp, int tabsId) {
+    if (msg != WM_NOTIFY) return false;
+    auto* header = reinterpret_cast<NMHDR*>(lp);
+    return static_cast<int>(header->idFrom) == tabsId && header->code == TCN_SELCHANGE;
+}
+
 bool CreatePages(HWND host, HWND area, int count, const PageAt& pageAt) {
     HWND after = area;
     for (int page = 0; page < count; ++page) {

@@ -44,6 +44,8 @@ bool CreatePages(HWND host, HWND area, int count, const PageAt& pageAt);
 void AddTabs(HWND tabs, HIMAGELIST images, int count, const std::function<std::string(int)>& text,
              const std::function<int(int)>& image);
 int SelectedTab(HWND tabs);
+// True for the tab control `tabsId`'s notice that the user chose another tab.
+bool IsTabChange(UINT msg, LPARAM lp, int tabsId);
 // Selects the page's tab and shows that page alone.
 void ShowPage(HWND tabs, int page, int count, const PageAt& pageAt);
 

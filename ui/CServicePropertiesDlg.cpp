@@ -246,12 +246,9 @@ bool CServicePropertiesDlg::WriteBack() {
 }
 
 LRESULT CServicePropertiesDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NOTIFY) {
-        auto* header = reinterpret_cast<NMHDR*>(lp);
-        if (header->idFrom == IDC_PROPERTIES_TABS && header->code == TCN_SELCHANGE) {
-            SelectPage(SelectedPage());
-            return 0;
-        }
+    if (tabbed::IsTabChange(msg, lp, IDC_PROPERTIES_TABS)) {
+        SelectPage(SelectedPage());
+        return 0;
     }
     return CDialog::WindowProc(msg, wp, lp);
 }

@@ -119,12 +119,9 @@ bool CSettingsDlg::WriteAll() {
 }
 
 LRESULT CSettingsDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NOTIFY) {
-        auto* header = reinterpret_cast<NMHDR*>(lp);
-        if (header->idFrom == IDC_SETTINGS_TABS && header->code == TCN_SELCHANGE) {
-            SelectPage(SelectedPage());
-            return 0;
-        }
+    if (tabbed::IsTabChange(msg, lp, IDC_SETTINGS_TABS)) {
+        SelectPage(SelectedPage());
+        return 0;
     }
     return CDialog::WindowProc(msg, wp, lp);
 }
