@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bench/Verdict.h"
 #include "document/SnapshotFile.h"
 #include "document/SnapshotSave.h"
 #include "tests/fakes/FakeFiles.h"
@@ -137,12 +138,13 @@ void BenchSnapshot(platform::FileSystem& files, const std::string& folder) {
 
     std::printf("snapshot file, %d services, %zu bytes, %d rounds each, alternating%s:\n",
                 kServices, bytes.size(), kRounds, same ? "" : " (SAVED OR READ WRONG)");
-    std::printf("  Save  %9.1f us, bare save  %9.1f us   ratio %.2f (target <= 3)\n", write,
-                writeBare, write / writeBare);
-    std::printf("  Read  %9.1f us, bare read  %9.1f us   ratio %.2f (target <= 3)\n", read,
-                readBare, read / readBare);
-    std::printf("        bare read and the %d entry copies %9.1f us   ratio %.2f\n", kServices,
-                readBare + allocations, read / (readBare + allocations));
+    if (!same) Fail();
+    std::printf("  Save  %9.1f us, bare save  %9.1f us   ratio %.2f (target <= 3) %s\n", write,
+                writeBare, write / writeBare, Judge(write / writeBare, 3));
+    std::printf("  Read  %9.1f us, bare read  %9.1f us   ratio %.2f (target <= 3) %s\n", read,
+                readBare, read / readBare, Judge(read / readBare, 3));
+    std::printf("        bare read and the %d entry copies %9.1f us\n", kServices,
+                readBare + allocations);
     for (const std::string& path : {saved, bare, bareTemp}) files.DeleteFileA(path.c_str());
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "bench/Verdict.h"
 #include "document/ChangeList.h"
 #include "framework/WinApp.h"
 #include "platform/win32/Win32Platform.h"
@@ -58,7 +59,10 @@ double OurPasses(AppContext& context, ServicesDocument& document,
     std::vector<std::string> left = names;
     bool restored = true;
     double elapsed = Timed([&] { restored = window.RestoreNames(&document, &left); });
-    if (!restored) std::printf("  %zu names were left\n", left.size());
+    if (!restored) {
+        std::printf("  %zu names were left: no result\n", left.size());
+        Fail();
+    }
     return elapsed;
 }
 
