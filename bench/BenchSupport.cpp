@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "bench/Verdict.h"
+
 namespace bench {
 
 namespace {
@@ -39,7 +41,7 @@ int WithBenchServices(const std::function<void(SC_HANDLE)>& measure) {
     if (ok) measure(manager);
     DeleteBenchServices(manager);
     CloseServiceHandle(manager);
-    return ok ? 0 : 1;
+    return ok ? ExitStatus() : 1;
 }
 
 void DeleteBenchServices(SC_HANDLE manager) {
@@ -85,8 +87,8 @@ double Median(std::vector<double> v) {
 void Report(const char* what, const std::vector<double>& ours, const std::vector<double>& bare,
             double target) {
     double a = Median(ours), b = Median(bare);
-    std::printf("%-22s ours %9.3f ms   bare calls %9.3f ms   ratio %.3f (target <= %.2f)\n", what,
-                a, b, a / b, target);
+    std::printf("%-22s ours %9.3f ms   bare calls %9.3f ms   ratio %.3f (target <= %.2f) %s\n",
+                what, a, b, a / b, target, Judge(a / b, target));
 }
 
 }  // namespace bench

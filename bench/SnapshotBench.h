@@ -11,8 +11,6 @@
 
 namespace bench {
 
-// Best of `rounds`, in microseconds.
-double Best(int rounds, const std::function<void()>& work);
 // Rounds of `ours` alternating with rounds of its baseline `bare`, each
 // pair in both orders so that neither side gains from going second; the
 // best of each side, in microseconds.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "bench/Verdict.h"
 #include "platform/win32/Win32Scm.h"
 #include "scm/ServiceList.h"
 
@@ -88,5 +89,5 @@ int main() {
     list.Release();
     DeleteBenchServices(manager);
     CloseServiceHandle(manager);
-    return 0;
+    return ExitStatus();
 }

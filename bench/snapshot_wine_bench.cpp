@@ -5,6 +5,7 @@
 #include <string>
 
 #include "bench/SnapshotBench.h"
+#include "bench/Verdict.h"
 #include "platform/win32/Win32FileSystem.h"
 
 int main() {
@@ -16,5 +17,5 @@ int main() {
     platform::Win32FileSystem files;
     bench::BenchSnapshot(files, folder + "\\");
     RemoveDirectoryA(folder.c_str());
-    return 0;
+    return bench::ExitStatus();
 }

@@ -3,18 +3,29 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "scm/ServiceList.h"
 
+// Memory for many copies, freed together: this header, then the copies.
+struct ServiceEntryArray::Block {
+    Block* next;
+    size_t size;  // bytes for copies behind the header
+    size_t used;
+    char* Data() { return reinterpret_cast<char*>(this + 1); }
+    bool Holds(const void* p) {
+        std::less_equal<const void*> atMost;
+        return atMost(Data(), p) && !atMost(Data() + size, p);
+    }
+};
+
 namespace {
 
-// One block: the entry, then the name and the display name, each ended by a
-// NUL. The numbers are left for the caller.
-ServiceEntry* NewCopy(const char* name, size_t nameSize, const char* displayName,
-                      size_t displaySize) {
-    auto* copy =
-        static_cast<ServiceEntry*>(std::malloc(sizeof(ServiceEntry) + nameSize + displaySize + 2));
-    if (copy == nullptr) return nullptr;
+// The entry, then the name and the display name, each ended by a NUL, in
+// `memory`. The numbers are left for the caller.
+ServiceEntry* PlaceCopy(void* memory, const char* name, size_t nameSize, const char* displayName,
+                        size_t displaySize) {
+    auto* copy = static_cast<ServiceEntry*>(memory);
     copy->name = reinterpret_cast<char*>(copy + 1);
     copy->displayName = copy->name + nameSize + 1;
     std::memcpy(copy->name, name, nameSize);
@@ -24,10 +35,41 @@ ServiceEntry* NewCopy(const char* name, size_t nameSize, const char* displayName
     return copy;
 }
 
+// Bytes of one copy, rounded up so that the next one in a block is aligned
+// for the entry's pointers.
+size_t CopySize(size_t nameSize, size_t displaySize) {
+    size_t size = sizeof(ServiceEntry) + nameSize + displaySize + 2;
+    return (size + alignof(ServiceEntry) - 1) & ~(alignof(ServiceEntry) - 1);
+}
+
+// One allocation of its own.
+ServiceEntry* NewCopy(const char* name, size_t nameSize, const char* displayName,
+                      size_t displaySize) {
+    void* memory = std::malloc(sizeof(ServiceEntry) + nameSize + displaySize + 2);
+    if (memory == nullptr) return nullptr;
+    return PlaceCopy(memory, name, nameSize, displayName, displaySize);
+}
+
+// Blocks grow from the first size by doubling up to the last, so that a
+// small snapshot takes little memory and a large one few allocations; the
+// last stays small enough for the heaps to serve it from their own memory
+// rather than map it anew for each read.
+constexpr size_t kFirstBlock = 16 * 1024;
+constexpr size_t kLargestBlock = 64 * 1024;
+
+template <typename Block>
+void FreeBlocks(Block*& blocks) {
+    while (blocks != nullptr) {
+        Block* next = blocks->next;
+        std::free(blocks);
+        blocks = next;
+    }
+}
+
 }  // namespace
 
 ServiceEntryArray::Builder::~Builder() {
-    for (int i = 0; i < count_; ++i) std::free(copies_[i]);
+    FreeBlocks(blocks_);
     std::free(copies_);
 }
 
@@ -45,8 +87,19 @@ bool ServiceEntryArray::Builder::Add(const char* name, size_t nameSize, const ch
     if (count_ == capacity_ &&
         (capacity_ > INT_MAX / 2 || !Reserve(capacity_ == 0 ? 64 : capacity_ * 2)))
         return false;
-    ServiceEntry* copy = NewCopy(name, nameSize, displayName, displaySize);
-    if (copy == nullptr) return false;
+    size_t size = CopySize(nameSize, displaySize);
+    if (blocks_ == nullptr || blocks_->size - blocks_->used < size) {
+        size_t room = blocks_ == nullptr ? kFirstBlock : blocks_->size * 2;
+        if (room > kLargestBlock) room = kLargestBlock;
+        if (room < size) room = size;
+        auto* block = static_cast<Block*>(std::malloc(sizeof(Block) + room));
+        if (block == nullptr) return false;
+        *block = Block{blocks_, room, 0};
+        blocks_ = block;
+    }
+    ServiceEntry* copy =
+        PlaceCopy(blocks_->Data() + blocks_->used, name, nameSize, displayName, displaySize);
+    blocks_->used += size;
     *StatusOf(copy) = status;
     copies_[count_++] = copy;
     return true;
@@ -56,8 +109,19 @@ ServiceEntryArray::~ServiceEntryArray() {
     Clear();
 }
 
+bool ServiceEntryArray::InBlocks(const ServiceEntry* copy) const {
+    for (Block* block = blocks_; block != nullptr; block = block->next)
+        if (block->Holds(copy)) return true;
+    return false;
+}
+
 void ServiceEntryArray::Clear() {
-    for (int i = 0; i < count_; ++i) std::free(slots_[i]);
+    // Taken whole from a builder, every copy is in the blocks.
+    if (blocks_ == nullptr || refilled_)
+        for (int i = 0; i < count_; ++i)
+            if (!InBlocks(slots_[i])) std::free(slots_[i]);
+    FreeBlocks(blocks_);
+    refilled_ = false;
     std::free(slots_);
     slots_ = nullptr;
     count_ = 0;
@@ -79,8 +143,10 @@ bool ServiceEntryArray::SetEntry(int index, const char* name, const char* displa
     ServiceEntry* copy = NewCopy(name, std::strlen(name), displayName, std::strlen(displayName));
     if (copy == nullptr) return false;
     *StatusOf(copy) = platform::ServiceStatus{};
-    std::free(slots_[index]);
+    // A copy in a block goes with the block.
+    if (!InBlocks(slots_[index])) std::free(slots_[index]);
     slots_[index] = copy;
+    if (blocks_ != nullptr) refilled_ = true;
     return true;
 }
 
@@ -106,7 +172,9 @@ bool ServiceEntryArray::Take(Builder& builder) {
     if (builder.count_ == 0) return false;
     slots_ = builder.copies_;
     count_ = builder.count_;
+    blocks_ = builder.blocks_;
     builder.copies_ = nullptr;
+    builder.blocks_ = nullptr;
     builder.count_ = builder.capacity_ = 0;
     return true;
 }

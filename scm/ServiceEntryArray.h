@@ -6,13 +6,19 @@
 
 class ServiceList;
 
-// Owned copies of service entries, each one allocation holding the numbers
-// and both texts; the input of change detection and of the snapshot reader.
+// Owned copies of service entries, each one piece of memory holding the
+// numbers and both texts; the input of change detection and of the snapshot
+// reader.
 class ServiceEntryArray {
+    struct Block;
+
 public:
     // Copies gathered one at a time when their number is only known at the
     // end (the snapshot reader), then handed to an array whole, so nothing
-    // is copied twice. Copies never handed over are freed with it.
+    // is copied twice. They are laid out many to a block of memory: an
+    // allocation of its own for each, and its freeing, would cost more than
+    // reading it (about a tenth of a microsecond under Wine). Copies never
+    // handed over are freed with it.
     class Builder {
     public:
         Builder() = default;
@@ -32,6 +38,7 @@ public:
         ServiceEntry** copies_ = nullptr;
         int count_ = 0;
         int capacity_ = 0;
+        Block* blocks_ = nullptr;  // the newest first
     };
 
     ServiceEntryArray() = default;
@@ -54,6 +61,14 @@ public:
     int GetCount() const { return count_; }
 
 private:
+    // Whether `copy` lies in one of the blocks taken from a builder, where
+    // it is not freed on its own.
+    bool InBlocks(const ServiceEntry* copy) const;
+
     ServiceEntry** slots_ = nullptr;
     int count_ = 0;
+    Block* blocks_ = nullptr;
+    // Whether a slot was refilled since the blocks were taken: only then
+    // may a slot hold a copy of its own beside them.
+    bool refilled_ = false;
 };
