@@ -109,6 +109,8 @@ void CVantorelMainFrame::SwitchView(int mode) {
     ::ShowWindow(oldWindow, SW_HIDE);
     SetActiveView(next);
     RecalcLayout();
+    // The view shown again is made with the states of now: one enumeration.
+    if (document_) document_->Services().RefreshAllStatus();
     InitialUpdateFrame(GetActiveDocument());
     ::SetFocus(nextWindow);
 }

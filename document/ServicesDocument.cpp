@@ -25,7 +25,10 @@ bool ServicesDocument::LoadServices() {
     if (!currentList.Enumerate()) return false;
     const char* machine = currentList.GetMachineName();
     title = machine ? machine : "localhost";
-    RefreshReference();
+    // The reference is what this enumeration found: enumerating again would
+    // cost a connection and its round trips for the same answer.
+    comparedFresh_ = false;
+    referenceValid = referenceList.CopyEntriesOf(currentList);
     return true;
 }
 

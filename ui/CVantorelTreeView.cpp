@@ -44,8 +44,7 @@ int CVantorelTreeView::EntryOf(HTREEITEM item) const {
     return node < 0 ? -1 : model_.Nodes()[static_cast<size_t>(node)].entry;
 }
 
-// The statuses are read once for the whole list; the nodes are made with
-// the icons of those states.
+// The nodes are made with the icons of the enumeration's states.
 void CVantorelTreeView::OnUpdate() {
     // A hidden tree is rebuilt when the frame shows it again.
     if (!Doc() || ::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
@@ -57,7 +56,6 @@ void CVantorelTreeView::OnUpdate() {
         selected = model_.Nodes()[static_cast<size_t>(node)].text;
     SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     ServiceList& list = Doc()->Services();
-    list.RefreshAllStatus();
     model_.Build(mode_, list);
     generation_ = list.Generation();
     items_.clear();
@@ -108,9 +106,10 @@ void CVantorelTreeView::RefreshNodes(bool visibleOnly) {
     if (!Doc() || generation_ != Doc()->Services().Generation()) return;
     ServiceList& list = Doc()->Services();
     std::unordered_set<int32_t> done;
+    std::vector<uint32_t> entries;
     auto refresh = [&](int32_t entry) {
-        if (entry < 0 || !done.insert(entry).second) return;
-        if (list.RefreshStatusAt(static_cast<uint32_t>(entry))) ShowEntry(entry);
+        if (entry >= 0 && done.insert(entry).second)
+            entries.push_back(static_cast<uint32_t>(entry));
     };
     if (visibleOnly) {
         // The walk of visible nodes goes on through every expanded node, on
@@ -125,6 +124,7 @@ void CVantorelTreeView::RefreshNodes(bool visibleOnly) {
         for (size_t entry = 0; entry < nodesOfEntry_.size(); ++entry)
             if (!nodesOfEntry_[entry].empty()) refresh(static_cast<int32_t>(entry));
     }
+    for (uint32_t entry : list.RefreshStatuses(entries)) ShowEntry(static_cast<int32_t>(entry));
     ::UpdateWindow(m_hWnd);
 }
 

@@ -70,8 +70,8 @@ void CVantorelView::OnUpdate() {
     if (::GetDlgCtrlID(m_hWnd) == AFX_IDW_PANE_FIRST) Rebuild();
 }
 
-// Each service is queried once: its status by the refresh of the whole
-// list, its configuration when a column shows it.
+// The states are the enumeration's, fresh from the platform; only the
+// configuration columns cost a query per service, while they are shown.
 void CVantorelView::Rebuild() {
     if (!columnsMade_ || !Doc()) return;
     SendMessage(WM_SETREDRAW, FALSE);
@@ -84,7 +84,6 @@ void CVantorelView::Rebuild() {
     listctrl::AutoSizeColumns(m_hWnd, 0, false);
     texts_.clear();
     ServiceList& list = Doc()->Services();
-    list.RefreshAllStatus();
     generation_ = list.Generation();
     shownState_.assign(list.GetCount(), kNoState);
     SendMessage(LVM_SETITEMCOUNT, list.GetCount());
@@ -173,18 +172,24 @@ void CVantorelView::SetCell(int row, int slot, const std::string& text) {
     if (column >= 0) listctrl::SetCellText(m_hWnd, row, column, text);
 }
 
-// One status query per row, and only for its own entry.
+// The rows' statuses, read the cheaper way: a query per row or one
+// enumeration for all.
 void CVantorelView::RefreshRows(bool visibleOnly) {
     if (!Doc()) return;
     ServiceList& list = Doc()->Services();
     int count = static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
     int first = visibleOnly ? static_cast<int>(SendMessage(LVM_GETTOPINDEX)) : 0;
     int last = visibleOnly ? first + static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)) : count;
+    std::vector<uint32_t> indexes;
+    std::vector<int> rowOf(shownState_.size(), -1);
     for (int row = first; row < last && row < count; ++row) {
         int index = EntryOfRow(row);
-        if (index < 0 || !list.RefreshStatusAt(static_cast<uint32_t>(index))) continue;
-        ShowEntry(row, static_cast<uint32_t>(index), *list.EntryAt(static_cast<uint32_t>(index)));
+        if (index < 0) continue;
+        indexes.push_back(static_cast<uint32_t>(index));
+        rowOf[static_cast<size_t>(index)] = row;
     }
+    for (uint32_t index : list.RefreshStatuses(indexes))
+        ShowEntry(rowOf[index], index, *list.EntryAt(index));
     ::UpdateWindow(m_hWnd);
 }
 
