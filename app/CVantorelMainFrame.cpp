@@ -91,6 +91,7 @@ void CVantorelMainFrame::OpenServices() {
     while (dialog.DoModal() == IDOK) {
         std::string machine = dialog.machine.empty() ? "localhost" : dialog.machine;
         if (App().OpenDocumentFile(machine.c_str())) return;
+        if (document_ && document_->OpeningCancelled()) return;
     }
 }
 

@@ -15,6 +15,8 @@ public:
     void SetPathName(const char* path, bool addToRecent) override;
     bool OnNewDocument() override;
     bool OnOpenDocument(const char* path) override;
+    // The last opening was given up, or refused because another was under way.
+    bool OpeningCancelled() const { return cancelled_; }
     bool OnSaveDocument(const char* path) override;
 
     bool LoadServices();
@@ -44,4 +46,6 @@ private:
     AppContext& context_;
     ServicesDocument core_;
     bool frameShown_ = false;
+    std::string opening_;  // the machine being opened, while it is
+    bool cancelled_ = false;
 };
