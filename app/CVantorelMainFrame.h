@@ -66,6 +66,7 @@ protected:
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnClose() override;
+    bool Busy() const override;
 
 private:
     void ShowHandedOverSnapshot();

@@ -55,6 +55,10 @@ protected:
     // A command from a menu, an accelerator or a bar: run only while its
     // state allows it, whatever way it came.
     bool RunCommand(UINT id);
+    // While an operation waits on the platform, commands other than the
+    // window's own (bars, about, exit) are refused: two never interleave.
+    virtual bool Busy() const { return false; }
+    static bool AllowedWhileBusy(UINT id);
 
     CWinApp& App() const { return app_; }
 
