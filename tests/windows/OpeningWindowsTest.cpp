@@ -3,15 +3,10 @@
 // answering, the status bar says what it waits for, Esc gives up, and the
 // machine shown before stays.
 #include <windows.h>
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "app/CVantorelMainFrame.h"
 #include "framework/Answering.h"
@@ -20,6 +15,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
 #include "tests/fakes/MeteredScm.h"
+#include "tests/windows/WindowWatch.h"
 #include "tests/windows/WineServices.h"
 #include "ui/CVantorelDocument.h"
 #include "ui/ServiceViewSupport.h"
@@ -29,72 +25,6 @@ namespace {
 class TestApp : public CWinApp {
 public:
     bool InitInstance() override { return true; }
-};
-
-// Another thread's view of the window, as a user sees it: how long the
-// window took at most to answer a message sent every 50 ms, and what the
-// status bar said meanwhile. Once it says `actOn` (at once when empty),
-// `act` is posted to the window, once. Read it once stopped.
-class Watcher {
-public:
-    explicit Watcher(HWND frame, const std::string& actOn = "", MSG act = {})
-        : frame_(frame), actOn_(actOn), act_(act), thread_([this] { Watch(); }) {}
-    ~Watcher() { Stop(); }
-    void Stop() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-    DWORD LongestMs() const { return longest_; }
-    bool Said(const std::string& text) const {
-        return std::find(seen_.begin(), seen_.end(), text) != seen_.end();
-    }
-    std::string Status() const {
-        std::string all;
-        for (const std::string& text : seen_) all += "[" + text + "]";
-        return all;
-    }
-    int MessageBoxesClosed() const { return boxes_; }
-
-private:
-    void Watch() {
-        HWND bar = FindWindowExA(frame_, nullptr, STATUSCLASSNAMEA, nullptr);
-        while (!stop_) {
-            DWORD start = GetTickCount();
-            DWORD_PTR ignored = 0;
-            SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-            DWORD took = GetTickCount() - start;
-            if (took > longest_) longest_ = took;
-            char text[256] = "";
-            if (bar) SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-            if (*text && (seen_.empty() || seen_.back() != text)) seen_.push_back(text);
-            CloseMessageBoxes();
-            if (act_.message != 0 && (actOn_.empty() || actOn_ == text)) {
-                PostMessageA(frame_, act_.message, act_.wParam, act_.lParam);
-                act_.message = 0;
-            }
-            Sleep(50);
-        }
-    }
-
-    // A message box of a failure would hold the test for ever.
-    void CloseMessageBoxes() {
-        HWND box = FindWindowA("#32770", nullptr);
-        DWORD process = 0;
-        if (box) GetWindowThreadProcessId(box, &process);
-        if (box && process == GetCurrentProcessId()) {
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            boxes_++;
-        }
-    }
-
-    HWND frame_;
-    std::atomic<bool> stop_{false};
-    std::atomic<DWORD> longest_{0};
-    std::vector<std::string> seen_;
-    std::string actOn_;
-    MSG act_;
-    int boxes_ = 0;
-    std::thread thread_;
 };
 
 class OpeningWindowsTest : public ::testing::Test {
@@ -152,7 +82,7 @@ TEST_F(OpeningWindowsTest, AMachineThatDoesNotAnswerIsGivenUpWithEscAndTheListSt
     MSG esc{};
     esc.message = WM_KEYDOWN;
     esc.wParam = VK_ESCAPE;
-    Watcher watcher(frame->GetSafeHwnd(), "Conectando con far...", esc);
+    wintest::Watcher watcher(frame->GetSafeHwnd(), "Conectando con far...", esc);
     DWORD start = GetTickCount();
     EXPECT_FALSE(document.OnOpenDocument("far"));
     DWORD took = GetTickCount() - start;
@@ -171,7 +101,7 @@ TEST_F(OpeningWindowsTest, AMachineThatDoesNotAnswerIsGivenUpWithEscAndTheListSt
     // A machine that answers, slowly: the window answers all the while.
     scm_.MakeReachable();
     scm_.latencyMs = 20;
-    Watcher slow(frame->GetSafeHwnd());
+    wintest::Watcher slow(frame->GetSafeHwnd());
     EXPECT_TRUE(document.OnOpenDocument("localhost"));
     slow.Stop();
     EXPECT_FALSE(document.OpeningCancelled());
@@ -205,7 +135,7 @@ TEST_F(OpeningWindowsTest, AServiceCommandRunsWhileTheWindowAnswersAndRefusesAno
     MSG start{};
     start.message = WM_COMMAND;
     start.wParam = ID_SERVICE_START;
-    Watcher watcher(frame->GetSafeHwnd(), "", start);
+    wintest::Watcher watcher(frame->GetSafeHwnd(), "", start);
     DWORD began = GetTickCount();
     EXPECT_TRUE(RunServiceCommand(&document, entry, ID_SERVICE_STOP, frame->GetSafeHwnd()));
     DWORD took = GetTickCount() - began;
