@@ -93,7 +93,7 @@ bool RestoreOne(ServicesDocument& document, const PendingChange& record, Restore
 
 bool RestorePass(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows) {
     if (document == nullptr) return false;
-    for (size_t i = 0; i < names->size();) {
+    for (size_t i = 0; i < names->size() && !rows.Stopped();) {
         const std::string name = (*names)[i];
         const PendingChange* record = rows.RecordOf(name);
         if (record == nullptr || !RestoreOne(*document, *record, rows)) {
@@ -108,9 +108,9 @@ bool RestorePass(ServicesDocument* document, std::vector<std::string>* names, Re
 }
 
 bool RestorePasses(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows) {
-    while (!names->empty()) {
+    while (!names->empty() && !rows.Stopped()) {
         size_t before = names->size();
         if (!RestorePass(document, names, rows) || names->size() == before) return false;
     }
-    return true;
+    return names->empty();
 }

@@ -29,6 +29,9 @@ public:
     // Why the service of that name is not restored: the platform's reason
     // for the last refusal.
     virtual void NoteRefusal(const std::string& name, const std::string& reason) = 0;
+    // The user asked the passes to end: the command under way finishes,
+    // no other starts.
+    virtual bool Stopped() const { return false; }
 };
 
 // What a selected row needs before anything is asked.
@@ -54,7 +57,7 @@ RestoreSplit SplitForRestore(const std::vector<std::string>& rowNames, const Res
 // and the reason is noted. False only without a document.
 bool RestorePass(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows);
 
-// Passes while each one restores something. True when every name was
-// restored; false with the names left in `names` (all of them, and no pass
-// run, without a document).
+// Passes while each one restores something, until stopped. True when every
+// name was restored; false with the names left in `names` (all of them, and
+// no pass run, without a document).
 bool RestorePasses(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows);

@@ -78,6 +78,9 @@ public:
     std::string title;
     bool referenceValid = false;
     int openMode = kNone;
+    // An operation has the services on a thread of its own: nothing else
+    // touches them, ticks and passes wait for their next period.
+    bool busy = false;
 
     // Saves the reference list (the state at the last load or accepted
     // change) as a snapshot; the path and title stay as they are.

@@ -38,19 +38,26 @@ void Work(const std::shared_ptr<Job>& job) {
     ::SetEvent(job->done.get());
 }
 
-// True when the message ends the wait: Esc in a window of this thread, or
-// the program's quit.
-bool GivesUp(const MSG& msg, bool escGivesUp) {
+const DWORD kTickMs = 100;
+
+// True when the message ends the wait: the program's quit, or Esc in a
+// window of this thread where the wait lets it.
+bool GivesUp(const MSG& msg, const Wait& wait) {
     if (msg.message == WM_QUIT) {
         ::PostQuitMessage(static_cast<int>(msg.wParam));
         return true;
     }
-    return escGivesUp && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE;
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+    return wait.onEsc ? wait.onEsc() : true;
 }
 
 }  // namespace
 
-bool Run(std::function<void()> work, bool escGivesUp) {
+bool IgnoreEsc() {
+    return false;
+}
+
+bool Run(std::function<void()> work, const Wait& wait) {
     auto job = std::make_shared<Job>();
     job->work = std::move(work);
     job->done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -65,12 +72,17 @@ bool Run(std::function<void()> work, bool escGivesUp) {
         return true;
     }
     HANDLE done = job->done.get();
+    DWORD ticked = ::GetTickCount();
     for (;;) {
-        DWORD woke = ::MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT);
+        DWORD woke = ::MsgWaitForMultipleObjects(1, &done, FALSE, kTickMs, QS_ALLINPUT);
+        if (wait.onTick && (woke != WAIT_OBJECT_0 + 1 || ::GetTickCount() - ticked >= kTickMs)) {
+            wait.onTick();
+            ticked = ::GetTickCount();
+        }
         if (woke == WAIT_OBJECT_0) return true;
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (GivesUp(msg, escGivesUp)) {
+            if (GivesUp(msg, wait)) {
                 ++outstanding;
                 int expected = kRunning;
                 if (job->state.compare_exchange_strong(expected, kGivenUp)) return false;

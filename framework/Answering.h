@@ -6,12 +6,23 @@
 
 namespace answering {
 
+// What the waiting thread does besides answering its windows.
+struct Wait {
+    // At Esc: true gives the work up; false goes on waiting (the work may
+    // have been asked to end early). Without one, Esc gives up.
+    std::function<bool()> onEsc;
+    // About ten times a second, and once more when the work is done: to
+    // show its progress.
+    std::function<void()> onTick;
+};
+// Esc ignored: the work's own end is waited for.
+bool IgnoreEsc();
+
 // Runs `work` on a thread of its own and answers this thread's windows
-// until it is done: true. False when the user gives it up with Esc (where
-// `escGivesUp`) or the program is asked to end (the quit is passed on): the
-// work then finishes on its own thread with what it holds, and nothing of
-// it is used.
-bool Run(std::function<void()> work, bool escGivesUp = true);
+// until it is done: true. False when the user gives it up with Esc or the
+// program is asked to end (the quit is passed on): the work then finishes
+// on its own thread with what it holds, and nothing of it is used.
+bool Run(std::function<void()> work, const Wait& wait = {});
 
 // Work given up that has not finished yet: a program that ends while some
 // is left ends its process at once, before anything that work may still

@@ -1,6 +1,9 @@
 #include "ui/CChangedServicesDlg.h"
 
+#include <memory>
+
 #include "document/ChangeList.h"
+#include "document/RestoreJob.h"
 #include "framework/Dpi.h"
 #include "framework/Placement.h"
 #include "framework/Resources.h"
@@ -288,13 +291,24 @@ void CChangedServicesDlg::SavePlacement() {
     store.WritePlacement(settings::kChangesWindowPlacement, &placement_);
 }
 
+// While restoring, the window stays: Esc asks the passes to end instead.
+bool CChangedServicesDlg::Restoring() const {
+    if (!document_ || !document_->busy) return false;
+    ::MessageBeep(MB_ICONEXCLAMATION);
+    return true;
+}
+
 void CChangedServicesDlg::OnCancel() {
+    if (Restoring()) return;
     if (onClose_) onClose_();
     Clear();
     EndDialog(IDCANCEL);
 }
 
 bool CChangedServicesDlg::OnCommand(UINT id) {
+    if ((id == ID_CHANGES_RESTORE || id == ID_CHANGES_RESTORE_ALL || id == ID_TOOLS_HISTORY) &&
+        Restoring())
+        return true;
     if (restoreMode_ && id == ID_CHANGES_RESTORE) RestoreSelected();
     if (restoreMode_ && id == ID_CHANGES_RESTORE_ALL) RestoreAll();
     // The viewer runs over this window, which waits for it.
@@ -404,22 +418,45 @@ void CChangedServicesDlg::RestoreSelected() {
         return;
     }
     document_->lastErrorText.clear();
-    bool restored;
-    {
-        WaitCursor wait;
-        restored = RunRestoreCommand(document_->commands, *entry, decision.target);
-    }
-    if (restored)
+    auto restored = std::make_shared<bool>(false);
+    ServiceCommands& commands = document_->commands;
+    uint32_t target = decision.target;
+    if (!RunWithServices(*document_,
+                         [&commands, entry, target, restored] {
+                             *restored = RunRestoreCommand(commands, *entry, target);
+                         },
+                         {answering::IgnoreEsc, {}}))
+        return;
+    if (*restored)
         RemoveRow(name);
     else
         Say(document_->lastErrorText.empty() ? failed : document_->lastErrorText, MB_ICONERROR);
 }
 
+// The passes run on a thread of their own while this window answers: the
+// row of each service restored goes as it is done, and Esc ends the passes
+// once the command under way is done.
 bool CChangedServicesDlg::RestoreNames(ServicesDocument* document,
                                        std::vector<std::string>* names) {
-    WaitCursor wait;
     refusals_.clear();
-    return RestorePasses(document, names, *this);
+    if (document == nullptr) return false;
+    const RestoreRows& rows = *this;
+    auto job = std::make_shared<RestoreJob>(*names, rows);
+    auto showDone = [this, job] {
+        for (const std::string& name : job->TakeRestored()) RemoveRow(name);
+    };
+    answering::Wait wait{[job] {
+                             job->Stop();
+                             return false;
+                         },
+                         showDone};
+    if (!RunWithServices(
+            *document, [job, document] { job->Run(document); }, wait))
+        return false;
+    showDone();
+    refusals_ = job->Refusals();
+    *names = job->Left();
+    return job->AllRestored();
 }
 
 // The commands' own messages are not shown: only the summary of what is

@@ -105,6 +105,7 @@ private:
     std::vector<std::string> RowNames() const;
     void RestoreSelected();
     void RestoreAll();
+    bool Restoring() const;
     void Say(const std::string& text, UINT icon);
     bool Ask(const std::string& text);
     std::string Text(unsigned id) { return context_.platform.texts.Text(id); }

@@ -7,6 +7,7 @@
 #include "framework/WinApp.h"
 #include "platform/MessageText.h"
 #include "res/resource.h"
+#include "ui/ServiceViewSupport.h"
 
 CVantorelDocument::CVantorelDocument(CWinApp& app, AppContext& context)
     : CDocument(app),
@@ -48,10 +49,7 @@ void CVantorelDocument::RefuseWhileBusy() {
 }
 
 bool CVantorelDocument::RunBusy(std::function<void()> work) {
-    busy_ = true;
-    bool finished = answering::Run(std::move(work), false);
-    busy_ = false;
-    return finished;
+    return RunWithServices(core_, std::move(work), {answering::IgnoreEsc, {}});
 }
 
 // The opening's waits run on a thread of their own while the status bar
@@ -61,7 +59,7 @@ bool CVantorelDocument::Answered(const std::shared_ptr<MachineOpening>& opening,
                                  const std::string& machine) {
     cancelled_ = false;
     CFrameWnd* frame = MainFrame();
-    if (busy_) {
+    if (core_.busy) {
         RefuseWhileBusy();
         cancelled_ = true;
         return false;

@@ -30,7 +30,7 @@ public:
     // while the windows answer, and refuse every other command until it is
     // done; false when the program ended meanwhile.
     bool RunBusy(std::function<void()> work);
-    bool Busy() const { return busy_; }
+    bool Busy() const { return core_.busy; }
     // Says, without a dialog, that a command waits for the one under way.
     void RefuseWhileBusy();
     bool RefreshReference() { return core_.RefreshReference(); }
@@ -61,6 +61,5 @@ private:
     bool frameShown_ = false;
     bool Answered(const std::shared_ptr<MachineOpening>& opening, const std::string& machine);
     std::string opening_;  // the machine being opened, while it is
-    bool busy_ = false;
     bool cancelled_ = false;
 };

@@ -8,6 +8,15 @@
 #include "ui/CVantorelDocument.h"
 #include "views/ServiceListModel.h"
 
+bool RunWithServices(ServicesDocument& document, std::function<void()> work,
+                     const answering::Wait& wait) {
+    document.busy = true;
+    bool finished = answering::Run(std::move(work), wait);
+    // Work the program left behind as it ended keeps the services.
+    document.busy = !finished;
+    return finished;
+}
+
 void ShowContextMenu(const Resources& resources, HWND view, int popup) {
     resources.ShowPopupMenu(::GetAncestor(view, GA_ROOT), IDR_CONTEXT_MENUS, popup);
 }

@@ -4,9 +4,13 @@
 // enabling rules and messages.
 #include <windows.h>
 
+#include <functional>
+
+#include "framework/Answering.h"
 #include "framework/Wnd.h"
 
 class CVantorelDocument;
+class ServicesDocument;
 class Resources;
 struct ServiceEntry;
 
@@ -21,6 +25,12 @@ public:
 private:
     HCURSOR old_;
 };
+
+// Runs `work` on the document's services on a thread of its own while the
+// windows answer; the document is busy meanwhile. False when the program
+// ended first.
+bool RunWithServices(ServicesDocument& document, std::function<void()> work,
+                     const answering::Wait& wait);
 
 // A pop-up of the context menus at the cursor, owned by the view's frame so
 // that its commands go through the frame's routing.

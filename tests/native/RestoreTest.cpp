@@ -10,6 +10,7 @@
 
 #include "document/ChangeList.h"
 #include "document/Restore.h"
+#include "document/RestoreJob.h"
 #include "scm/PendingWait.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeScm.h"
@@ -189,3 +190,45 @@ TEST_F(RestoreTest, OneBoundPerServiceAndAServiceDeletedMeanwhileIsNotRestored) 
 }
 
 }  // namespace
+
+// Restoring on a thread of its own: the window's rows go as the job hands
+// them back, and a stop ends the passes after the command under way, with
+// the rest left and said.
+TEST_F(RestoreTest, AJobHandsBackWhatItRestoredAndAStopLeavesTheRest) {
+    rows.Add("Web", StateChanged, sc::kStopped, sc::kRunning);
+    rows.Add("Mail", StateChanged, sc::kRunning, sc::kPaused);
+    rows.Add("Disk", StateChanged, sc::kStopped, sc::kRunning);
+    scm.Fail(fake::Call::ControlService, 5, "Disk");
+    RestoreJob all(rows.names, rows);
+    rows.records.Clear();  // the window may let its records go meanwhile
+    all.Run(&document);
+    EXPECT_FALSE(all.AllRestored());
+    EXPECT_EQ(all.TakeRestored(), (std::vector<std::string>{"Web", "Mail"}));
+    EXPECT_TRUE(all.TakeRestored().empty()) << "each handed back once";
+    EXPECT_EQ(all.Left(), (std::vector<std::string>{"Disk"}));
+    EXPECT_EQ(all.Refusals().count("Disk"), 1u);
+    EXPECT_EQ(State("Web"), sc::kStopped);
+
+    // Stopped after the first service: the second is not touched.
+    scm.ClearFailures();
+    for (const char* name : {"Web", "Disk"}) {
+        scm.Get(name)->status.currentState = sc::kRunning;
+        scm.Get(name)->status.controlsAccepted = scm.Get(name)->accepts;
+    }
+    rows.Add("Web", StateChanged, sc::kStopped, sc::kRunning);
+    rows.Add("Disk", StateChanged, sc::kStopped, sc::kRunning);
+    // The user's Esc as the first service is done.
+    struct StopAfterFirst : RestoreJob {
+        using RestoreJob::RestoreJob;
+        void RemoveRow(const std::string& name) override {
+            RestoreJob::RemoveRow(name);
+            Stop();
+        }
+    };
+    StopAfterFirst stopped({"Web", "Disk"}, rows);
+    stopped.Run(&document);
+    EXPECT_FALSE(stopped.AllRestored());
+    EXPECT_EQ(stopped.TakeRestored(), (std::vector<std::string>{"Web"}));
+    EXPECT_EQ(stopped.Left(), (std::vector<std::string>{"Disk"}));
+    EXPECT_EQ(State("Disk"), sc::kRunning) << "nothing started after the stop";
+}
