@@ -30,6 +30,10 @@ public:
     ServiceCommands& Commands() { return core_.commands; }
     ServicesDocument& Core() { return core_; }
     AppContext& Context() { return context_; }
+    // The text typed to filter the services: every view shows what it
+    // keeps, through rebuilds, refreshes and monitor passes.
+    const std::string& FilterText() const { return filterText_; }
+    void SetFilterText(const std::string& text) { filterText_ = text; }
 
     // The automation methods.
     void ShowWindow(short showCommand) override;
@@ -43,5 +47,6 @@ private:
     void ShowError(UINT icon);
     AppContext& context_;
     ServicesDocument core_;
+    std::string filterText_;
     bool frameShown_ = false;
 };

@@ -6,8 +6,8 @@
 #include "ui/CVantorelDocument.h"
 #include "views/ServiceListModel.h"
 
-void ShowContextMenu(const Resources& resources, HWND view, int popup) {
-    resources.ShowPopupMenu(::GetAncestor(view, GA_ROOT), IDR_CONTEXT_MENUS, popup);
+void ShowContextMenu(const Resources& resources, HWND view, int popup, const POINT* at) {
+    resources.ShowPopupMenu(::GetAncestor(view, GA_ROOT), IDR_CONTEXT_MENUS, popup, nullptr, at);
 }
 
 void ReloadServices(CVantorelDocument* document) {
