@@ -228,6 +228,7 @@ bool ChangeList::CompareWithSnapshot(const ServiceList& list, platform::File& fi
         return false;
     }
     snapshotDate_ = header.date;
+    snapshotGaps_ = snapshot.GetGaps();
     Diff(newSet, oldSet);
     return true;
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "document/SnapshotFile.h"
 #include "platform/FileApi.h"
 #include "platform/ScmApi.h"
 #include "platform/TextSource.h"
@@ -75,6 +76,8 @@ public:
     // After a failed CompareWithSnapshot: whether the file layer failed to
     // read, so that the caller asks it why.
     bool FileFailed() const { return fileFailed_; }
+    // The sections of the snapshot last compared that lacked numbers.
+    const SnapshotFile::Gaps& GetSnapshotGaps() const { return snapshotGaps_; }
 
 private:
     void Add(const ServiceEntry& entry, int32_t kind, uint32_t oldState, uint32_t newState);
@@ -86,6 +89,7 @@ private:
     uint32_t compareType_ = 1;
     ChangeListError lastError_ = kChangeErrNone;
     bool fileFailed_ = false;
+    SnapshotFile::Gaps snapshotGaps_;
     mutable const ServiceChange* cursor_ = nullptr;  // the record last asked for
     mutable int cursorIndex_ = 0;
 };

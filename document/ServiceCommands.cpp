@@ -37,6 +37,12 @@ bool ServiceCommands::PauseService(const ServiceEntry& entry) {
     return Settle(Report(list_.Pause(entry.name), IDS_ERROR_PAUSING_SERVICE, entry.name), entry);
 }
 
+bool ServiceCommands::ContinueService(const ServiceEntry& entry) {
+    lastErrorText_.clear();
+    return Settle(Report(list_.Continue(entry.name), IDS_ERROR_STARTING_SERVICE, entry.name),
+                  entry);
+}
+
 // The start follows only a stop that has finished: one still pending (with
 // or without a wait hint) would refuse it as already running. The wait is
 // bounded; a service still not stopped after it gets the start anyway, and

@@ -19,6 +19,8 @@ public:
     bool StartOrContinue(const ServiceEntry& entry);
     bool StopService(const ServiceEntry& entry);
     bool PauseService(const ServiceEntry& entry);
+    // A paused service only; any other is refused by the service manager.
+    bool ContinueService(const ServiceEntry& entry);
     bool RestartService(const ServiceEntry& entry);
     bool EnsureServiceRunning(const char* name, int attempts);
     bool EnsureServiceStopped(const char* name, int attempts);

@@ -278,8 +278,9 @@ const char kNoText[] = "";
 // values for the same line.
 class SectionReader {
 public:
-    SectionReader(SnapshotHeader* header, ServiceEntryArray::Builder* copies)
-        : header_(header), copies_(copies) {}
+    SectionReader(SnapshotHeader* header, ServiceEntryArray::Builder* copies,
+                  SnapshotFile::Gaps* gaps)
+        : header_(header), copies_(copies), gaps_(gaps) {}
 
     // False when out of memory.
     bool Read(const char* data, size_t size) {
@@ -342,16 +343,18 @@ private:
         p = q + 1;
         if (end - p < kQuickRoom || !StartsWith(p, "ServiceType = ")) return p;
         p = WrittenNumber(p + 14, end, &status_.serviceType);
+        found_ = 1;
         // Each further key is checked together with the line end before it.
-#define QUICK_NUMBER(literal, member)                                            \
+#define QUICK_NUMBER(literal, member, bit)                                       \
     if (end - p < kQuickRoom || !StartsWith(p, literal)) return LineEnd(p, end); \
-    p = WrittenNumber(p + sizeof literal - 1, end, &status_.member);
-        QUICK_NUMBER("\r\nCurrentState = ", currentState)
-        QUICK_NUMBER("\r\nControlsAccepted = ", controlsAccepted)
-        QUICK_NUMBER("\r\nWin32ExitCode = ", win32ExitCode)
-        QUICK_NUMBER("\r\nServiceSpecificExitCode = ", serviceSpecificExitCode)
-        QUICK_NUMBER("\r\nCheckPoint = ", checkPoint)
-        QUICK_NUMBER("\r\nWaitHint = ", waitHint)
+    p = WrittenNumber(p + sizeof literal - 1, end, &status_.member);             \
+    found_ |= 1u << bit;
+        QUICK_NUMBER("\r\nCurrentState = ", currentState, 1)
+        QUICK_NUMBER("\r\nControlsAccepted = ", controlsAccepted, 2)
+        QUICK_NUMBER("\r\nWin32ExitCode = ", win32ExitCode, 3)
+        QUICK_NUMBER("\r\nServiceSpecificExitCode = ", serviceSpecificExitCode, 4)
+        QUICK_NUMBER("\r\nCheckPoint = ", checkPoint, 5)
+        QUICK_NUMBER("\r\nWaitHint = ", waitHint, 6)
 #undef QUICK_NUMBER
         return LineEnd(p, end);
     }
@@ -369,7 +372,9 @@ private:
                 displayName_ = value;
             } else {
                 int i = FieldIndex(kStatusNumbers, key);
-                if (i >= 0) Number(value.begin, value.end, &(status_.*kStatusNumbers[i].number));
+                if (i < 0) return;
+                Number(value.begin, value.end, &(status_.*kStatusNumbers[i].number));
+                found_ |= 1u << i;
             }
         }
     }
@@ -387,14 +392,21 @@ private:
         if (named_ && !copies_->Add(name_.begin, name_.Size(), displayName_.begin,
                                     displayName_.Size(), status_))
             return false;
+        if (named_ && found_ != kAllNumbers && gaps_->count++ == 0)
+            gaps_->first.assign(name_.begin, name_.Size());
+        found_ = 0;
         named_ = false;
         displayName_ = Slice{kNoText, kNoText};
         status_ = platform::ServiceStatus{};
         return true;
     }
 
+    static constexpr unsigned kAllNumbers = (1u << 7) - 1;
+
     SnapshotHeader* header_;
     ServiceEntryArray::Builder* copies_;
+    SnapshotFile::Gaps* gaps_;
+    unsigned found_ = 0;  // the numbers the section gave, a bit each
     bool inSections_ = false;
     bool named_ = false;
     Slice name_{kNoText, kNoText};
@@ -508,6 +520,7 @@ bool SnapshotFile::Read(ServiceEntryArray& array, platform::File& file) {
 
 bool SnapshotFile::Parse(ServiceEntryArray& array, const char* data, size_t size) {
     header_ = SnapshotHeader();
+    gaps_ = Gaps();
     // Room for every section of a text in the written form (160 bytes or more
     // each), taken before the old copies go: a large allocation between
     // freeing them and making the new ones would keep the allocator from
@@ -517,7 +530,7 @@ bool SnapshotFile::Parse(ServiceEntryArray& array, const char* data, size_t size
     array.Clear();
     bool read;
     try {
-        read = SectionReader(&header_, &copies).Read(data, size);
+        read = SectionReader(&header_, &copies, &gaps_).Read(data, size);
     } catch (const std::bad_alloc&) {
         // Out of memory for the date text: not a snapshot we can use.
         read = false;

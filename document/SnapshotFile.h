@@ -41,11 +41,20 @@ public:
     // the content, so the caller knows to ask the file layer why.
     bool FileFailed() const { return fileFailed_; }
 
+    // The sections of the last read without all seven of their numbers,
+    // which such a section reads as 0: hand-made, or cut short on its way.
+    struct Gaps {
+        int count = 0;
+        std::string first;  // the first such section's name
+    };
+    const Gaps& GetGaps() const { return gaps_; }
+
     // Read on text already in memory.
     bool Parse(ServiceEntryArray& array, const char* data, size_t size);
 
 private:
     platform::LocaleTime* localeTime_ = nullptr;
     SnapshotHeader header_;
+    Gaps gaps_;
     bool fileFailed_ = false;
 };

@@ -15,7 +15,7 @@ void MonitorCycle::Tick() {
     std::vector<std::string> withActions;
     SettingsStore(registry_).ListServicesWithActions(&withActions);
     if (document_.CompareWithReference() && document_.GetChangeCount() > 0) Report(withActions);
-    Enforce(withActions);
+    if (enforce_) Enforce(withActions);
 }
 
 namespace {

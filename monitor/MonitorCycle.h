@@ -43,6 +43,8 @@ public:
     static constexpr int kEnforceAttempts = 10;
 
     void Tick();
+    // Off: always running and always stopped are left to the program.
+    void SetEnforcement(bool on) { enforce_ = on; }
 
 private:
     void Report(const std::vector<std::string>& withActions);
@@ -53,4 +55,5 @@ private:
     platform::LocaleTime& time_;
     HistoryLog& history_;
     ChangeDisplay& display_;
+    bool enforce_ = true;
 };

@@ -1,5 +1,5 @@
 #pragma once
-// Resource modules (kernel32 and user32's LoadStringA) as the core sees
+// Resource modules (the kernel's module and resource calls) as the core sees
 // them: libraries loaded by path, their strings, and the platform's error texts.
 #include <cstdint>
 #include <string>

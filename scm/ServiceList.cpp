@@ -320,6 +320,10 @@ bool ServiceList::QueryConfigBuffer(const char* name, void** buffer, uint32_t le
         return level == 0 ? api_.QueryServiceConfigA(service, data, size, needed)
                           : api_.QueryServiceConfig2A(service, level, data, size, needed);
     };
+    if (level == 0)
+        return WithService(name, sc::kGenericRead, [&](platform::ScHandle service) {
+            return QueryConfigRecord(service, buffer);
+        });
     return WithService(name, sc::kGenericRead, [&](platform::ScHandle service) {
         uint32_t needed = 0;
         query(service, nullptr, 0, &needed);
@@ -335,6 +339,29 @@ bool ServiceList::QueryConfigBuffer(const char* name, void** buffer, uint32_t le
             KeepActionsInside(static_cast<platform::ServiceFailureActions*>(data), size);
         return result;
     });
+}
+
+// The views read every service's configuration: one query answers almost
+// every one, in a buffer of the most the platform documents such a record
+// to take. A larger one is asked for once more, at the size the first
+// answer names. The out-argument is set only with a whole record.
+ServiceListError ServiceList::QueryConfigRecord(platform::ScHandle service, void** buffer) {
+    uint32_t size = kConfigBufferSize;
+    for (int attempt = 0;; ++attempt) {
+        // Two zero bytes beyond what the platform fills end the list of
+        // dependencies, even one that lacks its final empty name.
+        void* data = std::calloc(size + 2, 1);
+        if (data == nullptr) return kErrMemory;
+        uint32_t needed = 0;
+        if (api_.QueryServiceConfigA(service, data, size, &needed)) {
+            *buffer = data;
+            return kErrNone;
+        }
+        bool larger = api_.GetLastError() == platform::err::kInsufficientBuffer && needed > size;
+        std::free(data);
+        if (attempt > 0 || !larger) return kErrQueryConfig;
+        size = needed;
+    }
 }
 
 // A record that claims more actions than its buffer holds shows those it has.

@@ -115,7 +115,10 @@ private:
     // `call` returns kErrNone or the code of its failure.
     template <typename Call>
     bool WithService(const char* name, uint32_t access, Call call);
+    // The most the platform documents a configuration record to take.
+    static constexpr uint32_t kConfigBufferSize = 8192;
     bool QueryConfigBuffer(const char* name, void** buffer, uint32_t level);
+    ServiceListError QueryConfigRecord(platform::ScHandle service, void** buffer);
     static void KeepActionsInside(platform::ServiceFailureActions* record, uint32_t size);
 
     platform::ScmApi& api_;

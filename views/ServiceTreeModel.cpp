@@ -199,3 +199,19 @@ void ServiceTreeModel::CollectMatches(const std::vector<int>& level, const std::
         CollectMatches(children_[static_cast<size_t>(node)], folded, out);
     }
 }
+
+std::string ServiceTypeNames(uint32_t type) {
+    std::string names;
+    uint32_t named = 0;
+    for (const Category& category : kCategories) {
+        if (category.mask == 0 || (type & category.mask) == 0) continue;
+        names += (names.empty() ? "" : " | ") + std::string(category.name);
+        named |= category.mask;
+    }
+    if (type & ~named) {
+        char rest[16];
+        std::snprintf(rest, sizeof rest, "0x%X", static_cast<unsigned>(type & ~named));
+        names += (names.empty() ? "" : " | ") + std::string(rest);
+    }
+    return names;
+}

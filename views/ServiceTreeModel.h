@@ -57,3 +57,7 @@ private:
     std::vector<std::vector<int>> children_;
     std::vector<int> roots_;
 };
+
+// A service type as the platform's names of its bits ("SERVICE_WIN32_OWN_PROCESS
+// | SERVICE_INTERACTIVE_PROCESS"), any bit without a name in hexadecimal.
+std::string ServiceTypeNames(uint32_t type);

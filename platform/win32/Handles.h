@@ -5,7 +5,6 @@
 #include <windows.h>
 // after windows.h, which they need
 #include <commctrl.h>
-#include <oleauto.h>
 #include <shlobj.h>
 #include <winsvc.h>
 
@@ -75,10 +74,6 @@ struct MemoryDC {
     static HDC Invalid() { return nullptr; }
     static void Free(HDC h) { ::DeleteDC(h); }
 };
-struct BStr {
-    static BSTR Invalid() { return nullptr; }
-    static void Free(BSTR h) { ::SysFreeString(h); }
-};
 struct Global {
     static HGLOBAL Invalid() { return nullptr; }
     static void Free(HGLOBAL h) { ::GlobalFree(h); }
@@ -111,7 +106,6 @@ using ItemIdList = UniqueHandle<LPITEMIDLIST, handle_traits::ItemList>;
 using MemoryDC = UniqueHandle<HDC, handle_traits::MemoryDC>;
 using HookHandle = UniqueHandle<HHOOK, handle_traits::Hook>;
 using GlobalMemory = UniqueHandle<HGLOBAL, handle_traits::Global>;
-using BStrText = UniqueHandle<BSTR, handle_traits::BStr>;
 using ModuleHandle = UniqueHandle<HMODULE, handle_traits::Module>;
 // Memory the platform hands out to be given back with LocalFree.
 template <typename P>

@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/win32/Handles.h"
 #include "platform/win32/SystemTime.h"
 
 namespace platform {
@@ -81,15 +81,53 @@ bool TakeGenitiveMonths(DateTimeNames* names) {
 }
 }  // namespace
 
+namespace {
+
+// The automation library's date calls, loaded at their first use: most
+// runs of the console program never write or read a date, and the library
+// brings the window libraries with it.
+struct Automation {
+    INT(WINAPI* toVariant)(SYSTEMTIME*, DATE*) = nullptr;
+    INT(WINAPI* toSystem)(DATE, SYSTEMTIME*) = nullptr;
+    HRESULT(WINAPI* fromDate)(DATE, LCID, ULONG, BSTR*) = nullptr;
+    HRESULT(WINAPI* toDate)(const OLECHAR*, LCID, ULONG, DATE*) = nullptr;
+    UINT(WINAPI* length)(BSTR) = nullptr;
+    void(WINAPI* release)(BSTR) = nullptr;
+
+    template <typename F>
+    static void Find(HMODULE library, const char* name, F* call) {
+        *call = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+    }
+    Automation() {
+        HMODULE library = ::LoadLibraryA("oleaut32.dll");
+        if (library == nullptr) return;
+        Find(library, "SystemTimeToVariantTime", &toVariant);
+        Find(library, "VariantTimeToSystemTime", &toSystem);
+        Find(library, "VarBstrFromDate", &fromDate);
+        Find(library, "VarDateFromStr", &toDate);
+        Find(library, "SysStringLen", &length);
+        Find(library, "SysFreeString", &release);
+    }
+    bool Loaded() const { return toVariant && toSystem && fromDate && toDate && length && release; }
+};
+
+const Automation& Dates() {
+    static const Automation automation;
+    return automation;
+}
+
+}  // namespace
+
 std::string Win32LocaleTime::FormatDateTime(const LocalDateTime& when) {
+    const Automation& oa = Dates();
     SYSTEMTIME st = SystemTimeOf(when);
     DATE date = 0;
     BSTR made = nullptr;
-    if (!::SystemTimeToVariantTime(&st, &date) ||
-        FAILED(::VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &made)) || made == nullptr)
+    if (!oa.Loaded() || !oa.toVariant(&st, &date) ||
+        FAILED(oa.fromDate(date, LOCALE_USER_DEFAULT, 0, &made)) || made == nullptr)
         return std::string();
-    BStrText text(made);
-    return Narrow(text.get(), static_cast<int>(::SysStringLen(text.get())));
+    std::unique_ptr<OLECHAR, void(WINAPI*)(BSTR)> owned(made, oa.release);
+    return Narrow(made, static_cast<int>(oa.length(made)));
 }
 
 void Win32LocaleTime::PreparePatterns() {
@@ -170,10 +208,11 @@ bool Win32LocaleTime::ParseDateTimeByPlatform(const std::string& text, LocalDate
     if (size <= 0) return false;
     std::wstring wide(static_cast<size_t>(size), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+    const Automation& oa = Dates();
     DATE date = 0;
     SYSTEMTIME st{};
-    if (FAILED(::VarDateFromStr(&wide[0], LOCALE_USER_DEFAULT, 0, &date)) ||
-        !::VariantTimeToSystemTime(date, &st))
+    if (!oa.Loaded() || FAILED(oa.toDate(&wide[0], LOCALE_USER_DEFAULT, 0, &date)) ||
+        !oa.toSystem(date, &st))
         return false;
     *when = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
     return true;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/Win32Scm.h"
+#include "platform/win32/Win32TextSource.h"
 
 namespace platform {
 
@@ -19,9 +20,12 @@ bool Win32Modules::FreeLibrary(ModuleHandle module) {
 }
 
 int Win32Modules::LoadStringA(ModuleHandle module, unsigned id, char* buffer, int size) {
-    HINSTANCE instance =
-        module != nullptr ? static_cast<HINSTANCE>(module) : ::GetModuleHandleA(nullptr);
-    return ::LoadStringA(instance, id, buffer, size);
+    if (buffer == nullptr || size <= 0) return 0;
+    std::string text = ModuleString(module, id);
+    size_t length = text.size() < static_cast<size_t>(size - 1) ? text.size() : size - 1;
+    text.copy(buffer, length);
+    buffer[length] = '\0';
+    return static_cast<int>(length);
 }
 
 // A path that fills the buffer may have been cut: it is read again into a

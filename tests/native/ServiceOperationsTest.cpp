@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "scm/ServiceList.h"
 #include "tests/fakes/FakeScm.h"
 #include "views/ServiceProperties.h"
@@ -120,7 +123,7 @@ TEST_F(ServiceOperationsTest, OperationsOnAClosedListOrWithoutArgumentsMakeNoCal
     EXPECT_EQ(config, nullptr);
 }
 
-TEST_F(ServiceOperationsTest, ConfigurationQueriesSizeFirstAndHandTheBufferOver) {
+TEST_F(ServiceOperationsTest, AConfigurationTakesOneQueryAndTheBufferIsHandedOver) {
     scm.Get("Run")->binaryPath = "C:\\run.exe -k";
     scm.Get("Run")->dependencies = std::string("Idle\0Nap", 8);
     scm.Get("Run")->description = "Runs things";
@@ -130,7 +133,7 @@ TEST_F(ServiceOperationsTest, ConfigurationQueriesSizeFirstAndHandTheBufferOver)
     platform::ServiceConfigRecord* config = nullptr;
     ASSERT_TRUE(list.QueryConfig("run", &config));
     EXPECT_THAT(scm.log, ElementsAre("OpenServiceA run 0x80000000", "QueryServiceConfigA Run",
-                                     "QueryServiceConfigA Run", "CloseServiceHandle Run"));
+                                     "CloseServiceHandle Run"));
     EXPECT_STREQ(config->binaryPathName, "C:\\run.exe -k");
     EXPECT_STREQ(config->dependencies, "Idle");
     EXPECT_STREQ(config->dependencies + 5, "Nap");
@@ -150,13 +153,36 @@ TEST_F(ServiceOperationsTest, ConfigurationQueriesSizeFirstAndHandTheBufferOver)
     ServiceList::FreeBuffer(actions);
 }
 
+// A record beyond the documented size is asked for again at its own size;
+// one that still does not fit, or a size of 0, is error 10 with the
+// out-argument unset.
+TEST_F(ServiceOperationsTest, ALargerConfigurationIsAskedForOnceMoreAndNeverHalf) {
+    scm.Get("Run")->binaryPath = "C:\\run.exe " + std::string(9000, 'x');
+    platform::ServiceConfigRecord* config = nullptr;
+    ASSERT_TRUE(list.QueryConfig("Run", &config)) << list.GetErrorText();
+    EXPECT_EQ(std::strlen(config->binaryPathName), 9011u);
+    EXPECT_STREQ(config->displayName, "Running one");
+    ServiceList::FreeBuffer(config);
+    EXPECT_EQ(std::count(scm.log.begin(), scm.log.end(), "QueryServiceConfigA Run"), 2);
+
+    auto* untouched = reinterpret_cast<platform::ServiceConfigRecord*>(0x1);
+    for (uint32_t reported : {0u, 8500u}) {
+        scm.ReportConfigSize(reported);
+        config = untouched;
+        EXPECT_FALSE(list.QueryConfig("Run", &config)) << reported;
+        EXPECT_EQ(list.GetErrorCode(), kErrQueryConfig);
+        EXPECT_EQ(config, untouched);
+        EXPECT_EQ(scm.OpenHandles(), 1);
+    }
+}
+
 TEST_F(ServiceOperationsTest, AReportedSizeOf0FailsWithError10AndLeavesTheOutArgumentUnset) {
     scm.ReportConfigSize(0);
-    auto* untouched = reinterpret_cast<platform::ServiceConfigRecord*>(0x1);
-    platform::ServiceConfigRecord* config = untouched;
-    EXPECT_FALSE(list.QueryConfig("Run", &config));
+    auto* untouched = reinterpret_cast<platform::ServiceDescription*>(0x1);
+    platform::ServiceDescription* description = untouched;
+    EXPECT_FALSE(list.QueryDescription("Run", &description));
     EXPECT_EQ(list.GetErrorCode(), kErrQueryConfig);
-    EXPECT_EQ(config, untouched);
+    EXPECT_EQ(description, untouched);
     EXPECT_EQ(scm.OpenHandles(), 1);
 }
 

@@ -92,6 +92,7 @@ TEST_F(SnapshotFileTest, WhatIsWrittenReadsBackAsTheSameEntriesAndHeader) {
     EXPECT_EQ(reader.GetHeader().driver, 1u);
     EXPECT_EQ(reader.GetHeader().accessType, 0x80000000u);
     EXPECT_EQ(reader.GetHeader().machine, "");  // never read back
+    EXPECT_EQ(reader.GetGaps().count, 0);
     ASSERT_EQ(array.GetCount(), static_cast<int>(list.GetCount()));
     for (uint32_t i = 0; i < list.GetCount(); ++i) {
         const ServiceEntry& want = *list.EntryAt(i);
@@ -139,6 +140,27 @@ TEST_F(SnapshotFileTest, ReaderForgivesLayoutButNotKeyCase) {
     EXPECT_EQ(At(1).win32ExitCode, 1u);
     EXPECT_EQ(At(1).controlsAccepted, 0u);
     EXPECT_EQ(At(1).serviceSpecificExitCode, 12u);
+    // Both sections lack numbers; the second only its service type.
+    EXPECT_EQ(reader.GetGaps().count, 2);
+    EXPECT_EQ(reader.GetGaps().first, "first svc");
+}
+
+// A copy cut short anywhere between a section's header and its last key
+// leaves a section without some numbers, whichever way its lines are read;
+// whole sections before it are read as they were.
+TEST_F(SnapshotFileTest, ASectionCutShortIsAGapInTheRead) {
+    for (int i = 0; i < 40; ++i) scm.Add("Service" + std::to_string(i), "Some service");
+    std::string whole = WriteList();
+    size_t header = whole.rfind('[');
+    size_t from = whole.find('\n', header) + 1, to = whole.rfind("WaitHint");
+    for (size_t cut = from; cut <= to; ++cut) {
+        ASSERT_TRUE(ReadText(whole.substr(0, cut)));
+        EXPECT_EQ(reader.GetGaps().count, 1) << "cut at " << cut;
+        EXPECT_EQ(reader.GetGaps().first, "Service39") << "cut at " << cut;
+        EXPECT_EQ(array.GetCount(), 40);
+    }
+    ASSERT_TRUE(ReadText(whole.substr(0, whole.size() - 2)));
+    EXPECT_EQ(reader.GetGaps().count, 0) << "only the closing empty line gone";
 }
 
 TEST_F(SnapshotFileTest, FileWithoutAnySectionIsRejectedAndLeavesNothing) {
