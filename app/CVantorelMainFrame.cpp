@@ -22,6 +22,7 @@
 #include "ui/CVantorelDocument.h"
 #include "ui/CVantorelTreeView.h"
 #include "ui/CVantorelView.h"
+#include "ui/ServiceViewSupport.h"
 #include "views/ServiceFilter.h"
 #include "views/ServiceListModel.h"
 
@@ -357,7 +358,7 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
             filterBar_.Box().Focus();
             return true;
         case ID_VIEW_REFRESH:
-            if (document_ && document_->LoadServices()) document_->UpdateAllViews();
+            ReloadServices(document_);
             return true;
         case ID_TOOLS_PENDING_CHANGES:
             ShowPendingChanges();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "document/SnapshotSave.h"
 #include "framework/FileDialog.h"
 #include "framework/Resources.h"
 #include "platform/MessageText.h"
@@ -92,8 +93,9 @@ bool ExportRowsTo(const CVantorelView& view, const Resources& resources,
     if (SaveTable(platform.files, platform.codePage, path, view.Titles(), view.Lines(false), format,
                   &reason))
         return true;
-    ShowMessage(Owner(view),
-                ComposeMessage(resources.LoadText(IDS_EXPORT_FAILED), path.c_str(), reason),
-                MB_OK | MB_ICONERROR);
+    ShowMessage(
+        Owner(view),
+        ComposeMessage(resources.LoadText(IDS_EXPORT_FAILED), FileNameOf(path).c_str(), reason),
+        MB_OK | MB_ICONERROR);
     return false;
 }
