@@ -219,8 +219,9 @@ void CVantorelTreeView::ShowMenuAtSelection() {
 
 // The context-menu key (or Shift+F10) opens the menu at the selected node.
 LRESULT CVantorelTreeView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_CONTEXTMENU && lp == -1) {
-        ShowMenuAtSelection();
+    bool show = false;
+    if ((msg == WM_CONTEXTMENU && lp == -1) || TakeContextMenuKey(msg, wp, &show)) {
+        if (show || msg == WM_CONTEXTMENU) ShowMenuAtSelection();
         return 0;
     }
     return CView::WindowProc(msg, wp, lp);

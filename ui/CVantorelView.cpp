@@ -380,8 +380,9 @@ bool CVantorelView::KeepColumnWidth(NMHEADERA* change) {
 // The header is the list's own child, so its notifications arrive here.
 // The context-menu key (or Shift+F10) opens the menu at the selected row.
 LRESULT CVantorelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_CONTEXTMENU && lp == -1) {
-        ShowMenuAtSelection();
+    bool show = false;
+    if ((msg == WM_CONTEXTMENU && lp == -1) || TakeContextMenuKey(msg, wp, &show)) {
+        if (show || msg == WM_CONTEXTMENU) ShowMenuAtSelection();
         return 0;
     }
     if (msg == WM_NOTIFY) {

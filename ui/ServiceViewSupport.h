@@ -43,6 +43,11 @@ private:
 // coordinates), owned by the view's frame so that its commands go through
 // the frame's routing.
 void ShowContextMenu(const Resources& resources, HWND view, int popup, const POINT* at = nullptr);
+// The context-menu key and Shift+F10 in a view: true for their messages,
+// which the view takes itself, `show` on the one that opens the menu at the
+// selected row. Taken, they never reach the system's default handling,
+// which opens it too on Windows and not at all under Wine.
+bool TakeContextMenuKey(UINT msg, WPARAM wp, bool* show);
 // F5: the document loads its services again and every view rebuilds.
 void ReloadServices(CVantorelDocument* document);
 

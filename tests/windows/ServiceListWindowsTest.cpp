@@ -44,14 +44,14 @@ public:
 class User {
 public:
     using Step = std::function<void(HWND)>;
-    explicit User(std::vector<Step> steps)
-        : thread_([this, steps] {
+    explicit User(std::vector<Step> steps, const char* windowClass = "#32770")
+        : thread_([this, steps, windowClass] {
               HWND last = nullptr;
               for (const Step& step : steps) {
                   HWND box = nullptr;
                   for (int i = 0; i < 100 && !box; ++i) {
                       Sleep(100);
-                      box = NextDialog(last);
+                      box = NextDialog(last, windowClass);
                   }
                   if (!box) return;
                   Sleep(200);  // as a user reads it
@@ -74,10 +74,12 @@ public:
     static void Press(HWND box, int button) { PostMessageA(box, WM_COMMAND, button, 0); }
 
 private:
-    static HWND NextDialog(HWND other) {
+    static HWND NextDialog(HWND other, const char* windowClass) {
         struct Search {
-            HWND other, found;
-        } search{other, nullptr};
+            HWND other;
+            const char* windowClass;
+            HWND found;
+        } search{other, windowClass, nullptr};
         EnumWindows(
             [](HWND window, LPARAM lp) -> BOOL {
                 auto* s = reinterpret_cast<Search*>(lp);
@@ -86,7 +88,7 @@ private:
                 GetWindowThreadProcessId(window, &pid);
                 GetClassNameA(window, name, sizeof name);
                 if (pid != GetCurrentProcessId() || window == s->other ||
-                    !IsWindowVisible(window) || lstrcmpA(name, "#32770") != 0)
+                    !IsWindowVisible(window) || lstrcmpA(name, s->windowClass) != 0)
                     return TRUE;
                 s->found = window;
                 return FALSE;
@@ -436,6 +438,32 @@ TEST_F(ServiceListWindowsTest, ThirtyThousandSelectedRowsAreCopiedWhole) {
     ASSERT_EQ(tabs.size(), 30001u);
     EXPECT_EQ(tabs[30000].find("Svc29999\tServicio n\xFAmero 29999"), 0u) << tabs[30000];
     EXPECT_EQ(Lines(ClipboardText(RegisterClipboardFormatA("Csv"))).size(), 30001u);
+}
+
+// The context-menu key opens the menu at the selected row, wherever the
+// mouse is.
+TEST_F(ServiceListWindowsTest, TheContextMenuKeyOpensTheMenuAtTheSelectedRow) {
+    TestService svc("basic");
+    Open(document_, context_);
+    Press('F', true);
+    Type(svc.Name());
+    SetFocus(List());
+    ASSERT_EQ(Names(), (std::vector<std::string>{svc.Name()}));
+    RECT row{LVIR_LABEL, 0, 0, 0};
+    ASSERT_TRUE(SendMessageA(List(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)));
+    MapWindowPoints(List(), nullptr, reinterpret_cast<POINT*>(&row), 2);
+    SetCursorPos(row.right + 200, row.bottom + 200);
+    RECT menu{};
+    User user({[&](HWND shown) {
+                  GetWindowRect(shown, &menu);
+                  PostMessageA(shown, WM_KEYDOWN, VK_ESCAPE, 0);
+                  PostMessageA(frame_->GetSafeHwnd(), WM_CANCELMODE, 0, 0);
+              }},
+              "#32768");
+    Press(VK_APPS);
+    ASSERT_EQ(user.Finish(), 1) << "no menu";
+    EXPECT_NEAR(menu.left, row.left, 2);
+    EXPECT_NEAR(menu.top, row.bottom, 2);
 }
 
 }  // namespace
