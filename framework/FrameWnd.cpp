@@ -308,6 +308,18 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             RecalcLayout();
             return 0;
+        case WM_SYSCOLORCHANGE:
+            // The common controls learn of new colours (a switch to high
+            // contrast and back) from their window, and all is drawn again.
+            ::EnumChildWindows(
+                m_hWnd,
+                [](HWND child, LPARAM) -> BOOL {
+                    ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+                    return TRUE;
+                },
+                0);
+            ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            break;
         case WM_ACTIVATE:
             // Leaving, the focus is remembered; coming back (from a dialog
             // too), the system gives it to the frame, which passes it on.

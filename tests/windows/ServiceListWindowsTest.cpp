@@ -466,4 +466,26 @@ TEST_F(ServiceListWindowsTest, TheContextMenuKeyOpensTheMenuAtTheSelectedRow) {
     EXPECT_NEAR(menu.top, row.bottom, 2);
 }
 
+// In high-contrast mode the names and states give up the program's colours
+// for the system's, and get them back after it, without a restart.
+TEST_F(ServiceListWindowsTest, HighContrastGivesTheListTheSystemsColours) {
+    Open(document_, context_);
+    HWND list = List();
+    ASSERT_GT(wintest::PixelsOf(list, kNameColour), 0);
+    HIGHCONTRASTA before{};
+    before.cbSize = sizeof before;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof before, &before, 0));
+    HIGHCONTRASTA on = before;
+    on.dwFlags |= HCF_HIGHCONTRASTON;
+    if (!SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof on, &on, SPIF_SENDCHANGE) ||
+        !listctrl::HighContrast())
+        GTEST_SKIP() << "Wine has no high-contrast mode to switch on";
+    SendMessageA(frame_->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    int inContrast = wintest::PixelsOf(list, kNameColour);
+    SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof before, &before, SPIF_SENDCHANGE);
+    SendMessageA(frame_->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(inContrast, 0);
+    EXPECT_GT(wintest::PixelsOf(list, kNameColour), 0);
+}
+
 }  // namespace
