@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CVantorelMainFrame.h"
+#include "framework/Answering.h"
 #include "framework/AutomationServer.h"
 #include "framework/Resources.h"
 #include "res/resource.h"
@@ -222,6 +223,9 @@ int CVantorelApp::ExitInstance() {
     OnEndSession();
     StopAutomationServer(kClientReleaseWaitMs);
     UninitializeOle();
+    // An opening given up may wait on a machine for its whole timeout yet;
+    // the program's objects it may still reach must not go before it.
+    if (answering::Outstanding() > 0) ::ExitProcess(0);
     return CWinApp::ExitInstance();
 }
 

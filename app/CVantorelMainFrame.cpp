@@ -97,6 +97,7 @@ void CVantorelMainFrame::OpenServices() {
     while (dialog.DoModal() == IDOK) {
         std::string machine = dialog.machine.empty() ? "localhost" : dialog.machine;
         if (App().OpenDocumentFile(machine.c_str())) return;
+        if (document_ && document_->OpeningCancelled()) return;
     }
 }
 
@@ -118,6 +119,8 @@ void CVantorelMainFrame::SwitchView(int mode) {
     ::ShowWindow(oldWindow, SW_HIDE);
     SetActiveView(next);
     RecalcLayout();
+    // The view shown again is made with the states of now: one enumeration.
+    if (document_) document_->Services().RefreshAllStatus();
     InitialUpdateFrame(GetActiveDocument());
     ::SetFocus(nextWindow);
 }

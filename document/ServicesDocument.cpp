@@ -1,6 +1,7 @@
 #include "document/ServicesDocument.h"
 
 #include <cctype>
+#include <memory>
 
 #include "document/SnapshotSave.h"
 #include "platform/MessageText.h"
@@ -23,10 +24,18 @@ bool ServicesDocument::LoadServices() {
     comparedList.Release();
     comparedFresh_ = false;
     if (!currentList.Enumerate()) return false;
+    Loaded();
+    return true;
+}
+
+// The reference is what the enumeration just found: enumerating again would
+// cost a connection and its round trips for the same answer.
+void ServicesDocument::Loaded() {
+    comparedList.Release();
+    comparedFresh_ = false;
     const char* machine = currentList.GetMachineName();
     title = machine ? machine : "localhost";
-    RefreshReference();
-    return true;
+    referenceValid = referenceList.CopyEntriesOf(currentList);
 }
 
 bool ServicesDocument::RefreshReference() {
@@ -39,13 +48,13 @@ bool ServicesDocument::RefreshReference() {
 
 // The four filters come from the settings when their key opens; otherwise
 // the list keeps the options it had.
-bool ServicesDocument::ReadFilterSettings() {
+bool ServicesDocument::ReadFilterSettings(ServiceList& list) {
     SettingsStore store(registry_);
     if (!store.OpenConfiguration()) return false;
-    currentList.win32 = static_cast<uint32_t>(store.Read(settings::kWin32));
-    currentList.driver = static_cast<uint32_t>(store.Read(settings::kDriver));
-    currentList.active = static_cast<uint32_t>(store.Read(settings::kActive));
-    currentList.inactive = static_cast<uint32_t>(store.Read(settings::kInactive));
+    list.win32 = static_cast<uint32_t>(store.Read(settings::kWin32));
+    list.driver = static_cast<uint32_t>(store.Read(settings::kDriver));
+    list.active = static_cast<uint32_t>(store.Read(settings::kActive));
+    list.inactive = static_cast<uint32_t>(store.Read(settings::kInactive));
     return true;
 }
 
@@ -65,7 +74,7 @@ std::string ServicesDocument::LoadFailure(const std::string& reason) const {
 ServicesDocument::NewResult ServicesDocument::NewDocument() {
     lastErrorText.clear();
     openMode = kNew;
-    ReadFilterSettings();
+    ReadFilterSettings(currentList);
     currentList.SetDatabaseName(nullptr);
     currentList.SetMachineName(nullptr);
     if (LoadServices()) return kNewLoaded;
@@ -88,15 +97,30 @@ std::string ServicesDocument::MachineName(const std::string& fileTitle) {
 }
 
 bool ServicesDocument::OpenDocument(const std::string& path) {
+    std::unique_ptr<MachineOpening> opening = StartOpening(path);
+    opening->Run();
+    return FinishOpening(*opening);
+}
+
+std::unique_ptr<MachineOpening> ServicesDocument::StartOpening(const std::string& path) {
     lastErrorText.clear();
+    auto opening = std::make_unique<MachineOpening>(scm_);
+    opening->list.CopyOptions(currentList);
+    ReadFilterSettings(opening->list);
+    opening->list.SetDatabaseName(nullptr);
+    opening->list.SetMachineName(MachineName(FileNameOf(path)).c_str());
+    return opening;
+}
+
+bool ServicesDocument::FinishOpening(MachineOpening& opening) {
     openMode = kOpen;
-    std::string machine = MachineName(FileNameOf(path));
-    ReadFilterSettings();
-    currentList.SetDatabaseName(nullptr);
-    currentList.SetMachineName(machine.c_str());
-    if (LoadServices()) return true;
-    lastErrorText = LoadFailure(currentList.GetErrorText());
-    return false;
+    if (!opening.Succeeded()) {
+        lastErrorText = LoadFailure(opening.list.GetErrorText());
+        return false;
+    }
+    currentList.Swap(opening.list);
+    Loaded();
+    return true;
 }
 
 bool ServicesDocument::SaveSnapshot(platform::FileSystem& files, platform::LocaleTime& locale,

@@ -2,6 +2,7 @@
 // The services of one machine as the document holds them: the list the views
 // show, the reference list changes are detected against, and the loading
 // rules of a new or opened document. The window class only shows messages.
+#include <memory>
 #include <string>
 
 #include "document/ChangeList.h"
@@ -13,6 +14,19 @@
 #include "platform/ScmApi.h"
 #include "platform/TextSource.h"
 #include "scm/ServiceList.h"
+
+// A machine being opened: Run does every wait on the platform, into a list
+// of its own, and may run on any thread while nothing else touches it.
+class MachineOpening {
+public:
+    explicit MachineOpening(platform::ScmApi& scm) : list(scm) {}
+    void Run() { succeeded_ = list.Enumerate(); }
+    bool Succeeded() const { return succeeded_; }
+    ServiceList list;
+
+private:
+    bool succeeded_ = false;
+};
 
 class ServicesDocument {
 public:
@@ -27,8 +41,14 @@ public:
     // The start-up load; on a fallback or a failure lastErrorText holds the message.
     NewResult NewDocument();
     // Opens the machine named by the last part of a path (the text after its
-    // last separator, dots and all: "srv.example.com" is a machine).
+    // last separator, dots and all: "srv.example.com" is a machine). A
+    // machine that cannot be opened leaves the document as it was.
     bool OpenDocument(const std::string& path);
+    // The same in three steps, for a caller that runs the opening's waits
+    // on another thread: the opening takes the document's filters and
+    // touches nothing of the document until it is finished here.
+    std::unique_ptr<MachineOpening> StartOpening(const std::string& path);
+    bool FinishOpening(MachineOpening& opening);
     // Trimmed, lower-cased, and "localhost" for the local machine made empty.
     static std::string MachineName(const std::string& fileTitle);
 
@@ -63,7 +83,8 @@ public:
                       const std::string& path);
 
 private:
-    bool ReadFilterSettings();
+    bool ReadFilterSettings(ServiceList& list);
+    void Loaded();
     void SetDefaultOptions();
     std::string LoadFailure(const std::string& reason) const;
 

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "res/resource.h"
@@ -164,15 +166,19 @@ bool ServiceList::Enumerate() {
 
     manager_ = api_.OpenSCManagerA(machineName_, databaseName_, accessType);
     if (manager_ == nullptr) return Fail(kErrNoConnection);
+    ServiceListError result = ReadEntries(typeFilter, stateFilter, &entries_, &count_);
+    return result == kErrNone ? true : Fail(result);
+}
 
+// Usually one call fills the list and its block is the list's. Otherwise
+// each call continues where the last stopped, with the size it asked for,
+// and the parts are joined into one block.
+ServiceListError ServiceList::ReadEntries(uint32_t typeFilter, uint32_t stateFilter,
+                                          ServiceEntry** entries, uint32_t* count) {
     uint32_t bytesNeeded = 0, returned = 0, resume = 0;
     api_.EnumServicesStatusA(manager_, typeFilter, stateFilter, nullptr, 0, &bytesNeeded, &returned,
                              &resume);
     resume = 0;  // the sizing call returned nothing: filling starts at the top
-
-    // Usually one call fills the list and its block is the list's. Otherwise
-    // each call continues where the last stopped, with the size it asked
-    // for, and the parts are joined into one block.
     std::vector<EnumPart> parts;
     uint32_t total = 0;
     int resizes = 0;
@@ -180,14 +186,14 @@ bool ServiceList::Enumerate() {
         for (int call = 0;; ++call) {
             if (call == kMaxCalls) {
                 FreeParts(&parts);
-                return Fail(kErrEnumerate);
+                return kErrEnumerate;
             }
             // malloc(0) may legitimately return null; an empty answer is not out of memory.
             auto* block =
                 static_cast<ServiceEntry*>(std::malloc(bytesNeeded != 0 ? bytesNeeded : 1));
             if (block == nullptr) {
                 FreeParts(&parts);
-                return Fail(kErrMemory);
+                return kErrMemory;
             }
             returned = 0;
             bool done = api_.EnumServicesStatusA(manager_, typeFilter, stateFilter, block,
@@ -195,7 +201,7 @@ bool ServiceList::Enumerate() {
             if (!done && api_.GetLastError() != platform::err::kMoreData) {
                 std::free(block);
                 FreeParts(&parts);
-                return Fail(kErrEnumerate);
+                return kErrEnumerate;
             }
             if (returned > 0 || (done && parts.empty())) {
                 parts.push_back({block, returned});
@@ -206,21 +212,33 @@ bool ServiceList::Enumerate() {
             if (done) break;
             if (returned == 0 && ++resizes > kMaxResizes) {
                 FreeParts(&parts);
-                return Fail(kErrEnumerate);
+                return kErrEnumerate;
             }
         }
     } catch (const std::bad_alloc&) {
         FreeParts(&parts);
-        return Fail(kErrMemory);
+        return kErrMemory;
     }
     if (parts.size() == 1) {
-        entries_ = parts.front().block;
+        *entries = parts.front().block;
     } else {
-        entries_ = JoinParts(parts, total);
+        *entries = JoinParts(parts, total);
         FreeParts(&parts);
-        if (entries_ == nullptr) return Fail(kErrMemory);
+        if (*entries == nullptr) return kErrMemory;
     }
-    count_ = total;
+    *count = total;
+    return kErrNone;
+}
+
+bool ServiceList::CopyEntriesOf(const ServiceList& other) {
+    if (&other == this) return true;
+    Release();
+    ResetError();
+    CopyOptions(other);
+    if (other.count_ == 0) return true;
+    entries_ = JoinParts({{other.entries_, other.count_}}, other.count_);
+    if (entries_ == nullptr) return FailQuietly(kErrMemory);
+    count_ = other.count_;
     return true;
 }
 
@@ -270,11 +288,64 @@ bool ServiceList::RefreshEntry(ServiceEntry* entry) {
     return ok;
 }
 
+// One enumeration of every state answers for the whole list: two calls,
+// where a query per service costs three each. An entry the enumeration no
+// longer holds (a deleted service) keeps what it had.
 uint32_t ServiceList::RefreshAllStatus() {
     ResetError();
     if (manager_ == nullptr) return 0;
-    for (uint32_t i = 0; i < count_; ++i) RefreshEntry(&entries_[i]);
-    return count_;
+    uint32_t typeFilter = (win32 ? sc::kTypeWin32 : 0) | (driver ? sc::kTypeDriver : 0);
+    ServiceEntry* fresh = nullptr;
+    uint32_t freshCount = 0;
+    ServiceListError result =
+        ReadEntries(typeFilter, sc::kStateActive | sc::kStateInactive, &fresh, &freshCount);
+    if (result != kErrNone) {
+        Fail(result);
+        return 0;
+    }
+    uint32_t updated = 0;
+    // The same machine names a service with the same bytes each time, and
+    // mostly in the same order: a lookup is built only when the order differs.
+    std::unordered_map<std::string, uint32_t> byName;
+    for (uint32_t i = 0; i < count_; ++i) {
+        const ServiceEntry* from = nullptr;
+        if (i < freshCount && std::strcmp(fresh[i].name, entries_[i].name) == 0) {
+            from = &fresh[i];
+        } else {
+            if (byName.empty())
+                for (uint32_t f = 0; f < freshCount; ++f) byName.emplace(fresh[f].name, f);
+            auto found = byName.find(entries_[i].name);
+            if (found != byName.end()) from = &fresh[found->second];
+        }
+        if (from == nullptr) continue;
+        *StatusOf(&entries_[i]) = *StatusOf(from);
+        ++updated;
+    }
+    std::free(fresh);
+    return updated;
+}
+
+// Per-row queries cost three calls a row, an enumeration two calls for all.
+// On this machine the calls cost little and the enumeration's size counts:
+// one row's query takes about as long as enumerating kServicesPerStatusQuery
+// services. A named machine is taken as remote, where each call is a round
+// trip and the enumeration always wins.
+bool ServiceList::RowQueriesCheaper(uint32_t rows) const {
+    if (machineName_ != nullptr || rows == 0) return rows == 0;
+    return uint64_t{rows} * kServicesPerStatusQuery < count_;
+}
+
+std::vector<uint32_t> ServiceList::RefreshStatuses(const std::vector<uint32_t>& indexes) {
+    std::vector<uint32_t> read;
+    if (!RowQueriesCheaper(static_cast<uint32_t>(indexes.size()))) {
+        if (RefreshAllStatus() == 0) return read;
+        for (uint32_t index : indexes)
+            if (index < count_) read.push_back(index);
+        return read;
+    }
+    for (uint32_t index : indexes)
+        if (RefreshStatusAt(index)) read.push_back(index);
+    return read;
 }
 
 bool ServiceList::RefreshStatus(const char* name) {

@@ -1,9 +1,11 @@
 #include "ui/CVantorelDocument.h"
 
 #include "document/SnapshotSave.h"
+#include "framework/Answering.h"
 #include "framework/FrameWnd.h"
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
+#include "platform/MessageText.h"
 #include "res/resource.h"
 
 CVantorelDocument::CVantorelDocument(CWinApp& app, AppContext& context)
@@ -54,9 +56,34 @@ bool CVantorelDocument::OnNewDocument() {
 }
 
 // The machine is the last part of the path: a machine name may hold dots
-// that a file title would take for an extension.
+// that a file title would take for an extension. The connection and the
+// enumeration wait on a thread of their own, the window answering, with the
+// previous machine's list shown until the new one is whole; Esc gives up.
 bool CVantorelDocument::OnOpenDocument(const char* path) {
-    if (!core_.OpenDocument(FileNameOf(path ? path : ""))) {
+    std::string name = FileNameOf(path ? path : "");
+    cancelled_ = false;
+    CFrameWnd* frame = MainFrame();
+    if (!opening_.empty()) {
+        ShowMessage(ModalOwner(frame ? frame->GetSafeHwnd() : nullptr),
+                    FormatText(context_.resources.LoadText(IDS_OPENING_BUSY), opening_.c_str()),
+                    MB_OK | MB_ICONEXCLAMATION);
+        cancelled_ = true;
+        return false;
+    }
+    std::shared_ptr<MachineOpening> opening = core_.StartOpening(name);
+    opening_ = name;
+    if (frame)
+        frame->SetMessageText(
+            FormatText(context_.resources.LoadText(IDS_CONNECTING), name.c_str()));
+    bool finished = answering::Run([opening] { opening->Run(); });
+    opening_.clear();
+    frame = MainFrame();
+    if (frame) frame->SetMessageText(context_.resources.LoadText(AFX_IDS_IDLEMESSAGE));
+    if (!finished) {
+        cancelled_ = true;
+        return false;
+    }
+    if (!core_.FinishOpening(*opening)) {
         ShowError(MB_ICONERROR);
         return false;
     }

@@ -15,6 +15,8 @@ public:
     void SetPathName(const char* path, bool addToRecent) override;
     bool OnNewDocument() override;
     bool OnOpenDocument(const char* path) override;
+    // The last opening was given up, or refused because another was under way.
+    bool OpeningCancelled() const { return cancelled_; }
     bool OnSaveDocument(const char* path) override;
 
     bool LoadServices();
@@ -49,4 +51,6 @@ private:
     ServicesDocument core_;
     std::string filterText_;
     bool frameShown_ = false;
+    std::string opening_;  // the machine being opened, while it is
+    bool cancelled_ = false;
 };

@@ -52,15 +52,13 @@ std::string CVantorelTreeView::SelectedText() const {
     return model_.Nodes()[static_cast<size_t>(node)].text;
 }
 
-// The statuses are read once for the whole list; the nodes are made with
-// the icons of those states.
+// The nodes are made with the icons of the enumeration's states.
 void CVantorelTreeView::OnUpdate() {
     // A hidden tree is rebuilt when the frame shows it again.
     if (!Doc() || ::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
     WaitCursor wait;
     std::string selected = SelectedText();
     ServiceList& list = Doc()->Services();
-    list.RefreshAllStatus();
     model_.Build(mode_, list);
     generation_ = list.Generation();
     filter_.SetText(Doc()->FilterText());
@@ -146,9 +144,10 @@ void CVantorelTreeView::RefreshNodes(bool visibleOnly) {
     if (!Doc() || generation_ != Doc()->Services().Generation()) return;
     ServiceList& list = Doc()->Services();
     std::unordered_set<int32_t> done;
+    std::vector<uint32_t> entries;
     auto refresh = [&](int32_t entry) {
-        if (entry < 0 || !done.insert(entry).second) return;
-        if (list.RefreshStatusAt(static_cast<uint32_t>(entry))) ShowEntry(entry);
+        if (entry >= 0 && done.insert(entry).second)
+            entries.push_back(static_cast<uint32_t>(entry));
     };
     if (visibleOnly) {
         // The walk of visible nodes goes on through every expanded node, on
@@ -163,6 +162,7 @@ void CVantorelTreeView::RefreshNodes(bool visibleOnly) {
         for (size_t entry = 0; entry < nodesOfEntry_.size(); ++entry)
             if (!nodesOfEntry_[entry].empty()) refresh(static_cast<int32_t>(entry));
     }
+    for (uint32_t entry : list.RefreshStatuses(entries)) ShowEntry(static_cast<int32_t>(entry));
     ::UpdateWindow(m_hWnd);
 }
 

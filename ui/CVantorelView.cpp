@@ -73,9 +73,9 @@ void CVantorelView::OnUpdate() {
     if (::GetDlgCtrlID(m_hWnd) == AFX_IDW_PANE_FIRST) Rebuild();
 }
 
-// Each service is queried once: its status by the refresh of the whole
-// list, its configuration when a column shows it. The selection stays on
-// its services by name: the entries are new.
+// The states are the enumeration's, fresh from the platform; only the
+// configuration columns cost a query per service, while they are shown.
+// The selection stays on its services by name: the entries are new.
 void CVantorelView::Rebuild() {
     if (!columnsMade_ || !Doc()) return;
     WaitCursor wait;
@@ -92,7 +92,6 @@ void CVantorelView::Rebuild() {
 
     texts_.clear();
     ServiceList& list = Doc()->Services();
-    list.RefreshAllStatus();
     generation_ = list.Generation();
     shownState_.assign(list.GetCount(), kNoState);
     rows_.Reset(list.GetCount());
@@ -237,19 +236,26 @@ void CVantorelView::SizeColumns() {
     }
 }
 
-// One status query per row, and only for its own entry.
+// The rows' statuses, read the cheaper way: a query per row or one
+// enumeration for all.
 void CVantorelView::RefreshRows(bool visibleOnly) {
     if (!Doc()) return;
     ServiceList& list = Doc()->Services();
     int count = static_cast<int>(rows_.Count());
     int first = visibleOnly ? static_cast<int>(SendMessage(LVM_GETTOPINDEX)) : 0;
+    // The row cut at the bottom is on screen too.
     int last = visibleOnly ? first + static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)) + 1 : count;
+    std::vector<uint32_t> indexes;
+    std::vector<int> rowOf(shownState_.size(), -1);
     for (int row = first; row < last && row < count; ++row) {
         int index = EntryOfRow(row);
-        if (index < 0 || !list.RefreshStatusAt(static_cast<uint32_t>(index))) continue;
-        if (ShowEntry(static_cast<uint32_t>(index), *list.EntryAt(static_cast<uint32_t>(index))))
-            SendMessage(LVM_REDRAWITEMS, row, row);
+        if (index < 0) continue;
+        indexes.push_back(static_cast<uint32_t>(index));
+        rowOf[static_cast<size_t>(index)] = row;
     }
+    for (uint32_t index : list.RefreshStatuses(indexes))
+        if (ShowEntry(index, *list.EntryAt(index)))
+            SendMessage(LVM_REDRAWITEMS, rowOf[index], rowOf[index]);
     ::UpdateWindow(m_hWnd);
 }
 

@@ -282,19 +282,15 @@ TEST_F(ServiceListTest, CopyOptionsTakesOptionsButNotEntriesOrErrors) {
     EXPECT_STREQ(list.GetMachineName(), "server1");
 }
 
-TEST_F(ServiceListTest, RefreshAllOpensQueriesAndClosesEachServiceInOrder) {
+TEST_F(ServiceListTest, RefreshAllIsOneEnumerationOfEveryStateOverTheOpenConnection) {
     ASSERT_TRUE(list.Enumerate());
     scm.Get("beta")->status.currentState = sc::kRunning;
     scm.log.clear();
     EXPECT_EQ(list.RefreshAllStatus(), 3u);
-    std::vector<std::string> expected;
-    for (const char* name : {"Alpha", "beta", "Gamma"}) {
-        expected.push_back(std::string("OpenServiceA ") + name + " 0x4");
-        expected.push_back(std::string("QueryServiceStatus ") + name);
-        expected.push_back(std::string("CloseServiceHandle ") + name);
-    }
-    EXPECT_EQ(scm.log, expected);
+    ASSERT_EQ(scm.log.size(), 2u);
+    EXPECT_EQ(scm.log[0], "EnumServicesStatusA 0x30 0x3 0");
     EXPECT_EQ(list.FindEntry("beta")->currentState, sc::kRunning);
+    EXPECT_EQ(scm.OpenHandles(), 1) << "the enumeration's connection alone";
 }
 
 TEST_F(ServiceListTest, RefreshFailuresKeepTheOldStatusAndRecordNothing) {
@@ -302,10 +298,14 @@ TEST_F(ServiceListTest, RefreshFailuresKeepTheOldStatusAndRecordNothing) {
     scm.Fail(fake::Call::QueryServiceStatus, 5, "Alpha");
     scm.Get("Alpha")->status.currentState = sc::kStopped;
     scm.Remove("beta");
-    scm.Get("Gamma")->status.currentState = sc::kRunning;
-    EXPECT_EQ(list.RefreshAllStatus(), 3u);
-    EXPECT_EQ(list.GetErrorCode(), 0);
+    // One at a time, a refused query keeps the old state.
+    EXPECT_FALSE(list.RefreshStatus("Alpha"));
     EXPECT_EQ(list.FindEntry("Alpha")->currentState, sc::kRunning);
+    // A deleted service keeps its last state when all are read at once.
+    scm.Get("Gamma")->status.currentState = sc::kRunning;
+    EXPECT_EQ(list.RefreshAllStatus(), 2u);
+    EXPECT_EQ(list.GetErrorCode(), 0);
+    EXPECT_EQ(list.FindEntry("Alpha")->currentState, sc::kStopped);
     EXPECT_EQ(list.FindEntry("beta")->currentState, sc::kStopped);
     EXPECT_EQ(list.FindEntry("Gamma")->currentState, sc::kRunning);
     EXPECT_EQ(scm.OpenHandles(), 1);

@@ -95,11 +95,26 @@ TEST_F(ServicesDocumentTest, OpeningTheSameMachineTwiceReloadsItEachTime) {
     EXPECT_EQ(doc.currentList.GetCount(), 3u);
 }
 
-TEST_F(ServicesDocumentTest, AFailedOpenKeepsTheFailedOptionsAndHasNoFallback) {
+// The machine shown, and watched, stays until another one is open.
+TEST_F(ServicesDocumentTest, AFailedOpenKeepsThePreviousMachineAndHasNoFallback) {
+    ASSERT_TRUE(doc.OpenDocument("localhost"));
+    uint32_t generation = doc.currentList.Generation();
     EXPECT_FALSE(doc.OpenDocument("nowhere"));
     EXPECT_EQ(doc.lastErrorText, "Loading failed\nSystem message 1722.\r\n");
-    EXPECT_STREQ(doc.currentList.GetMachineName(), "nowhere");
-    EXPECT_EQ(doc.currentList.GetCount(), 0u);
+    EXPECT_EQ(doc.currentList.GetMachineName(), nullptr);
+    EXPECT_EQ(doc.currentList.GetCount(), 2u);
+    EXPECT_EQ(doc.currentList.Generation(), generation) << "the rows still stand for their entries";
+    EXPECT_EQ(doc.title, "localhost");
+    EXPECT_TRUE(doc.referenceValid);
+    EXPECT_TRUE(doc.CompareWithReference());
+
+    // An opening given up is never finished: nothing of it reaches the document.
+    std::unique_ptr<MachineOpening> abandoned = doc.StartOpening("server1");
+    abandoned->Run();
+    EXPECT_TRUE(abandoned->Succeeded());
+    abandoned.reset();
+    EXPECT_EQ(doc.currentList.GetMachineName(), nullptr);
+    EXPECT_EQ(doc.currentList.Generation(), generation);
 }
 
 TEST_F(ServicesDocumentTest, TheReferenceTakesTheCurrentOptionsWhenRefreshed) {

@@ -1,0 +1,91 @@
+#include "framework/Answering.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <system_error>
+#include <thread>
+
+#include "framework/Dialog.h"
+#include "platform/win32/Handles.h"
+
+namespace answering {
+
+namespace {
+
+std::atomic<int> outstanding{0};
+
+enum State { kRunning, kFinished, kGivenUp };
+
+// What the worker and the waiting thread share; the last to let go frees it.
+// Whichever of the two moves the state from running decides whether the
+// work counts as outstanding.
+struct Job {
+    std::function<void()> work;
+    KernelHandle done;
+    std::atomic<int> state{kRunning};
+};
+
+void Work(const std::shared_ptr<Job>& job) {
+    try {
+        job->work();
+    } catch (...) {
+        // The work's own result stays unset: its owner sees it did not finish.
+    }
+    int expected = kRunning;
+    if (!job->state.compare_exchange_strong(expected, kFinished)) --outstanding;
+    ::SetEvent(job->done.get());
+}
+
+// True when the message ends the wait: Esc in a window of this thread
+// other than a dialog's own, or the program's quit.
+bool GivesUp(const MSG& msg) {
+    if (msg.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return true;
+    }
+    return msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE;
+}
+
+}  // namespace
+
+bool Run(std::function<void()> work) {
+    auto job = std::make_shared<Job>();
+    job->work = std::move(work);
+    job->done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!job->done) {
+        job->work();
+        return true;
+    }
+    try {
+        std::thread([job] { Work(job); }).detach();
+    } catch (const std::system_error&) {
+        job->work();  // no thread to be had: the wait is this thread's
+        return true;
+    }
+    HANDLE done = job->done.get();
+    for (;;) {
+        DWORD woke = ::MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke == WAIT_OBJECT_0) return true;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (GivesUp(msg)) {
+                ++outstanding;
+                int expected = kRunning;
+                if (job->state.compare_exchange_strong(expected, kGivenUp)) return false;
+                --outstanding;  // it finished meanwhile: its result stands
+                return true;
+            }
+            if (CDialog::PreTranslate(&msg)) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+int Outstanding() {
+    return outstanding;
+}
+
+}  // namespace answering
