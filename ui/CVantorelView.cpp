@@ -114,8 +114,10 @@ void CVantorelView::Rebuild() {
 }
 
 // A selection that no longer shows falls to the first row, so that the
-// keys and commands always have a row to act on.
+// keys and commands always have a row to act on. Drawn once, at the end:
+// Wine draws the list again at each change of its count or focus.
 void CVantorelView::ShowRows(const std::vector<uint32_t>& selected, int64_t focused) {
+    SendMessage(WM_SETREDRAW, FALSE);
     SendMessage(LVM_SETITEMCOUNT, rows_.Count(), 0);
     LVITEMA clear{};
     clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -140,6 +142,7 @@ void CVantorelView::ShowRows(const std::vector<uint32_t>& selected, int64_t focu
         SendMessage(LVM_SETITEMSTATE, focusRow, reinterpret_cast<LPARAM>(&focus));
         SendMessage(LVM_ENSUREVISIBLE, focusRow, FALSE);
     }
+    SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
