@@ -4,12 +4,13 @@ JOBS ?= 2
 
 NATIVE := $(BUILD)/native
 ASAN := $(BUILD)/asan
+TSAN := $(BUILD)/tsan
 WIN := $(BUILD)/win
 FUZZ := $(BUILD)/fuzz
 
-.PHONY: test run bench dist bootstrap native asan fuzz windows test-native test-asan test-fuzz test-windows test-dist format-check layout-check format clean
+.PHONY: test run bench dist bootstrap native asan tsan fuzz windows test-native test-asan test-tsan test-fuzz test-windows test-dist format-check layout-check format clean
 
-test: format-check layout-check test-native test-asan test-fuzz test-windows test-dist
+test: format-check layout-check test-native test-asan test-tsan test-fuzz test-windows test-dist
 
 # Every C++ file of the project as clang-format writes it with the committed
 # .clang-format; `make format` rewrites them so.
@@ -36,6 +37,11 @@ asan: bootstrap
 	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DVANTOREL_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN) -j$(JOBS)
 
+# The core's work that runs on threads of its own, under the thread sanitizer.
+tsan: bootstrap
+	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DVANTOREL_TSAN=ON >/dev/null
+	@cmake --build $(TSAN) -j$(JOBS) --target core_tests
+
 fuzz: bootstrap
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOREL_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ) -j$(JOBS)
@@ -49,6 +55,9 @@ test-native: native
 
 test-asan: asan
 	ctest --test-dir $(ASAN) --output-on-failure -j$(JOBS)
+
+test-tsan: tsan
+	TSAN_OPTIONS=halt_on_error=1 $(TSAN)/bin/core_tests --gtest_brief=1
 
 test-fuzz: fuzz
 	ctest --test-dir $(FUZZ) --output-on-failure -j$(JOBS)

@@ -194,8 +194,14 @@ void CVantorelMainFrame::Rearm() {
     ShowMainWindow();  // nothing else would reach a hidden window
 }
 
+bool CVantorelMainFrame::Busy() const {
+    return document_ && document_->Busy();
+}
+
+// A pass waits while an operation has the document's services: it comes
+// with the next period.
 void CVantorelMainFrame::MonitorTick() {
-    if (!document_) return;
+    if (!document_ || document_->Busy()) return;
     MonitorCycle cycle(document_->Core(), context_.platform.registry, context_.platform.locale,
                        context_.history, *this);
     cycle.Tick();
@@ -258,7 +264,7 @@ void CVantorelMainFrame::RestoreFileLater(const std::string& path) {
 // a timer. The latest hand-over replaces one that waits.
 void CVantorelMainFrame::ShowHandedOverSnapshot() {
     if (namedSnapshot_.empty()) return;
-    if (ModalDialogRunning()) {
+    if (ModalDialogRunning() || Busy()) {
         ::SetTimer(m_hWnd, kHandOverTimer, kHandOverRetryMs, nullptr);
         return;
     }
@@ -419,7 +425,7 @@ void CVantorelMainFrame::UpdateIndicatorTexts() {
 // Keeps the rows on screen current; a refresh slower than its period
 // lengthens the period for the rest of the run.
 void CVantorelMainFrame::RefreshTick() {
-    if (IsWindowVisible()) {
+    if (IsWindowVisible() && !Busy()) {
         DWORD start = ::GetTickCount();
         int mode = CurrentMode();
         if (mode == 1 && listView_) listView_->RefreshRows(true);

@@ -70,6 +70,7 @@ protected:
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnClose() override;
     void UpdateIndicatorTexts() override;
+    bool Busy() const override;
 
 private:
     void ShowHandedOverSnapshot();

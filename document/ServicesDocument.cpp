@@ -104,6 +104,7 @@ bool ServicesDocument::OpenDocument(const std::string& path) {
 
 std::unique_ptr<MachineOpening> ServicesDocument::StartOpening(const std::string& path) {
     lastErrorText.clear();
+    openMode = kOpen;
     auto opening = std::make_unique<MachineOpening>(scm_);
     opening->list.CopyOptions(currentList);
     ReadFilterSettings(opening->list);
@@ -112,8 +113,14 @@ std::unique_ptr<MachineOpening> ServicesDocument::StartOpening(const std::string
     return opening;
 }
 
+std::unique_ptr<MachineOpening> ServicesDocument::StartReload() {
+    lastErrorText.clear();
+    auto opening = std::make_unique<MachineOpening>(scm_);
+    opening->list.CopyOptions(currentList);
+    return opening;
+}
+
 bool ServicesDocument::FinishOpening(MachineOpening& opening) {
-    openMode = kOpen;
     if (!opening.Succeeded()) {
         lastErrorText = LoadFailure(opening.list.GetErrorText());
         return false;

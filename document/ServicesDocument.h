@@ -48,6 +48,8 @@ public:
     // on another thread: the opening takes the document's filters and
     // touches nothing of the document until it is finished here.
     std::unique_ptr<MachineOpening> StartOpening(const std::string& path);
+    // The machine shown, again, with the options it was opened with.
+    std::unique_ptr<MachineOpening> StartReload();
     bool FinishOpening(MachineOpening& opening);
     // Trimmed, lower-cased, and "localhost" for the local machine made empty.
     static std::string MachineName(const std::string& fileTitle);

@@ -38,19 +38,19 @@ void Work(const std::shared_ptr<Job>& job) {
     ::SetEvent(job->done.get());
 }
 
-// True when the message ends the wait: Esc in a window of this thread
-// other than a dialog's own, or the program's quit.
-bool GivesUp(const MSG& msg) {
+// True when the message ends the wait: Esc in a window of this thread, or
+// the program's quit.
+bool GivesUp(const MSG& msg, bool escGivesUp) {
     if (msg.message == WM_QUIT) {
         ::PostQuitMessage(static_cast<int>(msg.wParam));
         return true;
     }
-    return msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE;
+    return escGivesUp && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE;
 }
 
 }  // namespace
 
-bool Run(std::function<void()> work) {
+bool Run(std::function<void()> work, bool escGivesUp) {
     auto job = std::make_shared<Job>();
     job->work = std::move(work);
     job->done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -70,7 +70,7 @@ bool Run(std::function<void()> work) {
         if (woke == WAIT_OBJECT_0) return true;
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (GivesUp(msg)) {
+            if (GivesUp(msg, escGivesUp)) {
                 ++outstanding;
                 int expected = kRunning;
                 if (job->state.compare_exchange_strong(expected, kGivenUp)) return false;

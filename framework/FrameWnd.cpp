@@ -119,7 +119,17 @@ void CFrameWnd::UpdateTitle(CDocument* document) {
     ::SetWindowTextA(m_hWnd, title.c_str());
 }
 
+bool CFrameWnd::AllowedWhileBusy(UINT id) {
+    return id == ID_APP_EXIT || id == ID_APP_ABOUT || id == ID_VIEW_TOOLBAR ||
+           id == ID_VIEW_STATUS_BAR;
+}
+
 bool CFrameWnd::RunCommand(UINT id) {
+    if (Busy() && !AllowedWhileBusy(id)) {
+        ::MessageBeep(MB_ICONEXCLAMATION);
+        SetMessageText(Res().LoadText(IDS_BUSY_WAIT));
+        return true;
+    }
     CCmdUI ui;
     ui.id = id;
     if (!RouteUpdate(ui) || !ui.enabled) return true;  // refused, or nobody knows it
@@ -135,6 +145,10 @@ bool CFrameWnd::RouteCommand(UINT id) {
 }
 
 bool CFrameWnd::RouteUpdate(CCmdUI& ui) {
+    if (Busy() && !AllowedWhileBusy(ui.id)) {
+        ui.Enable(false);
+        return true;
+    }
     if (activeView_ && activeView_->OnUpdateCommand(ui)) return true;
     if (CDocument* document = GetActiveDocument())
         if (document->OnUpdateCommand(ui)) return true;

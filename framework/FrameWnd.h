@@ -61,6 +61,10 @@ protected:
     bool RunCommand(UINT id);
     // At idle, after the commands' states: the panes of text of the status bar.
     virtual void UpdateIndicatorTexts() {}
+    // While an operation waits on the platform, commands other than the
+    // window's own (bars, about, exit) are refused: two never interleave.
+    virtual bool Busy() const { return false; }
+    static bool AllowedWhileBusy(UINT id);
 
     CWinApp& App() const { return app_; }
 

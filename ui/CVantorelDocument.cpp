@@ -35,9 +35,54 @@ void CVantorelDocument::SetPathName(const char* path, bool addToRecent) {
 }
 
 bool CVantorelDocument::LoadServices() {
-    bool ok = core_.LoadServices();
-    if (ok) SetTitle(core_.title);
-    return ok;
+    std::shared_ptr<MachineOpening> opening = core_.StartReload();
+    if (!Answered(opening, core_.title) || !core_.FinishOpening(*opening)) return false;
+    SetTitle(core_.title);
+    return true;
+}
+
+void CVantorelDocument::RefuseWhileBusy() {
+    ::MessageBeep(MB_ICONEXCLAMATION);
+    if (CFrameWnd* frame = MainFrame())
+        frame->SetMessageText(context_.resources.LoadText(IDS_BUSY_WAIT));
+}
+
+bool CVantorelDocument::RunBusy(std::function<void()> work) {
+    busy_ = true;
+    bool finished = answering::Run(std::move(work), false);
+    busy_ = false;
+    return finished;
+}
+
+// The opening's waits run on a thread of their own while the status bar
+// says whom they wait for; false when given up (Esc) or refused because
+// another opening is under way.
+bool CVantorelDocument::Answered(const std::shared_ptr<MachineOpening>& opening,
+                                 const std::string& machine) {
+    cancelled_ = false;
+    CFrameWnd* frame = MainFrame();
+    if (busy_) {
+        RefuseWhileBusy();
+        cancelled_ = true;
+        return false;
+    }
+    if (!opening_.empty()) {
+        ShowMessage(ModalOwner(frame ? frame->GetSafeHwnd() : nullptr),
+                    FormatText(context_.resources.LoadText(IDS_OPENING_BUSY), opening_.c_str()),
+                    MB_OK | MB_ICONEXCLAMATION);
+        cancelled_ = true;
+        return false;
+    }
+    opening_ = machine;
+    if (frame)
+        frame->SetMessageText(
+            FormatText(context_.resources.LoadText(IDS_CONNECTING), machine.c_str()));
+    bool finished = answering::Run([opening] { opening->Run(); });
+    opening_.clear();
+    frame = MainFrame();
+    if (frame) frame->SetMessageText(context_.resources.LoadText(AFX_IDS_IDLEMESSAGE));
+    cancelled_ = !finished;
+    return finished;
 }
 
 bool CVantorelDocument::OnNewDocument() {

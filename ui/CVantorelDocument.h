@@ -1,4 +1,8 @@
 #pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
 #include "document/ServicesDocument.h"
 #include "framework/AutomationServer.h"
 #include "framework/Document.h"
@@ -19,7 +23,16 @@ public:
     bool OpeningCancelled() const { return cancelled_; }
     bool OnSaveDocument(const char* path) override;
 
+    // The machine shown, enumerated again while the window answers; a
+    // failure or Esc keeps the list as it was.
     bool LoadServices();
+    // Runs an operation on the document's services on a thread of its own
+    // while the windows answer, and refuse every other command until it is
+    // done; false when the program ended meanwhile.
+    bool RunBusy(std::function<void()> work);
+    bool Busy() const { return busy_; }
+    // Says, without a dialog, that a command waits for the one under way.
+    void RefuseWhileBusy();
     bool RefreshReference() { return core_.RefreshReference(); }
     bool CompareWithReference() { return core_.CompareWithReference(); }
     // Shows its own message on failure.
@@ -51,6 +64,8 @@ private:
     ServicesDocument core_;
     std::string filterText_;
     bool frameShown_ = false;
+    bool Answered(const std::shared_ptr<MachineOpening>& opening, const std::string& machine);
     std::string opening_;  // the machine being opened, while it is
+    bool busy_ = false;
     bool cancelled_ = false;
 };

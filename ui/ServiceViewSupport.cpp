@@ -1,5 +1,7 @@
 #include "ui/ServiceViewSupport.h"
 
+#include <memory>
+
 #include "framework/Resources.h"
 #include "res/resource.h"
 #include "ui/CServicePropertiesDlg.h"
@@ -40,17 +42,27 @@ void ShowProperties(CVantorelDocument* document, ServiceEntry* entry, HWND view)
 
 bool RunServiceCommand(CVantorelDocument* document, ServiceEntry* entry, UINT id, HWND view) {
     if (!document || !entry) return false;
+    if (document->Busy()) {
+        document->RefuseWhileBusy();
+        return false;
+    }
     if (id == ID_SERVICE_PROPERTIES) {
         ShowProperties(document, entry, view);
         return false;
     }
-    WaitCursor wait;
+    // The command and its wait for the service to settle run while the
+    // windows answer; the result is shared, as a program that ends meanwhile
+    // leaves the command to finish on its own.
     ServiceCommands& commands = document->Commands();
-    bool ok = id == ID_SERVICE_START   ? commands.StartOrContinue(*entry)
+    auto ok = std::make_shared<bool>(false);
+    bool finished = document->RunBusy([&commands, entry, id, ok] {
+        *ok = id == ID_SERVICE_START   ? commands.StartOrContinue(*entry)
               : id == ID_SERVICE_STOP  ? commands.StopService(*entry)
               : id == ID_SERVICE_PAUSE ? commands.PauseService(*entry)
                                        : commands.RestartService(*entry);
-    if (ok) return true;
+    });
+    if (!finished) return false;
+    if (*ok) return true;
     UINT icon = id == ID_SERVICE_START ? MB_ICONERROR : MB_ICONEXCLAMATION;
     ShowMessage(::GetAncestor(view, GA_ROOT), document->GetLastErrorText(), MB_OK | icon);
     return true;

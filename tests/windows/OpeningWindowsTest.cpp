@@ -3,88 +3,28 @@
 // answering, the status bar says what it waits for, Esc gives up, and the
 // machine shown before stays.
 #include <windows.h>
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "app/CVantorelMainFrame.h"
 #include "framework/Answering.h"
 #include "framework/WinApp.h"
 #include "monitor/HistoryLog.h"
 #include "platform/win32/Win32Platform.h"
+#include "res/resource.h"
 #include "tests/fakes/MeteredScm.h"
+#include "tests/windows/WindowWatch.h"
 #include "tests/windows/WineServices.h"
 #include "ui/CVantorelDocument.h"
+#include "ui/ServiceViewSupport.h"
 
 namespace {
 
 class TestApp : public CWinApp {
 public:
     bool InitInstance() override { return true; }
-};
-
-// Another thread's view of the window, as a user sees it: how long the
-// window took at most to answer a message sent every 50 ms, and what the
-// status bar said meanwhile; Esc pressed once it says `escOn`. Read it
-// once stopped.
-class Watcher {
-public:
-    explicit Watcher(HWND frame, const std::string& escOn = "")
-        : frame_(frame), escOn_(escOn), thread_([this] { Watch(); }) {}
-    ~Watcher() { Stop(); }
-    void Stop() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-    DWORD LongestMs() const { return longest_; }
-    std::string SeenStatus() const { return seen_; }
-    std::string LastStatus() const { return last_; }
-    int MessageBoxesClosed() const { return boxes_; }
-
-private:
-    void Watch() {
-        HWND bar = FindWindowExA(frame_, nullptr, STATUSCLASSNAMEA, nullptr);
-        while (!stop_) {
-            DWORD start = GetTickCount();
-            DWORD_PTR ignored = 0;
-            SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-            DWORD took = GetTickCount() - start;
-            if (took > longest_) longest_ = took;
-            char text[256] = "";
-            if (bar) SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-            if (std::string(text).find("Conectando") != std::string::npos) seen_ = text;
-            last_ = text;
-            CloseMessageBoxes();
-            if (!escOn_.empty() && seen_ == escOn_) {
-                PostMessageA(frame_, WM_KEYDOWN, VK_ESCAPE, 0);
-                escOn_.clear();
-            }
-            Sleep(50);
-        }
-    }
-
-    // A message box of a failure would hold the test for ever.
-    void CloseMessageBoxes() {
-        HWND box = FindWindowA("#32770", nullptr);
-        DWORD process = 0;
-        if (box) GetWindowThreadProcessId(box, &process);
-        if (box && process == GetCurrentProcessId()) {
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            boxes_++;
-        }
-    }
-
-    HWND frame_;
-    std::atomic<bool> stop_{false};
-    std::atomic<DWORD> longest_{0};
-    std::string seen_, last_;
-    std::string escOn_;
-    int boxes_ = 0;
-    std::thread thread_;
 };
 
 class OpeningWindowsTest : public ::testing::Test {
@@ -104,6 +44,14 @@ protected:
     void TearDown() override {
         platform_.textsInUse.Set(nullptr, "");
         if (program_) FreeLibrary(program_);
+    }
+    // The main frame's end asks the thread to quit, which no later test wants.
+    void CloseFrame(CVantorelMainFrame* frame) {
+        frame->DestroyWindow();
+        app_.m_pMainWnd = nullptr;
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
     }
     static bool Within(DWORD boundMs, const std::function<bool()>& done) {
         for (DWORD start = GetTickCount(); GetTickCount() - start < boundMs; Sleep(20))
@@ -131,14 +79,17 @@ TEST_F(OpeningWindowsTest, AMachineThatDoesNotAnswerIsGivenUpWithEscAndTheListSt
     uint32_t generation = document.Services().Generation();
 
     scm_.MakeUnreachable(8000);
-    Watcher watcher(frame->GetSafeHwnd(), "Conectando con far...");
+    MSG esc{};
+    esc.message = WM_KEYDOWN;
+    esc.wParam = VK_ESCAPE;
+    wintest::Watcher watcher(frame->GetSafeHwnd(), "Conectando con far...", esc);
     DWORD start = GetTickCount();
     EXPECT_FALSE(document.OnOpenDocument("far"));
     DWORD took = GetTickCount() - start;
     watcher.Stop();
     EXPECT_TRUE(document.OpeningCancelled());
     EXPECT_LT(took, 4000u) << "given up, not waited for";
-    EXPECT_EQ(watcher.SeenStatus(), "Conectando con far...") << watcher.LastStatus();
+    EXPECT_TRUE(watcher.Said("Conectando con far...")) << watcher.Status();
     EXPECT_EQ(watcher.MessageBoxesClosed(), 0) << "no failure was shown";
     EXPECT_LE(watcher.LongestMs(), 250u) << "the window kept answering";
     EXPECT_EQ(document.Services().GetMachineName(), nullptr);
@@ -150,7 +101,7 @@ TEST_F(OpeningWindowsTest, AMachineThatDoesNotAnswerIsGivenUpWithEscAndTheListSt
     // A machine that answers, slowly: the window answers all the while.
     scm_.MakeReachable();
     scm_.latencyMs = 20;
-    Watcher slow(frame->GetSafeHwnd());
+    wintest::Watcher slow(frame->GetSafeHwnd());
     EXPECT_TRUE(document.OnOpenDocument("localhost"));
     slow.Stop();
     EXPECT_FALSE(document.OpeningCancelled());
@@ -158,10 +109,49 @@ TEST_F(OpeningWindowsTest, AMachineThatDoesNotAnswerIsGivenUpWithEscAndTheListSt
     EXPECT_NE(document.Services().Generation(), generation);
     scm_.latencyMs = 0;
 
-    frame->DestroyWindow();
-    app_.m_pMainWnd = nullptr;
+    CloseFrame(frame);
     // The one given up ends once its connection does.
     EXPECT_TRUE(Within(30000, [] { return answering::Outstanding() == 0; }));
+}
+
+// A command that waits for its service to settle, on a machine where each
+// call takes 100 ms: the window answers, and a second command meanwhile is
+// refused and said to wait.
+TEST_F(OpeningWindowsTest, AServiceCommandRunsWhileTheWindowAnswersAndRefusesAnother) {
+    wintest::TestService service("basic");
+    ASSERT_TRUE(service.Registered());
+    ASSERT_TRUE(service.StartDirectly() && service.WaitFor(SERVICE_RUNNING));
+    CVantorelDocument document(app_, context_);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    auto* frame = new CVantorelMainFrame(app_, context_);
+    ASSERT_TRUE(frame->Create(&document));
+    app_.m_pMainWnd = frame;
+    ::ShowWindow(frame->GetSafeHwnd(), SW_SHOW);
+    frame->InitialUpdateFrame(&document);
+    ServiceEntry* entry = document.Services().FindEntry(service.Name().c_str());
+    ASSERT_NE(entry, nullptr);
+
+    scm_.latencyMs = 100;
+    MSG start{};
+    start.message = WM_COMMAND;
+    start.wParam = ID_SERVICE_START;
+    wintest::Watcher watcher(frame->GetSafeHwnd(), "", start);
+    DWORD began = GetTickCount();
+    EXPECT_TRUE(RunServiceCommand(&document, entry, ID_SERVICE_STOP, frame->GetSafeHwnd()));
+    DWORD took = GetTickCount() - began;
+    watcher.Stop();
+    scm_.latencyMs = 0;
+    EXPECT_GE(took, 300u) << "the calls took their time";
+    EXPECT_LE(watcher.LongestMs(), 250u) << "the window kept answering";
+    // The status bar's text is in the code page of the texts: "operaci\xF3n".
+    EXPECT_TRUE(watcher.Said("Espere a que termine la operaci\xF3n en curso")) << watcher.Status();
+    EXPECT_EQ(watcher.MessageBoxesClosed(), 0);
+    EXPECT_EQ(entry->currentState, static_cast<uint32_t>(SERVICE_STOPPED));
+    EXPECT_EQ(service.State(), static_cast<DWORD>(SERVICE_STOPPED))
+        << "the second command was refused";
+    EXPECT_FALSE(document.Busy());
+
+    CloseFrame(frame);
 }
 
 }  // namespace

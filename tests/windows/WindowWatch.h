@@ -1,0 +1,91 @@
+#pragma once
+// A window as a user sees it while it works, watched from another thread.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace wintest {
+
+// Another thread's view of the window, as a user sees it: how long the
+// window took at most to answer a message sent every 50 ms, and what the
+// status bar said meanwhile. Once it says `actOn` (at once when empty),
+// `act` is posted to the window, once. Read it once stopped.
+class Watcher {
+public:
+    explicit Watcher(HWND frame, const std::string& actOn = "", MSG act = {})
+        : frame_(frame), actOn_(actOn), act_(act), thread_([this] { Watch(); }) {}
+    ~Watcher() { Stop(); }
+    // The watching thread may be sending to the window at this moment: the
+    // messages sent meanwhile are answered until it ends.
+    void Stop() {
+        stop_ = true;
+        MSG none;
+        while (!finished_) {
+            ::PeekMessageA(&none, nullptr, 0, 0, PM_NOREMOVE);
+            ::Sleep(1);
+        }
+        if (thread_.joinable()) thread_.join();
+    }
+    DWORD LongestMs() const { return longest_; }
+    bool Said(const std::string& text) const {
+        return std::find(seen_.begin(), seen_.end(), text) != seen_.end();
+    }
+    std::string Status() const {
+        std::string all;
+        for (const std::string& text : seen_) all += "[" + text + "]";
+        return all;
+    }
+    int MessageBoxesClosed() const { return boxes_; }
+
+private:
+    void Watch() {
+        HWND bar = FindWindowExA(frame_, nullptr, STATUSCLASSNAMEA, nullptr);
+        while (!stop_) {
+            DWORD start = GetTickCount();
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+            DWORD took = GetTickCount() - start;
+            if (took > longest_) longest_ = took;
+            char text[256] = "";
+            if (bar)
+                SendMessageTimeoutA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text),
+                                    SMTO_NORMAL, 5000, &ignored);
+            if (*text && (seen_.empty() || seen_.back() != text)) seen_.push_back(text);
+            CloseMessageBoxes();
+            if (act_.message != 0 && (actOn_.empty() || actOn_ == text)) {
+                PostMessageA(frame_, act_.message, act_.wParam, act_.lParam);
+                act_.message = 0;
+            }
+            Sleep(50);
+        }
+        finished_ = true;
+    }
+
+    // A message box of a failure would hold the test for ever.
+    void CloseMessageBoxes() {
+        HWND box = FindWindowA("#32770", nullptr);
+        DWORD process = 0;
+        if (box) GetWindowThreadProcessId(box, &process);
+        if (box && process == GetCurrentProcessId()) {
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            boxes_++;
+        }
+    }
+
+    HWND frame_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    std::atomic<DWORD> longest_{0};
+    std::vector<std::string> seen_;
+    std::string actOn_;
+    MSG act_;
+    int boxes_ = 0;
+    std::thread thread_;
+};
+
+}  // namespace wintest
