@@ -1,7 +1,9 @@
 #include "app/CVantorelMainFrame.h"
 
 #include <cstring>
+#include <iterator>
 
+#include "framework/Dialog.h"
 #include "framework/FileDialog.h"
 #include "framework/Placement.h"
 #include "framework/Resources.h"
@@ -20,11 +22,14 @@
 #include "ui/CVantorelDocument.h"
 #include "ui/CVantorelTreeView.h"
 #include "ui/CVantorelView.h"
+#include "ui/ServiceViewSupport.h"
+#include "views/ServiceFilter.h"
 #include "views/ServiceListModel.h"
 
 namespace {
 const char kClassName[] = "VantorelMainFrame";
-const UINT kIndicators[] = {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+const UINT kIndicators[] = {ID_INDICATOR_SERVICES, ID_INDICATOR_CAPS, ID_INDICATOR_NUM,
+                            ID_INDICATOR_SCRL};
 const int kAlertImage = 20;
 
 // The view-mode commands, in mode order from 1.
@@ -43,6 +48,7 @@ int ModeOfCommand(UINT id) {
 CVantorelMainFrame::CVantorelMainFrame(CWinApp& app, AppContext& context)
     : CFrameWnd(app, context.resources),
       context_(context),
+      filterBar_(context.resources, context.platform.texts),
       changes_(std::make_unique<CChangedServicesDlg>(context, [this] { EndAlert(); })) {
     changes_->SetShowProperties([this](const std::string& service, HWND owner) {
         if (document_)
@@ -106,6 +112,9 @@ void CVantorelMainFrame::SwitchView(int mode) {
     LONG_PTR oldId = ::GetWindowLongPtrA(oldWindow, GWLP_ID);
     ::SetWindowLongPtrA(oldWindow, GWLP_ID, ::GetWindowLongPtrA(nextWindow, GWLP_ID));
     ::SetWindowLongPtrA(nextWindow, GWLP_ID, oldId);
+    filterBar_.Show(mode == 1 ? static_cast<FilteredView*>(listView_.get())
+                              : static_cast<CVantorelTreeView*>(next),
+                    nextWindow);
     ::ShowWindow(nextWindow, SW_SHOW);
     ::ShowWindow(oldWindow, SW_HIDE);
     SetActiveView(next);
@@ -125,6 +134,7 @@ bool CVantorelMainFrame::Create(CVantorelDocument* document) {
     listView_ = std::make_unique<CVantorelView>(context_);
     document->AddView(listView_.get());
     if (!listView_->Create(m_hWnd, AFX_IDW_PANE_FIRST)) return false;
+    filterBar_.Show(listView_.get(), listView_->GetSafeHwnd());
     SetActiveView(listView_.get());
     RecalcLayout();
     AddElevationCommand();
@@ -175,13 +185,12 @@ void CVantorelMainFrame::Rearm() {
     ArmMonitor();
     SettingsStore store(context_.platform.registry);
     bool wanted = store.Read(settings::kShowTrayIcon, 0) != 0 && !context_.automation;
-    if (wanted == trayShown_) return;
+    if (wanted == tray_.Shown()) return;
     if (wanted) {
-        trayShown_ = ::Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE;
+        tray_.Show();
         return;
     }
-    ::Shell_NotifyIconA(NIM_DELETE, &tray_);
-    trayShown_ = false;
+    tray_.Hide();
     ShowMainWindow();  // nothing else would reach a hidden window
 }
 
@@ -250,27 +259,6 @@ void CVantorelMainFrame::RestoreFileLater(const std::string& path) {
     ::PostMessageA(m_hWnd, kRestoreNamedFile, 0, 0);
 }
 
-namespace {
-// A modal dialog or message box disables the window it is over, shown or
-// hidden in the notification area: while one runs, the user is in the
-// middle of something. (The thread's hidden input-method window is
-// disabled for good, so only shown windows count.)
-bool ModalDialogRunning() {
-    bool found = false;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM lp) -> BOOL {
-            if (!::IsWindowVisible(window)) return TRUE;
-            HWND owner = ::GetWindow(window, GW_OWNER);
-            if (::IsWindowEnabled(window) && !(owner && !::IsWindowEnabled(owner))) return TRUE;
-            *reinterpret_cast<bool*>(lp) = true;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-}  // namespace
-
 // A posted message reaches the frame from inside whatever modal loop runs:
 // the restore window waits for the user's dialog to close, tried again on
 // a timer. The latest hand-over replaces one that waits.
@@ -314,24 +302,15 @@ void CVantorelMainFrame::ShowPendingChanges() {
     changes_->ShowChangesWindow(independent ? nullptr : m_hWnd, true);
 }
 
-// One icon per frame; the same record adds, modifies and deletes it. The
-// record keeps its first, 88-byte layout, which every shell understands.
 void CVantorelMainFrame::ArmTrayIcon() {
-    tray_.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    tray_.hWnd = m_hWnd;
-    tray_.uID = 1;
-    tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    tray_.uCallbackMessage = kTrayNotify;
-    tray_.hIcon = Res().LoadSharedSmallIcon(IDI_TRAY);
-    lstrcpynA(tray_.szTip, Res().LoadText(IDS_TRAY_TIP).c_str(), sizeof tray_.szTip);
+    tray_.Prepare(m_hWnd, kTrayNotify, Res().LoadSharedSmallIcon(IDI_TRAY),
+                  Res().LoadText(IDS_TRAY_TIP));
     SettingsStore store(context_.platform.registry);
-    if (store.Read(settings::kShowTrayIcon) && !context_.automation)
-        trayShown_ = ::Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE;
+    if (store.Read(settings::kShowTrayIcon) && !context_.automation) tray_.Show();
 }
 
 void CVantorelMainFrame::SetTrayIconImage(HICON icon) {
-    tray_.hIcon = icon;
-    if (trayShown_) ::Shell_NotifyIconA(NIM_MODIFY, &tray_);
+    tray_.SetImage(icon);
 }
 
 void CVantorelMainFrame::ShowMainWindow() {
@@ -359,7 +338,7 @@ void CVantorelMainFrame::OnTrayNotify(UINT mouseMessage) {
 
 // With the icon in the notification area, closing only hides the window.
 void CVantorelMainFrame::OnClose() {
-    if (trayShown_ && IsWindowVisible()) {
+    if (tray_.Shown() && IsWindowVisible()) {
         ::ShowWindow(m_hWnd, SW_HIDE);
         return;
     }
@@ -383,6 +362,13 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
         case ID_FILE_OPEN:
             OpenServices();
             return true;
+        case ID_VIEW_FILTER:  // the box, with the toolbar that holds it shown
+            if (!Dock()->IsWindowVisible()) OnCommand(ID_VIEW_TOOLBAR);
+            filterBar_.Box().Focus();
+            return true;
+        case ID_VIEW_REFRESH:
+            ReloadServices(document_);
+            return true;
         case ID_TOOLS_PENDING_CHANGES:
             ShowPendingChanges();
             return true;
@@ -403,9 +389,11 @@ bool CVantorelMainFrame::OnCommand(UINT id) {
             ShowSettings(CSettingsDlg::kColumns);
             return true;
         case ID_TOOLS_HISTORY: {
-            CHistoryDlg viewer(context_, [this](const std::string& service, HWND owner) {
-                ShowProperties(service, owner);
-            });
+            // Over this window: closed, it gives the focus back here.
+            CHistoryDlg viewer(
+                context_,
+                [this](const std::string& service, HWND owner) { ShowProperties(service, owner); },
+                m_hWnd);
             viewer.DoModal();
             return true;
         }
@@ -426,7 +414,12 @@ bool CVantorelMainFrame::CreateBars() {
     if (!hiddenBar_) return false;
     menuImages_.AddToolBar(MainToolBar());
     menuImages_.AddToolBar(hiddenBar_);
-    return CreateStatusBar(kIndicators, 3);
+    if (!Dock() || !filterBar_.Create(*Dock())) return false;
+    return CreateStatusBar(kIndicators, static_cast<int>(std::size(kIndicators)));
+}
+
+void CVantorelMainFrame::UpdateIndicatorTexts() {
+    SetIndicatorText(ID_INDICATOR_SERVICES, filterBar_.CountText(document_));
 }
 
 // Keeps the rows on screen current; a refresh slower than its period
@@ -443,9 +436,7 @@ void CVantorelMainFrame::RefreshTick() {
             ::SetTimer(m_hWnd, kRefreshTimer, refreshPeriod_, nullptr);
         }
     }
-    // Brings the icon back after the shell restarted.
-    if (trayShown_ && !::Shell_NotifyIconA(NIM_MODIFY, &tray_))
-        ::Shell_NotifyIconA(NIM_ADD, &tray_);
+    tray_.Renew();
 }
 
 // Always saved; whether it is applied at the next start is a setting.
@@ -479,8 +470,12 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
         return true;
     }
     if (ui.id == ID_TRAY_EXIT || ui.id == ID_APP_ABOUT || ui.id == ID_TRAY_ABOUT ||
-        ui.id == ID_FILE_OPEN)
+        ui.id == ID_FILE_OPEN || ui.id == ID_VIEW_FILTER)
         return true;
+    if (ui.id == ID_VIEW_REFRESH) {
+        ui.Enable(document_ != nullptr);
+        return true;
+    }
     if (ui.id == ID_TOOLS_SETTINGS || ui.id == ID_TRAY_SETTINGS || ui.id == ID_TOOLS_LANGUAGE ||
         ui.id == ID_TOOLS_COLUMNS)
         return true;
@@ -489,7 +484,7 @@ bool CVantorelMainFrame::OnUpdateCommand(CCmdUI& ui) {
 
 // A minimised window with the icon shown may go to the notification area.
 void CVantorelMainFrame::OnSized(WPARAM how) {
-    if (how == SIZE_MINIMIZED && trayShown_ && IsWindowVisible()) {
+    if (how == SIZE_MINIMIZED && tray_.Shown() && IsWindowVisible()) {
         SettingsStore store(context_.platform.registry);
         if (store.Read(settings::kHideOnMinimize)) ::ShowWindow(m_hWnd, SW_HIDE);
     }
@@ -498,6 +493,12 @@ void CVantorelMainFrame::OnSized(WPARAM how) {
 
 LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+        case WM_COMMAND:
+            if (filterBar_.OnCommand(wp, document_)) {
+                UpdateIndicatorTexts();
+                return 0;
+            }
+            break;
         case WM_TIMER:
             if (wp == kRefreshTimer) {
                 RefreshTick();
@@ -576,8 +577,7 @@ LRESULT CVantorelMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             ::KillTimer(m_hWnd, kRefreshTimer);
             ::KillTimer(m_hWnd, kMonitorTimer);
             ::KillTimer(m_hWnd, kHandOverTimer);
-            if (trayShown_) ::Shell_NotifyIconA(NIM_DELETE, &tray_);
-            trayShown_ = false;
+            tray_.Hide();
             break;
         default:
             break;

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "app/FilterBar.h"
+#include "app/TrayIcon.h"
 #include "framework/FrameWnd.h"
 #include "monitor/MonitorCycle.h"
 #include "platform/win32/Handles.h"
@@ -45,10 +47,10 @@ public:
     void OpenServices();
     int InitialShowCommand() const { return initialShow_; }
     uint32_t RefreshPeriod() const { return refreshPeriod_; }
-    bool TrayIconShown() const { return trayShown_; }
+    bool TrayIconShown() const { return tray_.Shown(); }
     void ShowMainWindow();
     void SetTrayIconImage(HICON icon);
-    HICON TrayIconImage() const { return tray_.hIcon; }
+    HICON TrayIconImage() const { return tray_.Image(); }
     // The notification-area icon and the monitor timer follow the settings
     // again (after the settings dialog's OK).
     void Rearm();
@@ -60,12 +62,14 @@ public:
     // shell), once the message loop runs.
     void RestoreFileLater(const std::string& path);
     void RestoreFile(const std::string& path);
+    CSearchBox& FilterBox() { return filterBar_.Box(); }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnClose() override;
+    void UpdateIndicatorTexts() override;
     bool Busy() const override;
 
 private:
@@ -93,6 +97,7 @@ private:
 
     AppContext& context_;
     CVantorelDocument* document_ = nullptr;
+    FilterBar filterBar_;
     std::unique_ptr<CChangedServicesDlg> changes_;
     Icon alertIcon_;  // the notification-area icon's alert image, while shown
     std::unique_ptr<CVantorelView> listView_;
@@ -101,8 +106,7 @@ private:
     int initialShow_ = SW_SHOW;
     std::string namedSnapshot_;  // to restore from once the loop runs
     uint32_t refreshPeriod_ = kInitialRefreshPeriod;
-    NOTIFYICONDATAA tray_{};
-    bool trayShown_ = false;
+    TrayIcon tray_;
     // Inside a move or size by the user: the placement is saved at its end.
     bool sizing_ = false;
     MenuImages menuImages_;

@@ -142,3 +142,20 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     return CWnd::WindowProc(msg, wp, lp);
 }
+
+// (The thread's hidden input-method window is disabled for good, so only
+// shown windows count.)
+bool ModalDialogRunning() {
+    bool found = false;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM lp) -> BOOL {
+            if (!::IsWindowVisible(window)) return TRUE;
+            HWND owner = ::GetWindow(window, GW_OWNER);
+            if (::IsWindowEnabled(window) && !(owner && !::IsWindowEnabled(owner))) return TRUE;
+            *reinterpret_cast<bool*>(lp) = true;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}

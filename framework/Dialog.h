@@ -76,3 +76,8 @@ private:
     HWND parent_;
     bool modal_ = false;
 };
+
+// Whether a modal dialog or message box of this thread is running: it
+// disables the window it is over, shown or hidden in the notification
+// area, and while one runs the user is in the middle of something.
+bool ModalDialogRunning();

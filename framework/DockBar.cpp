@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "framework/Dpi.h"
@@ -47,6 +49,47 @@ void CDockBar::Hold(HWND toolBar) {
     Arrange();
 }
 
+void CDockBar::HoldBox(HWND label, HWND box, int boxWidth) {
+    label_ = label;
+    box_ = box;
+    boxWidth_ = boxWidth;
+    if (label_ && box_)
+        ::SetWindowPos(box_, label_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (frame_) frame_->RecalcLayout();
+    Arrange();
+}
+
+SIZE CDockBar::ButtonsSize() const {
+    SIZE size{0, 0};
+    if (toolBar_) ::SendMessageA(toolBar_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+    return size;
+}
+
+namespace {
+// A window's text's size in its own font.
+SIZE TextSize(HWND window, const std::string& text) {
+    SIZE size{0, 0};
+    WindowDC dc(window);
+    if (!dc.get()) return size;
+    auto font = reinterpret_cast<HGDIOBJ>(::SendMessageA(window, WM_GETFONT, 0, 0));
+    SelectedObject selected(dc.get(), font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::GetTextExtentPoint32A(dc.get(), text.empty() ? "X" : text.c_str(),
+                            text.empty() ? 1 : static_cast<int>(text.size()), &size);
+    if (text.empty()) size.cx = 0;
+    return size;
+}
+}  // namespace
+
+SIZE CDockBar::LabelSize() const {
+    return label_ ? TextSize(label_, WindowText(label_)) : SIZE{0, 0};
+}
+
+// A line of text in the box's font with the box's edges around it.
+SIZE CDockBar::BoxSize() const {
+    if (!box_) return SIZE{0, 0};
+    return SIZE{boxWidth_, TextSize(box_, std::string()).cy + dpi::Scale(8)};
+}
+
 CDockBar::Side CDockBar::NearestSide(POINT p, const RECT& area) {
     long distances[] = {p.y - area.top, area.bottom - p.y, p.x - area.left, area.right - p.x};
     int nearest = 0;
@@ -80,11 +123,15 @@ void CDockBar::SetSide(Side side) {
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-// Across the top or bottom the bar is a button high, down a side a button wide.
+// Across the top or bottom the bar is a button high, down a side a button
+// wide (or as wide as the box, above the buttons).
 RECT CDockBar::TakeStrip(Side side, RECT* area) const {
     DWORD size =
         toolBar_ ? static_cast<DWORD>(::SendMessageA(toolBar_, TB_GETBUTTONSIZE, 0, 0)) : 0;
-    int thickness = (side == kLeft || side == kRight ? LOWORD(size) : HIWORD(size)) + 2 * Margin();
+    bool down = side == kLeft || side == kRight;
+    int thickness = down ? LOWORD(size) : HIWORD(size);
+    SIZE box = BoxSize();
+    thickness = std::max<int>(thickness, down ? box.cx : box.cy) + 2 * Margin();
     RECT strip = *area;
     switch (side) {
         case kTop:
@@ -113,14 +160,36 @@ RECT CDockBar::GripperRect() const {
     return r;
 }
 
-// The toolbar sits behind the gripper.
+// The toolbar sits behind the gripper, the box and its label after its
+// buttons; down a side, the label and the box come first.
 void CDockBar::Arrange() {
     if (!toolBar_ || !m_hWnd) return;
     RECT r;
     ::GetClientRect(m_hWnd, &r);
     int x = Vertical() ? Margin() : Grip() + Margin(),
         y = Vertical() ? Grip() + Margin() : Margin();
-    ::MoveWindow(toolBar_, x, y, r.right - x - Margin(), r.bottom - y - Margin(), TRUE);
+    int width = std::max<int>(0, r.right - x - Margin()),
+        height = std::max<int>(0, r.bottom - y - Margin());
+    SIZE label = LabelSize(), box = BoxSize();
+    if (box_ && Vertical()) {
+        ::MoveWindow(label_, x, y, width, label.cy, TRUE);
+        y += label.cy + Margin();
+        ::MoveWindow(box_, x, y, width, box.cy, TRUE);
+        y += box.cy + 2 * Margin();
+        height = std::max<int>(0, r.bottom - y - Margin());
+    } else if (box_) {
+        int buttons = std::min<int>(ButtonsSize().cx, width);
+        ::MoveWindow(toolBar_, x, y, buttons, height, TRUE);
+        int left = x + buttons + 2 * Margin();
+        ::MoveWindow(label_, left, y + (height - label.cy) / 2, label.cx, label.cy, TRUE);
+        left += label.cx + Margin();
+        ::MoveWindow(box_, left, y + (height - box.cy) / 2,
+                     std::max<int>(0, std::min<int>(box.cx, r.right - Margin() - left)), box.cy,
+                     TRUE);
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+        return;
+    }
+    ::MoveWindow(toolBar_, x, y, width, height, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
@@ -178,6 +247,11 @@ LRESULT CDockBar::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             Arrange();
             return 0;
+        // The box's notifications and colours are the frame's business.
+        case WM_COMMAND:
+            if (frame_ && reinterpret_cast<HWND>(lp) == box_)
+                return ::SendMessageA(frame_->GetSafeHwnd(), msg, wp, lp);
+            break;
         case WM_SETCURSOR:
             if (dragging_) {
                 ::SetCursor(::LoadCursor(nullptr, IDC_SIZEALL));

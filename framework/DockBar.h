@@ -13,8 +13,13 @@ public:
     enum Side { kTop, kBottom, kLeft, kRight };
 
     bool Create(CFrameWnd* frame);
-    // Takes the toolbar as its only child.
+    // Takes the toolbar as its child.
     void Hold(HWND toolBar);
+    // A box with its label after the toolbar's buttons (above them down a
+    // side), `boxWidth` pixels wide; the label goes first in the tab order,
+    // where screen readers look for a control's name. Their notifications
+    // go to the frame.
+    void HoldBox(HWND label, HWND box, int boxWidth);
     Side GetSide() const { return side_; }
     void SetSide(Side side);
     bool Vertical() const { return side_ == kLeft || side_ == kRight; }
@@ -37,7 +42,15 @@ private:
     void Arrange();
 
     CFrameWnd* frame_ = nullptr;
+    // Sizes of the toolbar's buttons, the label's text and the box.
+    SIZE ButtonsSize() const;
+    SIZE LabelSize() const;
+    SIZE BoxSize() const;
+
     HWND toolBar_ = nullptr;
+    HWND label_ = nullptr;
+    HWND box_ = nullptr;
+    int boxWidth_ = 0;
     Side side_ = kTop;
     bool dragging_ = false;
     int outline_ = -1;

@@ -6,7 +6,7 @@
 #include <vector>
 
 bool ChooseFile(HWND owner, const std::string& filter, const std::string& initial,
-                const char* defaultExtension, bool save, std::string* path) {
+                const char* defaultExtension, bool save, std::string* path, int* filterIndex) {
     std::string parts = filter;
     std::replace(parts.begin(), parts.end(), '|', '\0');
     parts.push_back('\0');
@@ -23,5 +23,6 @@ bool ChooseFile(HWND owner, const std::string& filter, const std::string& initia
         OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     if (!(save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn))) return false;
     *path = file.data();
+    if (filterIndex) *filterIndex = static_cast<int>(ofn.nFilterIndex);
     return true;
 }

@@ -86,14 +86,21 @@ void CFrameWnd::RecalcLayout() {
                      area.bottom > area.top ? area.bottom - area.top : 0, TRUE);
 }
 
+namespace {
+bool IsKeyIndicator(UINT id) {
+    return id == ID_INDICATOR_CAPS || id == ID_INDICATOR_NUM || id == ID_INDICATOR_SCRL;
+}
+}  // namespace
+
 // The message pane takes what the indicators leave.
 void CFrameWnd::LayoutStatusParts(int width) {
     std::vector<int> edges(indicators_.size() + 1);
-    // At 100 %: the sizing grip's room and an indicator's width.
+    // At 100 %: the sizing grip's room, a key's indicator's width and that
+    // of a pane of text.
     int right = width - dpi::Scale(20);
     for (size_t i = indicators_.size(); i > 0; --i) {
         edges[i] = right;
-        right -= dpi::Scale(50);
+        right -= dpi::Scale(IsKeyIndicator(indicators_[i - 1]) ? 50 : 170);
     }
     edges[0] = right;
     ::SendMessageA(statusBar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
@@ -221,11 +228,13 @@ void CFrameWnd::UpdateCommandStates() {
         }
     }
     UpdateIndicators();
+    UpdateIndicatorTexts();
 }
 
 void CFrameWnd::UpdateIndicators() {
     if (!statusBar_) return;
     for (size_t i = 0; i < indicators_.size(); ++i) {
+        if (!IsKeyIndicator(indicators_[i])) continue;
         int key = indicators_[i] == ID_INDICATOR_CAPS  ? VK_CAPITAL
                   : indicators_[i] == ID_INDICATOR_NUM ? VK_NUMLOCK
                                                        : VK_SCROLL;
@@ -243,6 +252,38 @@ std::string CFrameWnd::PaneText(int pane) const {
     ::SendMessageA(statusBar_, SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(&text[0]));
     text.resize(::strnlen(text.c_str(), length));
     return text;
+}
+
+int CFrameWnd::PaneOf(UINT id) const {
+    for (size_t i = 0; i < indicators_.size(); ++i)
+        if (indicators_[i] == id) return static_cast<int>(i) + 1;
+    return -1;
+}
+
+void CFrameWnd::SetIndicatorText(UINT id, const std::string& text) {
+    int pane = PaneOf(id);
+    if (statusBar_ && pane > 0 && text != PaneText(pane))
+        ::SendMessageA(statusBar_, SB_SETTEXTA, pane, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string CFrameWnd::IndicatorText(UINT id) const {
+    int pane = PaneOf(id);
+    return statusBar_ && pane > 0 ? PaneText(pane) : std::string();
+}
+
+// Only a control of this frame's own is remembered, and given back only
+// while it can take the focus; else the view takes it, as at the start.
+void CFrameWnd::RememberFocus() {
+    HWND focus = ::GetFocus();
+    if (focus && focus != m_hWnd && ::IsChild(m_hWnd, focus)) lastFocus_ = focus;
+}
+
+void CFrameWnd::RestoreFocus() {
+    HWND target = lastFocus_;
+    if (!target || !::IsWindow(target) || !::IsChild(m_hWnd, target) ||
+        !::IsWindowVisible(target) || !::IsWindowEnabled(target))
+        target = activeView_ ? activeView_->GetSafeHwnd() : nullptr;
+    if (target) ::SetFocus(target);
 }
 
 void CFrameWnd::SetMessageText(const std::string& text) {
@@ -281,8 +322,28 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             RecalcLayout();
             return 0;
+        case WM_SYSCOLORCHANGE:
+            // The common controls learn of new colours (a switch to high
+            // contrast and back) from their window, and all is drawn again.
+            ::EnumChildWindows(
+                m_hWnd,
+                [](HWND child, LPARAM) -> BOOL {
+                    ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+                    return TRUE;
+                },
+                0);
+            ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            break;
+        case WM_ACTIVATE:
+            // Leaving, the focus is remembered; coming back (from a dialog
+            // too), the system gives it to the frame, which passes it on.
+            if (LOWORD(wp) == WA_INACTIVE) RememberFocus();
+            break;
+        case WM_CANCELMODE:  // the first a frame hears of being disabled for a dialog
+            RememberFocus();
+            break;
         case WM_SETFOCUS:
-            if (activeView_ && activeView_->GetSafeHwnd()) ::SetFocus(activeView_->GetSafeHwnd());
+            RestoreFocus();
             return 0;
         case WM_CLOSE:
             OnClose();

@@ -42,6 +42,10 @@ public:
     bool RouteUpdate(CCmdUI& ui);
     void UpdateCommandStates();
     void SetMessageText(const std::string& text);
+    // The text of an indicator pane that is no key's (a count): it keeps
+    // it until set again.
+    void SetIndicatorText(UINT id, const std::string& text);
+    std::string IndicatorText(UINT id) const;
     HWND MainToolBar() const { return toolBar_; }
     HWND StatusBar() const { return statusBar_; }
 
@@ -55,6 +59,8 @@ protected:
     // A command from a menu, an accelerator or a bar: run only while its
     // state allows it, whatever way it came.
     bool RunCommand(UINT id);
+    // At idle, after the commands' states: the panes of text of the status bar.
+    virtual void UpdateIndicatorTexts() {}
     // While an operation waits on the platform, commands other than the
     // window's own (bars, about, exit) are refused: two never interleave.
     virtual bool Busy() const { return false; }
@@ -70,6 +76,9 @@ private:
     std::string PaneText(int pane) const;
     void LayoutStatusParts(int width);
     HWND DockHwnd() const { return dock_ ? dock_->GetSafeHwnd() : nullptr; }
+    int PaneOf(UINT id) const;
+    void RememberFocus();
+    void RestoreFocus();
 
     CWinApp& app_;
     CView* activeView_ = nullptr;
@@ -78,4 +87,10 @@ private:
     std::unique_ptr<CDockBar> dock_;  // holds the visible toolbar
     HWND statusBar_ = nullptr;
     std::vector<UINT> indicators_;
+    // The control that had the focus when the frame was last left (for a
+    // dialog, a menu, another program): it gets it back.
+    HWND lastFocus_ = nullptr;
+
+protected:
+    CDockBar* Dock() const { return dock_.get(); }
 };

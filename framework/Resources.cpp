@@ -113,14 +113,17 @@ Icon Resources::SetDialogIcons(HWND dialog, HIMAGELIST strip, int image, bool pr
 }
 
 void Resources::ShowPopupMenu(HWND owner, UINT menuId, int index,
-                              const std::function<void(HMENU)>& prepare) const {
+                              const std::function<void(HMENU)>& prepare, const POINT* at) const {
     Menu menu = LoadMenuResource(menuId);
     HMENU popup = menu ? ::GetSubMenu(menu.get(), index) : nullptr;
     if (!popup) return;
     if (prepare) prepare(popup);
-    POINT at;
-    ::GetCursorPos(&at);
-    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+    POINT where{};
+    if (at)
+        where = *at;
+    else
+        ::GetCursorPos(&where);
+    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, where.x, where.y, 0, owner, nullptr);
 }
 
 int ShowMessage(HWND owner, const std::string& text, UINT flags) {

@@ -83,10 +83,12 @@ public:
     // `programIcon`, the program's icon as its big one. The small icon
     // returned is the dialog's to keep while it shows it.
     Icon SetDialogIcons(HWND dialog, HIMAGELIST strip, int image, bool programIcon) const;
-    // Pop-up `index` of menu resource `menuId`, shown at the cursor; its
-    // commands go to `owner`. `prepare` may set the items' states first.
+    // Pop-up `index` of menu resource `menuId`, shown at the cursor (or at
+    // `at`, in screen coordinates); its commands go to `owner`. `prepare`
+    // may set the items' states first.
     void ShowPopupMenu(HWND owner, UINT menuId, int index,
-                       const std::function<void(HMENU)>& prepare = nullptr) const;
+                       const std::function<void(HMENU)>& prepare = nullptr,
+                       const POINT* at = nullptr) const;
 
 private:
     const platform::TextsInUse& inUse_;

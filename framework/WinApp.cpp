@@ -53,17 +53,21 @@ int CWinApp::Run() {
         if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) OnIdle();
         BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
-        // The main window's keys act only in the main window; a modeless
-        // dialog has its own keyboard handling.
-        HWND main = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
-        if (main && m_accelerators && ::GetAncestor(msg.hwnd, GA_ROOT) == main &&
-            ::TranslateAcceleratorA(main, m_accelerators, &msg))
-            continue;
-        if (CDialog::PreTranslate(&msg)) continue;
+        if (PreTranslateMessage(&msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
     return ExitInstance();
+}
+
+// The main window's keys act only in the main window; a modeless dialog
+// has its own keyboard handling.
+bool CWinApp::PreTranslateMessage(MSG* msg) {
+    HWND main = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
+    if (main && m_accelerators && ::GetAncestor(msg->hwnd, GA_ROOT) == main &&
+        ::TranslateAcceleratorA(main, m_accelerators, msg))
+        return true;
+    return CDialog::PreTranslate(msg);
 }
 
 void CWinApp::SetRegistryKey(platform::RegistryApi& registry, const char* company) {

@@ -29,6 +29,9 @@ public:
     virtual void OnEndSession() {}
     virtual bool OnUpdateCommand(CCmdUI& ui);
     int Run();
+    // The keys of a message the loop took: true when an accelerator or a
+    // modeless dialog used it, and it goes no further.
+    bool PreTranslateMessage(MSG* msg);
 
     // Profile: HKEY_CURRENT_USER\Software\<company>\<application name>, in
     // the application's registry.

@@ -3,6 +3,7 @@
 // per interface. The application hands it down to what it creates; tests
 // and benchmarks hand down their own (in-memory, counting) implementations.
 #include "platform/Clock.h"
+#include "platform/CodePageApi.h"
 #include "platform/ElevationApi.h"
 #include "platform/FileApi.h"
 #include "platform/LocaleTime.h"
@@ -27,30 +28,35 @@ struct Platform {
     VersionApi& versions;
     ElevationApi& elevation;
     SoundApi& sound;
+    CodePageApi& codePage;
     // Not a call of the platform: which texts it reads, followed by `texts`.
     TextsInUse& textsInUse;
 
     // The same platform with one interface replaced: tests and benchmarks put
     // a decorator or a fake over one of them.
     Platform With(ScmApi& other) const {
-        return {other,   registry, texts,     clock, files,     locale,
-                modules, versions, elevation, sound, textsInUse};
+        return {other,   registry, texts,     clock, files,    locale,
+                modules, versions, elevation, sound, codePage, textsInUse};
     }
     Platform With(RegistryApi& other) const {
-        return {scm,     other,    texts,     clock, files,     locale,
-                modules, versions, elevation, sound, textsInUse};
+        return {scm,     other,    texts,     clock, files,    locale,
+                modules, versions, elevation, sound, codePage, textsInUse};
     }
     Platform With(FileSystem& other) const {
-        return {scm,     registry, texts,     clock, other,     locale,
-                modules, versions, elevation, sound, textsInUse};
+        return {scm,     registry, texts,     clock, other,    locale,
+                modules, versions, elevation, sound, codePage, textsInUse};
     }
     Platform With(ElevationApi& other) const {
-        return {scm,     registry, texts, clock, files,     locale,
-                modules, versions, other, sound, textsInUse};
+        return {scm,     registry, texts, clock, files,    locale,
+                modules, versions, other, sound, codePage, textsInUse};
     }
     Platform With(SoundApi& other) const {
-        return {scm,     registry, texts,     clock, files,     locale,
-                modules, versions, elevation, other, textsInUse};
+        return {scm,     registry, texts,     clock, files,    locale,
+                modules, versions, elevation, other, codePage, textsInUse};
+    }
+    Platform With(CodePageApi& other) const {
+        return {scm,     registry, texts,     clock, files, locale,
+                modules, versions, elevation, sound, other, textsInUse};
     }
 };
 

@@ -173,6 +173,9 @@
 #define ID_TOOLS_PENDING_CHANGES 33021
 #define ID_TOOLS_COLUMNS 33022
 #define ID_FILE_RUN_AS_ADMINISTRATOR 33042
+#define ID_FILE_EXPORT 33043
+#define ID_VIEW_FILTER 33044
+#define ID_VIEW_REFRESH 33045
 #define ID_LOG_CHOOSE 33023
 #define ID_LANGUAGE_INSTALL 33024
 #define ID_LANGUAGE_UNINSTALL 33025
@@ -189,6 +192,7 @@
 #define ID_FILE_SAVE 0xE103
 #define ID_FILE_PRINT 0xE107
 #define ID_FILE_PRINT_SETUP 0xE106
+#define ID_EDIT_COPY 0xE122
 #define ID_FILE_MRU_FILE1 0xE110
 #define ID_FILE_MRU_FILE2 0xE111
 #define ID_FILE_MRU_FILE3 0xE112
@@ -282,6 +286,19 @@
 #define IDS_HISTORY_SESSION 9600
 #define IDS_HISTORY_CONNECTED 9601
 #define IDS_HISTORY_ALL_SERVICES 9602
+// The services list's filter, export and copy.
+#define IDS_SERVICE_COUNT 9640
+#define IDS_SERVICE_COUNT_FILTERED 9641
+#define IDS_EXPORT_FILTER 9642
+#define IDS_EXPORT_FAILED 9643
+#define IDS_CLIPBOARD_BUSY 9644
+#define IDS_COPY_FAILED 9645
+#define IDS_FILTER_LABEL 9646
+#define IDS_FILTER_CUE 9647
+// The filter's box in the toolbar (its tooltip is the string of its id)
+// and the status bar's count of services.
+#define IDC_FILTER_BOX 1220
+#define ID_INDICATOR_SERVICES 0xE710
 // What a window shows when a handler of it failed unexpectedly.
 #define IDS_OUT_OF_MEMORY 9557
 #define IDS_UNEXPECTED_ERROR 9558

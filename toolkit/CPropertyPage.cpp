@@ -1,5 +1,8 @@
 #include "toolkit/CPropertyPage.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "framework/Resources.h"
 #include "res/resource.h"
 #include "toolkit/DialogListItems.h"
@@ -91,6 +94,43 @@ void ShowPage(HWND tabs, int page, int count, const PageAt& pageAt) {
     ::SendMessageA(tabs, TCM_SETCURSEL, page, 0);
     for (int other = 0; other < count; ++other)
         ::ShowWindow(pageAt(other).GetSafeHwnd(), other == page ? SW_SHOW : SW_HIDE);
+}
+
+namespace {
+// The page keys of the dialogs this thread shows, the latest last.
+thread_local std::vector<PageKeys*> pageKeys;
+}  // namespace
+
+PageKeys::PageKeys(HWND tabs)
+    : tabs_(tabs),
+      hook_(::SetWindowsHookExA(WH_MSGFILTER, Filter, nullptr, ::GetCurrentThreadId())) {
+    pageKeys.push_back(this);
+}
+
+PageKeys::~PageKeys() {
+    pageKeys.erase(std::find(pageKeys.begin(), pageKeys.end(), this));
+}
+
+LRESULT CALLBACK PageKeys::Filter(int code, WPARAM wp, LPARAM lp) {
+    if (code == MSGF_DIALOGBOX)
+        for (auto keys = pageKeys.rbegin(); keys != pageKeys.rend(); ++keys)
+            if ((*keys)->Turn(*reinterpret_cast<MSG*>(lp))) return TRUE;
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+bool PageKeys::Turn(const MSG& msg) const {
+    HWND dialog = ::GetParent(tabs_);
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || ::GetKeyState(VK_CONTROL) >= 0 ||
+        !dialog || (msg.hwnd != dialog && !::IsChild(dialog, msg.hwnd)))
+        return false;
+    int count = static_cast<int>(::SendMessageA(tabs_, TCM_GETITEMCOUNT, 0, 0));
+    if (count <= 0) return false;
+    int step = ::GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
+    ::SendMessageA(tabs_, TCM_SETCURSEL, (SelectedTab(tabs_) + step) % count, 0);
+    NMHDR header{tabs_, static_cast<UINT_PTR>(::GetDlgCtrlID(tabs_)),
+                 static_cast<UINT>(TCN_SELCHANGE)};
+    ::SendMessageA(dialog, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    return true;
 }
 
 }  // namespace tabbed

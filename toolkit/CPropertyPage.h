@@ -10,6 +10,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "platform/win32/Handles.h"
 
 class CPropertyPage : public CDialog {
 public:
@@ -48,5 +49,24 @@ int SelectedTab(HWND tabs);
 bool IsTabChange(UINT msg, LPARAM lp, int tabsId);
 // Selects the page's tab and shows that page alone.
 void ShowPage(HWND tabs, int page, int count, const PageAt& pageAt);
+
+// While it lives, Ctrl+Tab and Ctrl+Shift+Tab turn to the next and the
+// previous tab of `tabs` from any control of its dialog, going round, as
+// in the system's tabbed dialogs; the dialog hears it as a click on the tab.
+class PageKeys {
+public:
+    explicit PageKeys(HWND tabs);
+    ~PageKeys();
+    PageKeys(const PageKeys&) = delete;
+    PageKeys& operator=(const PageKeys&) = delete;
+
+private:
+    // A modal dialog's loop hands its messages to the thread's filter first.
+    static LRESULT CALLBACK Filter(int code, WPARAM wp, LPARAM lp);
+    bool Turn(const MSG& msg) const;
+
+    HWND tabs_;
+    HookHandle hook_;
+};
 
 }  // namespace tabbed

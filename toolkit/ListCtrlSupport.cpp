@@ -156,7 +156,7 @@ LRESULT DrawCells(NMLVCUSTOMDRAW* draw, RowFonts& fonts,
     fonts.Prepare(draw->nmcd.hdc);
     switch (draw->nmcd.dwDrawStage) {
         case CDDS_PREPAINT:
-            return CDRF_NOTIFYITEMDRAW;
+            return HighContrast() ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
         case CDDS_ITEMPREPAINT:
             return CDRF_NOTIFYSUBITEMDRAW;
         case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
@@ -171,6 +171,13 @@ LRESULT DrawCells(NMLVCUSTOMDRAW* draw, RowFonts& fonts,
         default:
             return CDRF_DODEFAULT;
     }
+}
+
+bool HighContrast() {
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
 void WidenColumn(HWND list, int column, int width) {

@@ -72,6 +72,9 @@ struct CellLook {
 };
 // Answers a list's custom drawing (NM_CUSTOMDRAW) cell by cell: `lookOf`
 // tells each cell's look, or false for a cell drawn as the list draws it.
+// In the system's high-contrast mode every cell is drawn as the list draws
+// it, in the system's colours; asked at each paint, so that a switch of
+// mode shows at the next one.
 LRESULT DrawCells(NMLVCUSTOMDRAW* draw, RowFonts& fonts,
                   const std::function<bool(const NMLVCUSTOMDRAW& cell, CellLook* look)>& lookOf);
 
@@ -79,6 +82,8 @@ LRESULT DrawCells(NMLVCUSTOMDRAW* draw, RowFonts& fonts,
 // bold font needs counted in) does not fit, as AutoSizeColumns would for
 // that text alone: a row added to a long list costs its own texts only.
 void WidenColumn(HWND list, int column, int width);
+// Whether the system's high-contrast mode is on.
+bool HighContrast();
 // Sorts the rows by the texts of `column`: descending when they are
 // ascending already, ascending otherwise; equal texts keep their order.
 // The control moves its rows itself, so every row's item data must be its

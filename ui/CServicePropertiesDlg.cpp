@@ -86,6 +86,7 @@ bool CServicePropertiesDlg::OnInitDialog() {
     ShowRecovery();
     actionsPage_.Show(ReadCustomActions(context_.platform.registry, name_), context_.logOpen);
     ShowTitleAndTabs();
+    pageKeys_ = std::make_unique<tabbed::PageKeys>(::GetDlgItem(m_hWnd, IDC_PROPERTIES_TABS));
     return true;
 }
 

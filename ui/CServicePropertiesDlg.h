@@ -72,6 +72,7 @@ private:
     Buffer<platform::ServiceConfigRecord> config_;
     Buffer<platform::ServiceDescription> description_;
     Buffer<platform::ServiceFailureActions> failureActions_;
+    std::unique_ptr<tabbed::PageKeys> pageKeys_;
     CPropertyPage configPage_;
     CPropertyPage statePage_;
     CPropertyPage advancedPage_;

@@ -42,6 +42,7 @@ bool CSettingsDlg::OnInitDialog() {
         ::GetDlgItem(m_hWnd, IDC_SETTINGS_TABS), images_.get(), kPages,
         [this](int page) { return Res().LoadText(IDS_SETTINGS_TAB_BASE + page); },
         [](int page) { return kTabImages[page]; });
+    pageKeys_ = std::make_unique<tabbed::PageKeys>(::GetDlgItem(m_hWnd, IDC_SETTINGS_TABS));
     if (!CreatePages()) {
         EndDialog(IDCANCEL);
         return false;

@@ -6,6 +6,8 @@
 // aside, which are written at once).
 #include <windows.h>
 
+#include <memory>
+
 #include "document/ServicesDocument.h"
 #include "framework/Dialog.h"
 #include "platform/win32/Handles.h"
@@ -54,4 +56,5 @@ private:
     CLanguagePage language_;
     ImageList images_;
     Icon icon_;
+    std::unique_ptr<tabbed::PageKeys> pageKeys_;
 };

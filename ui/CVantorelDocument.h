@@ -45,6 +45,10 @@ public:
     ServiceCommands& Commands() { return core_.commands; }
     ServicesDocument& Core() { return core_; }
     AppContext& Context() { return context_; }
+    // The text typed to filter the services: every view shows what it
+    // keeps, through rebuilds, refreshes and monitor passes.
+    const std::string& FilterText() const { return filterText_; }
+    void SetFilterText(const std::string& text) { filterText_ = text; }
 
     // The automation methods.
     void ShowWindow(short showCommand) override;
@@ -58,6 +62,7 @@ private:
     void ShowError(UINT icon);
     AppContext& context_;
     ServicesDocument core_;
+    std::string filterText_;
     bool frameShown_ = false;
     bool Answered(const std::shared_ptr<MachineOpening>& opening, const std::string& machine);
     std::string opening_;  // the machine being opened, while it is

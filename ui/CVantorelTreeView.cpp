@@ -1,5 +1,6 @@
 #include "ui/CVantorelTreeView.h"
 
+#include <cstring>
 #include <unordered_set>
 
 #include "framework/Resources.h"
@@ -44,27 +45,57 @@ int CVantorelTreeView::EntryOf(HTREEITEM item) const {
     return node < 0 ? -1 : model_.Nodes()[static_cast<size_t>(node)].entry;
 }
 
+std::string CVantorelTreeView::SelectedText() const {
+    int node = NodeOf(reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0)));
+    if (node < 0 || model_.Nodes()[static_cast<size_t>(node)].data == ServiceTreeModel::kGroupData)
+        return std::string();
+    return model_.Nodes()[static_cast<size_t>(node)].text;
+}
+
 // The nodes are made with the icons of the enumeration's states.
 void CVantorelTreeView::OnUpdate() {
     // A hidden tree is rebuilt when the frame shows it again.
     if (!Doc() || ::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
-    SendMessage(WM_SETREDRAW, FALSE);
     WaitCursor wait;
-    std::string selected;
-    int node = NodeOf(reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0)));
-    if (node >= 0 && model_.Nodes()[static_cast<size_t>(node)].data != ServiceTreeModel::kGroupData)
-        selected = model_.Nodes()[static_cast<size_t>(node)].text;
-    SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    std::string selected = SelectedText();
     ServiceList& list = Doc()->Services();
     model_.Build(mode_, list);
     generation_ = list.Generation();
+    filter_.SetText(Doc()->FilterText());
+    if (filter_.Active()) model_.Filter(filter_, list);
+    InsertNodes(selected);
+}
+
+// The tree as built is filtered again; no status or configuration is read.
+void CVantorelTreeView::ApplyFilter() {
+    if (!Doc() || ::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
+    if (generation_ != Doc()->Services().Generation()) {
+        OnUpdate();
+        return;
+    }
+    std::string selected = SelectedText();
+    if (!filter_.SetText(Doc()->FilterText())) return;
+    model_.Filter(filter_, Doc()->Services());
+    InsertNodes(selected);
+}
+
+void CVantorelTreeView::InsertNodes(const std::string& selected) {
+    SendMessage(WM_SETREDRAW, FALSE);
+    SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    ServiceList& list = Doc()->Services();
     items_.clear();
     nodesOfEntry_.assign(list.GetCount(), {});
+    shown_ = 0;
+    total_ = list.GetCount();
     for (size_t i = 0; i < model_.Nodes().size(); ++i) {
         const TreeNode& n = model_.Nodes()[i];
         const ServiceEntry* entry =
             n.entry >= 0 ? list.EntryAt(static_cast<uint32_t>(n.entry)) : nullptr;
-        if (entry) nodesOfEntry_[static_cast<size_t>(n.entry)].push_back(static_cast<int>(i));
+        if (entry) {
+            auto& nodes = nodesOfEntry_[static_cast<size_t>(n.entry)];
+            if (nodes.empty()) ++shown_;
+            nodes.push_back(static_cast<int>(i));
+        }
         TVINSERTSTRUCTA insert{};
         insert.hParent = n.parent < 0 ? TVI_ROOT : items_[static_cast<size_t>(n.parent)];
         insert.hInsertAfter = TVI_LAST;
@@ -76,6 +107,13 @@ void CVantorelTreeView::OnUpdate() {
         items_.push_back(reinterpret_cast<HTREEITEM>(
             SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
     }
+    // What a filter keeps is shown: every node that holds some of it opened.
+    if (filter_.Active())
+        for (size_t i = 0; i < model_.Nodes().size(); ++i)
+            if (model_.Nodes()[i].parent >= 0)
+                SendMessage(TVM_EXPAND, TVE_EXPAND,
+                            reinterpret_cast<LPARAM>(
+                                items_[static_cast<size_t>(model_.Nodes()[i].parent)]));
     std::vector<int> matches = selected.empty() ? std::vector<int>() : model_.Matches(selected);
     if (!matches.empty())
         SendMessage(TVM_SELECTITEM, TVGN_CARET,
@@ -158,13 +196,33 @@ bool CVantorelTreeView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
             OnCommand(ID_SERVICE_PROPERTIES);
             *result = 1;
             return true;
-        case TVN_KEYDOWN: {
-            WORD key = reinterpret_cast<NMTVKEYDOWN*>(header)->wVKey;
-            if (key == VK_RETURN) OnCommand(ID_SERVICE_PROPERTIES);
-            if (key == VK_F5) ReloadServices(Doc());
+        case TVN_KEYDOWN:
+            if (reinterpret_cast<NMTVKEYDOWN*>(header)->wVKey == VK_RETURN)
+                OnCommand(ID_SERVICE_PROPERTIES);
             return true;
-        }
         default:
             return false;
     }
+}
+
+void CVantorelTreeView::ShowMenuAtSelection() {
+    auto item = reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0));
+    // The rectangle carries the item in: the message reads it from there.
+    RECT box{};
+    std::memcpy(&box, &item, sizeof item);
+    POINT at{0, 0};
+    if (item && SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&box)))
+        at = {box.left, box.bottom};
+    ::ClientToScreen(m_hWnd, &at);
+    ShowContextMenu(Res(), m_hWnd, CONTEXT_MENU_SERVICES, &at);
+}
+
+// The context-menu key (or Shift+F10) opens the menu at the selected node.
+LRESULT CVantorelTreeView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    bool show = false;
+    if ((msg == WM_CONTEXTMENU && lp == -1) || TakeContextMenuKey(msg, wp, &show)) {
+        if (show || msg == WM_CONTEXTMENU) ShowMenuAtSelection();
+        return 0;
+    }
+    return CView::WindowProc(msg, wp, lp);
 }

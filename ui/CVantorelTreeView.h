@@ -9,6 +9,8 @@
 #include "framework/Document.h"
 #include "platform/win32/Handles.h"
 #include "ui/AppContext.h"
+#include "ui/ServiceViewSupport.h"
+#include "views/ServiceFilter.h"
 #include "views/ServiceTreeModel.h"
 
 class CVantorelDocument;
@@ -17,10 +19,15 @@ struct ServiceEntry;
 // The services as a tree by type, by load-order group or by dependency,
 // with state icons on the service nodes and the list's service commands. A
 // node's item data is its index in the tree model, which names its entry.
-class CVantorelTreeView : public CView {
+// While a filter is typed it shows the services it keeps, opened up, under
+// the nodes that hold them.
+class CVantorelTreeView : public CView, public FilteredView {
 public:
     CVantorelTreeView(AppContext& context, int mode)
-        : CView(context.resources), context_(context), mode_(mode) {}
+        : CView(context.resources),
+          context_(context),
+          mode_(mode),
+          filter_(context.platform.codePage) {}
     bool Create(HWND parent, UINT id);
     int Mode() const { return mode_; }
 
@@ -30,10 +37,16 @@ public:
     // command); each entry's status is read once.
     void RefreshNodes(bool visibleOnly);
     ServiceEntry* GetSelectedEntry();
+    void ApplyFilter() override;
+    size_t ShownServices() const override { return shown_; }
+    size_t TotalServices() const override { return total_; }
 
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
     bool OnReflectedNotify(NMHDR* header, LRESULT* result) override;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
     CVantorelDocument* Doc() const;
@@ -43,10 +56,16 @@ private:
     int EntryOf(HTREEITEM item) const;
     void ShowState(HTREEITEM item, int image);
     void ShowEntry(int32_t entry);
+    // The nodes of the model put in, the node of `selected` chosen.
+    void InsertNodes(const std::string& selected);
+    std::string SelectedText() const;
+    void ShowMenuAtSelection();
 
     AppContext& context_;
     int mode_;
     ServiceTreeModel model_;
+    ServiceFilter filter_;
+    size_t shown_ = 0, total_ = 0;
     std::vector<HTREEITEM> items_;                // the tree item of each model node
     std::vector<std::vector<int>> nodesOfEntry_;  // the model nodes of each entry
     uint32_t generation_ = 0;                     // of the list the nodes were made from

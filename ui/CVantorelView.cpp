@@ -1,21 +1,26 @@
 #include "ui/CVantorelView.h"
 
+#include <algorithm>
+
 #include "framework/Dpi.h"
 #include "framework/Resources.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/CVantorelDocument.h"
+#include "ui/ListTransfer.h"
 #include "ui/ServiceViewSupport.h"
 
 namespace {
 const int kIconRoom = 35;  // at 100 %, as every width here
+const int kColumnMargin = 25;
 const int64_t kNoState = -1;
 }  // namespace
 
-// The control shares the image list: this view frees it, once.
+// The control shares the image list: this view frees it, once. It holds
+// no rows of its own: it asks for what it draws.
 bool CVantorelView::Create(HWND parent, UINT id) {
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SINGLESEL |
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
                   LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
     return CreateEx(0, WC_LISTVIEWA, "", style, 0, 0, 0, 0, parent,
                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
@@ -33,6 +38,7 @@ void CVantorelView::CreateColumns() {
     int position = 0;
     for (int slot = 0; slot < kColumnCount; ++slot) {
         if (!columns_.visible[slot]) continue;
+        slotOf_[position] = slot;
         std::string title = Res().LoadText(ColumnTitleId(slot));
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
@@ -54,10 +60,7 @@ void CVantorelView::ReloadColumns() {
 
 void CVantorelView::OnInitialUpdate() {
     if (::GetDlgCtrlID(m_hWnd) != AFX_IDW_PANE_FIRST) return;
-    if (!columnsMade_)
-        CreateColumns();
-    else
-        SendMessage(LVM_DELETEALLITEMS);
+    if (!columnsMade_) CreateColumns();
     if (!images_) {
         images_ = Res().LoadImageStrip(IDB_ICON_STRIP);
         SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
@@ -72,77 +75,130 @@ void CVantorelView::OnUpdate() {
 
 // The states are the enumeration's, fresh from the platform; only the
 // configuration columns cost a query per service, while they are shown.
+// The selection stays on its services by name: the entries are new.
 void CVantorelView::Rebuild() {
     if (!columnsMade_ || !Doc()) return;
-    SendMessage(WM_SETREDRAW, FALSE);
     WaitCursor wait;
-    std::string selected;
-    int current = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-    if (current >= 0) selected = listctrl::CellText(m_hWnd, current, 0);
+    // The rows still hold the names of the earlier list.
+    std::vector<std::string> selectedNames;
+    std::string focusedName;
+    auto nameOf = [this](int row) {
+        return row >= 0 && static_cast<size_t>(row) < rows_.Count()
+                   ? rows_.Cell(rows_.EntryOf(static_cast<size_t>(row)), kColName)
+                   : std::string();
+    };
+    for (int row : SelectedRows()) selectedNames.push_back(nameOf(row));
+    focusedName = nameOf(static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_FOCUSED)));
 
-    SendMessage(LVM_DELETEALLITEMS);
-    listctrl::AutoSizeColumns(m_hWnd, 0, false);
     texts_.clear();
     ServiceList& list = Doc()->Services();
     generation_ = list.Generation();
     shownState_.assign(list.GetCount(), kNoState);
-    SendMessage(LVM_SETITEMCOUNT, list.GetCount());
+    rows_.Reset(list.GetCount());
     for (uint32_t i = 0; i < list.GetCount(); ++i) {
         const ServiceEntry* entry = list.EntryAt(i);
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = static_cast<int>(i);
-        item.pszText = entry->name;
-        item.iImage = kImageNotShown;
-        item.lParam = static_cast<LPARAM>(i);
-        int row =
-            static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        ShowEntry(row, i, *entry);
-        FillConfiguration(row, entry->name);
+        rows_.SetCell(i, kColName, entry->name ? entry->name : "");
+        ShowEntry(i, *entry);
+        FillConfiguration(i, entry->name);
     }
-    // Rows stand in entry order until a sort.
-    int select = selected.empty() ? -1 : list.IndexOf(selected.c_str());
-    if (select < 0) select = 0;
-    LVITEMA state{};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessage(LVM_SETITEMSTATE, select, reinterpret_cast<LPARAM>(&state));
-    SendMessage(LVM_ENSUREVISIBLE, select, FALSE);
-    listctrl::AutoSizeColumns(m_hWnd, 0, true);
-    int first = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, 0));
-    if (first > 0) SendMessage(LVM_SETCOLUMNWIDTH, 0, first + dpi::Scale(kIconRoom));
+    if (!rows_.SetFilter(Doc()->FilterText())) rows_.Choose();
+
+    std::vector<uint32_t> selected;
+    for (const std::string& name : selectedNames) {
+        int index = name.empty() ? -1 : list.IndexOf(name.c_str());
+        if (index >= 0) selected.push_back(static_cast<uint32_t>(index));
+    }
+    int focused = focusedName.empty() ? -1 : list.IndexOf(focusedName.c_str());
+    SizeColumns();
+    ShowRows(selected, focused);
+}
+
+// A selection that no longer shows falls to the first row, so that the
+// keys and commands always have a row to act on. Drawn once, at the end:
+// Wine draws the list again at each change of its count or focus.
+void CVantorelView::ShowRows(const std::vector<uint32_t>& selected, int64_t focused) {
+    SendMessage(WM_SETREDRAW, FALSE);
+    SendMessage(LVM_SETITEMCOUNT, rows_.Count(), 0);
+    LVITEMA clear{};
+    clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+    std::vector<int> shown;
+    for (uint32_t entry : selected)
+        if (rows_.RowOf(entry) >= 0) shown.push_back(rows_.RowOf(entry));
+    int focusRow = focused >= 0 ? rows_.RowOf(static_cast<uint32_t>(focused)) : -1;
+    if (shown.empty() && rows_.Count() > 0) shown.push_back(focusRow >= 0 ? focusRow : 0);
+    if (focusRow < 0 && !shown.empty()) focusRow = *std::min_element(shown.begin(), shown.end());
+    LVITEMA select{};
+    select.stateMask = LVIS_SELECTED;
+    select.state = LVIS_SELECTED;
+    // Every row at once where every row is selected (thousands of them).
+    if (shown.size() == rows_.Count())
+        SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&select));
+    else
+        for (int row : shown) SendMessage(LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&select));
+    if (focusRow >= 0) {
+        LVITEMA focus{};
+        focus.stateMask = focus.state = LVIS_FOCUSED;
+        SendMessage(LVM_SETITEMSTATE, focusRow, reinterpret_cast<LPARAM>(&focus));
+        SendMessage(LVM_ENSUREVISIBLE, focusRow, FALSE);
+    }
     SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
+void CVantorelView::SelectedEntries(std::vector<uint32_t>* selected, int64_t* focused) const {
+    for (int row : SelectedRows())
+        if (EntryOfRow(row) >= 0) selected->push_back(static_cast<uint32_t>(EntryOfRow(row)));
+    *focused = EntryOfRow(static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_FOCUSED)));
+}
+
+void CVantorelView::ApplyFilter() {
+    if (!columnsMade_ || !Doc()) return;
+    if (generation_ != Doc()->Services().Generation()) {
+        Rebuild();  // the rows stand for an earlier list
+        return;
+    }
+    std::vector<uint32_t> selected;
+    int64_t focused = -1;
+    SelectedEntries(&selected, &focused);
+    if (rows_.SetFilter(Doc()->FilterText())) ShowRows(selected, focused);
+}
+
+void CVantorelView::SortByColumn(int column) {
+    if (column < 0 || column >= listctrl::ColumnCount(m_hWnd)) return;
+    std::vector<uint32_t> selected;
+    int64_t focused = -1;
+    SelectedEntries(&selected, &focused);
+    rows_.SortBy(slotOf_[column]);
+    ShowRows(selected, focused);
+}
+
 int CVantorelView::EntryOfRow(int row) const {
     if (!Doc() || generation_ != Doc()->Services().Generation()) return -1;
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return -1;
-    if (item.lParam < 0 || static_cast<size_t>(item.lParam) >= shownState_.size()) return -1;
-    return static_cast<int>(item.lParam);
+    if (row < 0 || static_cast<size_t>(row) >= rows_.Count()) return -1;
+    uint32_t entry = rows_.EntryOf(static_cast<size_t>(row));
+    return entry < shownState_.size() ? static_cast<int>(entry) : -1;
+}
+
+std::vector<int> CVantorelView::SelectedRows() const {
+    std::vector<int> rows;
+    for (int row = -1;
+         (row = static_cast<int>(SendMessage(LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
+        rows.push_back(row);
+    return rows;
 }
 
 // An unchanged row costs nothing here and is not drawn again.
-void CVantorelView::ShowEntry(int row, uint32_t index, const ServiceEntry& entry) {
-    if (columns_.visible[kColDescription] &&
-        listctrl::CellText(m_hWnd, row, columns_.Position(kColDescription)) !=
-            (entry.displayName ? entry.displayName : ""))
-        SetCell(row, kColDescription, entry.displayName ? entry.displayName : "");
-    if (shownState_[index] == entry.currentState) return;
+bool CVantorelView::ShowEntry(uint32_t index, const ServiceEntry& entry) {
+    bool changed =
+        rows_.SetCell(index, kColDescription, entry.displayName ? entry.displayName : "");
+    if (shownState_[index] == entry.currentState) return changed;
     shownState_[index] = entry.currentState;
-    if (columns_.visible[kColState])
-        SetCell(row, kColState, CachedText(StateTextId(entry.currentState)));
-    LVITEMA item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    item.iImage = StateImage(entry.currentState);
-    SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    rows_.SetCell(index, kColState, CachedText(StateTextId(entry.currentState)));
+    return true;
 }
 
-void CVantorelView::FillConfiguration(int row, const char* name) {
+void CVantorelView::FillConfiguration(uint32_t index, const char* name) {
     if (!columns_.visible[kColStartType] && !columns_.visible[kColAccount] &&
         !columns_.visible[kColErrorControl])
         return;
@@ -152,24 +208,35 @@ void CVantorelView::FillConfiguration(int row, const char* name) {
         return;
     }
     if (columns_.visible[kColStartType])
-        SetCell(row, kColStartType, CachedText(StartTypeTextId(config->startType)));
+        rows_.SetCell(index, kColStartType, CachedText(StartTypeTextId(config->startType)));
     if (columns_.visible[kColAccount])
-        SetCell(row, kColAccount, config->serviceStartName ? config->serviceStartName : "");
+        rows_.SetCell(index, kColAccount, config->serviceStartName ? config->serviceStartName : "");
     if (columns_.visible[kColErrorControl])
-        SetCell(row, kColErrorControl, CachedText(ErrorControlTextId(config->errorControl)));
+        rows_.SetCell(index, kColErrorControl,
+                      CachedText(ErrorControlTextId(config->errorControl)));
     ServiceList::FreeBuffer(config);
 }
 
-// The few texts of the configuration columns, read once per rebuild.
+// The few texts of the states and configuration columns, read once per rebuild.
 const std::string& CVantorelView::CachedText(unsigned id) {
     auto found = texts_.find(id);
     if (found == texts_.end()) found = texts_.emplace(id, Res().LoadText(id)).first;
     return found->second;
 }
 
-void CVantorelView::SetCell(int row, int slot, const std::string& text) {
-    int column = columns_.Position(slot);
-    if (column >= 0) listctrl::SetCellText(m_hWnd, row, column, text);
+// Each column as wide as its widest text of every service, shown or not,
+// so that typing a filter never moves a column.
+void CVantorelView::SizeColumns() {
+    listctrl::TextWidths widths(m_hWnd);
+    int columns = listctrl::ColumnCount(m_hWnd);
+    for (int column = 0; column < columns && column < kColumnCount; ++column) {
+        int slot = slotOf_[column];
+        int widest = widths.Width(CachedText(ColumnTitleId(slot)));
+        for (uint32_t entry = 0; entry < rows_.EntryCount(); ++entry)
+            widest = std::max(widest, widths.Width(rows_.Cell(entry, slot)));
+        int width = widest + dpi::Scale(kColumnMargin) + (column == 0 ? dpi::Scale(kIconRoom) : 0);
+        SendMessage(LVM_SETCOLUMNWIDTH, column, std::max(width, dpi::Scale(kMinColumnWidth)));
+    }
 }
 
 // The rows' statuses, read the cheaper way: a query per row or one
@@ -177,9 +244,10 @@ void CVantorelView::SetCell(int row, int slot, const std::string& text) {
 void CVantorelView::RefreshRows(bool visibleOnly) {
     if (!Doc()) return;
     ServiceList& list = Doc()->Services();
-    int count = static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
+    int count = static_cast<int>(rows_.Count());
     int first = visibleOnly ? static_cast<int>(SendMessage(LVM_GETTOPINDEX)) : 0;
-    int last = visibleOnly ? first + static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)) : count;
+    // The row cut at the bottom is on screen too.
+    int last = visibleOnly ? first + static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)) + 1 : count;
     std::vector<uint32_t> indexes;
     std::vector<int> rowOf(shownState_.size(), -1);
     for (int row = first; row < last && row < count; ++row) {
@@ -189,15 +257,56 @@ void CVantorelView::RefreshRows(bool visibleOnly) {
         rowOf[static_cast<size_t>(index)] = row;
     }
     for (uint32_t index : list.RefreshStatuses(indexes))
-        ShowEntry(rowOf[index], index, *list.EntryAt(index));
+        if (ShowEntry(index, *list.EntryAt(index)))
+            SendMessage(LVM_REDRAWITEMS, rowOf[index], rowOf[index]);
     ::UpdateWindow(m_hWnd);
 }
 
 ServiceEntry* CVantorelView::GetSelectedEntry() {
     if (!Doc() || !m_hWnd) return nullptr;
-    int row = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-    int index = row < 0 ? -1 : EntryOfRow(row);
+    int focused = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+    bool focusedSelected =
+        focused >= 0 && (SendMessage(LVM_GETITEMSTATE, focused, LVIS_SELECTED) & LVIS_SELECTED);
+    int first = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    int index = EntryOfRow(CommandRow(focused, focusedSelected, first));
     return index < 0 ? nullptr : Doc()->Services().GetEntry(static_cast<uint32_t>(index));
+}
+
+std::vector<std::string> CVantorelView::Titles() const {
+    std::vector<std::string> titles;
+    for (int slot = 0; slot < kColumnCount; ++slot)
+        if (columns_.visible[slot]) titles.push_back(Res().LoadText(ColumnTitleId(slot)));
+    return titles;
+}
+
+std::vector<std::vector<std::string>> CVantorelView::Lines(bool selectedOnly) const {
+    std::vector<std::vector<std::string>> lines;
+    if (selectedOnly) {
+        for (int row : SelectedRows())
+            if (static_cast<size_t>(row) < rows_.Count())
+                lines.push_back(rows_.Line(static_cast<size_t>(row), columns_));
+        return lines;
+    }
+    lines.reserve(rows_.Count());
+    for (size_t row = 0; row < rows_.Count(); ++row) lines.push_back(rows_.Line(row, columns_));
+    return lines;
+}
+
+// The control copies the text into its own buffer, within its size.
+void CVantorelView::GiveCell(NMLVDISPINFOA* info) {
+    LVITEMA& item = info->item;
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows_.Count()) return;
+    uint32_t entry = rows_.EntryOf(static_cast<size_t>(item.iItem));
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        bool known = item.iSubItem >= 0 && item.iSubItem < listctrl::ColumnCount(m_hWnd);
+        const char* text = known ? rows_.Cell(entry, slotOf_[item.iSubItem]).c_str() : "";
+        lstrcpynA(item.pszText, text, item.cchTextMax);
+    }
+    if (item.mask & LVIF_IMAGE)
+        item.iImage = entry < shownState_.size() && shownState_[entry] != kNoState
+                          ? StateImage(static_cast<uint32_t>(shownState_[entry]))
+                          : kImageNotShown;
+    if (item.mask & LVIF_PARAM) item.lParam = static_cast<LPARAM>(entry);
 }
 
 // Names in bold in their colour, the state in its own.
@@ -209,7 +318,8 @@ LRESULT CVantorelView::CustomDraw(NMLVCUSTOMDRAW* draw) {
                 look->text = kNameColour;
                 look->bold = true;
             } else if (cell.iSubItem == columns_.Position(kColState)) {
-                auto index = static_cast<size_t>(cell.nmcd.lItemlParam);
+                auto row = static_cast<size_t>(cell.nmcd.dwItemSpec);
+                size_t index = row < rows_.Count() ? rows_.EntryOf(row) : shownState_.size();
                 int64_t shown = index < shownState_.size() ? shownState_[index] : kNoState;
                 look->text = StateColour(static_cast<uint32_t>(shown));
             }
@@ -217,26 +327,46 @@ LRESULT CVantorelView::CustomDraw(NMLVCUSTOMDRAW* draw) {
         });
 }
 
+void CVantorelView::ShowMenuAtSelection() {
+    int row = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_FOCUSED | LVNI_SELECTED));
+    if (row < 0) row = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    RECT cell{LVIR_LABEL, 0, 0, 0};
+    POINT at{0, 0};
+    if (row >= 0 && SendMessage(LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell)))
+        at = {cell.left, cell.bottom};
+    ::ClientToScreen(m_hWnd, &at);
+    ShowContextMenu(Res(), m_hWnd, CONTEXT_MENU_SERVICES, &at);
+}
+
 bool CVantorelView::OnReflectedNotify(NMHDR* header, LRESULT* result) {
     switch (header->code) {
-        case LVN_COLUMNCLICK: {
-            int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
-            if (column >= 0) listctrl::SortByColumn(m_hWnd, column);
+        case LVN_GETDISPINFOA:
+            GiveCell(reinterpret_cast<NMLVDISPINFOA*>(header));
+            return true;
+        case LVN_ODFINDITEMA: {
+            auto* find = reinterpret_cast<NMLVFINDITEMA*>(header);
+            *result = -1;
+            if ((find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz &&
+                rows_.Count() > 0)
+                *result =
+                    rows_.FindRow(find->lvfi.psz, static_cast<size_t>(std::max(find->iStart, 0)));
             return true;
         }
+        case LVN_COLUMNCLICK:
+            SortByColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+            return true;
         case NM_DBLCLK:
             if (reinterpret_cast<NMITEMACTIVATE*>(header)->iItem >= 0)
                 OnCommand(ID_SERVICE_PROPERTIES);
             return true;
         case NM_RCLICK:
             ShowContextMenu(Res(), m_hWnd, CONTEXT_MENU_SERVICES);
+            *result = 1;  // no second menu from the context-menu message
             return true;
-        case LVN_KEYDOWN: {
-            WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
-            if (key == VK_RETURN) OnCommand(ID_SERVICE_PROPERTIES);
-            if (key == VK_F5) ReloadServices(Doc());
+        case LVN_KEYDOWN:
+            if (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_RETURN)
+                OnCommand(ID_SERVICE_PROPERTIES);
             return true;
-        }
         case NM_CUSTOMDRAW:
             *result = CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
             return true;
@@ -257,7 +387,13 @@ bool CVantorelView::KeepColumnWidth(NMHEADERA* change) {
 }
 
 // The header is the list's own child, so its notifications arrive here.
+// The context-menu key (or Shift+F10) opens the menu at the selected row.
 LRESULT CVantorelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    bool show = false;
+    if ((msg == WM_CONTEXTMENU && lp == -1) || TakeContextMenuKey(msg, wp, &show)) {
+        if (show || msg == WM_CONTEXTMENU) ShowMenuAtSelection();
+        return 0;
+    }
     if (msg == WM_NOTIFY) {
         auto* header = reinterpret_cast<NMHDR*>(lp);
         if (header->hwndFrom == reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER))) {
@@ -281,6 +417,12 @@ bool CVantorelView::OnCommand(UINT id) {
         case ID_FILE_PRINT:  // the standard printing; the list adds nothing to the page
             OnFilePrint();
             return true;
+        case ID_EDIT_COPY:
+            CopyRows(*this, Res(), context_.platform);
+            return true;
+        case ID_FILE_EXPORT:
+            ExportRows(*this, Res(), context_.platform, Doc() ? Doc()->GetTitle() : "");
+            return true;
         default:
             return false;
     }
@@ -289,6 +431,14 @@ bool CVantorelView::OnCommand(UINT id) {
 bool CVantorelView::OnUpdateCommand(CCmdUI& ui) {
     if (IsServiceCommand(ui.id)) {
         UpdateServiceCommand(ui, GetSelectedEntry());
+        return true;
+    }
+    if (ui.id == ID_EDIT_COPY) {
+        ui.Enable(SendMessage(LVM_GETSELECTEDCOUNT) > 0);
+        return true;
+    }
+    if (ui.id == ID_FILE_EXPORT) {
+        ui.Enable(Doc() != nullptr);
         return true;
     }
     return ui.id == ID_FILE_PRINT;

@@ -11,18 +11,22 @@
 #include "platform/win32/Handles.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"
+#include "ui/ServiceViewSupport.h"
 #include "views/ServiceListModel.h"
+#include "views/ServiceRows.h"
 
 class CVantorelDocument;
 struct ServiceEntry;
 
-// The services as a report list: one row per service, state in colour and
-// with an icon, sorted by a click on a column title. A row's item data is
-// the index of its entry in the document's list; the state it shows is
-// kept per entry.
-class CVantorelView : public CView {
+// The services as a report list: one row per service the filter keeps,
+// state in colour and with an icon, sorted by a click on a column title,
+// several rows selectable. The list asks for the texts it draws; the rows
+// (ServiceRows) keep every entry's texts, so a filter or a sort asks the
+// platform nothing. The state shown is kept per entry.
+class CVantorelView : public CView, public FilteredView {
 public:
-    explicit CVantorelView(AppContext& context) : CView(context.resources), context_(context) {}
+    explicit CVantorelView(AppContext& context)
+        : CView(context.resources), context_(context), rows_(context.platform.codePage) {}
     bool Create(HWND parent, UINT id);
 
     void OnInitialUpdate() override;
@@ -30,8 +34,20 @@ public:
     void RefreshRows(bool visibleOnly);
     // The visible columns read again from the settings, and the rows made again.
     void ReloadColumns();
+    // The entry of the row a service command acts on (CommandRow).
     ServiceEntry* GetSelectedEntry();
     int ColumnPosition(int slot) const { return columns_.Position(slot); }
+    // The rows chosen again for the document's filter text, the selection
+    // kept on the services still shown.
+    void ApplyFilter() override;
+    size_t ShownServices() const override { return rows_.Count(); }
+    size_t TotalServices() const override { return rows_.EntryCount(); }
+    // As a click on the title of the column at `column`.
+    void SortByColumn(int column);
+    // The shown columns' titles, and the texts of the shown rows (or of the
+    // selected ones) in those columns.
+    std::vector<std::string> Titles() const;
+    std::vector<std::vector<std::string>> Lines(bool selectedOnly) const;
 
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
@@ -49,16 +65,26 @@ private:
     // The entry of a row while the rows still stand for the document's
     // entries; -1 otherwise.
     int EntryOfRow(int row) const;
-    void ShowEntry(int row, uint32_t index, const ServiceEntry& entry);
-    void FillConfiguration(int row, const char* name);
-    void SetCell(int row, int slot, const std::string& text);
+    std::vector<int> SelectedRows() const;
+    // Shows the rows chosen, selecting the rows of `selected` (entries)
+    // and focusing that of `focused`.
+    void ShowRows(const std::vector<uint32_t>& selected, int64_t focused);
+    void SelectedEntries(std::vector<uint32_t>* selected, int64_t* focused) const;
+    // True when the row's texts changed.
+    bool ShowEntry(uint32_t index, const ServiceEntry& entry);
+    void FillConfiguration(uint32_t index, const char* name);
+    void SizeColumns();
     const std::string& CachedText(unsigned id);
+    void GiveCell(NMLVDISPINFOA* info);
     LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
     bool KeepColumnWidth(NMHEADERA* change);
+    void ShowMenuAtSelection();
 
     AppContext& context_;
     ListColumns columns_;
+    int slotOf_[kColumnCount] = {};  // the slot of each shown column
     bool columnsMade_ = false;
+    ServiceRows rows_;
     std::vector<int64_t> shownState_;  // per entry; -1 before any is shown
     uint32_t generation_ = 0;          // of the list the rows were made from
     ImageList images_;                 // shared with the control, freed here

@@ -17,8 +17,17 @@ bool RunWithServices(ServicesDocument& document, std::function<void()> work,
     return finished;
 }
 
-void ShowContextMenu(const Resources& resources, HWND view, int popup) {
-    resources.ShowPopupMenu(::GetAncestor(view, GA_ROOT), IDR_CONTEXT_MENUS, popup);
+void ShowContextMenu(const Resources& resources, HWND view, int popup, const POINT* at) {
+    resources.ShowPopupMenu(::GetAncestor(view, GA_ROOT), IDR_CONTEXT_MENUS, popup, nullptr, at);
+}
+
+bool TakeContextMenuKey(UINT msg, WPARAM wp, bool* show) {
+    bool down = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
+    bool up = msg == WM_KEYUP || msg == WM_SYSKEYUP;
+    bool apps = wp == VK_APPS && (down || up);
+    bool shiftF10 = wp == VK_F10 && (down || up) && ::GetKeyState(VK_SHIFT) < 0;
+    *show = (apps && up) || (shiftF10 && down);
+    return apps || shiftF10;
 }
 
 void ReloadServices(CVantorelDocument* document) {

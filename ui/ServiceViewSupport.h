@@ -4,6 +4,7 @@
 // enabling rules and messages.
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 
 #include "framework/Answering.h"
@@ -13,6 +14,21 @@ class CVantorelDocument;
 class ServicesDocument;
 class Resources;
 struct ServiceEntry;
+
+// What the frame asks of the services view shown (the list or a tree) for
+// the filter typed in the toolbar.
+class FilteredView {
+public:
+    // The rows or nodes chosen again for the document's filter text, from
+    // what was read already: the platform is not asked.
+    virtual void ApplyFilter() = 0;
+    // The services shown, and those of the list it was made from.
+    virtual size_t ShownServices() const = 0;
+    virtual size_t TotalServices() const = 0;
+
+protected:
+    ~FilteredView() = default;
+};
 
 // Shows the wait cursor while the service control manager answers.
 class WaitCursor {
@@ -32,9 +48,15 @@ private:
 bool RunWithServices(ServicesDocument& document, std::function<void()> work,
                      const answering::Wait& wait);
 
-// A pop-up of the context menus at the cursor, owned by the view's frame so
-// that its commands go through the frame's routing.
-void ShowContextMenu(const Resources& resources, HWND view, int popup);
+// A pop-up of the context menus at the cursor (or at `at`, in screen
+// coordinates), owned by the view's frame so that its commands go through
+// the frame's routing.
+void ShowContextMenu(const Resources& resources, HWND view, int popup, const POINT* at = nullptr);
+// The context-menu key and Shift+F10 in a view: true for their messages,
+// which the view takes itself, `show` on the one that opens the menu at the
+// selected row. Taken, they never reach the system's default handling,
+// which opens it too on Windows and not at all under Wine.
+bool TakeContextMenuKey(UINT msg, WPARAM wp, bool* show);
 // F5: the document loads its services again and every view rebuilds.
 void ReloadServices(CVantorelDocument* document);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "views/ServiceFilter.h"
+
 namespace {
 
 // Images of the icon strip.
@@ -76,12 +78,48 @@ void ServiceTreeModel::Build(int mode, ServiceList& list) {
     nodes_.clear();
     children_.clear();
     roots_.clear();
+    counted_.clear();
+    mode_ = mode;
     if (mode == kByType) BuildByType(list);
     if (mode == kByGroup) BuildByGroup(list);
     if (mode == kByDependency) {
         std::vector<std::string> chain;
         for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i)
             InsertDependency(list, e->name ? e->name : "", chain);
+    }
+    built_ = nodes_;
+    counted_.resize(nodes_.size());
+}
+
+// A node comes after its parent in the tree as built: one pass from the
+// end finds every node that keeps something below it.
+void ServiceTreeModel::Filter(const ServiceFilter& filter, const ServiceList& list) {
+    std::vector<bool> kept(built_.size(), false);
+    for (size_t i = built_.size(); i-- > 0;) {
+        const TreeNode& n = built_[i];
+        if (n.data == kServiceData && !kept[i]) {
+            const ServiceEntry* e =
+                n.entry >= 0 ? list.EntryAt(static_cast<uint32_t>(n.entry)) : nullptr;
+            kept[i] =
+                e ? filter.Keeps(e->name, e->displayName) : filter.Keeps(n.text.c_str(), nullptr);
+        }
+        if (mode_ == kByType && n.data == kGroupData) kept[i] = true;
+        if (kept[i] && n.parent >= 0) kept[static_cast<size_t>(n.parent)] = true;
+    }
+    nodes_.clear();
+    children_.clear();
+    roots_.clear();
+    std::vector<int> placed(built_.size(), -1);
+    for (size_t i = 0; i < built_.size(); ++i) {
+        if (!kept[i]) continue;
+        const TreeNode& n = built_[i];
+        int parent = n.parent < 0 ? -1 : placed[static_cast<size_t>(n.parent)];
+        placed[i] = Append(parent, n.text, n.image, n.selectedImage, n.data, n.entry);
+    }
+    for (size_t i = 0; i < built_.size(); ++i) {
+        if (placed[i] < 0 || counted_[i].empty()) continue;
+        size_t node = static_cast<size_t>(placed[i]);
+        nodes_[node].text = counted_[i] + " (" + std::to_string(children_[node].size()) + ")";
     }
 }
 
@@ -101,6 +139,8 @@ void ServiceTreeModel::BuildByType(ServiceList& list) {
         }
         nodes_[static_cast<size_t>(node)].text =
             std::string(category.name) + " (" + std::to_string(count) + ")";
+        counted_.resize(nodes_.size());
+        counted_[static_cast<size_t>(node)] = category.name;
     }
 }
 

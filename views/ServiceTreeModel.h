@@ -8,6 +8,8 @@
 
 #include "scm/ServiceList.h"
 
+class ServiceFilter;
+
 struct TreeNode {
     std::string text;
     int image;
@@ -24,8 +26,12 @@ public:
     static constexpr int32_t kServiceData = -1;
 
     // Builds the tree of `mode` from the list's entries; another mode
-    // builds nothing.
+    // builds nothing. Every node is shown.
     void Build(int mode, ServiceList& list);
+    // Shows, of the tree built, the service nodes the filter keeps and the
+    // nodes above them, the tree by type's categories always (with the
+    // count of what they keep). Asks the platform nothing.
+    void Filter(const ServiceFilter& filter, const ServiceList& list);
 
     const std::vector<TreeNode>& Nodes() const { return nodes_; }
     // Every node whose text equals `text` with ASCII letters folded, in
@@ -43,6 +49,11 @@ private:
                         std::vector<int>* out) const;
 
     std::vector<TreeNode> nodes_;
+    // The tree as built, and each node's name without its count (empty for
+    // a node that shows no count).
+    std::vector<TreeNode> built_;
+    std::vector<std::string> counted_;
+    int mode_ = kNone;
     std::vector<std::vector<int>> children_;
     std::vector<int> roots_;
 };

@@ -111,6 +111,22 @@ using ModuleHandle = UniqueHandle<HMODULE, handle_traits::Module>;
 template <typename P>
 using LocalMemory = UniqueHandle<P, handle_traits::Local<P>>;
 
+// The clipboard, open for a window while this lives; another program that
+// holds it open keeps it from opening (IsOpen is false).
+class OpenedClipboard {
+public:
+    explicit OpenedClipboard(HWND owner) : open_(::OpenClipboard(owner) != FALSE) {}
+    ~OpenedClipboard() {
+        if (open_) ::CloseClipboard();
+    }
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+    bool IsOpen() const { return open_; }
+
+private:
+    bool open_;
+};
+
 // A window's device context, released to that window.
 class WindowDC {
 public:

@@ -2,6 +2,7 @@
 // The real platform: one object of each Win32 implementation.
 #include "platform/Platform.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Elevation.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32LocaleTime.h"
@@ -26,10 +27,11 @@ struct Win32Platform {
     Win32Version versions;
     Win32Elevation elevation;
     Win32Sound sound;
+    Win32CodePage codePage;
 
     Platform Interfaces() {
-        return Platform{scm,     registry, texts,     clock, files,     locale,
-                        modules, versions, elevation, sound, textsInUse};
+        return Platform{scm,     registry, texts,     clock, files,    locale,
+                        modules, versions, elevation, sound, codePage, textsInUse};
     }
 };
 

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "tests/fakes/FakeCodePage.h"
 #include "tests/fakes/FakeScm.h"
+#include "views/ServiceFilter.h"
 #include "views/ServiceTreeModel.h"
 
 namespace sc = platform::scm;
@@ -101,6 +103,60 @@ TEST_F(ServiceTreeModelTest, ADependencyCycleEndsAndAMissingDependencyIsARoot) {
     // Ghost is in no list: its node has no entry.
     EXPECT_EQ(model.Nodes()[1].entry, -1);
     EXPECT_STREQ(list.EntryAt(static_cast<uint32_t>(model.Nodes()[3].entry))->name, "Left");
+}
+
+// A filter keeps the matching services where they stand: under their
+// categories (which count what they keep), groups and dependencies.
+TEST_F(ServiceTreeModelTest, AFilterKeepsTheMatchingServicesUnderWhatHoldsThem) {
+    Add("Shared", sc::kTypeWin32ShareProcess);
+    Add("Desk", 0x110);
+    Add("Disk", sc::kTypeKernelDriver);
+    Build(ServiceTreeModel::kByType);
+    fake::CodePage codePage;
+    ServiceFilter filter(codePage);
+    filter.SetText("DESK SERV");  // the display name "Desk service"
+    model.Filter(filter, list);
+    EXPECT_EQ(
+        Shape(),
+        (std::vector<std::string>{
+            "SERVICE_WIN32", "SERVICE_WIN32_OWN_PROCESS (1)<SERVICE_WIN32",
+            "Desk<SERVICE_WIN32_OWN_PROCESS (1)", "SERVICE_WIN32_SHARE_PROCESS (0)<SERVICE_WIN32",
+            "SERVICE_DRIVER", "SERVICE_KERNEL_DRIVER (0)<SERVICE_DRIVER",
+            "SERVICE_FILE_SYSTEM_DRIVER (0)<SERVICE_DRIVER",
+            "SERVICE_RECOGNIZER_DRIVER (0)<SERVICE_DRIVER", "SERVICE_ADAPTER (0)",
+            "SERVICE_INTERACTIVE_PROCESS (1)", "Desk<SERVICE_INTERACTIVE_PROCESS (1)"}));
+    EXPECT_EQ(model.Nodes()[10].parent, 9);
+    EXPECT_EQ(model.Matches("Desk"), (std::vector<int>{2, 10}));
+    filter.SetText("");
+    model.Filter(filter, list);
+    EXPECT_EQ(model.Nodes().size(), 13u);
+    EXPECT_EQ(model.Nodes()[6].text, "SERVICE_KERNEL_DRIVER (1)");
+}
+
+TEST_F(ServiceTreeModelTest, AFilterKeepsTheGroupsAndDependenciesAboveAMatch) {
+    Add("Web").dependencies = std::string("+Net\0Disk\0", 10);
+    Add("Disk").group = "Storage";
+    Add("Mail").dependencies = std::string("Web\0", 4);
+    Add("Print").group = "Spool";
+    Build(ServiceTreeModel::kByDependency);
+    size_t queries = scm.log.size();
+    fake::CodePage codePage;
+    ServiceFilter filter(codePage);
+    filter.SetText("mai");
+    model.Filter(filter, list);
+    EXPECT_EQ(Shape(), (std::vector<std::string>{"Net", "Web<Net", "Mail<Web"}));
+    filter.SetText("disk");
+    model.Filter(filter, list);
+    EXPECT_EQ(Shape(), (std::vector<std::string>{"Disk"}));
+    EXPECT_EQ(scm.log.size(), queries) << "a filter asks the platform nothing";
+
+    Build(ServiceTreeModel::kByGroup);
+    filter.SetText("PRINT");
+    model.Filter(filter, list);
+    EXPECT_EQ(Shape(), (std::vector<std::string>{"Spool", "Print<Spool"}));
+    filter.SetText("nothing like it");
+    model.Filter(filter, list);
+    EXPECT_TRUE(model.Nodes().empty());
 }
 
 }  // namespace

@@ -46,20 +46,6 @@ COLORREF Middle(HICON icon) {
     return colour;
 }
 
-// How many pixels of the window's client area on screen have the colour,
-// once it has painted what it has to.
-int PixelsOf(HWND window, COLORREF colour) {
-    UpdateWindow(window);
-    RECT client{};
-    GetClientRect(window, &client);
-    HDC dc = GetDC(window);
-    int count = 0;
-    for (int y = 0; y < client.bottom; ++y)
-        for (int x = 0; x < client.right; ++x) count += GetPixel(dc, x, y) == colour;
-    ReleaseDC(window, dc);
-    return count;
-}
-
 class MonitorWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -108,7 +94,8 @@ TEST_F(MonitorWindowsTest, ATickThatFindsAChangeAlertsAndClosingItsWindowEndsThe
     // state, running, is there in green.
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    EXPECT_GT(PixelsOf(GetDlgItem(changes.GetSafeHwnd(), IDC_CHANGES_LIST), RGB(0, 128, 0)), 0);
+    EXPECT_GT(
+        wintest::PixelsOf(GetDlgItem(changes.GetSafeHwnd(), IDC_CHANGES_LIST), RGB(0, 128, 0)), 0);
 
     // Hidden with its rows, the window is pending; closed, it is emptied and
     // the icon is the usual one again.

@@ -365,4 +365,36 @@ TEST_F(SettingsDialogWindowsTest, AModuleGoneSinceTheListWasFilledIsNotChosen) {
     store.DeleteValue(gone);
 }
 
+// Ctrl+Tab and Ctrl+Shift+Tab turn the pages from a control of the page
+// shown, going round at the ends, as a click on the tab would.
+TEST_F(SettingsDialogWindowsTest, CtrlTabTurnsThePagesBothWays) {
+    wintest::Scripted<CSettingsDlg> dialog(context_, nullptr, CSettingsDlg::kGeneral);
+    std::vector<int> shown;
+    dialog.script = [&](HWND hwnd, int step) {
+        int page = TabCtrl_GetCurSel(GetDlgItem(hwnd, IDC_SETTINGS_TABS));
+        // The dialog itself stays hidden while scripted: the page's own style says.
+        bool visible =
+            page >= 0 && (GetWindowLongA(dialog.PageWindow(page), GWL_STYLE) & WS_VISIBLE);
+        shown.push_back(visible ? page : -1);
+        if (step == 3) {
+            SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        keys[VK_SHIFT] = step > 0 ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageA(GetWindow(dialog.PageWindow(page), GW_CHILD), WM_KEYDOWN, VK_TAB, 1);
+        PostMessageA(hwnd, wintest::kStep, 0, 0);
+    };
+    dialog.DoModal();
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(shown, (std::vector<int>{CSettingsDlg::kGeneral, CSettingsDlg::kComparison,
+                                       CSettingsDlg::kGeneral, CSettingsDlg::kLanguage}));
+}
+
 }  // namespace

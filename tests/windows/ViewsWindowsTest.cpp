@@ -95,7 +95,7 @@ TEST_F(ViewsWindowsTest, RowsFollowTheirServicesThroughASortAndATick) {
     // A click on a title always changes the order of more than one row
     // with different names: the rows no longer stand in entry order, and
     // each must still stand for its own service.
-    listctrl::SortByColumn(list, 0);
+    view.SortByColumn(0);
     int row = RowOf(list, started.Name());
     ASSERT_GE(row, 0);
     LVITEMA select{};

@@ -128,6 +128,18 @@ void DeleteLeftoverServices() {
     CloseServiceHandle(manager);
 }
 
+int PixelsOf(HWND window, COLORREF colour) {
+    UpdateWindow(window);
+    RECT client{};
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    int count = 0;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x) count += GetPixel(dc, x, y) == colour;
+    ReleaseDC(window, dc);
+    return count;
+}
+
 bool SaveScreen(const std::string& name) {
     std::string dir = wintest::ExeDirectory() + "\\..\\..\\screenshots";
     // Beside the 100 % ones, those of another scaling.

@@ -38,6 +38,10 @@ private:
 // to look at.
 bool SaveScreen(const std::string& name);
 
+// How many pixels of the window's client area on screen have the colour,
+// once it has painted what it has to.
+int PixelsOf(HWND window, COLORREF colour);
+
 // Removes services that an earlier, interrupted run left behind.
 void DeleteLeftoverServices();
 
