@@ -128,7 +128,9 @@ private:
     bool WithService(const char* name, uint32_t access, Call call);
     ServiceListError ReadEntries(uint32_t typeFilter, uint32_t stateFilter, ServiceEntry** entries,
                                  uint32_t* count);
-    // Measured under Wine with 500 services (list_wine_bench).
+    // Under Wine with 516 services one enumeration took 10.7 ms and a row's
+    // query 1.8 ms, as much as enumerating about 86 services; rounded down,
+    // so that a near tie goes to the one enumeration.
     static constexpr uint32_t kServicesPerStatusQuery = 64;
     // The most the platform documents a configuration record to take.
     static constexpr uint32_t kConfigBufferSize = 8192;
