@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "bench/Verdict.h"
 
@@ -89,6 +90,17 @@ void Report(const char* what, const std::vector<double>& ours, const std::vector
     double a = Median(ours), b = Median(bare);
     std::printf("%-22s ours %9.3f ms   bare calls %9.3f ms   ratio %.3f (target <= %.2f) %s\n",
                 what, a, b, a / b, target, Judge(a / b, target));
+}
+
+void BareEnumeration(SC_HANDLE manager) {
+    DWORD needed = 0, count = 0, resume = 0;
+    EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &count,
+                        &resume);
+    std::vector<char> block(needed);
+    resume = 0;
+    EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL,
+                        reinterpret_cast<ENUM_SERVICE_STATUSA*>(block.data()), needed, &needed,
+                        &count, &resume);
 }
 
 }  // namespace bench

@@ -33,6 +33,9 @@ int WithBenchServices(const std::function<void(SC_HANDLE)>& measure);
 bool RegisterBenchServices(SC_HANDLE manager);
 void DeleteBenchServices(SC_HANDLE manager);
 double Median(std::vector<double> values);
+// The least a program does to read every service's state: one enumeration
+// over an open connection (sizing, then filling).
+void BareEnumeration(SC_HANDLE manager);
 // "what  ours  bare  ratio (target) PASS", medians of the samples; a miss
 // is kept for ExitStatus().
 void Report(const char* what, const std::vector<double>& ours, const std::vector<double>& bare,

@@ -48,19 +48,6 @@ protected:
     }
 };
 
-// The least a program does to show every service's state: one enumeration
-// over an open connection (sizing, then filling).
-void BareEnumeration(SC_HANDLE manager) {
-    DWORD needed = 0, count = 0, resume = 0;
-    EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &count,
-                        &resume);
-    std::vector<char> block(needed);
-    resume = 0;
-    EnumServicesStatusA(manager, SERVICE_WIN32, SERVICE_STATE_ALL,
-                        reinterpret_cast<ENUM_SERVICE_STATUSA*>(block.data()), needed, &needed,
-                        &count, &resume);
-}
-
 // And the configuration columns: one query a service besides.
 void BareConfigurations(SC_HANDLE manager, const std::vector<std::string>& names) {
     std::vector<char> buffer(8192);

@@ -104,28 +104,8 @@ bool CVantorelDocument::OnNewDocument() {
 // previous machine's list shown until the new one is whole; Esc gives up.
 bool CVantorelDocument::OnOpenDocument(const char* path) {
     std::string name = FileNameOf(path ? path : "");
-    cancelled_ = false;
-    CFrameWnd* frame = MainFrame();
-    if (!opening_.empty()) {
-        ShowMessage(ModalOwner(frame ? frame->GetSafeHwnd() : nullptr),
-                    FormatText(context_.resources.LoadText(IDS_OPENING_BUSY), opening_.c_str()),
-                    MB_OK | MB_ICONEXCLAMATION);
-        cancelled_ = true;
-        return false;
-    }
     std::shared_ptr<MachineOpening> opening = core_.StartOpening(name);
-    opening_ = name;
-    if (frame)
-        frame->SetMessageText(
-            FormatText(context_.resources.LoadText(IDS_CONNECTING), name.c_str()));
-    bool finished = answering::Run([opening] { opening->Run(); });
-    opening_.clear();
-    frame = MainFrame();
-    if (frame) frame->SetMessageText(context_.resources.LoadText(AFX_IDS_IDLEMESSAGE));
-    if (!finished) {
-        cancelled_ = true;
-        return false;
-    }
+    if (!Answered(opening, name)) return false;
     if (!core_.FinishOpening(*opening)) {
         ShowError(MB_ICONERROR);
         return false;

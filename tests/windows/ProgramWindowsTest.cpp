@@ -406,8 +406,12 @@ TEST_F(ProgramWindowsTest, SettingsThatSelectNothingStartWithTheDefaultsAndSaySo
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     HWND frame = program.Frame(30000);
     ASSERT_NE(frame, nullptr);
+    // The frame shows before its list is filled.
     HWND list = FindChild(frame, WC_LISTVIEWA);
-    EXPECT_GT(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
+    LRESULT rows = 0;
+    for (DWORD start = GetTickCount(); rows == 0 && GetTickCount() - start < 10000; Sleep(50))
+        rows = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    EXPECT_GT(rows, 0);
 }
 
 TEST_F(ProgramWindowsTest, TheAutomationMethodsWorkThroughACOMClient) {
