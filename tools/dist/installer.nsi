@@ -73,6 +73,9 @@ Section "${PRODUCT}" Program
     File "${STAGE}\README.txt"
     File "${STAGE}\LICENSE.txt"
     WriteUninstaller "$INSTDIR\uninstall.exe"
+    ; A profile's Start-menu folder may not be made yet (a new account, a
+    ; new Wine prefix): the shortcut needs it.
+    CreateDirectory "$SMPROGRAMS"
     CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Vantorel.exe"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
