@@ -31,7 +31,7 @@ void Work(const std::shared_ptr<Job>& job) {
     try {
         job->work();
     } catch (...) {
-        // The work's own result stays unset: its owner sees it did not finish.
+        // Its result stays as it was before: its owner finds none.
     }
     int expected = kRunning;
     if (!job->state.compare_exchange_strong(expected, kFinished)) --outstanding;
