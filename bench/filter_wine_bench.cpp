@@ -17,6 +17,7 @@
 #include "monitor/HistoryLog.h"
 #include "platform/win32/Win32Platform.h"
 #include "tests/fakes/FakeScm.h"
+#include "tests/windows/FrameClass.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/CVantorelDocument.h"
 #include "ui/CVantorelView.h"
@@ -86,11 +87,7 @@ std::vector<std::string> Steps() {
 }
 
 int Measure(WindowBench& app) {
-    WNDCLASSA frameClass{};
-    frameClass.lpfnWndProc = DefWindowProcA;
-    frameClass.hInstance = GetModuleHandleA(nullptr);
-    frameClass.lpszClassName = "VantorelMainFrame";
-    RegisterClassA(&frameClass);
+    wintest::RegisterFrameClass();
     platform::Win32Platform real;
     fake::Scm scm;
     for (int i = 0; i < kServices; ++i)

@@ -17,6 +17,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "settings/SettingsStore.h"
 #include "tests/fakes/MeteredScm.h"
+#include "tests/windows/FrameClass.h"
 #include "tests/windows/WindowWatch.h"
 #include "ui/CVantorelDocument.h"
 #include "ui/ServiceViewSupport.h"
@@ -66,12 +67,7 @@ int main() {
             Fail();
             return;
         }
-        // The application registers the frame's class before it makes one.
-        WNDCLASSA frameClass{};
-        frameClass.lpfnWndProc = DefWindowProcA;
-        frameClass.hInstance = GetModuleHandleA(nullptr);
-        frameClass.lpszClassName = "VantorelMainFrame";
-        RegisterClassA(&frameClass);
+        wintest::RegisterFrameClass();
         auto* frame = new CVantorelMainFrame(app, m.context);  // it goes with its window
         if (!frame->Create(&document)) {
             std::printf("no main window\n");

@@ -18,6 +18,7 @@
 #include "res/resource.h"
 #include "settings/LanguageModule.h"
 #include "settings/SettingsStore.h"
+#include "tests/windows/FrameClass.h"
 #include "tests/windows/WineServices.h"
 #include "ui/CChangedServicesDlg.h"
 #include "ui/CVantorelDocument.h"
@@ -53,12 +54,7 @@ protected:
                                   LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(program_, nullptr);
         platform_.textsInUse.Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
-        // The application registers the frame's class before it makes one.
-        WNDCLASSA frameClass{};
-        frameClass.lpfnWndProc = DefWindowProcA;
-        frameClass.hInstance = GetModuleHandleA(nullptr);
-        frameClass.lpszClassName = "VantorelMainFrame";
-        RegisterClassA(&frameClass);
+        wintest::RegisterFrameClass();
     }
     void TearDown() override {
         platform_.textsInUse.Set(nullptr, "");

@@ -15,6 +15,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
 #include "tests/fakes/MeteredScm.h"
+#include "tests/windows/FrameClass.h"
 #include "tests/windows/WindowWatch.h"
 #include "tests/windows/WineServices.h"
 #include "ui/CVantorelDocument.h"
@@ -34,11 +35,7 @@ protected:
                                   LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(program_, nullptr);
         platform_.textsInUse.Set(program_, wintest::ExeDirectory() + "\\Vantorel.exe");
-        WNDCLASSA frameClass{};
-        frameClass.lpfnWndProc = DefWindowProcA;
-        frameClass.hInstance = GetModuleHandleA(nullptr);
-        frameClass.lpszClassName = "VantorelMainFrame";
-        RegisterClassA(&frameClass);
+        wintest::RegisterFrameClass();
         scm_.wait = [](uint32_t ms) { Sleep(ms); };
     }
     void TearDown() override {

@@ -13,22 +13,7 @@
 #include "tests/windows/ProgramUnderTest.h"
 #include "tests/windows/WineServices.h"
 
-using wintest::Call;
-using wintest::ChooseFile;
-using wintest::Configuration;
-using wintest::ControlText;
-using wintest::FindChild;
-using wintest::FindNode;
-using wintest::kFrameClass;
-using wintest::MessageText;
-using wintest::NextNode;
-using wintest::Program;
-using wintest::ReadLines;
-using wintest::RunTool;
-using wintest::SaveScreen;
-using wintest::TestService;
-using wintest::WaitForDialog;
-using wintest::WhyNoFrame;
+using namespace wintest;
 
 namespace {
 
@@ -60,18 +45,9 @@ private:
 
 // The program's window of changed services, once it is on screen.
 HWND WaitForChangesWindow(const Program& program, int tries = 150) {
-    for (int i = 0; i < tries; ++i) {
-        HWND window = nullptr;
-        while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (pid == GetProcessId(program.Process()) && IsWindowVisible(window) &&
-                GetDlgItem(window, IDC_CHANGES_LIST))
-                return window;
-        }
-        Sleep(100);
-    }
-    return nullptr;
+    return WaitForDialogWhere(program, tries, [](HWND window) {
+        return GetDlgItem(window, IDC_CHANGES_LIST) != nullptr;
+    });
 }
 
 // The rows of the changes window that name the service.

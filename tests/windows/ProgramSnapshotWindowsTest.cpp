@@ -13,22 +13,7 @@
 #include "tests/windows/ProgramUnderTest.h"
 #include "tests/windows/WineServices.h"
 
-using wintest::Call;
-using wintest::ChooseFile;
-using wintest::Configuration;
-using wintest::ControlText;
-using wintest::FindChild;
-using wintest::FindNode;
-using wintest::kFrameClass;
-using wintest::MessageText;
-using wintest::NextNode;
-using wintest::Program;
-using wintest::ReadLines;
-using wintest::RunTool;
-using wintest::SaveScreen;
-using wintest::TestService;
-using wintest::WaitForDialog;
-using wintest::WhyNoFrame;
+using namespace wintest;
 
 namespace {
 

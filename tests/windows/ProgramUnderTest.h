@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <oleauto.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -228,21 +229,29 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
     return lines;
 }
 
-// A dialog box the program shows, once it is there.
-// With `owner`, only a dialog that window owns counts.
-inline HWND WaitForDialog(const Program& program, int tries = 100, HWND owner = nullptr) {
+// A visible dialog box of the program's that `wanted` accepts, once it is
+// there; null after `tries` tenths of a second.
+inline HWND WaitForDialogWhere(const Program& program, int tries,
+                               const std::function<bool(HWND)>& wanted) {
     for (int i = 0; i < tries; ++i) {
         HWND window = nullptr;
         while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
-            if (pid == GetProcessId(program.Process()) && IsWindowVisible(window) &&
-                (!owner || GetWindow(window, GW_OWNER) == owner))
+            if (pid == GetProcessId(program.Process()) && IsWindowVisible(window) && wanted(window))
                 return window;
         }
         Sleep(100);
     }
     return nullptr;
+}
+
+// A dialog box the program shows, once it is there.
+// With `owner`, only a dialog that window owns counts.
+inline HWND WaitForDialog(const Program& program, int tries = 100, HWND owner = nullptr) {
+    return WaitForDialogWhere(program, tries, [owner](HWND window) {
+        return !owner || GetWindow(window, GW_OWNER) == owner;
+    });
 }
 
 inline HTREEITEM NextNode(HWND tree, HTREEITEM item, UINT relation) {

@@ -22,6 +22,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
 #include "tests/fakes/FakeScm.h"
+#include "tests/windows/FrameClass.h"
 #include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WineServices.h"
 #include "toolkit/ListCtrlSupport.h"
@@ -131,12 +132,7 @@ class ServiceListWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(texts_.Loaded());
-        // The application registers the frame's class before it makes one.
-        WNDCLASSA frameClass{};
-        frameClass.lpfnWndProc = DefWindowProcA;
-        frameClass.hInstance = GetModuleHandleA(nullptr);
-        frameClass.lpszClassName = "VantorelMainFrame";
-        RegisterClassA(&frameClass);
+        wintest::RegisterFrameClass();
     }
     void TearDown() override {
         app_.m_pMainWnd = nullptr;  // a main window's end would end the test's loop
