@@ -20,12 +20,15 @@ ServicesDocument::ServicesDocument(platform::ScmApi& scm, platform::RegistryApi&
       texts_(texts) {}
 
 bool ServicesDocument::LoadServices() {
+    if (currentList.Enumerate()) {
+        Loaded();
+        return true;
+    }
+    // The list is gone, and what was compared with it.
     referenceValid = false;
     comparedList.Release();
     comparedFresh_ = false;
-    if (!currentList.Enumerate()) return false;
-    Loaded();
-    return true;
+    return false;
 }
 
 // The reference is what the enumeration just found: enumerating again would
@@ -103,10 +106,8 @@ bool ServicesDocument::OpenDocument(const std::string& path) {
 }
 
 std::unique_ptr<MachineOpening> ServicesDocument::StartOpening(const std::string& path) {
-    lastErrorText.clear();
+    std::unique_ptr<MachineOpening> opening = StartReload();
     openMode = kOpen;
-    auto opening = std::make_unique<MachineOpening>(scm_);
-    opening->list.CopyOptions(currentList);
     ReadFilterSettings(opening->list);
     opening->list.SetDatabaseName(nullptr);
     opening->list.SetMachineName(MachineName(FileNameOf(path)).c_str());
