@@ -72,6 +72,7 @@ private:
     void SelectedEntries(std::vector<uint32_t>* selected, int64_t* focused) const;
     // True when the row's texts changed.
     bool ShowEntry(uint32_t index, const ServiceEntry& entry);
+    bool ShowsConfiguration() const;
     void FillConfiguration(uint32_t index, const char* name);
     void SizeColumns();
     const std::string& CachedText(unsigned id);

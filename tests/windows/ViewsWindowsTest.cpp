@@ -25,6 +25,7 @@
 #include "ui/CVantorelDocument.h"
 #include "ui/CVantorelTreeView.h"
 #include "ui/CVantorelView.h"
+#include "ui/ServiceViewSupport.h"
 
 using wintest::TestService;
 
@@ -125,6 +126,34 @@ TEST_F(ViewsWindowsTest, RowsFollowTheirServicesThroughASortAndATick) {
     selected = view.GetSelectedEntry();
     ASSERT_NE(selected, nullptr);
     EXPECT_STREQ(selected->name, started.Name().c_str());
+    view.DestroyWindow();
+}
+
+// F5 reads the machine again: the user's place in the list stays, the
+// focused row is not scrolled back into sight.
+TEST_F(ViewsWindowsTest, AReloadLeavesTheListWhereTheUserScrolledIt) {
+    TestService service("basic");
+    CVantorelView view(context_);
+    Show(view, 680, 90);
+    HWND list = view.GetSafeHwnd();
+    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    int onScreen = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    ASSERT_GT(rows, 2 * onScreen) << "too few services to scroll away from a row";
+    int row = RowOf(list, service.Name());
+    ASSERT_GE(row, 0);
+    LVITEMA select{};
+    select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&select));
+    SendMessageA(list, LVM_ENSUREVISIBLE, row < rows / 2 ? rows - 1 : 0, FALSE);
+    int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    ASSERT_TRUE(row < top || row >= top + onScreen);
+
+    ReloadServices(&document_);
+    EXPECT_EQ(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), top);
+    EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), row);
+    ServiceEntry* selected = view.GetSelectedEntry();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_STREQ(selected->name, service.Name().c_str());
     view.DestroyWindow();
 }
 
