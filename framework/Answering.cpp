@@ -73,26 +73,29 @@ bool Run(std::function<void()> work, const Wait& wait) {
     }
     HANDLE done = job->done.get();
     DWORD ticked = ::GetTickCount();
+    // One message at a time, the work's end looked at between them: a
+    // window that posts itself messages without end must not hold the
+    // wait beyond the work.
     for (;;) {
-        DWORD woke = ::MsgWaitForMultipleObjects(1, &done, FALSE, kTickMs, QS_ALLINPUT);
+        DWORD woke =
+            ::MsgWaitForMultipleObjectsEx(1, &done, kTickMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (wait.onTick && (woke != WAIT_OBJECT_0 + 1 || ::GetTickCount() - ticked >= kTickMs)) {
             wait.onTick();
             ticked = ::GetTickCount();
         }
         if (woke == WAIT_OBJECT_0) return true;
         MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (GivesUp(msg, wait)) {
-                ++outstanding;
-                int expected = kRunning;
-                if (job->state.compare_exchange_strong(expected, kGivenUp)) return false;
-                --outstanding;  // it finished meanwhile: its result stands
-                return true;
-            }
-            if (CDialog::PreTranslate(&msg)) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
+        if (GivesUp(msg, wait)) {
+            ++outstanding;
+            int expected = kRunning;
+            if (job->state.compare_exchange_strong(expected, kGivenUp)) return false;
+            --outstanding;  // it finished meanwhile: its result stands
+            return true;
         }
+        if (CDialog::PreTranslate(&msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "settings/CustomActions.h"
 #include "toolkit/DialogControls.h"
 #include "toolkit/ListCtrlSupport.h"
+#include "ui/ServiceViewSupport.h"
 #include "views/ServiceProperties.h"
 
 namespace {
@@ -35,6 +36,16 @@ void Choose(HWND page, int id, uint32_t index) {
 
 void CServicePropertiesDlg::FreeBuffer::operator()(void* buffer) const {
     ServiceList::FreeBuffer(buffer);
+}
+
+// A query's buffer, kept only when the query answered.
+template <typename T, typename Query>
+CServicePropertiesDlg::Buffer<T> CServicePropertiesDlg::Asked(Query query) {
+    T* buffer = nullptr;
+    bool answered = query(&buffer);
+    Buffer<T> kept(buffer);
+    if (!answered) kept.reset();
+    return kept;
 }
 
 CServicePropertiesDlg::CServicePropertiesDlg(AppContext& context, ServicesDocument& document,
@@ -75,11 +86,10 @@ void CServicePropertiesDlg::DoDataExchange(CDataExchange& dx) {
 }
 
 bool CServicePropertiesDlg::OnInitDialog() {
-    if (!entry_ || !CreatePages()) {
+    if (!entry_ || !CreatePages() || !QueryService()) {
         EndDialog(IDCANCEL);
         return false;
     }
-    QueryService();
     ShowConfiguration();
     ShowState();
     ShowDependencies();
@@ -108,23 +118,56 @@ CPropertyPage& CServicePropertiesDlg::PageAt(int page) {
     }
 }
 
-// All three are asked, whatever the others answer.
-void CServicePropertiesDlg::QueryService() {
-    editable_ = requestedEditable_;
-    platform::ServiceConfigRecord* config = nullptr;
-    platform::ServiceDescription* description = nullptr;
-    platform::ServiceFailureActions* actions = nullptr;
-    ServiceList& list = document_.currentList;
-    bool ok = list.QueryConfig(name_.c_str(), &config);
-    config_.reset(ok ? config : nullptr);
-    if (!ok) ServiceList::FreeBuffer(config);
-    bool described = list.QueryDescription(name_.c_str(), &description);
-    description_.reset(described ? description : nullptr);
-    if (!described) ServiceList::FreeBuffer(description);
-    bool recovered = list.QueryFailureActions(name_.c_str(), &actions);
-    failureActions_.reset(recovered ? actions : nullptr);
-    if (!recovered) ServiceList::FreeBuffer(actions);
-    if (!ok || !described || !recovered) editable_ = false;
+// The platform is asked on a thread of its own while the windows go on
+// answering; meanwhile the dialog takes no input, so that OK twice or Esc
+// halfway cannot interleave with the calls. False when the document's
+// services are in use by another operation (said so) or the program ends.
+bool CServicePropertiesDlg::RunOnServices(std::function<void()> work) {
+    if (document_.busy) {
+        HWND owner = ::IsWindowVisible(m_hWnd) ? m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
+        ShowMessage(owner, Res().LoadText(IDS_BUSY_WAIT), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    working_ = true;
+    HWND focus = ::GetFocus();
+    bool wasEnabled = ::EnableWindow(m_hWnd, FALSE) == 0;
+    bool finished = RunWithServices(document_, std::move(work), {answering::IgnoreEsc, {}});
+    if (wasEnabled) ::EnableWindow(m_hWnd, TRUE);
+    if (focus && ::IsWindow(focus)) ::SetFocus(focus);
+    working_ = false;
+    return finished;
+}
+
+// All three are asked, whatever the others answer. The worker fills a
+// record of its own: a program that ends meanwhile leaves it to the worker.
+bool CServicePropertiesDlg::QueryService() {
+    struct Queried {
+        ServiceList* list;
+        std::string name;
+        Buffer<platform::ServiceConfigRecord> config;
+        Buffer<platform::ServiceDescription> description;
+        Buffer<platform::ServiceFailureActions> actions;
+    };
+    auto queried = std::make_shared<Queried>();
+    queried->list = &document_.currentList;
+    queried->name = name_;
+    bool finished = RunOnServices([queried] {
+        queried->config = Asked<platform::ServiceConfigRecord>([&](auto** buffer) {
+            return queried->list->QueryConfig(queried->name.c_str(), buffer);
+        });
+        queried->description = Asked<platform::ServiceDescription>([&](auto** buffer) {
+            return queried->list->QueryDescription(queried->name.c_str(), buffer);
+        });
+        queried->actions = Asked<platform::ServiceFailureActions>([&](auto** buffer) {
+            return queried->list->QueryFailureActions(queried->name.c_str(), buffer);
+        });
+    });
+    if (!finished) return false;
+    config_ = std::move(queried->config);
+    description_ = std::move(queried->description);
+    failureActions_ = std::move(queried->actions);
+    editable_ = requestedEditable_ && config_ && description_ && failureActions_;
+    return true;
 }
 
 void CServicePropertiesDlg::ShowConfiguration() {
@@ -214,10 +257,14 @@ void CServicePropertiesDlg::SelectPage(int page) {
 }
 
 void CServicePropertiesDlg::OnOK() {
-    if (!editable_) return;
+    if (!editable_ || working_) return;
     std::string question = Res().LoadText(IDS_PROPERTIES_QUESTION);
     if (ShowMessage(m_hWnd, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     if (WriteBack()) EndDialog(IDOK);
+}
+
+void CServicePropertiesDlg::OnCancel() {
+    if (!working_) CDialog::OnCancel();
 }
 
 // In order, stopping at the first write the platform refuses: what was
@@ -225,19 +272,31 @@ void CServicePropertiesDlg::OnOK() {
 bool CServicePropertiesDlg::WriteBack() {
     UpdateData(true);
     HWND page = configPage_.GetSafeHwnd();
-    // Editable only with the configuration read.
-    const uint32_t type =
-        ServiceTypeToWrite(config_->serviceType, Checked(page, IDC_PROPERTIES_INTERACTIVE));
     // No selection is -1, the platform's "no change".
     auto chosen = [&](int id) {
         return static_cast<uint32_t>(::SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0));
     };
-    std::string description = TextOf(page, IDC_PROPERTIES_DESCRIPTION);
-    ServiceCommands& commands = document_.commands;
-    if (!commands.ChangeConfig(name_.c_str(), type, chosen(IDC_PROPERTIES_START_TYPE),
-                               chosen(IDC_PROPERTIES_ERROR_CONTROL), nullptr, nullptr, nullptr,
-                               nullptr, nullptr, nullptr, displayName_.c_str()) ||
-        !commands.ChangeDescription(name_.c_str(), description.c_str())) {
+    struct Writes {
+        ServiceCommands* commands;
+        std::string name, displayName, description;
+        uint32_t type, startType, errorControl;
+        bool written = false;
+    };
+    // Editable only with the configuration read.
+    auto writes = std::make_shared<Writes>(
+        Writes{&document_.commands, name_, displayName_, TextOf(page, IDC_PROPERTIES_DESCRIPTION),
+               ServiceTypeToWrite(config_->serviceType, Checked(page, IDC_PROPERTIES_INTERACTIVE)),
+               chosen(IDC_PROPERTIES_START_TYPE), chosen(IDC_PROPERTIES_ERROR_CONTROL)});
+    bool finished = RunOnServices([writes] {
+        ServiceCommands& commands = *writes->commands;
+        writes->written =
+            commands.ChangeConfig(writes->name.c_str(), writes->type, writes->startType,
+                                  writes->errorControl, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  nullptr, writes->displayName.c_str()) &&
+            commands.ChangeDescription(writes->name.c_str(), writes->description.c_str());
+    });
+    if (!finished) return false;
+    if (!writes->written) {
         ShowMessage(m_hWnd, document_.lastErrorText, MB_OK | MB_ICONERROR);
         return false;
     }

@@ -6,6 +6,7 @@
 // that fails makes it read-only.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,7 @@ protected:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
     void OnOK() override;
+    void OnCancel() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
@@ -52,8 +54,11 @@ private:
     template <typename T>
     using Buffer = std::unique_ptr<T, FreeBuffer>;
 
+    template <typename T, typename Query>
+    static Buffer<T> Asked(Query query);
+    bool RunOnServices(std::function<void()> work);
     bool CreatePages();
-    void QueryService();
+    bool QueryService();
     void ShowConfiguration();
     void ShowState();
     void ShowDependencies();
@@ -68,6 +73,7 @@ private:
     std::string name_;
     bool requestedEditable_ = false;
     bool editable_ = false;
+    bool working_ = false;  // the platform is being asked
     std::string displayName_;
     Buffer<platform::ServiceConfigRecord> config_;
     Buffer<platform::ServiceDescription> description_;

@@ -21,7 +21,9 @@
 #include "res/resource.h"
 #include "settings/CustomActions.h"
 #include "tests/fakes/ForwardingScm.h"
+#include "tests/fakes/MeteredScm.h"
 #include "tests/windows/ScriptedDialog.h"
+#include "tests/windows/WindowWatch.h"
 #include "tests/windows/WineServices.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/CServicePropertiesDlg.h"
@@ -265,6 +267,7 @@ TEST_F(PropertiesWindowsTest, AWriteThePlatformRefusesIsShownAndTheDialogStays) 
                 break;
             case 2:
                 refusal = Answer(hwnd, IDOK);
+                if (refusal == "no message box") dialog.Retry();  // still writing
                 break;
             default:
                 break;
@@ -274,6 +277,65 @@ TEST_F(PropertiesWindowsTest, AWriteThePlatformRefusesIsShownAndTheDialogStays) 
     EXPECT_TRUE(stayed);
     EXPECT_NE(refusal, "no message box");
     EXPECT_FALSE(refusal.empty()) << "the platform's reason";
+}
+
+// On a machine where each call takes 100 ms the dialog asks and writes on
+// a thread of its own: its owner answers all the while, and the dialog takes
+// no second OK or Esc halfway. Asked while another operation holds the
+// services, it says to wait and does not come.
+TEST_F(PropertiesWindowsTest, OnASlowMachineTheWindowsAnswerAndABusyOneIsRefused) {
+    fake::MeteredScm metered(platform_.scm);
+    metered.wait = [](uint32_t ms) { Sleep(ms); };
+    WithFailureActions scm(metered);
+    ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
+    ASSERT_TRUE(document.OpenDocument("localhost"));
+    CWnd owner;
+    owner.CreateEx(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                   nullptr);
+    metered.latencyMs = 100;
+    wintest::Watcher watcher(owner.GetSafeHwnd(), "", {}, false);
+    wintest::Scripted<CServicePropertiesDlg> dialog(context_, document, owner.GetSafeHwnd());
+    ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
+    bool takenHalfway = true;
+    dialog.script = [&](HWND hwnd, int step) {
+        if (step == 0) {
+            SetDlgItemTextA(hwnd, IDC_PROPERTIES_DISPLAY_NAME, "Written slowly");
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+            SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+        } else if (step == 1) {
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+            Answer(hwnd, IDYES);
+        } else if (step == 2) {  // while the writes wait on the platform
+            takenHalfway = IsWindowEnabled(hwnd) != FALSE;
+            SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+            SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+        }
+    };
+    DWORD began = GetTickCount();
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    DWORD took = GetTickCount() - began;
+    watcher.Stop();
+    metered.latencyMs = 0;
+    EXPECT_GE(took, 1000u) << "the calls took their time";
+    EXPECT_LE(watcher.LongestMs(), 250u) << "the owner kept answering";
+    EXPECT_FALSE(takenHalfway);
+    EXPECT_EQ(Read(svc_.Name()).displayName, "Written slowly");
+
+    document.busy = true;
+    wintest::Watcher closer(owner.GetSafeHwnd());
+    wintest::Scripted<CServicePropertiesDlg> refused(context_, document, owner.GetSafeHwnd());
+    ASSERT_TRUE(refused.SetEntryByName(svc_.Name(), true));
+    bool shown = false;
+    refused.script = [&](HWND hwnd, int) {
+        shown = true;
+        SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    };
+    EXPECT_EQ(refused.DoModal(), IDCANCEL);
+    closer.Stop();
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(closer.MessageBoxesClosed(), 1) << "the wait was said";
+    document.busy = false;
+    owner.DestroyWindow();
 }
 
 // Wine's own answer to the failure-actions query is a refusal: the dialog

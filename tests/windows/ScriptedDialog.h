@@ -21,6 +21,13 @@ class Scripted : public Dialog {
 public:
     using Dialog::Dialog;
     std::function<void(HWND, int)> script;
+    // The step that runs now runs again at the next turn of the message
+    // loop: for a window that comes only once the platform has answered the
+    // dialog on another thread.
+    void Retry() {
+        --step_;
+        ::PostMessageA(this->m_hWnd, kStep, 0, 0);
+    }
 
 protected:
     bool OnInitDialog() override {

@@ -14,11 +14,16 @@ namespace wintest {
 // Another thread's view of the window, as a user sees it: how long the
 // window took at most to answer a message sent every 50 ms, and what the
 // status bar said meanwhile. Once it says `actOn` (at once when empty),
-// `act` is posted to the window, once. Read it once stopped.
+// `act` is posted to the window, once. The dialogs of the process are
+// closed with OK as they come unless `closeDialogs` is false (a test that
+// answers them itself). Read it once stopped.
 class Watcher {
 public:
-    explicit Watcher(HWND frame, const std::string& actOn = "", MSG act = {})
-        : frame_(frame), actOn_(actOn), act_(act), thread_([this] { Watch(); }) {}
+    explicit Watcher(HWND frame, const std::string& actOn = "", MSG act = {},
+                     bool closeDialogs = true)
+        : frame_(frame), actOn_(actOn), act_(act), closeDialogs_(closeDialogs), thread_([this] {
+              Watch();
+          }) {}
     ~Watcher() { Stop(); }
     // The watching thread may be sending to the window at this moment: the
     // messages sent meanwhile are answered until it ends.
@@ -56,7 +61,7 @@ private:
                 SendMessageTimeoutA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text),
                                     SMTO_NORMAL, 5000, &ignored);
             if (*text && (seen_.empty() || seen_.back() != text)) seen_.push_back(text);
-            CloseMessageBoxes();
+            if (closeDialogs_) CloseMessageBoxes();
             if (act_.message != 0 && (actOn_.empty() || actOn_ == text)) {
                 PostMessageA(frame_, act_.message, act_.wParam, act_.lParam);
                 act_.message = 0;
@@ -84,6 +89,7 @@ private:
     std::vector<std::string> seen_;
     std::string actOn_;
     MSG act_;
+    bool closeDialogs_;
     int boxes_ = 0;
     std::thread thread_;
 };
