@@ -63,9 +63,13 @@ void DeleteBenchServices(SC_HANDLE manager) {
     }
 }
 
+std::string BenchServiceName(int i) {
+    return kPrefix + std::to_string(i);
+}
+
 bool RegisterBenchServices(SC_HANDLE manager) {
     for (int i = 0; i < kServices; ++i) {
-        std::string name = std::string(kPrefix) + std::to_string(i);
+        std::string name = BenchServiceName(i);
         std::string display = "Benchmark service " + std::to_string(i);
         SC_HANDLE service = CreateServiceA(
             manager, name.c_str(), display.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,

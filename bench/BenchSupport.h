@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "framework/WinApp.h"
@@ -11,6 +12,8 @@
 namespace bench {
 
 const int kServices = 500;
+// The name of the i-th service the benchmarks register.
+std::string BenchServiceName(int i);
 
 // Milliseconds from the performance counter.
 double Now();

@@ -51,7 +51,7 @@ void BareEnumeration() {
 // 25 services get another display name, so the next pass finds 25 changes.
 void ChangeDisplayNames(SC_HANDLE manager, int round) {
     for (int i = 0; i < 25; ++i) {
-        std::string name = "VtBench" + std::to_string(i * 20);
+        std::string name = BenchServiceName(i * 20);
         SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_CHANGE_CONFIG);
         std::string display =
             "Benchmark service " + std::to_string(i) + " round " + std::to_string(round);

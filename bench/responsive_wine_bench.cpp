@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/CVantorelMainFrame.h"
 #include "bench/BenchSupport.h"
@@ -19,6 +21,8 @@
 #include "tests/fakes/MeteredScm.h"
 #include "tests/windows/FrameClass.h"
 #include "tests/windows/WindowWatch.h"
+#include "ui/CChangedServicesDlg.h"
+#include "ui/CServicePropertiesDlg.h"
 #include "ui/CVantorelDocument.h"
 #include "ui/ServiceViewSupport.h"
 
@@ -52,6 +56,41 @@ void Measure(const char* what, Machine& m, HWND frame, int mostCalls,
                 answered && fewCalls ? "PASS" : "MISS");
     if (!fewCalls) std::printf("  more calls than %d\n", mostCalls);
     if (!answered || !fewCalls) Fail();
+}
+
+// The properties dialog as a user opens and closes it once it shows.
+class ClosedAtOnce : public CServicePropertiesDlg {
+public:
+    using CServicePropertiesDlg::CServicePropertiesDlg;
+
+protected:
+    bool OnInitDialog() override {
+        bool focus = CServicePropertiesDlg::OnInitDialog();
+        ::PostMessageA(m_hWnd, WM_COMMAND, IDCANCEL, 0);
+        return focus;
+    }
+};
+
+void RestoreAll(Machine& m, CVantorelDocument& document) {
+    CChangedServicesDlg window(m.context, nullptr);
+    platform::LocalDateTime when = m.real.locale.Now();
+    std::vector<std::string> names;
+    for (int i = 0; i < 20; ++i) names.push_back(BenchServiceName(i));
+    for (const std::string& name : names) {
+        ServiceChange change{const_cast<char*>(name.c_str()),
+                             const_cast<char*>(name.c_str()),
+                             StateChanged,
+                             SERVICE_STOPPED,
+                             SERVICE_RUNNING,
+                             nullptr};
+        window.AddChange(change, when);
+    }
+    window.ShowChangesWindow(nullptr, true);
+    if (!window.RestoreNames(&document.Core(), &names)) {
+        std::printf("  %zu names were left: no result\n", names.size());
+        Fail();
+    }
+    window.DestroyWindow();
 }
 
 }  // namespace
@@ -95,6 +134,23 @@ int main() {
         // Connect, size, fill, and closing the connection of the list before.
         Measure("monitor pass", m, window, 4,
                 [&] { ::SendMessageA(window, WM_TIMER, CVantorelMainFrame::kMonitorTimer, 0); });
+        char temp[MAX_PATH] = "";
+        ::GetTempPathA(MAX_PATH, temp);
+        std::string snapshot = std::string(temp) + "responsive-bench.vts";
+        // Files only: the list in memory written and read back.
+        Measure("save a snapshot", m, window, 0,
+                [&] { document.OnSaveDocument(snapshot.c_str()); });
+        Measure("compare with a snapshot", m, window, 0,
+                [&] { document.CompareWithFile(snapshot.c_str()); });
+        ::DeleteFileA(snapshot.c_str());
+        // Three queries of open, query and close; a record larger than
+        // the first buffer is asked for a second time.
+        Measure("properties, read", m, window, 12, [&] {
+            ClosedAtOnce dialog(m.context, document.Core(), window);
+            if (dialog.SetEntryByName(BenchServiceName(0), false)) dialog.DoModal();
+        });
+        // Services already as their snapshot has them: a status read each.
+        Measure("restore all, 20 services", m, window, 0, [&] { RestoreAll(m, document); });
         m.scm.MakeUnreachable(20000);
         Measure("unreachable, Esc", m, window, 0, [&] {
             MSG esc{};

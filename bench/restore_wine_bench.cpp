@@ -24,7 +24,7 @@ const int kRounds = 15;
 
 std::vector<std::string> Names() {
     std::vector<std::string> names;
-    for (int i = 0; i < kRestored; ++i) names.push_back("VtBench" + std::to_string(i));
+    for (int i = 0; i < kRestored; ++i) names.push_back(BenchServiceName(i));
     return names;
 }
 
