@@ -56,6 +56,8 @@
 #define T_CHANGES_CAPTION "Attention: the state of some services has changed"
 #define T_PROPERTIES_TITLE "Service properties"
 #define T_PROPERTIES_DESCRIPTION "Service description:"
+#define T_PROPERTIES_DISPLAY_NAME "Display name:"
+#define T_PROPERTIES_TAG "Tag:"
 #define T_PROPERTIES_PATH "Path to executable:"
 #define T_PROPERTIES_START_TYPE "Startup type:"
 #define T_PROPERTIES_ERROR_CONTROL "Error control:"

@@ -56,6 +56,8 @@
 #define T_CHANGES_CAPTION "Atención: Se ha modificado el estado de algunos servicios"
 #define T_PROPERTIES_TITLE "Propiedades de un servicio"
 #define T_PROPERTIES_DESCRIPTION "Descripción del servicio:"
+#define T_PROPERTIES_DISPLAY_NAME "Nombre mostrado:"
+#define T_PROPERTIES_TAG "Etiqueta:"
 #define T_PROPERTIES_PATH "Ruta de acceso al ejecutable:"
 #define T_PROPERTIES_START_TYPE "Tipo de inicio:"
 #define T_PROPERTIES_ERROR_CONTROL "Control de errores:"

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -119,31 +120,65 @@ std::string Clipped(HWND control) {
            " x " + std::to_string(client.bottom);
 }
 
-std::vector<std::string> ClippedTexts(HMODULE module) {
+// Each control of each dialog of `module`, shown as the program lays it
+// out; what `check` finds wrong, with the dialog's number.
+std::vector<std::string> WrongInDialogs(HMODULE module,
+                                        const std::function<std::string(HWND)>& check) {
     std::vector<UINT> dialogs;
     EnumResourceNamesA(module, RT_DIALOG, AddName, reinterpret_cast<LONG_PTR>(&dialogs));
-    std::vector<std::string> clipped;
+    std::vector<std::string> wrong;
     // The pages of the tabbed dialogs are child windows: they need a parent.
     HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     for (UINT id : dialogs) {
         HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(id), owner, PlainDialog, 0);
         if (!dialog) {
-            clipped.push_back("dialog " + std::to_string(id) + " cannot be made");
+            wrong.push_back("dialog " + std::to_string(id) + " cannot be made");
             continue;
         }
         for (HWND child = GetWindow(dialog, GW_CHILD); child;
              child = GetWindow(child, GW_HWNDNEXT)) {
             // Pages are laid out over a placeholder: their controls count.
             ShowWindow(child, SW_SHOWNA);
-            std::string wrong = Clipped(child);
-            if (!wrong.empty()) clipped.push_back("dialog " + std::to_string(id) + ": " + wrong);
+            std::string found = check(child);
+            if (!found.empty()) wrong.push_back("dialog " + std::to_string(id) + ": " + found);
         }
         DestroyWindow(dialog);
     }
     DestroyWindow(owner);
     EXPECT_FALSE(dialogs.empty());
-    return clipped;
+    return wrong;
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// A label just before a control in the dialog's order: a text, or the
+// choice the control belongs to (a radio button or check box).
+bool IsLabel(HWND label) {
+    if (!label || GetWindowTextLengthA(label) == 0) return false;
+    LONG style = GetWindowLongA(label, GWL_STYLE);
+    if (lstrcmpiA(ClassOf(label).c_str(), "Static") == 0) return (style & SS_TYPEMASK) <= SS_RIGHT;
+    LONG kind = style & BS_TYPEMASK;
+    return lstrcmpiA(ClassOf(label).c_str(), "Button") == 0 &&
+           (kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON || kind == BS_AUTOCHECKBOX ||
+            kind == BS_CHECKBOX);
+}
+
+// A screen reader names a control that has no text of its own by the label
+// just before it in the dialog's order.
+std::string Unnamed(HWND control) {
+    const std::string kind = ClassOf(control);
+    bool textless = false;
+    for (const char* named : {"Edit", "ComboBox", "ListBox", "SysListView32", "SysTreeView32",
+                              "msctls_trackbar32", "SysDateTimePick32", "SysIPAddress32"})
+        textless = textless || lstrcmpiA(kind.c_str(), named) == 0;
+    if (!textless) return "";
+    if (IsLabel(GetWindow(control, GW_HWNDPREV))) return "";
+    return kind + " " + std::to_string(GetDlgCtrlID(control)) + " has no label before it";
 }
 
 }  // namespace
@@ -230,7 +265,18 @@ TEST(ScalingWindowsTest, EveryDialogsTextsFitTheirControls) {
     for (const char* file : {"Vantorel.exe", "Vantorel.en.dll"}) {
         ModuleHandle module = LoadResources(file);
         ASSERT_TRUE(module) << file;
-        for (const std::string& wrong : ClippedTexts(module.get()))
+        for (const std::string& wrong : WrongInDialogs(module.get(), Clipped))
             ADD_FAILURE() << file << " at " << dpi::System() << " dpi, " << wrong;
+    }
+}
+
+TEST(ScalingWindowsTest, EveryControlWithoutATextHasItsLabelJustBeforeIt) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
+    InitCommonControlsEx(&controls);
+    for (const char* file : {"Vantorel.exe", "Vantorel.en.dll"}) {
+        ModuleHandle module = LoadResources(file);
+        ASSERT_TRUE(module) << file;
+        for (const std::string& wrong : WrongInDialogs(module.get(), Unnamed))
+            ADD_FAILURE() << file << ", " << wrong;
     }
 }
