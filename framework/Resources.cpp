@@ -1,5 +1,7 @@
 #include "framework/Resources.h"
 
+#include <algorithm>
+
 #include "framework/Dpi.h"
 #include "platform/win32/Win32TextSource.h"
 #include "res/resource.h"
@@ -36,14 +38,25 @@ std::string Resources::TooltipText(UINT id) const {
     return br == std::string::npos ? text : text.substr(br + 1);
 }
 
+// Screen readers ask for the wide form whatever the window's own.
 bool Resources::AnswerTooltip(NMHDR* header) const {
-    if (header->code != TTN_GETDISPINFOA) return false;
+    bool wide = header->code == TTN_GETDISPINFOW;
+    if (header->code != TTN_GETDISPINFOA && !wide) return false;
     auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
     UINT_PTR id = header->idFrom;
     if (info->uFlags & TTF_IDISHWND)
         id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
     // The control copies the text at once; kept here it may be of any length.
     tooltip_ = id ? TooltipText(static_cast<UINT>(id)) : std::string();
+    if (wide) {
+        auto* wideInfo = reinterpret_cast<NMTTDISPINFOW*>(header);
+        int length = ::MultiByteToWideChar(CP_ACP, 0, tooltip_.c_str(), -1, nullptr, 0);
+        wideTooltip_.assign(static_cast<size_t>(std::max(length, 1)), L'\0');
+        ::MultiByteToWideChar(CP_ACP, 0, tooltip_.c_str(), -1, &wideTooltip_[0], length);
+        wideInfo->szText[0] = L'\0';
+        wideInfo->lpszText = &wideTooltip_[0];
+        return true;
+    }
     info->szText[0] = '\0';
     info->lpszText = &tooltip_[0];
     return true;

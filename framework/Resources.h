@@ -60,8 +60,9 @@ public:
     // A command's or control's tooltip: its text after the line break, or
     // the whole text when it has none.
     std::string TooltipText(UINT id) const;
-    // Answers a tooltip's request for text (TTN_GETDISPINFOA) from the text
-    // of the command or control it is for; false for any other notification.
+    // Answers a tooltip's request for text (TTN_GETDISPINFOA or W) from the
+    // text of the command or control it is for; false for any other
+    // notification.
     bool AnswerTooltip(NMHDR* header) const;
 
     Menu LoadMenuResource(UINT id) const;
@@ -94,6 +95,7 @@ private:
     const platform::TextsInUse& inUse_;
     // A tooltip's text: the control copies it at once.
     mutable std::string tooltip_;
+    mutable std::wstring wideTooltip_;
 };
 
 // A message box owned by `owner` with the program's title (the program's

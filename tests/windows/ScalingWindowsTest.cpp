@@ -280,3 +280,40 @@ TEST(ScalingWindowsTest, EveryControlWithoutATextHasItsLabelJustBeforeIt) {
             ADD_FAILURE() << file << ", " << wrong;
     }
 }
+
+// Toolbar buttons show pictures only: their names for a screen reader are
+// their tooltips, asked for in either form.
+TEST(ScalingWindowsTest, EveryToolbarButtonIsNamedByItsTooltipInBothForms) {
+    platform::TextsInUse inUse;
+    wintest::ProgramTexts texts(inUse);
+    ASSERT_TRUE(texts.Loaded());
+    Resources resources(inUse);
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ToolBar bar;
+    ASSERT_TRUE(bar.Create(resources, parent, IDR_MAINFRAME, 1, 0));
+    int buttons = static_cast<int>(SendMessageA(bar.Hwnd(), TB_BUTTONCOUNT, 0, 0));
+    int named = 0;
+    for (int i = 0; i < buttons; ++i) {
+        TBBUTTON button{};
+        SendMessageA(bar.Hwnd(), TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        if (button.fsStyle & BTNS_SEP) continue;
+        NMTTDISPINFOA narrow{};
+        narrow.hdr.code = TTN_GETDISPINFOA;
+        narrow.hdr.idFrom = static_cast<UINT_PTR>(button.idCommand);
+        ASSERT_TRUE(resources.AnswerTooltip(&narrow.hdr));
+        std::string text = narrow.lpszText ? narrow.lpszText : "";
+        EXPECT_FALSE(text.empty()) << "button " << button.idCommand;
+        NMTTDISPINFOW wide{};
+        wide.hdr.code = TTN_GETDISPINFOW;
+        wide.hdr.idFrom = static_cast<UINT_PTR>(button.idCommand);
+        ASSERT_TRUE(resources.AnswerTooltip(&wide.hdr));
+        ASSERT_NE(wide.lpszText, nullptr);
+        char back[256] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide.lpszText, -1, back, sizeof back, nullptr, nullptr);
+        EXPECT_EQ(back, text) << "button " << button.idCommand;
+        ++named;
+    }
+    EXPECT_GT(named, 5);
+    DestroyWindow(parent);
+}
