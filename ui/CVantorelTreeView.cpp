@@ -8,6 +8,7 @@
 #include "ui/CVantorelDocument.h"
 #include "ui/ServiceViewSupport.h"
 #include "views/ServiceListModel.h"
+#include "views/TreeTable.h"
 
 bool CVantorelTreeView::Create(HWND parent, UINT id) {
     DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES |
@@ -171,13 +172,48 @@ ServiceEntry* CVantorelTreeView::GetSelectedEntry() {
     return entry < 0 ? nullptr : Doc()->Services().GetEntry(static_cast<uint32_t>(entry));
 }
 
+std::vector<std::string> CVantorelTreeView::Titles() const {
+    return {Res().LoadText(IDS_TREE_BRANCH_TITLE), Res().LoadText(ColumnTitleId(kColName)),
+            Res().LoadText(ColumnTitleId(kColDescription)),
+            Res().LoadText(ColumnTitleId(kColState))};
+}
+
+TableRows CVantorelTreeView::Lines(bool selectedOnly) const {
+    if (!Doc() || generation_ != Doc()->Services().Generation()) return {};
+    int node = -1;
+    if (selectedOnly) {
+        node = NodeOf(reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0)));
+        if (node < 0) return {};
+    }
+    return TreeLines(model_, Doc()->Services(), node,
+                     [this](uint32_t state) { return Res().LoadText(StateTextId(state)); });
+}
+
 bool CVantorelTreeView::OnCommand(UINT id) {
+    switch (id) {
+        case ID_EDIT_COPY:
+            CopyRows(*this, Res(), context_.platform);
+            return true;
+        case ID_FILE_EXPORT:
+            ExportRows(*this, Res(), context_.platform, Doc() ? Doc()->GetTitle() : "");
+            return true;
+        default:
+            break;
+    }
     if (!IsServiceCommand(id)) return false;
     if (RunServiceCommand(Doc(), GetSelectedEntry(), id, m_hWnd)) RefreshNodes(false);
     return true;
 }
 
 bool CVantorelTreeView::OnUpdateCommand(CCmdUI& ui) {
+    if (ui.id == ID_EDIT_COPY) {
+        ui.Enable(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0) != 0);
+        return true;
+    }
+    if (ui.id == ID_FILE_EXPORT) {
+        ui.Enable(Doc() != nullptr);
+        return true;
+    }
     if (!IsServiceCommand(ui.id)) return false;
     UpdateServiceCommand(ui, GetSelectedEntry());
     return true;

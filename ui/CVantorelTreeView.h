@@ -9,6 +9,7 @@
 #include "framework/Document.h"
 #include "platform/win32/Handles.h"
 #include "ui/AppContext.h"
+#include "ui/ListTransfer.h"
 #include "ui/ServiceViewSupport.h"
 #include "views/ServiceFilter.h"
 #include "views/ServiceTreeModel.h"
@@ -21,7 +22,7 @@ struct ServiceEntry;
 // node's item data is its index in the tree model, which names its entry.
 // While a filter is typed it shows the services it keeps, opened up, under
 // the nodes that hold them.
-class CVantorelTreeView : public CView, public FilteredView {
+class CVantorelTreeView : public CView, public FilteredView, public TableSource {
 public:
     CVantorelTreeView(AppContext& context, int mode)
         : CView(context.resources),
@@ -40,6 +41,11 @@ public:
     void ApplyFilter() override;
     size_t ShownServices() const override { return shown_; }
     size_t TotalServices() const override { return total_; }
+    // The services at and under the selected node, or all those shown, each
+    // with the node that holds it, its names and its state.
+    HWND TableWindow() const override { return m_hWnd; }
+    std::vector<std::string> Titles() const override;
+    TableRows Lines(bool selectedOnly) const override;
 
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;

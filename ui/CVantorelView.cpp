@@ -293,8 +293,8 @@ std::vector<std::string> CVantorelView::Titles() const {
     return titles;
 }
 
-std::vector<std::vector<std::string>> CVantorelView::Lines(bool selectedOnly) const {
-    std::vector<std::vector<std::string>> lines;
+TableRows CVantorelView::Lines(bool selectedOnly) const {
+    TableRows lines;
     if (selectedOnly) {
         for (int row : SelectedRows())
             if (static_cast<size_t>(row) < rows_.Count())

@@ -11,6 +11,7 @@
 #include "platform/win32/Handles.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/AppContext.h"
+#include "ui/ListTransfer.h"
 #include "ui/ServiceViewSupport.h"
 #include "views/ServiceListModel.h"
 #include "views/ServiceRows.h"
@@ -23,7 +24,7 @@ struct ServiceEntry;
 // several rows selectable. The list asks for the texts it draws; the rows
 // (ServiceRows) keep every entry's texts, so a filter or a sort asks the
 // platform nothing. The state shown is kept per entry.
-class CVantorelView : public CView, public FilteredView {
+class CVantorelView : public CView, public FilteredView, public TableSource {
 public:
     explicit CVantorelView(AppContext& context)
         : CView(context.resources), context_(context), rows_(context.platform.codePage) {}
@@ -46,8 +47,9 @@ public:
     void SortByColumn(int column);
     // The shown columns' titles, and the texts of the shown rows (or of the
     // selected ones) in those columns.
-    std::vector<std::string> Titles() const;
-    std::vector<std::vector<std::string>> Lines(bool selectedOnly) const;
+    HWND TableWindow() const override { return m_hWnd; }
+    std::vector<std::string> Titles() const override;
+    TableRows Lines(bool selectedOnly) const override;
 
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;

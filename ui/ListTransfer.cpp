@@ -11,7 +11,7 @@
 #include "platform/MessageText.h"
 #include "platform/win32/Handles.h"
 #include "res/resource.h"
-#include "ui/CVantorelView.h"
+#include "ui/ServiceViewSupport.h"
 
 namespace {
 
@@ -30,13 +30,13 @@ GlobalMemory GlobalText(const std::string& text) {
     return memory;
 }
 
-HWND Owner(const CVantorelView& view) {
-    return ::GetAncestor(view.GetSafeHwnd(), GA_ROOT);
+HWND Owner(const TableSource& view) {
+    return ::GetAncestor(view.TableWindow(), GA_ROOT);
 }
 
 }  // namespace
 
-bool CopyRows(const CVantorelView& view, const Resources& resources,
+bool CopyRows(const TableSource& view, const Resources& resources,
               const platform::Platform& platform) {
     TableRows rows = view.Lines(true);
     if (rows.empty()) return false;
@@ -76,7 +76,7 @@ bool CopyRows(const CVantorelView& view, const Resources& resources,
     return copied;
 }
 
-void ExportRows(const CVantorelView& view, const Resources& resources,
+void ExportRows(const TableSource& view, const Resources& resources,
                 const platform::Platform& platform, const std::string& initialName) {
     std::string path;
     int filter = 1;
@@ -86,7 +86,7 @@ void ExportRows(const CVantorelView& view, const Resources& resources,
     ExportRowsTo(view, resources, platform, path, ExportFormat(path, filter));
 }
 
-bool ExportRowsTo(const CVantorelView& view, const Resources& resources,
+bool ExportRowsTo(const TableSource& view, const Resources& resources,
                   const platform::Platform& platform, const std::string& path, TableFormat format) {
     std::string reason;
     WaitCursor wait;

@@ -6,6 +6,7 @@
 #include "tests/fakes/FakeScm.h"
 #include "views/ServiceFilter.h"
 #include "views/ServiceTreeModel.h"
+#include "views/TreeTable.h"
 
 namespace sc = platform::scm;
 
@@ -160,3 +161,35 @@ TEST_F(ServiceTreeModelTest, AFilterKeepsTheGroupsAndDependenciesAboveAMatch) {
 }
 
 }  // namespace
+
+// Copy and export of a tree: the services shown at and under a node, with
+// the node that holds each; what the filter hides is not written.
+TEST_F(ServiceTreeModelTest, ATreeAsATableHoldsTheServicesShownUnderTheChosenNode) {
+    Add("Shared", sc::kTypeWin32ShareProcess);
+    Add("Desk", 0x110);
+    Add("Disk", sc::kTypeKernelDriver).status.currentState = sc::kStopped;
+    Build(ServiceTreeModel::kByType);
+    auto state = [](uint32_t s) { return s == sc::kRunning ? std::string("on") : "off"; };
+    const std::vector<std::string> desk{"SERVICE_WIN32_OWN_PROCESS (1)", "Desk", "Desk service",
+                                        "on"};
+    TableRows all = TreeLines(model, list, -1, state);
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[0], desk);
+    EXPECT_EQ(all[1][1], "Shared");
+    EXPECT_EQ(all[2], (std::vector<std::string>{"SERVICE_KERNEL_DRIVER (1)", "Disk", "Disk service",
+                                                "off"}));
+    EXPECT_EQ(all[3][0], "SERVICE_INTERACTIVE_PROCESS (1)") << "shown twice, written twice";
+    // A category: the services under it, at any depth; a service: itself.
+    EXPECT_EQ(TreeLines(model, list, 0, state).size(), 2u);
+    EXPECT_EQ(TreeLines(model, list, 2, state), TableRows{desk});
+    EXPECT_TRUE(TreeLines(model, list, 10, state).empty()) << "a category with nothing";
+    EXPECT_TRUE(TreeLines(model, list, 999, state).empty());
+
+    fake::CodePage codePage;
+    ServiceFilter filter(codePage);
+    filter.SetText("disk");
+    model.Filter(filter, list);
+    TableRows kept = TreeLines(model, list, -1, state);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0][1], "Disk");
+}

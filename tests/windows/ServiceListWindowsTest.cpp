@@ -485,3 +485,44 @@ TEST_F(ServiceListWindowsTest, HighContrastGivesTheListTheSystemsColours) {
 }
 
 }  // namespace
+
+// In a tree, Ctrl+C copies the services of the selected branch and export
+// writes every service the tree shows, each with the branch that holds it.
+TEST_F(ServiceListWindowsTest, TheTreesCopyTheSelectedBranchAndExportWhatTheyShow) {
+    TestService first("basic"), second("basic");
+    Open(document_, context_);
+    Press('F', true);
+    Type(Prefix(first));
+    Command(ID_VIEW_TREE_TYPES);
+    HWND tree = List();
+    const std::string branch = "SERVICE_WIN32_OWN_PROCESS (2)";
+    HTREEITEM category = TreeView_GetChild(tree, TreeView_GetRoot(tree));
+    ASSERT_NE(category, nullptr);
+    ASSERT_TRUE(TreeView_SelectItem(tree, category));
+    SetFocus(tree);
+    Press('C', true);
+    std::vector<std::string> tabs = Lines(ClipboardText(CF_TEXT));
+    ASSERT_EQ(tabs.size(), 3u);
+    EXPECT_EQ(tabs[0], context_.resources.LoadText(IDS_TREE_BRANCH_TITLE) + "\t" +
+                           context_.resources.LoadText(IDS_COLUMN_NAME) + "\t" +
+                           context_.resources.LoadText(IDS_COLUMN_DESCRIPTION) + "\t" +
+                           context_.resources.LoadText(IDS_COLUMN_STATE));
+    EXPECT_EQ(tabs[1].find(branch + "\t" + first.Name() + "\t"), 0u);
+    EXPECT_EQ(tabs[2].find(branch + "\t" + second.Name() + "\t"), 0u);
+
+    const std::string path = wintest::ExeDirectory() + "\\tree-export.txt";
+    DeleteFileA(path.c_str());
+    {
+        User user({[&](HWND dialog) {
+            SetDlgItemTextA(dialog, GetDlgItem(dialog, cmb13) ? cmb13 : edt1, path.c_str());
+            User::Press(dialog, IDOK);
+        }});
+        Command(ID_FILE_EXPORT);
+        EXPECT_EQ(user.Finish(), 1);
+    }
+    std::vector<std::string> lines = Lines(ReadFile(path));
+    ASSERT_EQ(lines.size(), 3u) << "the titles, then the two services the filter keeps";
+    EXPECT_EQ(lines[2].find(branch + "\t" + second.Name() + "\t"), 0u);
+    DeleteFileA(path.c_str());
+    Command(ID_VIEW_LIST);
+}
