@@ -6,6 +6,7 @@
 #include "framework/Resources.h"
 #include "res/resource.h"
 #include "settings/FileVersionInfo.h"
+#include "toolkit/ListCtrlSupport.h"
 #include "views/AboutText.h"
 
 namespace {
@@ -165,6 +166,15 @@ LRESULT CAboutDlg::ControlColour(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(background_.get());
 }
 
+// The system's colours, the links in the colour it gives them.
+LRESULT CAboutDlg::HighContrastColour(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT brush = CDialog::WindowProc(msg, wp, lp);
+    int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lp));
+    if (msg == WM_CTLCOLORSTATIC && (id == IDC_ABOUT_MAIL || id == IDC_ABOUT_WEB))
+        ::SetTextColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_HOTLIGHT));
+    return brush;
+}
+
 LRESULT CAboutDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_TIMER:
@@ -182,6 +192,7 @@ LRESULT CAboutDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORDLG:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
+            if (listctrl::HighContrast()) return HighContrastColour(msg, wp, lp);
             if (background_) {
                 CDialog::WindowProc(msg, wp, lp);
                 return ControlColour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));

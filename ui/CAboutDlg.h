@@ -29,6 +29,7 @@ private:
     void ShowPicture(int id, HBITMAP image);
     void SetLinkFont(int id, bool underlined);
     LRESULT ControlColour(HDC dc, HWND control);
+    LRESULT HighContrastColour(UINT msg, WPARAM wp, LPARAM lp);
 
     AppContext& context_;
     std::string versionText_;

@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "toolkit/ButtonBar.h"
 #include "toolkit/DialogControls.h"
+#include "toolkit/ListCtrlSupport.h"
 
 using dialog::Check;
 using dialog::Checked;
@@ -78,8 +79,9 @@ void CChangeActionsPage::ChooseLogFile() {
 }
 
 LRESULT CChangeActionsPage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    // The warning that comparison is off, in red.
-    if (msg == WM_CTLCOLORSTATIC &&
+    // The warning that comparison is off, in red; in the system's colours
+    // under high contrast.
+    if (msg == WM_CTLCOLORSTATIC && !listctrl::HighContrast() &&
         ::GetDlgCtrlID(reinterpret_cast<HWND>(lp)) == IDC_SETTINGS_COMPARISON_OFF) {
         auto dc = reinterpret_cast<HDC>(wp);
         ::SetTextColor(dc, RGB(255, 0, 0));

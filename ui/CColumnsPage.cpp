@@ -48,7 +48,8 @@ LRESULT CColumnsPage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lp);
         if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
         if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw->nmcd.dwItemSpec == 0)
-            draw->clrText = RGB(160, 160, 160);
+            draw->clrText =
+                listctrl::HighContrast() ? ::GetSysColor(COLOR_GRAYTEXT) : RGB(160, 160, 160);
         return CDRF_DODEFAULT;
     }
     return CPropertyPage::WindowProc(msg, wp, lp);
