@@ -204,7 +204,8 @@ void CVantorelMainFrame::MonitorTick() {
     if (!document_ || document_->Busy()) return;
     MonitorCycle cycle(document_->Core(), context_.platform.registry, context_.platform.locale,
                        context_.history, *this);
-    cycle.Tick();
+    CVantorelDocument* document = document_;
+    cycle.Tick([document](std::function<void()> work) { return document->RunBusy(work); });
 }
 
 // The first shown change of a pass: the alert image in the notification

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,12 +11,24 @@
 
 // Enforcement runs on every pass, whether the comparison found changes or
 // could run at all.
-void MonitorCycle::Tick() {
+// The work handed to `run` holds nothing of the pass: a program that ends
+// while it waits leaves it to finish on its own.
+void MonitorCycle::Tick(const PlatformRunner& run) {
+    auto runs = [&run](std::function<void()> work) {
+        if (run) return run(std::move(work));
+        work();
+        return true;
+    };
     // The services that have actions, read once for both phases.
     std::vector<std::string> withActions;
     SettingsStore(registry_).ListServicesWithActions(&withActions);
-    if (document_.CompareWithReference() && document_.GetChangeCount() > 0) Report(withActions);
-    if (enforce_) Enforce(withActions);
+    auto compared = std::make_shared<bool>(false);
+    ServicesDocument* document = &document_;
+    if (!runs([compared, document] { *compared = document->CompareWithReference(); })) return;
+    if (*compared && document_.GetChangeCount() > 0) Report(withActions);
+    if (!enforce_) return;
+    platform::RegistryApi* registry = &registry_;
+    runs([document, registry, withActions] { Enforce(*document, *registry, withActions); });
 }
 
 namespace {
@@ -71,16 +84,17 @@ void MonitorCycle::Report(const std::vector<std::string>& listed) {
 
 // Over the services that have actions, not the ones loaded: the filters may
 // hide some. Failures are silent; the next pass tries again.
-void MonitorCycle::Enforce(const std::vector<std::string>& names) {
-    SettingsStore store(registry_);
+void MonitorCycle::Enforce(ServicesDocument& document, platform::RegistryApi& registry,
+                           const std::vector<std::string>& names) {
+    SettingsStore store(registry);
     for (const std::string& name : names) {
         if (!store.OpenActionsForReading(name)) continue;
         bool running = store.Read(settings::kAlwaysRunning) != 0;
         bool stopped = store.Read(settings::kAlwaysStopped) != 0;
         if (running == stopped) continue;
         if (running)
-            document_.commands.EnsureServiceRunning(name.c_str(), kEnforceAttempts);
+            document.commands.EnsureServiceRunning(name.c_str(), kEnforceAttempts);
         else
-            document_.commands.EnsureServiceStopped(name.c_str(), kEnforceAttempts);
+            document.commands.EnsureServiceStopped(name.c_str(), kEnforceAttempts);
     }
 }

@@ -3,6 +3,7 @@
 // machine's services with its reference; every change is shown (unless its
 // service's actions say not to) and logged (likewise); then every service
 // marked always running or always stopped is brought to that state.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,13 +43,18 @@ public:
     // Attempts of one enforcement.
     static constexpr int kEnforceAttempts = 10;
 
-    void Tick();
+    // Where a pass's waits on the platform run (the comparison's reading of
+    // the machine, the enforcement's commands): false when the program ended
+    // meanwhile, and the pass stops there. Without one, in place.
+    using PlatformRunner = std::function<bool(std::function<void()> work)>;
+    void Tick(const PlatformRunner& run = {});
     // Off: always running and always stopped are left to the program.
     void SetEnforcement(bool on) { enforce_ = on; }
 
 private:
     void Report(const std::vector<std::string>& withActions);
-    void Enforce(const std::vector<std::string>& withActions);
+    static void Enforce(ServicesDocument& document, platform::RegistryApi& registry,
+                        const std::vector<std::string>& withActions);
 
     ServicesDocument& document_;
     platform::RegistryApi& registry_;

@@ -143,7 +143,6 @@ void CVantorelTreeView::ShowEntry(int32_t entry) {
 
 void CVantorelTreeView::RefreshNodes(bool visibleOnly) {
     if (!Doc() || generation_ != Doc()->Services().Generation()) return;
-    ServiceList& list = Doc()->Services();
     std::unordered_set<int32_t> done;
     std::vector<uint32_t> entries;
     auto refresh = [&](int32_t entry) {
@@ -163,7 +162,8 @@ void CVantorelTreeView::RefreshNodes(bool visibleOnly) {
         for (size_t entry = 0; entry < nodesOfEntry_.size(); ++entry)
             if (!nodesOfEntry_[entry].empty()) refresh(static_cast<int32_t>(entry));
     }
-    for (uint32_t entry : list.RefreshStatuses(entries)) ShowEntry(static_cast<int32_t>(entry));
+    for (uint32_t entry : RefreshedStatuses(*Doc(), std::move(entries)))
+        ShowEntry(static_cast<int32_t>(entry));
     ::UpdateWindow(m_hWnd);
 }
 

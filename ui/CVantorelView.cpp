@@ -270,7 +270,7 @@ void CVantorelView::RefreshRows(bool visibleOnly) {
         indexes.push_back(static_cast<uint32_t>(index));
         rowOf[static_cast<size_t>(index)] = row;
     }
-    for (uint32_t index : list.RefreshStatuses(indexes))
+    for (uint32_t index : RefreshedStatuses(*Doc(), std::move(indexes)))
         if (ShowEntry(index, *list.EntryAt(index)))
             SendMessage(LVM_REDRAWITEMS, rowOf[index], rowOf[index]);
     ::UpdateWindow(m_hWnd);

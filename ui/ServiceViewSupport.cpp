@@ -30,6 +30,18 @@ bool TakeContextMenuKey(UINT msg, WPARAM wp, bool* show) {
     return apps || shiftF10;
 }
 
+std::vector<uint32_t> RefreshedStatuses(CVantorelDocument& document,
+                                        std::vector<uint32_t> indexes) {
+    if (document.Busy()) return {};  // the operation under way has the services
+    auto changed = std::make_shared<std::vector<uint32_t>>();
+    ServiceList* list = &document.Services();
+    if (!document.RunBusy([changed, list, indexes = std::move(indexes)] {
+            *changed = list->RefreshStatuses(indexes);
+        }))
+        return {};
+    return std::move(*changed);
+}
+
 void ReloadServices(CVantorelDocument* document) {
     if (document && document->LoadServices()) document->UpdateAllViews();
 }

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "framework/Answering.h"
 #include "framework/Wnd.h"
@@ -58,6 +60,10 @@ void ShowContextMenu(const Resources& resources, HWND view, int popup, const POI
 // which opens it too on Windows and not at all under Wine.
 bool TakeContextMenuKey(UINT msg, WPARAM wp, bool* show);
 // F5: the document loads its services again and every view rebuilds.
+// The statuses of the entries at `indexes` read again while the windows
+// answer, the cheaper way; the entries whose status changed. None while
+// another operation has the services, or when the program ended meanwhile.
+std::vector<uint32_t> RefreshedStatuses(CVantorelDocument& document, std::vector<uint32_t> indexes);
 void ReloadServices(CVantorelDocument* document);
 
 bool IsServiceCommand(UINT id);

@@ -413,3 +413,33 @@ TEST_F(MonitorCycleTest, ALongRunWithTheMachineChangingBetweenAnyTwoCallsLosesNo
 }
 
 }  // namespace
+
+// The window hands a pass's waits to a thread of its own: every platform
+// call goes through that runner, and a program that ends while it waits
+// stops the pass there, nothing shown, logged or enforced after.
+TEST_F(MonitorCycleTest, ThePlatformIsAskedOnlyThroughTheRunnerAndAnEndedProgramStopsThePass) {
+    Action("Mail", "AlwaysRunning", 1);
+    SetState("Web", sc::kStopped);
+    int runs = 0, callsOutside = 0;
+    bool inRunner = false;
+    hooked.after = [&](const char*, bool) { callsOutside += inRunner ? 0 : 1; };
+    cycle.Tick([&](std::function<void()> work) {
+        ++runs;
+        inRunner = true;
+        work();
+        inRunner = false;
+        return true;
+    });
+    EXPECT_EQ(runs, 2) << "the comparison, then the enforcement";
+    EXPECT_EQ(callsOutside, 0);
+    EXPECT_EQ(display.shown.size(), 1u);
+    EXPECT_EQ(scm.Get("Mail")->status.currentState, sc::kRunning);
+
+    SetState("Mail", sc::kStopped);
+    SetState("Print", sc::kStopped);
+    std::vector<std::string> logged = Logged();
+    cycle.Tick([](std::function<void()>) { return false; });
+    EXPECT_EQ(display.shown.size(), 1u);
+    EXPECT_EQ(Logged(), logged);
+    EXPECT_EQ(scm.Get("Mail")->status.currentState, sc::kStopped);
+}

@@ -243,8 +243,15 @@ TEST_F(HistoryViewerWindowsTest, ALogReadOnlyInPartShowsAnEmptyHistory) {
         std::thread user([&] {
             for (int i = 0; i < 300 && !done; ++i) {
                 Sleep(50);
-                HWND found = FindWindowExA(nullptr, nullptr, "#32770", nullptr);
-                if (!found || GetDlgItem(found, IDC_HISTORY_LIST)) continue;
+                // A message box of this process: the viewer itself is one
+                // of the dialogs, and other programs may show theirs.
+                HWND found = nullptr;
+                DWORD process = 0;
+                while ((found = FindWindowExA(nullptr, found, "#32770", nullptr)) != nullptr) {
+                    GetWindowThreadProcessId(found, &process);
+                    if (process == GetCurrentProcessId() && GetDlgItem(found, 0xFFFF)) break;
+                }
+                if (!found) continue;
                 char text[256] = "";
                 GetDlgItemTextA(found, 0xFFFF, text, sizeof text);
                 box = text;
