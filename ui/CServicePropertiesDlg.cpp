@@ -80,8 +80,11 @@ bool CServicePropertiesDlg::OnInitDialog() {
         return false;
     }
     QueryService();
+    QueryStartFlags();
     ShowConfiguration();
     ShowState();
+    ShowTriggers();
+    ShowReadOnlyReason();
     ShowDependencies();
     ShowRecovery();
     actionsPage_.Show(ReadCustomActions(context_.platform.registry, name_), context_.logOpen);
@@ -118,13 +121,50 @@ void CServicePropertiesDlg::QueryService() {
     bool ok = list.QueryConfig(name_.c_str(), &config);
     config_.reset(ok ? config : nullptr);
     if (!ok) ServiceList::FreeBuffer(config);
+    readOnlyReason_ = ok ? std::string() : list.GetErrorText();
     bool described = list.QueryDescription(name_.c_str(), &description);
     description_.reset(described ? description : nullptr);
     if (!described) ServiceList::FreeBuffer(description);
     bool recovered = list.QueryFailureActions(name_.c_str(), &actions);
     failureActions_.reset(recovered ? actions : nullptr);
     if (!recovered) ServiceList::FreeBuffer(actions);
+    if (readOnlyReason_.empty() && (!described || !recovered))
+        readOnlyReason_ = list.GetErrorText();
     if (!ok || !described || !recovered) editable_ = false;
+}
+
+// Neither flag is needed to edit: a platform without them (an older one,
+// or Wine for the triggers) shows the plain start type.
+void CServicePropertiesDlg::QueryStartFlags() {
+    ServiceList& list = document_.currentList;
+    platform::ServiceDelayedAutoStartInfo* delayed = nullptr;
+    delayed_ = list.QueryDelayedStart(name_.c_str(), &delayed) && delayed->delayedAutostart != 0;
+    ServiceList::FreeBuffer(delayed);
+    platform::ServiceTriggerInfo* triggers = nullptr;
+    triggers_.clear();
+    if (list.QueryTriggers(name_.c_str(), &triggers)) triggers_ = StartTriggerKinds(*triggers);
+    ServiceList::FreeBuffer(triggers);
+}
+
+void CServicePropertiesDlg::ShowReadOnlyReason() {
+    if (editable_ || !requestedEditable_ || readOnlyReason_.empty()) return;
+    std::string format = Res().LoadText(IDS_PROPERTIES_READ_ONLY);
+    ::SetDlgItemTextA(m_hWnd, IDC_PROPERTIES_READ_ONLY,
+                      FormatText(format, readOnlyReason_.c_str()).c_str());
+}
+
+// Each start trigger by the name of its kind; the user kind of a per-user service.
+void CServicePropertiesDlg::ShowTriggers() {
+    HWND page = statePage_.GetSafeHwnd();
+    for (uint32_t kind : triggers_) {
+        unsigned id = TriggerKindTextId(kind);
+        std::string text =
+            id == IDS_TRIGGER_UNKNOWN ? FormatNumber(Res().LoadText(id), kind) : Res().LoadText(id);
+        ::SendDlgItemMessageA(page, IDC_PROPERTIES_TRIGGERS, LB_ADDSTRING, 0,
+                              reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    unsigned kind = config_ ? UserServiceKindTextId(config_->serviceType) : 0;
+    SetText(page, IDC_PROPERTIES_USER_KIND, kind ? Res().LoadText(kind).c_str() : nullptr);
 }
 
 void CServicePropertiesDlg::ShowConfiguration() {
@@ -139,7 +179,8 @@ void CServicePropertiesDlg::ShowConfiguration() {
     Check(page, IDC_PROPERTIES_KERNEL_DRIVER, boxes.kernelDriver);
     Check(page, IDC_PROPERTIES_FS_DRIVER, boxes.fileSystemDriver);
     Check(page, IDC_PROPERTIES_INTERACTIVE, boxes.interactive);
-    Choose(page, IDC_PROPERTIES_START_TYPE, config ? config->startType : kNoSelection);
+    Choose(page, IDC_PROPERTIES_START_TYPE,
+           config ? StartTypeItem(config->startType, delayed_) : kNoSelection);
     Choose(page, IDC_PROPERTIES_ERROR_CONTROL, config ? config->errorControl : kNoSelection);
     SetText(page, IDC_PROPERTIES_PATH, config ? config->binaryPathName : nullptr);
     SetText(page, IDC_PROPERTIES_GROUP, config ? config->loadOrderGroup : nullptr);
@@ -233,10 +274,12 @@ bool CServicePropertiesDlg::WriteBack() {
         return static_cast<uint32_t>(::SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0));
     };
     std::string description = TextOf(page, IDC_PROPERTIES_DESCRIPTION);
+    StartTypeChoice start = StartTypeOfItem(chosen(IDC_PROPERTIES_START_TYPE), delayed_);
     ServiceCommands& commands = document_.commands;
-    if (!commands.ChangeConfig(name_.c_str(), type, chosen(IDC_PROPERTIES_START_TYPE),
+    if (!commands.ChangeConfig(name_.c_str(), type, start.startType,
                                chosen(IDC_PROPERTIES_ERROR_CONTROL), nullptr, nullptr, nullptr,
                                nullptr, nullptr, nullptr, displayName_.c_str()) ||
+        (start.writeDelayed && !commands.ChangeDelayedStart(name_.c_str(), start.delayed)) ||
         !commands.ChangeDescription(name_.c_str(), description.c_str())) {
         ShowMessage(m_hWnd, document_.lastErrorText, MB_OK | MB_ICONERROR);
         return false;

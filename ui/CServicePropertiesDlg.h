@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/ServicesDocument.h"
 #include "framework/Dialog.h"
@@ -54,6 +55,9 @@ private:
 
     bool CreatePages();
     void QueryService();
+    void QueryStartFlags();
+    void ShowReadOnlyReason();
+    void ShowTriggers();
     void ShowConfiguration();
     void ShowState();
     void ShowDependencies();
@@ -72,6 +76,9 @@ private:
     Buffer<platform::ServiceConfigRecord> config_;
     Buffer<platform::ServiceDescription> description_;
     Buffer<platform::ServiceFailureActions> failureActions_;
+    bool delayed_ = false;
+    std::vector<uint32_t> triggers_;  // the kinds of its start triggers
+    std::string readOnlyReason_;      // why a query failed, for the user
     std::unique_ptr<tabbed::PageKeys> pageKeys_;
     CPropertyPage configPage_;
     CPropertyPage statePage_;

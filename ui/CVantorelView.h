@@ -73,6 +73,8 @@ private:
     // True when the row's texts changed.
     bool ShowEntry(uint32_t index, const ServiceEntry& entry);
     void FillConfiguration(uint32_t index, const char* name);
+    void ShowNoAccess(uint32_t index);
+    std::string StartTypeText(uint32_t startType, const StartFlags& flags);
     void SizeColumns();
     const std::string& CachedText(unsigned id);
     void GiveCell(NMLVDISPINFOA* info);

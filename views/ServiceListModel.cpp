@@ -28,6 +28,11 @@ unsigned StartTypeTextId(uint32_t startType) {
     return startType <= 4 ? IDS_START_TYPE_BASE + startType : 0;
 }
 
+StartTypeCell StartTypeCellOf(uint32_t startType, const StartFlags& flags) {
+    bool delayed = flags.delayed && startType == sc::kAutoStart;
+    return {delayed ? IDS_START_TYPE_DELAYED : StartTypeTextId(startType), flags.triggered};
+}
+
 unsigned ErrorControlTextId(uint32_t errorControl) {
     return errorControl <= 3 ? IDS_ERROR_CONTROL_BASE + errorControl : 0;
 }

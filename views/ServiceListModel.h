@@ -4,6 +4,8 @@
 // enables.
 #include <cstdint>
 
+#include "scm/ConfigRecords.h"
+
 struct ServiceEntry;
 
 enum ListColumn {
@@ -27,6 +29,15 @@ struct ListColumns {
 unsigned ColumnTitleId(int slot);
 unsigned StartTypeTextId(uint32_t startType);        // 0: no text
 unsigned ErrorControlTextId(uint32_t errorControl);  // 0: no text
+
+// The start type cell: the delayed text for an automatic start with the
+// delayed flag, else the start type's own (0: none, the number is shown),
+// followed by the trigger suffix when `triggered`.
+struct StartTypeCell {
+    unsigned id;
+    bool triggered;
+};
+StartTypeCell StartTypeCellOf(uint32_t startType, const StartFlags& flags);
 
 // Image of the state icon strip for a row showing `currentState`.
 int StateImage(uint32_t currentState);

@@ -32,6 +32,12 @@ const Category kCategories[] = {
     {"SERVICE_INTERACTIVE_PROCESS", sc::kTypeInteractive, 0},
 };
 
+// The per-user bits have their names too, though their category is one.
+const Category kUserBits[] = {
+    {"SERVICE_USER_SERVICE", sc::kTypeUserService, 0},
+    {"SERVICE_USERSERVICE_INSTANCE", sc::kTypeUserServiceInstance, 0},
+};
+
 // The C library's multibyte lower-casing in its default locale folds the
 // ASCII letters only.
 std::string Folded(const std::string& text) {
@@ -127,21 +133,36 @@ void ServiceTreeModel::BuildByType(ServiceList& list) {
     int parent = -1;
     for (const Category& category : kCategories) {
         if (category.level == 0) parent = -1;
+        if (category.mask != 0) {
+            AppendCategory(parent, category.name, category.mask, list);
+            continue;
+        }
         int node = Append(parent, category.name, kImageClosedFolder, kImageOpenFolder, kGroupData);
         if (category.level == 0) parent = node;
-        if (category.mask == 0) continue;
-        unsigned count = 0;
-        for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i) {
-            if (!(e->serviceType & category.mask)) continue;
-            Append(node, e->name ? e->name : "", kImageUnknown, kImageUnknown, kServiceData,
-                   static_cast<int32_t>(i));
-            ++count;
-        }
-        nodes_[static_cast<size_t>(node)].text =
-            std::string(category.name) + " (" + std::to_string(count) + ")";
-        counted_.resize(nodes_.size());
-        counted_[static_cast<size_t>(node)] = category.name;
     }
+    // A machine older than Windows 10 has no per-user services: its tree
+    // stays as it always was.
+    const uint32_t user = sc::kTypeUserService | sc::kTypeUserServiceInstance;
+    for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i) {
+        if (!(e->serviceType & user)) continue;
+        AppendCategory(-1, userTitle_, user, list);
+        break;
+    }
+}
+
+void ServiceTreeModel::AppendCategory(int parent, const std::string& title, uint32_t mask,
+                                      const ServiceList& list) {
+    int node = Append(parent, title, kImageClosedFolder, kImageOpenFolder, kGroupData);
+    unsigned count = 0;
+    for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i) {
+        if (!(e->serviceType & mask)) continue;
+        Append(node, e->name ? e->name : "", kImageUnknown, kImageUnknown, kServiceData,
+               static_cast<int32_t>(i));
+        ++count;
+    }
+    nodes_[static_cast<size_t>(node)].text = title + " (" + std::to_string(count) + ")";
+    counted_.resize(nodes_.size());
+    counted_[static_cast<size_t>(node)] = title;
 }
 
 // A group node carries the group's text as its first service spells it.
@@ -207,6 +228,11 @@ std::string ServiceTypeNames(uint32_t type) {
         if (category.mask == 0 || (type & category.mask) == 0) continue;
         names += (names.empty() ? "" : " | ") + std::string(category.name);
         named |= category.mask;
+    }
+    for (const Category& bit : kUserBits) {
+        if ((type & bit.mask) == 0) continue;
+        names += (names.empty() ? "" : " | ") + std::string(bit.name);
+        named |= bit.mask;
     }
     if (type & ~named) {
         char rest[16];

@@ -28,6 +28,10 @@ public:
     // Builds the tree of `mode` from the list's entries; another mode
     // builds nothing. Every node is shown.
     void Build(int mode, ServiceList& list);
+    // The title of the tree by type's last category, the per-user services
+    // (templates and instances) with their count, shown when there are
+    // any; a text of the language.
+    void SetUserServicesTitle(const std::string& title) { userTitle_ = title; }
     // Shows, of the tree built, the service nodes the filter keeps and the
     // nodes above them, the tree by type's categories always (with the
     // count of what they keep). Asks the platform nothing.
@@ -42,6 +46,8 @@ private:
     int Append(int parent, const std::string& text, int image, int selectedImage, int32_t data,
                int32_t entry = -1);
     void BuildByType(ServiceList& list);
+    void AppendCategory(int parent, const std::string& title, uint32_t mask,
+                        const ServiceList& list);
     void BuildByGroup(ServiceList& list);
     int InsertDependency(ServiceList& list, const std::string& name,
                          std::vector<std::string>& chain);
@@ -54,6 +60,7 @@ private:
     std::vector<TreeNode> built_;
     std::vector<std::string> counted_;
     int mode_ = kNone;
+    std::string userTitle_ = "SERVICE_USER_SERVICE";
     std::vector<std::vector<int>> children_;
     std::vector<int> roots_;
 };
