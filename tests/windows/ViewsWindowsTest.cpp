@@ -20,6 +20,7 @@
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
 #include "tests/fakes/MeteredScm.h"
+#include "tests/fakes/NewerScm.h"
 #include "tests/windows/WineServices.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/CVantorelDocument.h"
@@ -71,7 +72,8 @@ protected:
     CWnd parent_;
     platform::Win32Platform real_;
     platform::Win32Scm win32_;
-    fake::MeteredScm scm_{win32_};
+    fake::NewerScm newer_{win32_};
+    fake::MeteredScm scm_{newer_};
     HistoryLog history_{real_.files, real_.locale, real_.texts};
     AppContext context_{real_.Interfaces().With(scm_), history_};
     CVantorelDocument document_{app_, context_};
@@ -245,6 +247,95 @@ TEST_F(ViewsWindowsTest, AHandlerThatFailsIsReportedAndTheWindowGoesOn) {
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(window.SendMessage(WM_APP + 8), 1);
     window.DestroyWindow();
+}
+
+// The list's visible columns for one test, the user's again after it.
+class ShownColumns {
+public:
+    ShownColumns(platform::RegistryApi& registry, uint32_t mask) : store_(registry) {
+        old_ = store_.Read(settings::kShowColumns, 7);
+        store_.Write(settings::kShowColumns, static_cast<int>(mask));
+    }
+    ~ShownColumns() { store_.Write(settings::kShowColumns, old_); }
+
+private:
+    SettingsStore store_;
+    int old_;
+};
+
+std::string TreeText(CVantorelTreeView& tree, HTREEITEM item) {
+    char text[256] = "";
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    tree.SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    return text;
+}
+
+// Services as Windows 10 and 11 tell them (the flags through a stand-in,
+// as Wine's 8-bit calls refuse them): the start type column says delayed
+// and trigger starts at one call a row at most, and a service the user
+// may not read says so in every configuration column.
+TEST_F(ViewsWindowsTest, NewerStartTypesAndRefusedConfigurationsShowInTheirColumns) {
+    TestService delayed("basic"), triggered("basic"), refused("basic");
+    newer_.delayed[delayed.Name()] = true;
+    newer_.triggers[triggered.Name()] = {2};
+    newer_.denied.insert(refused.Name());
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceA(manager, delayed.Name().c_str(), SERVICE_CHANGE_CONFIG);
+    ASSERT_TRUE(ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_AUTO_START,
+                                     SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                     nullptr, nullptr));
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    ShownColumns columns(real_.registry, 63);
+    CVantorelView view(context_);
+    scm_.Reset();
+    Show(view);
+    EXPECT_LE(scm_.Count("QueryServiceConfig2A"),
+              static_cast<int>(document_.Services().GetCount()));
+    HWND list = view.GetSafeHwnd();
+    int start = view.ColumnPosition(kColStartType);
+    EXPECT_EQ(listctrl::CellText(list, RowOf(list, delayed.Name()), start),
+              "Autom\xE1tico (inicio retrasado)");
+    EXPECT_EQ(listctrl::CellText(list, RowOf(list, triggered.Name()), start),
+              "Arranque manual (a demanda) (desencadenado)");
+    int row = RowOf(list, refused.Name());
+    EXPECT_EQ(listctrl::CellText(list, row, view.ColumnPosition(kColState)), "Parado");
+    for (int slot : {kColStartType, kColAccount, kColErrorControl})
+        EXPECT_EQ(listctrl::CellText(list, row, view.ColumnPosition(slot)), "(sin acceso)");
+}
+
+TEST_F(ViewsWindowsTest, AHiddenStartTypeColumnCostsNoCallForItsFlags) {
+    TestService svc("basic");
+    newer_.delayed[svc.Name()] = true;
+    ShownColumns columns(real_.registry, 1 | 4 | 16);
+    CVantorelView view(context_);
+    scm_.Reset();
+    Show(view);
+    EXPECT_GT(scm_.Count("QueryServiceConfigA"), 0) << "the account column reads each one";
+    EXPECT_EQ(scm_.Count("QueryServiceConfig2A"), 0);
+}
+
+TEST_F(ViewsWindowsTest, PerUserServicesHaveTheirOwnCategoryInTheTreeByType) {
+    TestService user("basic"), other("basic");
+    newer_.types[user.Name()] = SERVICE_WIN32_SHARE_PROCESS | 0x40;
+    CVantorelTreeView tree(context_, ServiceTreeModel::kByType);
+    Show(tree);
+    HTREEITEM category = nullptr;
+    for (auto i = reinterpret_cast<HTREEITEM>(tree.SendMessage(TVM_GETNEXTITEM, TVGN_ROOT, 0)); i;
+         i = reinterpret_cast<HTREEITEM>(
+             tree.SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i))))
+        if (TreeText(tree, i).rfind("Servicios de usuario", 0) == 0) category = i;
+    ASSERT_NE(category, nullptr);
+    EXPECT_EQ(TreeText(tree, category), "Servicios de usuario (1)");
+    auto child = reinterpret_cast<HTREEITEM>(
+        tree.SendMessage(TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(category)));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(TreeText(tree, child), user.Name());
+    tree.DestroyWindow();
 }
 
 }  // namespace
