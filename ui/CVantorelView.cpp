@@ -214,7 +214,9 @@ void CVantorelView::FillConfiguration(uint32_t index, const char* name) {
         return;
     }
     if (columns_.visible[kColStartType])
-        rows_.SetCell(index, kColStartType, StartTypeText(config->startType, flags));
+        rows_.SetCell(index, kColStartType,
+                      StartTypeCellText(config->startType, flags,
+                                        [this](unsigned id) { return CachedText(id); }));
     if (columns_.visible[kColAccount])
         rows_.SetCell(index, kColAccount, config->serviceStartName ? config->serviceStartName : "");
     if (columns_.visible[kColErrorControl])
@@ -227,12 +229,6 @@ void CVantorelView::FillConfiguration(uint32_t index, const char* name) {
 void CVantorelView::ShowNoAccess(uint32_t index) {
     for (int slot : {kColStartType, kColAccount, kColErrorControl})
         if (columns_.visible[slot]) rows_.SetCell(index, slot, CachedText(IDS_CONFIG_NO_ACCESS));
-}
-
-std::string CVantorelView::StartTypeText(uint32_t startType, const StartFlags& flags) {
-    StartTypeCell cell = StartTypeCellOf(startType, flags);
-    std::string text = cell.id != 0 ? CachedText(cell.id) : std::to_string(startType);
-    return cell.triggered ? text + CachedText(IDS_START_TYPE_TRIGGERED) : text;
 }
 
 // The few texts of the states and configuration columns, read once per rebuild.

@@ -74,7 +74,6 @@ private:
     bool ShowEntry(uint32_t index, const ServiceEntry& entry);
     void FillConfiguration(uint32_t index, const char* name);
     void ShowNoAccess(uint32_t index);
-    std::string StartTypeText(uint32_t startType, const StartFlags& flags);
     void SizeColumns();
     const std::string& CachedText(unsigned id);
     void GiveCell(NMLVDISPINFOA* info);

@@ -3,6 +3,8 @@
 // column set, the texts, icons and colours of a row, and the commands a row
 // enables.
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "scm/ConfigRecords.h"
 
@@ -38,6 +40,9 @@ struct StartTypeCell {
     bool triggered;
 };
 StartTypeCell StartTypeCellOf(uint32_t startType, const StartFlags& flags);
+// That cell's text, with `text` giving the language's text of an id.
+std::string StartTypeCellText(uint32_t startType, const StartFlags& flags,
+                              const std::function<std::string(unsigned)>& text);
 
 // Image of the state icon strip for a row showing `currentState`.
 int StateImage(uint32_t currentState);

@@ -160,7 +160,13 @@ TEST_F(WorkstationServicesTest, TheDelayedChoiceWritesTheTypeAndTheFlag) {
     choose(sc::kAutoStart);
     EXPECT_FALSE(s.delayedAutoStart);
     EXPECT_EQ(StartTypeOfItem(0xFFFFFFFFu, false).startType, sc::kNoChange);
-    EXPECT_EQ(StartTypeCellOf(9, StartFlags{true, false}).id, 0u);  // no text: the number shows
+    auto text = [](unsigned id) {
+        return id == IDS_START_TYPE_TRIGGERED ? std::string(" (desencadenado)")
+                                              : "T" + std::to_string(id);
+    };
+    EXPECT_EQ(StartTypeCellText(sc::kDemandStart, StartFlags{true, true}, text),
+              "T" + std::to_string(IDS_START_TYPE_BASE + 3) + " (desencadenado)");
+    EXPECT_EQ(StartTypeCellText(9, StartFlags{}, text), "9");  // no text: the number shows
     EXPECT_EQ(TriggerKindTextId(20), TriggerKindTextId(7));
     EXPECT_EQ(TriggerKindTextId(99), static_cast<unsigned>(IDS_TRIGGER_UNKNOWN));
 }

@@ -164,6 +164,17 @@ TEST_F(ViewsWindowsTest, AColumnDraggedNarrowStopsAtTheMinimum) {
 
 // In the dependency tree nearly every service is a root: a tick that walked
 // every expanded node would ask for all of them one by one.
+std::string TreeText(CVantorelTreeView& tree, HTREEITEM item) {
+    char text[256] = "";
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    tree.SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    return text;
+}
+
 TEST_F(ViewsWindowsTest, ATreeTickAsksOnlyForTheNodesOnScreen) {
     TestService svc("basic");
     CVantorelTreeView tree(context_, ServiceTreeModel::kByDependency);
@@ -179,16 +190,8 @@ TEST_F(ViewsWindowsTest, ATreeTickAsksOnlyForTheNodesOnScreen) {
     HTREEITEM item = nullptr;
     for (auto i = reinterpret_cast<HTREEITEM>(tree.SendMessage(TVM_GETNEXTITEM, TVGN_ROOT, 0)); i;
          i = reinterpret_cast<HTREEITEM>(
-             tree.SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i)))) {
-        char text[256] = "";
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = i;
-        tv.pszText = text;
-        tv.cchTextMax = sizeof text;
-        tree.SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-        if (svc.Name() == text) item = i;
-    }
+             tree.SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i))))
+        if (svc.Name() == TreeText(tree, i)) item = i;
     ASSERT_NE(item, nullptr);
     tree.SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     ASSERT_NE(tree.GetSelectedEntry(), nullptr);
@@ -262,17 +265,6 @@ private:
     SettingsStore store_;
     int old_;
 };
-
-std::string TreeText(CVantorelTreeView& tree, HTREEITEM item) {
-    char text[256] = "";
-    TVITEMA tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = sizeof text;
-    tree.SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-    return text;
-}
 
 // Services as Windows 10 and 11 tell them (the flags through a stand-in,
 // as Wine's 8-bit calls refuse them): the start type column says delayed
