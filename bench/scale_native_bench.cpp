@@ -26,6 +26,7 @@
 #include "tests/fakes/FakeMachine.h"
 #include "tests/fakes/ForwardingScm.h"
 #include "views/ServiceRows.h"
+#include "views/ServiceTreeModel.h"
 
 namespace sc = platform::scm;
 namespace pf = platform::file;
@@ -33,6 +34,9 @@ namespace pf = platform::file;
 namespace {
 
 const double kTarget = 1.2;
+// The trees are no target of their own; theirs only says that nothing
+// grows with the square of the services (that would read about 100).
+const double kTreeTarget = 2.0;
 const uint32_t kScales[] = {1, 10, 100};
 // Fewer rounds for the larger machines keep the run short; the best of
 // them is what counts.
@@ -134,6 +138,12 @@ public:
             rows.Choose();
         });
     }
+    double Tree(int mode) {
+        ServiceTreeModel tree;
+        return PerService([&] { tree.Build(mode, list_); });
+    }
+    double GroupTree() { return Tree(ServiceTreeModel::kByGroup); }
+    double DependencyTree() { return Tree(ServiceTreeModel::kByDependency); }
     double Tick() {
         return PerService([&] { list_.RefreshAllStatus(); });
     }
@@ -181,11 +191,16 @@ private:
 struct Pass {
     const char* name;
     double (Machine::*run)();
+    double target = kTarget;
 };
 const Pass kPasses[] = {
-    {"list rebuild", &Machine::Rebuild},     {"tick", &Machine::Tick},
-    {"change detection", &Machine::Changes}, {"snapshot save", &Machine::Save},
+    {"list rebuild", &Machine::Rebuild},
+    {"tick", &Machine::Tick},
+    {"change detection", &Machine::Changes},
+    {"snapshot save", &Machine::Save},
     {"snapshot read", &Machine::Read},
+    {"tree by group", &Machine::GroupTree, kTreeTarget},
+    {"tree by dependency", &Machine::DependencyTree, kTreeTarget},
 };
 const size_t kPassCount = sizeof kPasses / sizeof *kPasses;
 
@@ -206,9 +221,9 @@ int main() {
     for (size_t p = 0; p < kPassCount; ++p) {
         const std::vector<double>& us = perService[p];
         double ratio = us[2] / us[0];
-        std::printf("  %-17s %8.3f %8.3f %8.3f us   30,000/300 %.2f (target <= %.2f) %s\n",
-                    kPasses[p].name, us[0], us[1], us[2], ratio, kTarget,
-                    bench::Judge(ratio, kTarget));
+        std::printf("  %-18s %8.3f %8.3f %8.3f us   30,000/300 %.2f (target <= %.2f) %s\n",
+                    kPasses[p].name, us[0], us[1], us[2], ratio, kPasses[p].target,
+                    bench::Judge(ratio, kPasses[p].target));
     }
     return bench::ExitStatus();
 }

@@ -4,6 +4,7 @@
 // order (each parent before its children) and keeps the icons current.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "scm/ServiceList.h"
@@ -53,6 +54,13 @@ private:
                          std::vector<std::string>& chain);
     void CollectMatches(const std::vector<int>& level, const std::string& folded,
                         std::vector<int>* out) const;
+    // What Matches(text).front() would be among the nodes that `keep`
+    // accepts, -1 for none, without walking the tree: a build asks once a
+    // service, and a walk each time would grow with the square of them.
+    template <typename Keep>
+    int FirstMatch(const std::string& text, Keep keep) const;
+    bool BeforeInOrder(int a, int b) const;
+    int32_t EntryOf(const ServiceList& list, const std::string& name) const;
 
     std::vector<TreeNode> nodes_;
     // The tree as built, and each node's name without its count (empty for
@@ -63,6 +71,8 @@ private:
     std::string userTitle_ = "SERVICE_USER_SERVICE";
     std::vector<std::vector<int>> children_;
     std::vector<int> roots_;
+    std::unordered_map<std::string, std::vector<int>> byText_;  // folded text: its nodes
+    std::unordered_map<std::string, int32_t> entryOf_;          // each name as the list spells it
 };
 
 // A service type as the platform's names of its bits ("SERVICE_WIN32_OWN_PROCESS

@@ -4,10 +4,12 @@
 // records that claim more than their buffer holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
 
+#include "document/ChangeList.h"
 #include "document/ServiceCommands.h"
 #include "res/resource.h"
 #include "scm/ServiceList.h"
@@ -169,6 +171,60 @@ TEST_F(WorkstationServicesTest, TheDelayedChoiceWritesTheTypeAndTheFlag) {
     EXPECT_EQ(StartTypeCellText(9, StartFlags{}, text), "9");  // no text: the number shows
     EXPECT_EQ(TriggerKindTextId(20), TriggerKindTextId(7));
     EXPECT_EQ(TriggerKindTextId(99), static_cast<unsigned>(IDS_TRIGGER_UNKNOWN));
+}
+
+// Dependencies several levels deep, groups among them: every service of
+// the machine has its node, and the deepest chain hangs as deep as it goes.
+TEST_F(WorkstationServicesTest, TheDependencyTreeHoldsEveryServiceAtItsFullDepth) {
+    ServiceTreeModel tree;
+    tree.Build(ServiceTreeModel::kByDependency, list);
+    std::vector<bool> shown(list.GetCount(), false);
+    uint32_t deepest = 0;
+    const std::vector<TreeNode>& nodes = tree.Nodes();
+    for (const TreeNode& node : nodes) {
+        if (node.entry >= 0) shown[static_cast<size_t>(node.entry)] = true;
+        uint32_t depth = 1;
+        for (int up = node.parent; up >= 0; up = nodes[static_cast<size_t>(up)].parent) ++depth;
+        if (node.data == ServiceTreeModel::kServiceData) deepest = std::max(deepest, depth);
+    }
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), false), 0);
+    EXPECT_GE(deepest, made.deepestDependency);
+    EXPECT_GE(made.deepestDependency, 4u);
+}
+
+// A machine of thousands, read in parts as the platform hands them out:
+// the changes of a pass are found, each once, and nothing else.
+TEST(WorkstationChangesTest, EveryChangeOfALargeMachineIsFoundOnce) {
+    fake::Scm scm;
+    fake::Workstation made = fake::AddWorkstation(scm, 10);
+    scm.enumByteLimit = 64 * 1024;
+    ServiceList before{scm}, after{scm};
+    before.driver = after.driver = 1;
+    ASSERT_TRUE(before.Enumerate());
+    ASSERT_EQ(before.GetCount(), made.services - made.adapters);
+    std::vector<std::string> changed;
+    for (uint32_t i = 5; i < before.GetCount(); i += 97) {
+        fake::Service* s = scm.Get(before.EntryAt(i)->name);
+        s->status.currentState =
+            s->status.currentState == sc::kStopped ? sc::kRunning : sc::kStopped;
+        changed.push_back(s->name);
+    }
+    scm.Remove(before.EntryAt(11)->name);
+    scm.Add("Nuevo servicio", "Servicio nuevo \xF1");
+    ASSERT_TRUE(after.Enumerate());
+    ChangeList changes{scm};
+    ASSERT_TRUE(changes.Compare(after, before));
+    int states = 0, added = 0, gone = 0;
+    for (int i = 0; i < changes.GetCount(); ++i) {
+        const ServiceChange* c = changes.GetChange(i);
+        added += c->kind == NewService;
+        gone += c->kind == DeletedService;
+        states += c->kind > DeletedService && (c->kind & StateChanged) != 0;
+    }
+    EXPECT_EQ(added, 1);
+    EXPECT_EQ(gone, 1);
+    EXPECT_EQ(states, static_cast<int>(changed.size()));
+    EXPECT_EQ(changes.GetCount(), static_cast<int>(changed.size()) + 2);
 }
 
 // Records as a damaged or hostile machine could write them: whatever the
