@@ -239,7 +239,8 @@ TEST(TriggerRecordTest, NoCountOrAddressMakesAReaderLeaveTheBuffer) {
         if (size >= sizeof *info) {
             // Near the record, in it, before it, or beyond it.
             intptr_t offset = static_cast<intptr_t>(random() % 240) - 16;
-            info->triggers = reinterpret_cast<platform::ServiceTrigger*>(bytes.data() + offset);
+            info->triggers = reinterpret_cast<platform::ServiceTrigger*>(
+                reinterpret_cast<intptr_t>(bytes.data()) + offset);
             if (round % 7 == 0) info->triggers = nullptr;
         }
         KeepTriggersInside(info, size);
