@@ -18,12 +18,14 @@
 
 #include "bench/Verdict.h"
 #include "document/ChangeList.h"
+#include "document/ServicesDocument.h"
 #include "document/SnapshotFile.h"
 #include "document/SnapshotSave.h"
 #include "scm/ServiceEntryArray.h"
 #include "tests/fakes/FakeCodePage.h"
 #include "tests/fakes/FakeFiles.h"
 #include "tests/fakes/FakeMachine.h"
+#include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/ForwardingScm.h"
 #include "views/ServiceRows.h"
 #include "views/ServiceTreeModel.h"
@@ -138,6 +140,15 @@ public:
             rows.Choose();
         });
     }
+    // The document's comparison of a fresh enumeration with the reference,
+    // the heart of a monitor pass; drivers too, as the list is opened.
+    double Monitor() {
+        ServicesDocument document(paced_, registry_, texts_, clock_);
+        document.OpenDocument("localhost");
+        for (ServiceList* l : {&document.currentList, &document.referenceList}) l->driver = 1;
+        document.RefreshReference();
+        return PerService([&] { document.CompareWithReference(); });
+    }
     double Tree(int mode) {
         ServiceTreeModel tree;
         return PerService([&] { tree.Build(mode, list_); });
@@ -183,6 +194,9 @@ private:
     fake::CodePage codePage_;
     fake::FileSystem files_;
     fake::LocaleTime time_;
+    fake::Registry registry_;
+    fake::Texts texts_;
+    fake::Clock clock_;
     PacedScm paced_{scm_};
     ServiceList list_{paced_}, reference_{paced_};
     uint32_t count_ = 0;
@@ -196,6 +210,7 @@ struct Pass {
 const Pass kPasses[] = {
     {"list rebuild", &Machine::Rebuild},
     {"tick", &Machine::Tick},
+    {"monitor comparison", &Machine::Monitor},
     {"change detection", &Machine::Changes},
     {"snapshot save", &Machine::Save},
     {"snapshot read", &Machine::Read},

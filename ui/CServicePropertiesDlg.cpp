@@ -121,15 +121,16 @@ void CServicePropertiesDlg::QueryService() {
     bool ok = list.QueryConfig(name_.c_str(), &config);
     config_.reset(ok ? config : nullptr);
     if (!ok) ServiceList::FreeBuffer(config);
+    // The first refusal is the reason the user reads.
     readOnlyReason_ = ok ? std::string() : list.GetErrorText();
     bool described = list.QueryDescription(name_.c_str(), &description);
     description_.reset(described ? description : nullptr);
     if (!described) ServiceList::FreeBuffer(description);
+    if (readOnlyReason_.empty() && !described) readOnlyReason_ = list.GetErrorText();
     bool recovered = list.QueryFailureActions(name_.c_str(), &actions);
     failureActions_.reset(recovered ? actions : nullptr);
     if (!recovered) ServiceList::FreeBuffer(actions);
-    if (readOnlyReason_.empty() && (!described || !recovered))
-        readOnlyReason_ = list.GetErrorText();
+    if (readOnlyReason_.empty() && !recovered) readOnlyReason_ = list.GetErrorText();
     if (!ok || !described || !recovered) editable_ = false;
 }
 
