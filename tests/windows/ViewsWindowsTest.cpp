@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <new>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -19,6 +20,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
+#include "tests/fakes/FakeMachine.h"
 #include "tests/fakes/MeteredScm.h"
 #include "tests/fakes/NewerScm.h"
 #include "tests/windows/WineServices.h"
@@ -59,9 +61,11 @@ protected:
     }
     // The machine's services in a view of the size the frame would give it.
     template <typename View>
-    void Show(View& view, int width = 680, int height = 560) {
-        ASSERT_TRUE(document_.Core().OpenDocument("localhost"));
-        document_.AddView(&view);
+    void Show(View& view, int width = 680, int height = 560,
+              CVantorelDocument* document = nullptr) {
+        if (document == nullptr) document = &document_;
+        ASSERT_TRUE(document->Core().OpenDocument("localhost"));
+        document->AddView(&view);
         ASSERT_TRUE(view.Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
         MoveWindow(view.GetSafeHwnd(), 0, 0, width, height, TRUE);
         view.OnInitialUpdate();
@@ -328,6 +332,41 @@ TEST_F(ViewsWindowsTest, PerUserServicesHaveTheirOwnCategoryInTheTreeByType) {
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(TreeText(tree, child), user.Name());
     tree.DestroyWindow();
+}
+
+// A workstation of 300 services of every kind, held in memory as Wine
+// cannot: each service has its row once, with the start types and refusals
+// the machine holds, and display names beyond ASCII as they are.
+TEST_F(ViewsWindowsTest, AWorkstationsServicesEachShowOnceWithTheirStartTypes) {
+    fake::Scm machine;
+    machine.AddMachine("localhost");
+    fake::Workstation made = fake::AddWorkstation(machine);
+    AppContext context{real_.Interfaces().With(machine), history_};
+    CVantorelDocument document{app_, context};
+    ShownColumns columns(real_.registry, 63);
+    CVantorelView view(context);
+    Show(view, 680, 560, &document);
+    HWND list = view.GetSafeHwnd();
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    ASSERT_EQ(rows, static_cast<int>(document.Services().GetCount()));
+    ASSERT_GE(rows, static_cast<int>(made.win32));
+    std::set<std::string> names;
+    int delayed = 0, triggered = 0, refused = 0, beyondAscii = 0;
+    const int start = view.ColumnPosition(kColStartType);
+    for (int row = 0; row < rows; ++row) {
+        names.insert(listctrl::CellText(list, row, 0));
+        std::string type = listctrl::CellText(list, row, start);
+        delayed += type == "Autom\xE1tico (inicio retrasado)";
+        triggered += type.find(" (desencadenado)") != std::string::npos;
+        refused += type == "(sin acceso)";
+        std::string display = listctrl::CellText(list, row, view.ColumnPosition(kColDescription));
+        beyondAscii += std::any_of(display.begin(), display.end(), [](char c) { return c < 0; });
+    }
+    EXPECT_EQ(names.size(), static_cast<size_t>(rows));
+    EXPECT_EQ(refused, static_cast<int>(made.denied));
+    EXPECT_GE(delayed + static_cast<int>(made.denied), static_cast<int>(made.delayed));
+    EXPECT_GE(triggered + static_cast<int>(made.denied), static_cast<int>(made.triggered));
+    EXPECT_GT(beyondAscii, rows / 2);
 }
 
 }  // namespace
