@@ -83,3 +83,8 @@ bool ServiceCommands::ChangeDescription(const char* name, const char* descriptio
     lastErrorText_.clear();
     return ReportReasonOnly(list_.ChangeDescription(name, description));
 }
+
+bool ServiceCommands::ChangeDelayedStart(const char* name, bool delayed) {
+    lastErrorText_.clear();
+    return ReportReasonOnly(list_.ChangeDelayedStart(name, delayed));
+}

@@ -29,6 +29,7 @@ public:
                       uint32_t* tagId, const char* dependencies, const char* serviceStartName,
                       const char* password, const char* displayName);
     bool ChangeDescription(const char* name, const char* description);
+    bool ChangeDelayedStart(const char* name, bool delayed);
 
 private:
     bool Report(bool ok, unsigned formatId, const char* name);

@@ -58,6 +58,25 @@ struct ServiceFailureActions {
     ScAction* actions;
 };
 
+// SERVICE_DELAYED_AUTO_START_INFO.
+struct ServiceDelayedAutoStartInfo {
+    int32_t delayedAutostart;
+};
+
+// SERVICE_TRIGGER and SERVICE_TRIGGER_INFO; the data items are not read.
+struct ServiceTrigger {
+    uint32_t triggerType;
+    uint32_t action;
+    void* triggerSubtype;
+    uint32_t dataItemCount;
+    void* dataItems;
+};
+struct ServiceTriggerInfo {
+    uint32_t triggerCount;
+    ServiceTrigger* triggers;
+    void* reserved;
+};
+
 namespace scm {
 constexpr uint32_t kManagerAllAccess = 0xF003F;
 constexpr uint32_t kServiceQueryStatus = 0x0004;
@@ -74,6 +93,13 @@ constexpr uint32_t kTypeWin32OwnProcess = 0x10;
 constexpr uint32_t kTypeWin32ShareProcess = 0x20;
 constexpr uint32_t kTypeWin32 = 0x30;
 constexpr uint32_t kTypeInteractive = 0x100;
+// Per-user services of Windows 10 and later: the template the system
+// copies, and the copy it runs for one signed-in user.
+constexpr uint32_t kTypeUserService = 0x40;
+constexpr uint32_t kTypeUserServiceInstance = 0x80;
+
+constexpr uint32_t kAutoStart = 2;
+constexpr uint32_t kDemandStart = 3;
 
 constexpr uint32_t kStateActive = 1;
 constexpr uint32_t kStateInactive = 2;
@@ -97,6 +123,10 @@ constexpr uint32_t kAcceptPauseContinue = 2;
 
 constexpr uint32_t kConfigDescription = 1;
 constexpr uint32_t kConfigFailureActions = 2;
+constexpr uint32_t kConfigDelayedAutoStartInfo = 3;
+constexpr uint32_t kConfigTriggerInfo = 8;
+
+constexpr uint32_t kTriggerActionStart = 1;
 
 constexpr uint32_t kNoChange = 0xFFFFFFFFu;
 }  // namespace scm

@@ -85,11 +85,13 @@ void ServiceList::CopyOptions(const ServiceList& other) {
 void ServiceList::ResetError() {
     errorText_.Clear();
     errorCode_ = kErrNone;
+    platformError_ = 0;
 }
 
 bool ServiceList::Fail(ServiceListError code) {
     errorCode_ = code;
-    errorText_.SetFromCode(api_, api_.GetLastError());
+    platformError_ = api_.GetLastError();
+    errorText_.SetFromCode(api_, platformError_);
     return false;
 }
 
@@ -408,6 +410,8 @@ bool ServiceList::QueryConfigBuffer(const char* name, void** buffer, uint32_t le
         ServiceListError result = Check(query(service, data, size, &needed), kErrQueryConfig);
         if (result == kErrNone && level == sc::kConfigFailureActions)
             KeepActionsInside(static_cast<platform::ServiceFailureActions*>(data), size);
+        if (result == kErrNone && level == sc::kConfigTriggerInfo)
+            KeepTriggersInside(static_cast<platform::ServiceTriggerInfo*>(data), size);
         return result;
     });
 }
@@ -435,22 +439,6 @@ ServiceListError ServiceList::QueryConfigRecord(platform::ScHandle service, void
     }
 }
 
-// A record that claims more actions than its buffer holds shows those it has.
-void ServiceList::KeepActionsInside(platform::ServiceFailureActions* record, uint32_t size) {
-    if (size < sizeof *record) {
-        record->actionCount = 0;
-        return;
-    }
-    auto begin = reinterpret_cast<uintptr_t>(record);
-    auto actions = reinterpret_cast<uintptr_t>(record->actions);
-    if (actions < begin + sizeof *record || actions > begin + size) {
-        record->actionCount = 0;
-        return;
-    }
-    uintptr_t room = (begin + size - actions) / sizeof(platform::ScAction);
-    if (record->actionCount > room) record->actionCount = static_cast<uint32_t>(room);
-}
-
 void ServiceList::FreeBuffer(void* buffer) {
     std::free(buffer);
 }
@@ -465,6 +453,28 @@ bool ServiceList::QueryDescription(const char* name, platform::ServiceDescriptio
 
 bool ServiceList::QueryFailureActions(const char* name, platform::ServiceFailureActions** buffer) {
     return QueryConfigBuffer(name, reinterpret_cast<void**>(buffer), sc::kConfigFailureActions);
+}
+
+bool ServiceList::QueryDelayedStart(const char* name,
+                                    platform::ServiceDelayedAutoStartInfo** buffer) {
+    return QueryConfigBuffer(name, reinterpret_cast<void**>(buffer),
+                             sc::kConfigDelayedAutoStartInfo);
+}
+
+bool ServiceList::QueryTriggers(const char* name, platform::ServiceTriggerInfo** buffer) {
+    return QueryConfigBuffer(name, reinterpret_cast<void**>(buffer), sc::kConfigTriggerInfo);
+}
+
+bool ServiceList::QueryConfigAndStart(const char* name, platform::ServiceConfigRecord** buffer,
+                                      StartFlags* flags) {
+    ResetError();
+    if (buffer == nullptr || flags == nullptr) return FailQuietly(kErrArgument);
+    *flags = StartFlags();
+    return WithService(name, sc::kGenericRead, [&](platform::ScHandle service) {
+        ServiceListError result = QueryConfigRecord(service, reinterpret_cast<void**>(buffer));
+        if (result == kErrNone) *flags = ReadStartFlags(api_, service, (*buffer)->startType);
+        return result;
+    });
 }
 
 bool ServiceList::ChangeConfig(const char* name, uint32_t serviceType, uint32_t startType,
@@ -492,6 +502,15 @@ bool ServiceList::ChangeDescription(const char* name, const char* description) {
     });
     if (ok) RefreshStatus(name);
     return ok;
+}
+
+bool ServiceList::ChangeDelayedStart(const char* name, bool delayed) {
+    ResetError();
+    platform::ServiceDelayedAutoStartInfo info{delayed ? 1 : 0};
+    return WithService(name, sc::kGenericWrite, [&](platform::ScHandle s) {
+        return Check(api_.ChangeServiceConfig2A(s, sc::kConfigDelayedAutoStartInfo, &info),
+                     kErrChangeConfig2);
+    });
 }
 
 bool ServiceList::Start(const char* name) {

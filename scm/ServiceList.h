@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/ScmApi.h"
+#include "scm/ConfigRecords.h"
 #include "scm/ServiceEntry.h"
 #include "scm/SystemErrorText.h"
 
@@ -78,6 +79,8 @@ public:
 
     const char* GetErrorText() const { return errorText_.Get().c_str(); }
     int32_t GetErrorCode() const { return errorCode_; }
+    // The platform's error code of the last failure; 0 when it had none.
+    uint32_t GetPlatformError() const { return platformError_; }
 
     // Every entry's status from one enumeration; the number of entries read.
     uint32_t RefreshAllStatus();
@@ -98,11 +101,19 @@ public:
     bool QueryConfig(const char* name, platform::ServiceConfigRecord** buffer);
     bool QueryDescription(const char* name, platform::ServiceDescription** buffer);
     bool QueryFailureActions(const char* name, platform::ServiceFailureActions** buffer);
+    bool QueryDelayedStart(const char* name, platform::ServiceDelayedAutoStartInfo** buffer);
+    // The count is kept to the triggers the buffer holds.
+    bool QueryTriggers(const char* name, platform::ServiceTriggerInfo** buffer);
+    // The configuration and, through the same handle, the flags of its
+    // start type (see ReadStartFlags): one call more than QueryConfig at most.
+    bool QueryConfigAndStart(const char* name, platform::ServiceConfigRecord** buffer,
+                             StartFlags* flags);
     bool ChangeConfig(const char* name, uint32_t serviceType, uint32_t startType,
                       uint32_t errorControl, const char* binaryPathName, const char* loadOrderGroup,
                       uint32_t* tagId, const char* dependencies, const char* serviceStartName,
                       const char* password, const char* displayName);
     bool ChangeDescription(const char* name, const char* description);
+    bool ChangeDelayedStart(const char* name, bool delayed);
     bool Start(const char* name);
     bool Control(const char* name, uint32_t code);
     bool Stop(const char* name) { return Control(name, platform::scm::kControlStop); }
@@ -136,7 +147,6 @@ private:
     static constexpr uint32_t kConfigBufferSize = 8192;
     bool QueryConfigBuffer(const char* name, void** buffer, uint32_t level);
     ServiceListError QueryConfigRecord(platform::ScHandle service, void** buffer);
-    static void KeepActionsInside(platform::ServiceFailureActions* record, uint32_t size);
 
     platform::ScmApi& api_;
     platform::ScHandle manager_ = nullptr;
@@ -147,4 +157,5 @@ private:
     uint32_t generation_ = 0;
     SystemErrorText errorText_;
     int32_t errorCode_ = kErrNone;
+    uint32_t platformError_ = 0;
 };

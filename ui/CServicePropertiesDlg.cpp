@@ -92,6 +92,8 @@ bool CServicePropertiesDlg::OnInitDialog() {
     }
     ShowConfiguration();
     ShowState();
+    ShowTriggers();
+    ShowReadOnlyReason();
     ShowDependencies();
     ShowRecovery();
     actionsPage_.Show(ReadCustomActions(context_.platform.registry, name_), context_.logOpen);
@@ -138,8 +140,11 @@ bool CServicePropertiesDlg::RunOnServices(std::function<void()> work) {
     return finished;
 }
 
-// All three are asked, whatever the others answer. The worker fills a
-// record of its own: a program that ends meanwhile leaves it to the worker.
+// All three are asked, whatever the others answer; the first refusal is
+// the reason the user reads. The start flags are not needed to edit: a
+// platform without them (an older one, or Wine) shows the plain start type.
+// The worker fills a record of its own: a program that ends meanwhile
+// leaves it to the worker.
 bool CServicePropertiesDlg::QueryService() {
     struct Queried {
         ServiceList* list;
@@ -147,27 +152,65 @@ bool CServicePropertiesDlg::QueryService() {
         Buffer<platform::ServiceConfigRecord> config;
         Buffer<platform::ServiceDescription> description;
         Buffer<platform::ServiceFailureActions> actions;
+        std::string reason;
+        bool delayed = false;
+        std::vector<uint32_t> triggers;
     };
     auto queried = std::make_shared<Queried>();
     queried->list = &document_.currentList;
     queried->name = name_;
     bool finished = RunOnServices([queried] {
-        queried->config = Asked<platform::ServiceConfigRecord>([&](auto** buffer) {
-            return queried->list->QueryConfig(queried->name.c_str(), buffer);
-        });
-        queried->description = Asked<platform::ServiceDescription>([&](auto** buffer) {
-            return queried->list->QueryDescription(queried->name.c_str(), buffer);
-        });
-        queried->actions = Asked<platform::ServiceFailureActions>([&](auto** buffer) {
-            return queried->list->QueryFailureActions(queried->name.c_str(), buffer);
-        });
+        ServiceList& list = *queried->list;
+        const char* name = queried->name.c_str();
+        auto noteRefusal = [&](bool answered) {
+            if (!answered && queried->reason.empty()) queried->reason = list.GetErrorText();
+        };
+        queried->config = Asked<platform::ServiceConfigRecord>(
+            [&](auto** buffer) { return list.QueryConfig(name, buffer); });
+        noteRefusal(queried->config != nullptr);
+        queried->description = Asked<platform::ServiceDescription>(
+            [&](auto** buffer) { return list.QueryDescription(name, buffer); });
+        noteRefusal(queried->description != nullptr);
+        queried->actions = Asked<platform::ServiceFailureActions>(
+            [&](auto** buffer) { return list.QueryFailureActions(name, buffer); });
+        noteRefusal(queried->actions != nullptr);
+        platform::ServiceDelayedAutoStartInfo* delayed = nullptr;
+        queried->delayed = list.QueryDelayedStart(name, &delayed) && delayed->delayedAutostart != 0;
+        ServiceList::FreeBuffer(delayed);
+        platform::ServiceTriggerInfo* triggers = nullptr;
+        if (list.QueryTriggers(name, &triggers)) queried->triggers = StartTriggerKinds(*triggers);
+        ServiceList::FreeBuffer(triggers);
     });
     if (!finished) return false;
     config_ = std::move(queried->config);
     description_ = std::move(queried->description);
     failureActions_ = std::move(queried->actions);
+    readOnlyReason_ = std::move(queried->reason);
+    delayed_ = queried->delayed;
+    triggers_ = std::move(queried->triggers);
     editable_ = requestedEditable_ && config_ && description_ && failureActions_;
     return true;
+}
+
+void CServicePropertiesDlg::ShowReadOnlyReason() {
+    if (editable_ || !requestedEditable_ || readOnlyReason_.empty()) return;
+    std::string format = Res().LoadText(IDS_PROPERTIES_READ_ONLY);
+    ::SetDlgItemTextA(m_hWnd, IDC_PROPERTIES_READ_ONLY,
+                      FormatText(format, readOnlyReason_.c_str()).c_str());
+}
+
+// Each start trigger by the name of its kind; the user kind of a per-user service.
+void CServicePropertiesDlg::ShowTriggers() {
+    HWND page = statePage_.GetSafeHwnd();
+    for (uint32_t kind : triggers_) {
+        unsigned id = TriggerKindTextId(kind);
+        std::string text =
+            id == IDS_TRIGGER_UNKNOWN ? FormatNumber(Res().LoadText(id), kind) : Res().LoadText(id);
+        ::SendDlgItemMessageA(page, IDC_PROPERTIES_TRIGGERS, LB_ADDSTRING, 0,
+                              reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    unsigned kind = config_ ? UserServiceKindTextId(config_->serviceType) : 0;
+    SetText(page, IDC_PROPERTIES_USER_KIND, kind ? Res().LoadText(kind).c_str() : nullptr);
 }
 
 void CServicePropertiesDlg::ShowConfiguration() {
@@ -182,7 +225,8 @@ void CServicePropertiesDlg::ShowConfiguration() {
     Check(page, IDC_PROPERTIES_KERNEL_DRIVER, boxes.kernelDriver);
     Check(page, IDC_PROPERTIES_FS_DRIVER, boxes.fileSystemDriver);
     Check(page, IDC_PROPERTIES_INTERACTIVE, boxes.interactive);
-    Choose(page, IDC_PROPERTIES_START_TYPE, config ? config->startType : kNoSelection);
+    Choose(page, IDC_PROPERTIES_START_TYPE,
+           config ? StartTypeItem(config->startType, delayed_) : kNoSelection);
     Choose(page, IDC_PROPERTIES_ERROR_CONTROL, config ? config->errorControl : kNoSelection);
     SetText(page, IDC_PROPERTIES_PATH, config ? config->binaryPathName : nullptr);
     SetText(page, IDC_PROPERTIES_GROUP, config ? config->loadOrderGroup : nullptr);
@@ -279,21 +323,26 @@ bool CServicePropertiesDlg::WriteBack() {
     struct Writes {
         ServiceCommands* commands;
         std::string name, displayName, description;
-        uint32_t type, startType, errorControl;
+        uint32_t type, errorControl;
+        StartTypeChoice start;
         bool written = false;
     };
     // Editable only with the configuration read.
     auto writes = std::make_shared<Writes>(
         Writes{&document_.commands, name_, displayName_, TextOf(page, IDC_PROPERTIES_DESCRIPTION),
                ServiceTypeToWrite(config_->serviceType, Checked(page, IDC_PROPERTIES_INTERACTIVE)),
-               chosen(IDC_PROPERTIES_START_TYPE), chosen(IDC_PROPERTIES_ERROR_CONTROL)});
+               chosen(IDC_PROPERTIES_ERROR_CONTROL),
+               StartTypeOfItem(chosen(IDC_PROPERTIES_START_TYPE), delayed_)});
     bool finished = RunOnServices([writes] {
         ServiceCommands& commands = *writes->commands;
+        const char* name = writes->name.c_str();
+        const StartTypeChoice& start = writes->start;
         writes->written =
-            commands.ChangeConfig(writes->name.c_str(), writes->type, writes->startType,
-                                  writes->errorControl, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                  nullptr, writes->displayName.c_str()) &&
-            commands.ChangeDescription(writes->name.c_str(), writes->description.c_str());
+            commands.ChangeConfig(name, writes->type, start.startType, writes->errorControl,
+                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  writes->displayName.c_str()) &&
+            (!start.writeDelayed || commands.ChangeDelayedStart(name, start.delayed)) &&
+            commands.ChangeDescription(name, writes->description.c_str());
     });
     if (!finished) return false;
     if (!writes->written) {

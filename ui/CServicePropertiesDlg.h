@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/ServicesDocument.h"
 #include "framework/Dialog.h"
@@ -59,6 +60,8 @@ private:
     bool RunOnServices(std::function<void()> work);
     bool CreatePages();
     bool QueryService();
+    void ShowReadOnlyReason();
+    void ShowTriggers();
     void ShowConfiguration();
     void ShowState();
     void ShowDependencies();
@@ -78,6 +81,9 @@ private:
     Buffer<platform::ServiceConfigRecord> config_;
     Buffer<platform::ServiceDescription> description_;
     Buffer<platform::ServiceFailureActions> failureActions_;
+    bool delayed_ = false;
+    std::vector<uint32_t> triggers_;  // the kinds of its start triggers
+    std::string readOnlyReason_;      // why a query failed, for the user
     std::unique_ptr<tabbed::PageKeys> pageKeys_;
     CPropertyPage configPage_;
     CPropertyPage statePage_;

@@ -60,6 +60,7 @@ void CVantorelTreeView::OnUpdate() {
     WaitCursor wait;
     std::string selected = SelectedText();
     ServiceList& list = Doc()->Services();
+    model_.SetUserServicesTitle(Res().LoadText(IDS_USER_SERVICES));
     model_.Build(mode_, list);
     generation_ = list.Generation();
     filter_.SetText(Doc()->FilterText());

@@ -217,18 +217,32 @@ bool CVantorelView::ShowsConfiguration() const {
 void CVantorelView::FillConfiguration(uint32_t index, const char* name) {
     if (!ShowsConfiguration()) return;
     platform::ServiceConfigRecord* config = nullptr;
-    if (!Doc()->Services().QueryConfig(name, &config)) {
+    StartFlags flags;
+    // The start type's flags cost a call per row: read only when it shows.
+    ServiceList& list = Doc()->Services();
+    bool read = columns_.visible[kColStartType] ? list.QueryConfigAndStart(name, &config, &flags)
+                                                : list.QueryConfig(name, &config);
+    if (!read) {
         ServiceList::FreeBuffer(config);
+        if (list.GetPlatformError() == platform::err::kAccessDenied) ShowNoAccess(index);
         return;
     }
     if (columns_.visible[kColStartType])
-        rows_.SetCell(index, kColStartType, CachedText(StartTypeTextId(config->startType)));
+        rows_.SetCell(index, kColStartType,
+                      StartTypeCellText(config->startType, flags,
+                                        [this](unsigned id) { return CachedText(id); }));
     if (columns_.visible[kColAccount])
         rows_.SetCell(index, kColAccount, config->serviceStartName ? config->serviceStartName : "");
     if (columns_.visible[kColErrorControl])
         rows_.SetCell(index, kColErrorControl,
                       CachedText(ErrorControlTextId(config->errorControl)));
     ServiceList::FreeBuffer(config);
+}
+
+// A service the user may not read says so in each configuration cell shown.
+void CVantorelView::ShowNoAccess(uint32_t index) {
+    for (int slot : {kColStartType, kColAccount, kColErrorControl})
+        if (columns_.visible[slot]) rows_.SetCell(index, slot, CachedText(IDS_CONFIG_NO_ACCESS));
 }
 
 // The few texts of the states and configuration columns, read once per rebuild.

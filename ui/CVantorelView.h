@@ -76,6 +76,7 @@ private:
     bool ShowEntry(uint32_t index, const ServiceEntry& entry);
     bool ShowsConfiguration() const;
     void FillConfiguration(uint32_t index, const char* name);
+    void ShowNoAccess(uint32_t index);
     void SizeColumns();
     const std::string& CachedText(unsigned id);
     void GiveCell(NMLVDISPINFOA* info);

@@ -28,6 +28,18 @@ unsigned StartTypeTextId(uint32_t startType) {
     return startType <= 4 ? IDS_START_TYPE_BASE + startType : 0;
 }
 
+StartTypeCell StartTypeCellOf(uint32_t startType, const StartFlags& flags) {
+    bool delayed = flags.delayed && startType == sc::kAutoStart;
+    return {delayed ? IDS_START_TYPE_DELAYED : StartTypeTextId(startType), flags.triggered};
+}
+
+std::string StartTypeCellText(uint32_t startType, const StartFlags& flags,
+                              const std::function<std::string(unsigned)>& text) {
+    StartTypeCell cell = StartTypeCellOf(startType, flags);
+    std::string shown = cell.id != 0 ? text(cell.id) : std::to_string(startType);
+    return cell.triggered ? shown + text(IDS_START_TYPE_TRIGGERED) : shown;
+}
+
 unsigned ErrorControlTextId(uint32_t errorControl) {
     return errorControl <= 3 ? IDS_ERROR_CONTROL_BASE + errorControl : 0;
 }

@@ -3,6 +3,10 @@
 // column set, the texts, icons and colours of a row, and the commands a row
 // enables.
 #include <cstdint>
+#include <functional>
+#include <string>
+
+#include "scm/ConfigRecords.h"
 
 struct ServiceEntry;
 
@@ -27,6 +31,18 @@ struct ListColumns {
 unsigned ColumnTitleId(int slot);
 unsigned StartTypeTextId(uint32_t startType);        // 0: no text
 unsigned ErrorControlTextId(uint32_t errorControl);  // 0: no text
+
+// The start type cell: the delayed text for an automatic start with the
+// delayed flag, else the start type's own (0: none, the number is shown),
+// followed by the trigger suffix when `triggered`.
+struct StartTypeCell {
+    unsigned id;
+    bool triggered;
+};
+StartTypeCell StartTypeCellOf(uint32_t startType, const StartFlags& flags);
+// That cell's text, with `text` giving the language's text of an id.
+std::string StartTypeCellText(uint32_t startType, const StartFlags& flags,
+                              const std::function<std::string(unsigned)>& text);
 
 // Image of the state icon strip for a row showing `currentState`.
 int StateImage(uint32_t currentState);

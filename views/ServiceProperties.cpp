@@ -52,3 +52,27 @@ uint32_t ServiceTypeToWrite(uint32_t readType, bool interactive) {
     if (((readType & sc::kTypeInteractive) != 0) == interactive) return sc::kNoChange;
     return readType ^ sc::kTypeInteractive;
 }
+
+uint32_t StartTypeItem(uint32_t startType, bool delayed) {
+    return delayed && startType == sc::kAutoStart ? kDelayedStartItem : startType;
+}
+
+StartTypeChoice StartTypeOfItem(uint32_t item, bool readDelayed) {
+    if (item == kDelayedStartItem) return {sc::kAutoStart, !readDelayed, true};
+    if (item > 4) return {sc::kNoChange, false, readDelayed};
+    bool clear = item == sc::kAutoStart && readDelayed;
+    return {item, clear, false};
+}
+
+unsigned TriggerKindTextId(uint32_t kind) {
+    // SERVICE_TRIGGER_TYPE_CUSTOM is 20; 7, a custom system state change, reads as custom too.
+    if (kind >= 1 && kind <= 6) return IDS_TRIGGER_BASE + kind;
+    if (kind == 7 || kind == 20) return IDS_TRIGGER_BASE + 7;
+    return IDS_TRIGGER_UNKNOWN;
+}
+
+unsigned UserServiceKindTextId(uint32_t serviceType) {
+    if (serviceType & sc::kTypeUserServiceInstance) return IDS_USER_INSTANCE;
+    if (serviceType & sc::kTypeUserService) return IDS_USER_TEMPLATE;
+    return 0;
+}

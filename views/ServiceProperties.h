@@ -41,3 +41,23 @@ struct ServiceTypeBoxes {
 // platform's no-change value, unless the interactive box was changed, and
 // then the read type with only that bit changed.
 uint32_t ServiceTypeToWrite(uint32_t readType, bool interactive);
+
+// The start type list's items are the start types by number, then the
+// automatic start with the delayed flag.
+constexpr uint32_t kDelayedStartItem = 5;
+uint32_t StartTypeItem(uint32_t startType, bool delayed);
+// What OK writes for the chosen item: the start type (the platform's
+// no-change value for none), and the delayed flag when it must be written:
+// only for an automatic choice, and only when it differs from `readDelayed`.
+struct StartTypeChoice {
+    uint32_t startType;
+    bool writeDelayed;
+    bool delayed;
+};
+StartTypeChoice StartTypeOfItem(uint32_t item, bool readDelayed);
+
+// The text of a trigger kind; IDS_TRIGGER_UNKNOWN (a "%u" format) for a kind
+// without one.
+unsigned TriggerKindTextId(uint32_t kind);
+// The per-user kind of a service type: template, instance, or 0 for neither.
+unsigned UserServiceKindTextId(uint32_t serviceType);

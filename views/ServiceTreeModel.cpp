@@ -32,6 +32,12 @@ const Category kCategories[] = {
     {"SERVICE_INTERACTIVE_PROCESS", sc::kTypeInteractive, 0},
 };
 
+// The per-user bits have their names too, though their category is one.
+const Category kUserBits[] = {
+    {"SERVICE_USER_SERVICE", sc::kTypeUserService, 0},
+    {"SERVICE_USERSERVICE_INSTANCE", sc::kTypeUserServiceInstance, 0},
+};
+
 // The C library's multibyte lower-casing in its default locale folds the
 // ASCII letters only.
 std::string Folded(const std::string& text) {
@@ -69,6 +75,7 @@ int ServiceTreeModel::Append(int parent, const std::string& text, int image, int
                              int32_t data, int32_t entry) {
     int index = static_cast<int>(nodes_.size());
     nodes_.push_back(TreeNode{text, image, selectedImage, data, parent, entry});
+    byText_[Folded(text)].push_back(index);
     children_.emplace_back();
     (parent < 0 ? roots_ : children_[static_cast<size_t>(parent)]).push_back(index);
     return index;
@@ -78,11 +85,15 @@ void ServiceTreeModel::Build(int mode, ServiceList& list) {
     nodes_.clear();
     children_.clear();
     roots_.clear();
+    byText_.clear();
     counted_.clear();
     mode_ = mode;
     if (mode == kByType) BuildByType(list);
     if (mode == kByGroup) BuildByGroup(list);
     if (mode == kByDependency) {
+        entryOf_.clear();
+        for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i)
+            entryOf_.emplace(e->name ? e->name : "", static_cast<int32_t>(i));
         std::vector<std::string> chain;
         for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i)
             InsertDependency(list, e->name ? e->name : "", chain);
@@ -109,6 +120,7 @@ void ServiceTreeModel::Filter(const ServiceFilter& filter, const ServiceList& li
     nodes_.clear();
     children_.clear();
     roots_.clear();
+    byText_.clear();
     std::vector<int> placed(built_.size(), -1);
     for (size_t i = 0; i < built_.size(); ++i) {
         if (!kept[i]) continue;
@@ -127,21 +139,36 @@ void ServiceTreeModel::BuildByType(ServiceList& list) {
     int parent = -1;
     for (const Category& category : kCategories) {
         if (category.level == 0) parent = -1;
+        if (category.mask != 0) {
+            AppendCategory(parent, category.name, category.mask, list);
+            continue;
+        }
         int node = Append(parent, category.name, kImageClosedFolder, kImageOpenFolder, kGroupData);
         if (category.level == 0) parent = node;
-        if (category.mask == 0) continue;
-        unsigned count = 0;
-        for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i) {
-            if (!(e->serviceType & category.mask)) continue;
-            Append(node, e->name ? e->name : "", kImageUnknown, kImageUnknown, kServiceData,
-                   static_cast<int32_t>(i));
-            ++count;
-        }
-        nodes_[static_cast<size_t>(node)].text =
-            std::string(category.name) + " (" + std::to_string(count) + ")";
-        counted_.resize(nodes_.size());
-        counted_[static_cast<size_t>(node)] = category.name;
     }
+    // A machine older than Windows 10 has no per-user services: its tree
+    // stays as it always was.
+    const uint32_t user = sc::kTypeUserService | sc::kTypeUserServiceInstance;
+    for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i) {
+        if (!(e->serviceType & user)) continue;
+        AppendCategory(-1, userTitle_, user, list);
+        break;
+    }
+}
+
+void ServiceTreeModel::AppendCategory(int parent, const std::string& title, uint32_t mask,
+                                      const ServiceList& list) {
+    int node = Append(parent, title, kImageClosedFolder, kImageOpenFolder, kGroupData);
+    unsigned count = 0;
+    for (uint32_t i = 0; const ServiceEntry* e = list.EntryAt(i); ++i) {
+        if (!(e->serviceType & mask)) continue;
+        Append(node, e->name ? e->name : "", kImageUnknown, kImageUnknown, kServiceData,
+               static_cast<int32_t>(i));
+        ++count;
+    }
+    nodes_[static_cast<size_t>(node)].text = title + " (" + std::to_string(count) + ")";
+    counted_.resize(nodes_.size());
+    counted_[static_cast<size_t>(node)] = title;
 }
 
 // A group node carries the group's text as its first service spells it.
@@ -150,9 +177,8 @@ void ServiceTreeModel::BuildByGroup(ServiceList& list) {
         std::string name = e->name ? e->name : "";
         std::string group;
         if (!ReadConfig(list, name, &group, nullptr) || group.empty()) continue;
-        std::vector<int> found = Matches(group);
-        int node =
-            found.empty() ? Append(-1, group, kImageGears, kImageGears, kGroupData) : found.front();
+        int node = FirstMatch(group, [](const TreeNode&) { return true; });
+        if (node < 0) node = Append(-1, group, kImageGears, kImageGears, kGroupData);
         Append(node, name, kImageUnknown, kImageUnknown, kServiceData, static_cast<int32_t>(i));
     }
 }
@@ -164,8 +190,9 @@ int ServiceTreeModel::InsertDependency(ServiceList& list, const std::string& giv
                                        std::vector<std::string>& chain) {
     bool group = !given.empty() && given[0] == '+';
     std::string name = group ? given.substr(1) : given;
-    for (int match : Matches(name))
-        if ((nodes_[static_cast<size_t>(match)].data == kGroupData) == group) return match;
+    int match =
+        FirstMatch(name, [&](const TreeNode& n) { return (n.data == kGroupData) == group; });
+    if (match >= 0) return match;
     std::string folded = Folded(name);
     if (std::find(chain.begin(), chain.end(), folded) != chain.end()) return -1;
     std::vector<std::string> dependencies;
@@ -174,7 +201,7 @@ int ServiceTreeModel::InsertDependency(ServiceList& list, const std::string& giv
     int32_t data = group ? kGroupData : kServiceData;
     // A service that depends on one the list does not hold has that one in
     // the tree too, without an entry.
-    int32_t entry = group ? -1 : list.IndexOf(name.c_str());
+    int32_t entry = group ? -1 : EntryOf(list, name);
     if (dependencies.empty()) return Append(-1, name, image, image, data, entry);
     chain.push_back(folded);
     int last = -1;
@@ -184,6 +211,39 @@ int ServiceTreeModel::InsertDependency(ServiceList& list, const std::string& giv
     }
     chain.pop_back();
     return last;
+}
+
+// A name spelt as the list spells it is found at once; another spelling
+// goes to the list's own comparison.
+int32_t ServiceTreeModel::EntryOf(const ServiceList& list, const std::string& name) const {
+    auto found = entryOf_.find(name);
+    return found != entryOf_.end() ? found->second : list.IndexOf(name.c_str());
+}
+
+template <typename Keep>
+int ServiceTreeModel::FirstMatch(const std::string& text, Keep keep) const {
+    auto found = byText_.find(Folded(text));
+    if (found == byText_.end()) return -1;
+    int first = -1;
+    for (int node : found->second)
+        if (keep(nodes_[static_cast<size_t>(node)]) && (first < 0 || BeforeInOrder(node, first)))
+            first = node;
+    return first;
+}
+
+// Depth-first pre-order: an ancestor comes before its descendants, and
+// siblings (and roots) in the order they were appended, which is the order
+// of their indexes.
+bool ServiceTreeModel::BeforeInOrder(int a, int b) const {
+    auto path = [this](int node) {
+        std::vector<int> up;
+        for (; node >= 0; node = nodes_[static_cast<size_t>(node)].parent) up.push_back(node);
+        return std::vector<int>(up.rbegin(), up.rend());
+    };
+    std::vector<int> pa = path(a), pb = path(b);
+    for (size_t i = 0; i < pa.size() && i < pb.size(); ++i)
+        if (pa[i] != pb[i]) return pa[i] < pb[i];
+    return pa.size() < pb.size();
 }
 
 std::vector<int> ServiceTreeModel::Matches(const std::string& text) const {
@@ -207,6 +267,11 @@ std::string ServiceTypeNames(uint32_t type) {
         if (category.mask == 0 || (type & category.mask) == 0) continue;
         names += (names.empty() ? "" : " | ") + std::string(category.name);
         named |= category.mask;
+    }
+    for (const Category& bit : kUserBits) {
+        if ((type & bit.mask) == 0) continue;
+        names += (names.empty() ? "" : " | ") + std::string(bit.name);
+        named |= bit.mask;
     }
     if (type & ~named) {
         char rest[16];

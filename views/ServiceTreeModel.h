@@ -4,6 +4,7 @@
 // order (each parent before its children) and keeps the icons current.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "scm/ServiceList.h"
@@ -28,6 +29,10 @@ public:
     // Builds the tree of `mode` from the list's entries; another mode
     // builds nothing. Every node is shown.
     void Build(int mode, ServiceList& list);
+    // The title of the tree by type's last category, the per-user services
+    // (templates and instances) with their count, shown when there are
+    // any; a text of the language.
+    void SetUserServicesTitle(const std::string& title) { userTitle_ = title; }
     // Shows, of the tree built, the service nodes the filter keeps and the
     // nodes above them, the tree by type's categories always (with the
     // count of what they keep). Asks the platform nothing.
@@ -42,11 +47,20 @@ private:
     int Append(int parent, const std::string& text, int image, int selectedImage, int32_t data,
                int32_t entry = -1);
     void BuildByType(ServiceList& list);
+    void AppendCategory(int parent, const std::string& title, uint32_t mask,
+                        const ServiceList& list);
     void BuildByGroup(ServiceList& list);
     int InsertDependency(ServiceList& list, const std::string& name,
                          std::vector<std::string>& chain);
     void CollectMatches(const std::vector<int>& level, const std::string& folded,
                         std::vector<int>* out) const;
+    // What Matches(text).front() would be among the nodes that `keep`
+    // accepts, -1 for none, without walking the tree: a build asks once a
+    // service, and a walk each time would grow with the square of them.
+    template <typename Keep>
+    int FirstMatch(const std::string& text, Keep keep) const;
+    bool BeforeInOrder(int a, int b) const;
+    int32_t EntryOf(const ServiceList& list, const std::string& name) const;
 
     std::vector<TreeNode> nodes_;
     // The tree as built, and each node's name without its count (empty for
@@ -54,8 +68,11 @@ private:
     std::vector<TreeNode> built_;
     std::vector<std::string> counted_;
     int mode_ = kNone;
+    std::string userTitle_ = "SERVICE_USER_SERVICE";
     std::vector<std::vector<int>> children_;
     std::vector<int> roots_;
+    std::unordered_map<std::string, std::vector<int>> byText_;  // folded text: its nodes
+    std::unordered_map<std::string, int32_t> entryOf_;          // each name as the list spells it
 };
 
 // A service type as the platform's names of its bits ("SERVICE_WIN32_OWN_PROCESS

@@ -31,6 +31,13 @@ static_assert(offsetof(platform::ServiceFailureActions, actions) ==
                   offsetof(SERVICE_FAILURE_ACTIONSA, lpsaActions),
               "failure actions layout");
 static_assert(sizeof(platform::ScAction) == sizeof(SC_ACTION), "action layout");
+static_assert(sizeof(platform::ServiceDelayedAutoStartInfo) ==
+                  sizeof(SERVICE_DELAYED_AUTO_START_INFO),
+              "delayed start layout");
+// The trigger records are declared only for newer targets than ours; their
+// layout is that of Windows 7's headers, checked here by size.
+static_assert(sizeof(platform::ServiceTriggerInfo) == 24 && sizeof(platform::ServiceTrigger) == 32,
+              "trigger layout");
 
 namespace platform {
 

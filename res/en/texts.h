@@ -73,6 +73,7 @@
 #define T_PROPERTIES_CAN_PAUSE "The service can be paused and continued"
 #define T_PROPERTIES_CAN_SHUTDOWN "The service is notified when the system shuts down"
 #define T_PROPERTIES_DEPENDENCIES "Dependencies:"
+#define T_PROPERTIES_TRIGGERS "Start triggers:"
 #define T_PROPERTIES_RECOVERY "Error recovery:"
 #define T_ACTIONS_CAPTION "Configurable actions for this service:"
 #define T_ACTIONS_ALWAYS_RUNNING "Keep this service always running"

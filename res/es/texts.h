@@ -73,6 +73,7 @@
 #define T_PROPERTIES_CAN_PAUSE "El servicio puede pausarse y continuar"
 #define T_PROPERTIES_CAN_SHUTDOWN "El servicio es notificado cuando se agaga el sistema"
 #define T_PROPERTIES_DEPENDENCIES "Dependencias:"
+#define T_PROPERTIES_TRIGGERS "Desencadenadores de inicio:"
 #define T_PROPERTIES_RECOVERY "Recuperación de errores:"
 #define T_ACTIONS_CAPTION "Acciones configurables para este servicio:"
 #define T_ACTIONS_ALWAYS_RUNNING "Mantener este servicio siempre activado"

@@ -51,18 +51,28 @@ Service& Scm::Add(const std::string& name, const std::string& displayName, uint3
     if (state == sc::kRunning || state == sc::kPaused) s.status.controlsAccepted = s.accepts;
     s.sequence = ++nextSequence_;
     services_.push_back(s);
+    byName_.emplace(Folded(name), &services_.back());
     return services_.back();
 }
 
+std::string Scm::Folded(const std::string& name) const {
+    std::string folded = name;
+    for (char& c : folded) c = static_cast<char>(FoldLatin1(static_cast<unsigned char>(c)));
+    return folded;
+}
+
 Service* Scm::Get(const std::string& name) {
-    for (auto& s : services_)
-        if (lstrcmpiA(s.name.c_str(), name.c_str()) == 0) return &s;
-    return nullptr;
+    auto found = byName_.find(Folded(name));
+    return found == byName_.end() ? nullptr : found->second;
 }
 
 void Scm::Remove(const std::string& name) {
     services_.remove_if(
         [&](const Service& s) { return lstrcmpiA(s.name.c_str(), name.c_str()) == 0; });
+    std::string folded = Folded(name);
+    byName_.erase(folded);
+    for (auto& s : services_)
+        if (Folded(s.name) == folded) byName_.emplace(folded, &s);
 }
 
 void Scm::Fail(Call call, uint32_t error, const std::string& service, int times) {
@@ -242,6 +252,7 @@ bool Scm::QueryServiceConfigA(platform::ScHandle service, void* buffer, uint32_t
                               uint32_t* bytesNeeded) {
     Service* s = ServiceOf(service, 0x01, Call::QueryConfig, "QueryServiceConfigA");
     if (s == nullptr) return false;
+    if (s->configDenied) return SetError(er::kAccessDenied);
     // Without its final empty name, the list ends the buffer.
     std::string deps =
         s->dependencies + (s->unterminatedDependencies ? std::string() : std::string(2, '\0'));
@@ -278,6 +289,16 @@ bool Scm::QueryServiceConfig2A(platform::ScHandle service, uint32_t infoLevel, v
                                uint32_t bufSize, uint32_t* bytesNeeded) {
     Service* s = ServiceOf(service, 0x01, Call::QueryConfig2, "QueryServiceConfig2A");
     if (s == nullptr) return false;
+    if (s->configDenied) return SetError(er::kAccessDenied);
+    if (infoLevel == sc::kConfigTriggerInfo)
+        return QueryTriggerInfo(*s, buffer, bufSize, bytesNeeded);
+    if (infoLevel == sc::kConfigDelayedAutoStartInfo) {
+        *bytesNeeded = sizeof(platform::ServiceDelayedAutoStartInfo);
+        if (buffer == nullptr || bufSize < *bytesNeeded) return SetError(er::kInsufficientBuffer);
+        static_cast<platform::ServiceDelayedAutoStartInfo*>(buffer)->delayedAutostart =
+            s->delayedAutoStart ? 1 : 0;
+        return true;
+    }
     if (infoLevel != sc::kConfigDescription && infoLevel != sc::kConfigFailureActions)
         return SetError(er::kInvalidParameter);
     size_t needed = infoLevel == sc::kConfigDescription
@@ -305,6 +326,27 @@ bool Scm::QueryServiceConfig2A(platform::ScHandle service, uint32_t infoLevel, v
     return true;
 }
 
+// The triggers follow the record; their subtypes and data items are left out.
+bool Scm::QueryTriggerInfo(const Service& s, void* buffer, uint32_t bufSize,
+                           uint32_t* bytesNeeded) {
+    size_t needed =
+        sizeof(platform::ServiceTriggerInfo) + s.triggers.size() * sizeof(platform::ServiceTrigger);
+    if (bufSize < needed || buffer == nullptr) {
+        *bytesNeeded =
+            forcedConfigSize_ != UINT32_MAX ? forcedConfigSize_ : static_cast<uint32_t>(needed);
+        return SetError(er::kInsufficientBuffer);
+    }
+    auto* info = static_cast<platform::ServiceTriggerInfo*>(buffer);
+    info->triggerCount = static_cast<uint32_t>(s.triggers.size()) + s.triggersClaimedBeyond;
+    info->triggers = reinterpret_cast<platform::ServiceTrigger*>(info + 1);
+    info->reserved = nullptr;
+    for (size_t i = 0; i < s.triggers.size(); ++i) {
+        uint32_t action = s.stopTriggers.count(s.triggers[i]) ? 2 : sc::kTriggerActionStart;
+        info->triggers[i] = {s.triggers[i], action, nullptr, 0, nullptr};
+    }
+    return true;
+}
+
 bool Scm::ChangeServiceConfigA(platform::ScHandle service, uint32_t serviceType, uint32_t startType,
                                uint32_t errorControl, const char* binaryPathName,
                                const char* loadOrderGroup, uint32_t* tagId,
@@ -329,6 +371,11 @@ bool Scm::ChangeServiceConfigA(platform::ScHandle service, uint32_t serviceType,
 bool Scm::ChangeServiceConfig2A(platform::ScHandle service, uint32_t infoLevel, void* info) {
     Service* s = ServiceOf(service, 0x02, Call::ChangeServiceConfig2, "ChangeServiceConfig2A");
     if (s == nullptr) return false;
+    if (infoLevel == sc::kConfigDelayedAutoStartInfo && info != nullptr) {
+        s->delayedAutoStart =
+            static_cast<platform::ServiceDelayedAutoStartInfo*>(info)->delayedAutostart != 0;
+        return true;
+    }
     if (infoLevel != sc::kConfigDescription || info == nullptr)
         return SetError(er::kInvalidParameter);
     const char* text = static_cast<platform::ServiceDescription*>(info)->description;

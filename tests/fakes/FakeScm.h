@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -39,6 +40,15 @@ struct Service {
     std::vector<platform::ScAction> failureActions;
     // A damaged record: the count claims more actions than it holds.
     uint32_t actionsClaimedBeyond = 0;
+    // Its configuration is refused as for a user without the right to read it.
+    bool configDenied = false;
+    bool delayedAutoStart = false;
+    // The kinds of its triggers; each starts the service unless listed in
+    // stopTriggers too.
+    std::vector<uint32_t> triggers;
+    std::set<uint32_t> stopTriggers;
+    // A damaged record: the count claims more triggers than it holds.
+    uint32_t triggersClaimedBeyond = 0;
     // Given by Add, rising: a resume handle is the number of the last service
     // returned, so services added later come after every earlier one.
     uint32_t sequence = 0;
@@ -137,7 +147,13 @@ private:
     Service* ServiceOf(platform::ScHandle handle, uint32_t access, Call call, const char* fn);
     void Advance(Service& service);
 
+    std::string Folded(const std::string& name) const;
+    bool QueryTriggerInfo(const Service& s, void* buffer, uint32_t bufSize, uint32_t* bytesNeeded);
+
     std::list<Service> services_;  // stable addresses for tests that keep a Service&
+    // The first service of each folded name, so that a machine of thousands
+    // answers a name as fast as one of ten.
+    std::unordered_map<std::string, Service*> byName_;
     std::set<std::string> machines_;
     std::map<platform::ScHandle, Handle> handles_;
     std::vector<Failure> failures_;

@@ -200,8 +200,9 @@ TEST_F(CliRunTest, ListWritesEveryServiceOnceInEachForm) {
     EXPECT_NE(output.out.find("\"account\": \".\\\\WebUser\""), std::string::npos);
     for (const char* name : {"\"Mail\"", "\"Print\""})
         EXPECT_NE(output.out.find(name), std::string::npos) << name;
-    // A per-user service of Windows 10: the bit without a name is kept.
-    EXPECT_NE(output.out.find("\"type\": 80, \"typeText\": \"SERVICE_WIN32_OWN_PROCESS | 0x40\""),
+    // A per-user service of Windows 10: its bit by the platform's name.
+    EXPECT_NE(output.out.find("\"type\": 80, \"typeText\": "
+                              "\"SERVICE_WIN32_OWN_PROCESS | SERVICE_USER_SERVICE\""),
               std::string::npos)
         << output.out;
 

@@ -22,6 +22,7 @@
 #include "settings/CustomActions.h"
 #include "tests/fakes/ForwardingScm.h"
 #include "tests/fakes/MeteredScm.h"
+#include "tests/fakes/NewerScm.h"
 #include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WindowWatch.h"
 #include "tests/windows/WineServices.h"
@@ -357,6 +358,7 @@ TEST_F(PropertiesWindowsTest, WhatThePlatformCannotTellMakesTheDialogReadOnly) {
         HWND state = Page(hwnd, IDC_PROPERTIES_STATE);
         EXPECT_EQ(SendDlgItemMessageA(state, IDC_PROPERTIES_STATE, CB_GETCURSEL, 0, 0),
                   SERVICE_STOPPED);
+        EXPECT_EQ(Text(GetDlgItem(hwnd, IDC_PROPERTIES_READ_ONLY)).rfind("Solo lectura: ", 0), 0u);
         SendMessageA(hwnd, WM_COMMAND, IDOK, 0);  // not editable: nothing happens
         SendMessageA(state, WM_COMMAND, IDCANCEL, 0);
     };
@@ -454,3 +456,90 @@ TEST_F(PropertiesWindowsTest, AServiceThatIsGoneIsSaidSoAndNoDialogComes) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> ListBoxItems(HWND box) {
+    std::vector<std::string> items;
+    int count = static_cast<int>(SendMessageA(box, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char item[256] = "";
+        SendMessageA(box, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item));
+        items.push_back(item);
+    }
+    return items;
+}
+
+}  // namespace
+
+// The delayed start is the start type list's last choice: choosing it
+// writes the automatic start and the flag, plain automatic clears the flag
+// (through a stand-in: Wine's 8-bit calls refuse the flag). The state page
+// names the start triggers.
+TEST_F(PropertiesWindowsTest, TheDelayedChoiceWritesTheStartTypeAndItsFlag) {
+    fake::NewerScm scm(platform_.scm);
+    scm.delayed[svc_.Name()] = true;
+    scm.triggers[svc_.Name()] = {1, 20, 99};
+    ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
+    ASSERT_TRUE(document.OpenDocument("localhost"));
+    ASSERT_TRUE(document.commands.ChangeConfig(
+        svc_.Name().c_str(), SERVICE_NO_CHANGE, SERVICE_AUTO_START, SERVICE_NO_CHANGE, nullptr,
+        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    std::vector<LRESULT> shown;
+    for (int choice : {2, 5}) {
+        wintest::Scripted<CServicePropertiesDlg> dialog(context_, document);
+        ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
+        dialog.script = [&](HWND hwnd, int step) {
+            if (step == 1) Answer(hwnd, IDYES);
+            if (step != 0) return;
+            HWND config = Page(hwnd, IDC_PROPERTIES_START_TYPE);
+            shown.push_back(
+                SendDlgItemMessageA(config, IDC_PROPERTIES_START_TYPE, CB_GETCURSEL, 0, 0));
+            char item[128] = "";
+            SendDlgItemMessageA(config, IDC_PROPERTIES_START_TYPE, CB_GETLBTEXT, 5,
+                                reinterpret_cast<LPARAM>(item));
+            EXPECT_STREQ(item, "Autom\xE1tico (inicio retrasado)");
+            HWND state = Page(hwnd, IDC_PROPERTIES_TRIGGERS);
+            EXPECT_EQ(ListBoxItems(GetDlgItem(state, IDC_PROPERTIES_TRIGGERS)),
+                      (std::vector<std::string>{"Llegada de dispositivo", "Personalizado",
+                                                "Desconocido (99)"}));
+            SendDlgItemMessageA(config, IDC_PROPERTIES_START_TYPE, CB_SETCURSEL, choice, 0);
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+            SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+        };
+        ASSERT_EQ(dialog.DoModal(), IDOK);
+        EXPECT_EQ(Read(svc_.Name()).config.dwStartType, DWORD(SERVICE_AUTO_START));
+    }
+    EXPECT_EQ(shown, (std::vector<LRESULT>{5, 2}));
+    EXPECT_EQ(scm.delayedWrites, (std::vector<bool>{false, true}));
+}
+
+// A per-user service says its kind; a configuration the user may not read
+// leaves the dialog read-only with the platform's reason.
+TEST_F(PropertiesWindowsTest, APerUserKindAndARefusedConfigurationAreSaid) {
+    struct Case {
+        uint32_t type;
+        bool denied;
+        const char* kind;
+    } cases[] = {{0x60, false, "Servicio de usuario: plantilla"},
+                 {0xE0, false, "Servicio de usuario: instancia"},
+                 {0x10, true, ""}};
+    for (const Case& c : cases) {
+        fake::NewerScm scm(platform_.scm);
+        scm.types[svc_.Name()] = c.type;
+        if (c.denied) scm.denied.insert(svc_.Name());
+        ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
+        ASSERT_TRUE(document.OpenDocument("localhost"));
+        wintest::Scripted<CServicePropertiesDlg> dialog(context_, document);
+        ASSERT_TRUE(dialog.SetEntryByName(svc_.Name(), true));
+        dialog.script = [&](HWND hwnd, int) {
+            HWND state = Page(hwnd, IDC_PROPERTIES_USER_KIND);
+            EXPECT_EQ(Text(GetDlgItem(state, IDC_PROPERTIES_USER_KIND)), c.kind);
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(hwnd, IDOK)) != FALSE, !c.denied);
+            std::string reason = Text(GetDlgItem(hwnd, IDC_PROPERTIES_READ_ONLY));
+            EXPECT_EQ(reason, c.denied ? "Solo lectura: " + platform_.scm.FormatMessageA(5) : "");
+            SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+        };
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL) << std::hex << c.type;
+    }
+}

@@ -226,6 +226,53 @@ TEST_F(ScmWindowsTest, FailureActionsAreReadWithTheirActions) {
     ServiceList::FreeBuffer(actions);
 }
 
+// What the platform keeps of the delayed flag and the triggers through the
+// 8-bit calls the program uses; where Wine refuses one, the refusal is the
+// list's failure as any other and the decorators of the window tests stand in.
+TEST_F(ScmWindowsTest, TheDelayedFlagAndTheTriggersAsThePlatformKeepsThem) {
+    TestService svc("basic");
+    ASSERT_TRUE(svc.Registered());
+    ASSERT_TRUE(list.Enumerate());
+    const char* name = svc.Name().c_str();
+    ASSERT_TRUE(commands.ChangeConfig(name, SERVICE_NO_CHANGE, SERVICE_AUTO_START,
+                                      SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr,
+                                      nullptr, nullptr, nullptr));
+    std::string refused;
+    auto delayed = [&]() {
+        platform::ServiceDelayedAutoStartInfo* info = nullptr;
+        bool read = list.QueryDelayedStart(name, &info);
+        int answer = read ? info->delayedAutostart != 0 : -1;
+        if (!read) refused += "delayed query " + std::to_string(list.GetPlatformError()) + "; ";
+        ServiceList::FreeBuffer(info);
+        return answer;
+    };
+    int before = delayed();
+    if (!commands.ChangeDelayedStart(name, true)) {
+        refused += "delayed change " + std::to_string(list.GetPlatformError()) + "; ";
+        EXPECT_FALSE(lastError.empty());
+    } else {
+        EXPECT_EQ(delayed(), 1);
+        EXPECT_TRUE(commands.ChangeDelayedStart(name, false));
+        EXPECT_EQ(delayed(), before);
+    }
+
+    platform::ServiceTriggerInfo* triggers = nullptr;
+    if (list.QueryTriggers(name, &triggers))
+        EXPECT_EQ(triggers->triggerCount, 0u);
+    else
+        refused += "trigger query " + std::to_string(list.GetPlatformError()) + "; ";
+    ServiceList::FreeBuffer(triggers);
+    // The list's one query beside the configuration never fails the row.
+    platform::ServiceConfigRecord* config = nullptr;
+    StartFlags flags;
+    EXPECT_TRUE(list.QueryConfigAndStart(name, &config, &flags)) << list.GetErrorText();
+    EXPECT_FALSE(flags.triggered);
+    ServiceList::FreeBuffer(config);
+    if (!refused.empty() && wintest::RunningUnderWine())
+        GTEST_SKIP() << "Wine refuses: " << refused;
+    EXPECT_EQ(refused, "");
+}
+
 TEST_F(ScmWindowsTest, AServiceDeletedAfterTheEnumerationGivesError6) {
     TestService svc("basic");
     ASSERT_TRUE(svc.Registered());

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <new>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -19,7 +20,9 @@
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
 #include "settings/SettingsStore.h"
+#include "tests/fakes/FakeMachine.h"
 #include "tests/fakes/MeteredScm.h"
+#include "tests/fakes/NewerScm.h"
 #include "tests/windows/WineServices.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/CVantorelDocument.h"
@@ -59,9 +62,11 @@ protected:
     }
     // The machine's services in a view of the size the frame would give it.
     template <typename View>
-    void Show(View& view, int width = 680, int height = 560) {
-        ASSERT_TRUE(document_.Core().OpenDocument("localhost"));
-        document_.AddView(&view);
+    void Show(View& view, int width = 680, int height = 560,
+              CVantorelDocument* document = nullptr) {
+        if (document == nullptr) document = &document_;
+        ASSERT_TRUE(document->Core().OpenDocument("localhost"));
+        document->AddView(&view);
         ASSERT_TRUE(view.Create(parent_.GetSafeHwnd(), AFX_IDW_PANE_FIRST));
         MoveWindow(view.GetSafeHwnd(), 0, 0, width, height, TRUE);
         view.OnInitialUpdate();
@@ -72,7 +77,8 @@ protected:
     CWnd parent_;
     platform::Win32Platform real_;
     platform::Win32Scm win32_;
-    fake::MeteredScm scm_{win32_};
+    fake::NewerScm newer_{win32_};
+    fake::MeteredScm scm_{newer_};
     HistoryLog history_{real_.files, real_.locale, real_.texts};
     AppContext context_{real_.Interfaces().With(scm_), history_};
     CVantorelDocument document_{app_, context_};
@@ -191,6 +197,17 @@ TEST_F(ViewsWindowsTest, AColumnDraggedNarrowStopsAtTheMinimum) {
 
 // In the dependency tree nearly every service is a root: a tick that walked
 // every expanded node would ask for all of them one by one.
+std::string TreeText(CVantorelTreeView& tree, HTREEITEM item) {
+    char text[256] = "";
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    tree.SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    return text;
+}
+
 TEST_F(ViewsWindowsTest, ATreeTickAsksOnlyForTheNodesOnScreen) {
     TestService svc("basic");
     CVantorelTreeView tree(context_, ServiceTreeModel::kByDependency);
@@ -206,16 +223,8 @@ TEST_F(ViewsWindowsTest, ATreeTickAsksOnlyForTheNodesOnScreen) {
     HTREEITEM item = nullptr;
     for (auto i = reinterpret_cast<HTREEITEM>(tree.SendMessage(TVM_GETNEXTITEM, TVGN_ROOT, 0)); i;
          i = reinterpret_cast<HTREEITEM>(
-             tree.SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i)))) {
-        char text[256] = "";
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = i;
-        tv.pszText = text;
-        tv.cchTextMax = sizeof text;
-        tree.SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-        if (svc.Name() == text) item = i;
-    }
+             tree.SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i))))
+        if (svc.Name() == TreeText(tree, i)) item = i;
     ASSERT_NE(item, nullptr);
     tree.SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     ASSERT_NE(tree.GetSelectedEntry(), nullptr);
@@ -274,6 +283,119 @@ TEST_F(ViewsWindowsTest, AHandlerThatFailsIsReportedAndTheWindowGoesOn) {
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(window.SendMessage(WM_APP + 8), 1);
     window.DestroyWindow();
+}
+
+// The list's visible columns for one test, the user's again after it.
+class ShownColumns {
+public:
+    ShownColumns(platform::RegistryApi& registry, uint32_t mask) : store_(registry) {
+        old_ = store_.Read(settings::kShowColumns, 7);
+        store_.Write(settings::kShowColumns, static_cast<int>(mask));
+    }
+    ~ShownColumns() { store_.Write(settings::kShowColumns, old_); }
+
+private:
+    SettingsStore store_;
+    int old_;
+};
+
+// Services as Windows 10 and 11 tell them (the flags through a stand-in,
+// as Wine's 8-bit calls refuse them): the start type column says delayed
+// and trigger starts at one call a row at most, and a service the user
+// may not read says so in every configuration column.
+TEST_F(ViewsWindowsTest, NewerStartTypesAndRefusedConfigurationsShowInTheirColumns) {
+    TestService delayed("basic"), triggered("basic"), refused("basic");
+    newer_.delayed[delayed.Name()] = true;
+    newer_.triggers[triggered.Name()] = {2};
+    newer_.denied.insert(refused.Name());
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceA(manager, delayed.Name().c_str(), SERVICE_CHANGE_CONFIG);
+    ASSERT_TRUE(ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_AUTO_START,
+                                     SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                     nullptr, nullptr));
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    ShownColumns columns(real_.registry, 63);
+    CVantorelView view(context_);
+    scm_.Reset();
+    Show(view);
+    EXPECT_LE(scm_.Count("QueryServiceConfig2A"),
+              static_cast<int>(document_.Services().GetCount()));
+    HWND list = view.GetSafeHwnd();
+    int start = view.ColumnPosition(kColStartType);
+    EXPECT_EQ(listctrl::CellText(list, RowOf(list, delayed.Name()), start),
+              "Autom\xE1tico (inicio retrasado)");
+    EXPECT_EQ(listctrl::CellText(list, RowOf(list, triggered.Name()), start),
+              "Arranque manual (a demanda) (desencadenado)");
+    int row = RowOf(list, refused.Name());
+    EXPECT_EQ(listctrl::CellText(list, row, view.ColumnPosition(kColState)), "Parado");
+    for (int slot : {kColStartType, kColAccount, kColErrorControl})
+        EXPECT_EQ(listctrl::CellText(list, row, view.ColumnPosition(slot)), "(sin acceso)");
+}
+
+TEST_F(ViewsWindowsTest, AHiddenStartTypeColumnCostsNoCallForItsFlags) {
+    TestService svc("basic");
+    newer_.delayed[svc.Name()] = true;
+    ShownColumns columns(real_.registry, 1 | 4 | 16);
+    CVantorelView view(context_);
+    scm_.Reset();
+    Show(view);
+    EXPECT_GT(scm_.Count("QueryServiceConfigA"), 0) << "the account column reads each one";
+    EXPECT_EQ(scm_.Count("QueryServiceConfig2A"), 0);
+}
+
+TEST_F(ViewsWindowsTest, PerUserServicesHaveTheirOwnCategoryInTheTreeByType) {
+    TestService user("basic"), other("basic");
+    newer_.types[user.Name()] = SERVICE_WIN32_SHARE_PROCESS | 0x40;
+    CVantorelTreeView tree(context_, ServiceTreeModel::kByType);
+    Show(tree);
+    HTREEITEM category = nullptr;
+    for (auto i = reinterpret_cast<HTREEITEM>(tree.SendMessage(TVM_GETNEXTITEM, TVGN_ROOT, 0)); i;
+         i = reinterpret_cast<HTREEITEM>(
+             tree.SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i))))
+        if (TreeText(tree, i).rfind("Servicios de usuario", 0) == 0) category = i;
+    ASSERT_NE(category, nullptr);
+    EXPECT_EQ(TreeText(tree, category), "Servicios de usuario (1)");
+    auto child = reinterpret_cast<HTREEITEM>(
+        tree.SendMessage(TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(category)));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(TreeText(tree, child), user.Name());
+    tree.DestroyWindow();
+}
+
+// A workstation of 300 services of every kind, held in memory as Wine
+// cannot: each service has its row once, with the start types and refusals
+// the machine holds, and display names beyond ASCII as they are.
+TEST_F(ViewsWindowsTest, AWorkstationsServicesEachShowOnceWithTheirStartTypes) {
+    fake::Scm machine;
+    machine.AddMachine("localhost");
+    fake::Workstation made = fake::AddWorkstation(machine);
+    AppContext context{real_.Interfaces().With(machine), history_};
+    CVantorelDocument document{app_, context};
+    ShownColumns columns(real_.registry, 63);
+    CVantorelView view(context);
+    Show(view, 680, 560, &document);
+    HWND list = view.GetSafeHwnd();
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    ASSERT_EQ(rows, static_cast<int>(document.Services().GetCount()));
+    ASSERT_GE(rows, static_cast<int>(made.win32));
+    std::set<std::string> names;
+    int delayed = 0, triggered = 0, refused = 0, beyondAscii = 0;
+    const int start = view.ColumnPosition(kColStartType);
+    for (int row = 0; row < rows; ++row) {
+        names.insert(listctrl::CellText(list, row, 0));
+        std::string type = listctrl::CellText(list, row, start);
+        delayed += type == "Autom\xE1tico (inicio retrasado)";
+        triggered += type.find(" (desencadenado)") != std::string::npos;
+        refused += type == "(sin acceso)";
+        std::string display = listctrl::CellText(list, row, view.ColumnPosition(kColDescription));
+        beyondAscii += std::any_of(display.begin(), display.end(), [](char c) { return c < 0; });
+    }
+    EXPECT_EQ(names.size(), static_cast<size_t>(rows));
+    EXPECT_EQ(refused, static_cast<int>(made.denied));
+    EXPECT_GE(delayed + static_cast<int>(made.denied), static_cast<int>(made.delayed));
+    EXPECT_GE(triggered + static_cast<int>(made.denied), static_cast<int>(made.triggered));
+    EXPECT_GT(beyondAscii, rows / 2);
 }
 
 }  // namespace
