@@ -84,6 +84,19 @@ bool RegisterBenchServices(SC_HANDLE manager) {
     return true;
 }
 
+void RecordStoppedRunning(CChangedServicesDlg& window, const std::vector<std::string>& names,
+                          const platform::LocalDateTime& when) {
+    for (const std::string& name : names) {
+        ServiceChange change{const_cast<char*>(name.c_str()),
+                             const_cast<char*>(name.c_str()),
+                             StateChanged,
+                             SERVICE_STOPPED,
+                             SERVICE_RUNNING,
+                             nullptr};
+        window.AddChange(change, when);
+    }
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/WinApp.h"
+#include "ui/CChangedServicesDlg.h"
 
 namespace bench {
 
@@ -36,6 +37,11 @@ int WithBenchServices(const std::function<void(SC_HANDLE)>& measure);
 bool RegisterBenchServices(SC_HANDLE manager);
 void DeleteBenchServices(SC_HANDLE manager);
 double Median(std::vector<double> values);
+// The restore window as the restore flow fills it: each of `names` was
+// stopped in the snapshot and is recorded as running since, but is stopped
+// again, so that restoring finds nothing to run.
+void RecordStoppedRunning(CChangedServicesDlg& window, const std::vector<std::string>& names,
+                          const platform::LocalDateTime& when);
 // The least a program does to read every service's state: one enumeration
 // over an open connection (sizing, then filling).
 void BareEnumeration(SC_HANDLE manager);

@@ -76,15 +76,7 @@ void RestoreAll(Machine& m, CVantorelDocument& document) {
     platform::LocalDateTime when = m.real.locale.Now();
     std::vector<std::string> names;
     for (int i = 0; i < 20; ++i) names.push_back(BenchServiceName(i));
-    for (const std::string& name : names) {
-        ServiceChange change{const_cast<char*>(name.c_str()),
-                             const_cast<char*>(name.c_str()),
-                             StateChanged,
-                             SERVICE_STOPPED,
-                             SERVICE_RUNNING,
-                             nullptr};
-        window.AddChange(change, when);
-    }
+    RecordStoppedRunning(window, names, when);
     window.ShowChangesWindow(nullptr, true);
     if (!window.RestoreNames(&document.Core(), &names)) {
         std::printf("  %zu names were left: no result\n", names.size());

@@ -39,21 +39,13 @@ void BareQueries(SC_HANDLE manager, const std::vector<std::string>& names) {
     }
 }
 
-// The window as the restore flow fills it: each service was stopped in
-// the snapshot and is recorded as running since, but is stopped again.
+// The restore window's passes over services already as their snapshot has
+// them.
 double OurPasses(AppContext& context, ServicesDocument& document,
                  const std::vector<std::string>& names) {
     CChangedServicesDlg window(context, nullptr);
     platform::LocalDateTime when = context.platform.locale.Now();
-    for (const std::string& name : names) {
-        ServiceChange change{const_cast<char*>(name.c_str()),
-                             const_cast<char*>(name.c_str()),
-                             StateChanged,
-                             SERVICE_STOPPED,
-                             SERVICE_RUNNING,
-                             nullptr};
-        window.AddChange(change, when);
-    }
+    RecordStoppedRunning(window, names, when);
     window.ShowChangesWindow(nullptr, true);
     std::vector<std::string> left = names;
     bool restored = true;

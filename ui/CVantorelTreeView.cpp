@@ -191,16 +191,8 @@ TableRows CVantorelTreeView::Lines(bool selectedOnly) const {
 }
 
 bool CVantorelTreeView::OnCommand(UINT id) {
-    switch (id) {
-        case ID_EDIT_COPY:
-            CopyRows(*this, Res(), context_.platform);
-            return true;
-        case ID_FILE_EXPORT:
-            ExportRows(*this, Res(), context_.platform, Doc() ? Doc()->GetTitle() : "");
-            return true;
-        default:
-            break;
-    }
+    if (RunTableCommand(id, *this, Res(), context_.platform, Doc() ? Doc()->GetTitle() : ""))
+        return true;
     if (!IsServiceCommand(id)) return false;
     if (RunServiceCommand(Doc(), GetSelectedEntry(), id, m_hWnd)) RefreshNodes(false);
     return true;

@@ -441,19 +441,11 @@ bool CVantorelView::OnCommand(UINT id) {
         if (RunServiceCommand(Doc(), GetSelectedEntry(), id, m_hWnd)) RefreshRows(false);
         return true;
     }
-    switch (id) {
-        case ID_FILE_PRINT:  // the standard printing; the list adds nothing to the page
-            OnFilePrint();
-            return true;
-        case ID_EDIT_COPY:
-            CopyRows(*this, Res(), context_.platform);
-            return true;
-        case ID_FILE_EXPORT:
-            ExportRows(*this, Res(), context_.platform, Doc() ? Doc()->GetTitle() : "");
-            return true;
-        default:
-            return false;
+    if (id == ID_FILE_PRINT) {  // the standard printing; the list adds nothing to the page
+        OnFilePrint();
+        return true;
     }
+    return RunTableCommand(id, *this, Res(), context_.platform, Doc() ? Doc()->GetTitle() : "");
 }
 
 bool CVantorelView::OnUpdateCommand(CCmdUI& ui) {

@@ -99,3 +99,14 @@ bool ExportRowsTo(const TableSource& view, const Resources& resources,
         MB_OK | MB_ICONERROR);
     return false;
 }
+
+bool RunTableCommand(UINT id, const TableSource& view, const Resources& resources,
+                     const platform::Platform& platform, const std::string& title) {
+    if (id == ID_EDIT_COPY)
+        CopyRows(view, resources, platform);
+    else if (id == ID_FILE_EXPORT)
+        ExportRows(view, resources, platform, title);
+    else
+        return false;
+    return true;
+}

@@ -37,3 +37,8 @@ void ExportRows(const TableSource& view, const Resources& resources,
 // the platform's message. False when nothing was written.
 bool ExportRowsTo(const TableSource& view, const Resources& resources,
                   const platform::Platform& platform, const std::string& path, TableFormat format);
+
+// Ctrl+C ("Copiar") and "Exportar lista..." for `view`; false for any other
+// command. `title` names the exported file at first.
+bool RunTableCommand(UINT id, const TableSource& view, const Resources& resources,
+                     const platform::Platform& platform, const std::string& title);

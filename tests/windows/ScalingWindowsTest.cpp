@@ -259,26 +259,25 @@ TEST(ScalingWindowsTest, WindowsShowThePicturesOfTheScaling) {
     DestroyWindow(parent);
 }
 
-TEST(ScalingWindowsTest, EveryDialogsTextsFitTheirControls) {
+// What `check` finds wrong in the dialogs of the program and of the
+// English module, each a failure.
+void CheckEveryDialog(const std::function<std::string(HWND)>& check) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);
     for (const char* file : {"Vantorel.exe", "Vantorel.en.dll"}) {
         ModuleHandle module = LoadResources(file);
         ASSERT_TRUE(module) << file;
-        for (const std::string& wrong : WrongInDialogs(module.get(), Clipped))
+        for (const std::string& wrong : WrongInDialogs(module.get(), check))
             ADD_FAILURE() << file << " at " << dpi::System() << " dpi, " << wrong;
     }
 }
 
+TEST(ScalingWindowsTest, EveryDialogsTextsFitTheirControls) {
+    CheckEveryDialog(Clipped);
+}
+
 TEST(ScalingWindowsTest, EveryControlWithoutATextHasItsLabelJustBeforeIt) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
-    InitCommonControlsEx(&controls);
-    for (const char* file : {"Vantorel.exe", "Vantorel.en.dll"}) {
-        ModuleHandle module = LoadResources(file);
-        ASSERT_TRUE(module) << file;
-        for (const std::string& wrong : WrongInDialogs(module.get(), Unnamed))
-            ADD_FAILURE() << file << ", " << wrong;
-    }
+    CheckEveryDialog(Unnamed);
 }
 
 // Toolbar buttons show pictures only: their names for a screen reader are
