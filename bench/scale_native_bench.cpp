@@ -18,6 +18,8 @@
 
 #include "bench/Verdict.h"
 #include "document/ChangeList.h"
+#include "document/PendingChanges.h"
+#include "document/Restore.h"
 #include "document/ServicesDocument.h"
 #include "document/SnapshotFile.h"
 #include "document/SnapshotSave.h"
@@ -107,6 +109,34 @@ double BestMicroseconds(int rounds, const std::function<void()>& before,
     return best;
 }
 
+// The restore window's rows as the passes see them: each service's record,
+// found by name as the window finds it.
+class InPlaceRows : public RestoreRows {
+public:
+    // Every stopped or running service, recorded in the state it is in.
+    explicit InPlaceRows(const ServiceList& list) {
+        for (uint32_t i = 0; i < list.GetCount(); ++i) {
+            const ServiceEntry* e = list.EntryAt(i);
+            if (e->currentState != sc::kStopped && e->currentState != sc::kRunning) continue;
+            ServiceChange change{e->name,         e->displayName,  StateChanged,
+                                 e->currentState, e->currentState, nullptr};
+            records_.Add(change, platform::LocalDateTime{});
+            names.push_back(e->name);
+        }
+    }
+    const PendingChange* RecordOf(const std::string& name) const override {
+        int index = records_.IndexOf(name);
+        return index < 0 ? nullptr : &records_.At(static_cast<size_t>(index));
+    }
+    void RemoveRow(const std::string&) override {}
+    void NoteRefusal(const std::string&, const std::string&) override {}
+
+    std::vector<std::string> names;
+
+private:
+    PendingChanges records_;
+};
+
 // One machine and the passes over it, each returning its best time per service.
 class Machine {
 public:
@@ -151,6 +181,17 @@ public:
         for (ServiceList* l : {&document.currentList, &document.referenceList}) l->driver = 1;
         document.RefreshReference();
         return PerService(false, [&] { document.CompareWithReference(); });
+    }
+    // Restore's decisions over services already as their snapshot has
+    // them: a status read each, nothing to run.
+    double Restore() {
+        ServicesDocument document(paced_, registry_, texts_, clock_);
+        document.OpenDocument("localhost");
+        InPlaceRows rows(document.currentList);
+        return PerService(true, [&] {
+            std::vector<std::string> names = rows.names;
+            if (!RestorePasses(&document, &names, rows)) std::printf("  a restore was left\n");
+        });
     }
     double Tree(int mode) {
         ServiceTreeModel tree;
@@ -217,6 +258,7 @@ const Pass kPasses[] = {
     {"change detection", &Machine::Changes},
     {"snapshot save", &Machine::Save},
     {"snapshot read", &Machine::Read},
+    {"restore decisions", &Machine::Restore},
     {"tree by group", &Machine::GroupTree, kTreeTarget},
     {"tree by dependency", &Machine::DependencyTree, kTreeTarget},
 };

@@ -1,6 +1,8 @@
 #include "document/Restore.h"
 
 #include <algorithm>
+#include <deque>
+#include <iterator>
 
 #include "document/ChangeList.h"
 
@@ -91,19 +93,42 @@ bool RestoreOne(ServicesDocument& document, const PendingChange& record, Restore
 }
 }  // namespace
 
+// The names not yet done are kept as those tried and left, then those not
+// yet tried: a name done leaves without moving the others, so a pass over
+// thousands of services costs no more per service than over a few.
 bool RestorePass(ServicesDocument* document, std::vector<std::string>* names, RestoreRows& rows) {
     if (document == nullptr) return false;
-    for (size_t i = 0; i < names->size() && !rows.Stopped();) {
-        const std::string name = (*names)[i];
+    auto done = [&](const std::string& name) {
         const PendingChange* record = rows.RecordOf(name);
-        if (record == nullptr || !RestoreOne(*document, *record, rows)) {
-            ++i;
+        if (record == nullptr || !RestoreOne(*document, *record, rows)) return false;
+        rows.RemoveRow(name);
+        return true;
+    };
+    std::vector<std::string> left;
+    std::deque<std::string> untried(names->begin(), names->end());
+    bool again = false;  // something was done: those left before are tried again
+    while (!rows.Stopped()) {
+        if (again) {
+            again = false;
+            for (size_t i = 0; i < left.size() && !rows.Stopped(); ++i) {
+                if (!done(left[i])) continue;
+                left.erase(left.begin() + static_cast<std::ptrdiff_t>(i));
+                again = true;
+                break;
+            }
             continue;
         }
-        names->erase(names->begin() + static_cast<std::ptrdiff_t>(i));
-        rows.RemoveRow(name);
-        i = 0;
+        if (untried.empty()) break;
+        std::string name = std::move(untried.front());
+        untried.pop_front();
+        if (done(name))
+            again = true;
+        else
+            left.push_back(std::move(name));
     }
+    left.insert(left.end(), std::make_move_iterator(untried.begin()),
+                std::make_move_iterator(untried.end()));
+    names->swap(left);
     return true;
 }
 

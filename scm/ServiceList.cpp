@@ -260,11 +260,23 @@ int ServiceList::FindIndex(const char* name) {
     return index;
 }
 
+// A few entries are compared one by one; over many (a restore of
+// thousands) the names are looked up, made again for other entries.
 int ServiceList::IndexOf(const char* name) const {
     if (name == nullptr) return -1;
-    for (uint32_t i = 0; i < count_; ++i)
-        if (SameServiceName(api_, name, entries_[i].name)) return static_cast<int>(i);
-    return -1;
+    if (count_ < kLookupFrom) {
+        for (uint32_t i = 0; i < count_; ++i)
+            if (SameServiceName(api_, name, entries_[i].name)) return static_cast<int>(i);
+        return -1;
+    }
+    if (!lookupMade_ || lookupGeneration_ != generation_) {
+        std::vector<const char*> names(count_);
+        for (uint32_t i = 0; i < count_; ++i) names[i] = entries_[i].name;
+        lookup_.Make(names);
+        lookupGeneration_ = generation_;
+        lookupMade_ = true;
+    }
+    return lookup_.First(api_, name);
 }
 
 int ServiceList::IndexOf(const ServiceEntry& entry) const {

@@ -4,6 +4,7 @@
 
 #include "platform/ScmApi.h"
 #include "scm/ConfigRecords.h"
+#include "scm/NameLookup.h"
 #include "scm/ServiceEntry.h"
 #include "scm/SystemErrorText.h"
 
@@ -148,6 +149,8 @@ private:
     bool QueryConfigBuffer(const char* name, void** buffer, uint32_t level);
     ServiceListError QueryConfigRecord(platform::ScHandle service, void** buffer);
 
+    // Lists this long have their names looked up rather than compared.
+    static constexpr uint32_t kLookupFrom = 64;
     platform::ScmApi& api_;
     platform::ScHandle manager_ = nullptr;
     ServiceEntry* entries_ = nullptr;  // one block: the records, then their texts
@@ -158,4 +161,8 @@ private:
     SystemErrorText errorText_;
     int32_t errorCode_ = kErrNone;
     uint32_t platformError_ = 0;
+    // Made when first asked, for the entries of one generation.
+    mutable NameLookup lookup_;
+    mutable uint32_t lookupGeneration_ = 0;
+    mutable bool lookupMade_ = false;
 };

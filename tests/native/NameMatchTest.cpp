@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 #include "scm/NameMatch.h"
 #include "scm/ServiceList.h"
 #include "tests/fakes/FakeScm.h"
@@ -86,6 +89,36 @@ TEST(NameMatchTest, LookupAsksThePlatformOnlyWhereItsAnswerIsNotKnown) {
                              "e"),
               50);  // not plain: every name goes to the platform
     EXPECT_EQ(list.FindIndex("nothing"), -1);
+}
+
+// Over a long list the names are looked up rather than compared one by
+// one: the answers stay the comparison's, first match first, and follow the
+// list when it is read again.
+TEST(NameMatchTest, ALongListLooksNamesUpAndAnswersAsTheComparisonDoes) {
+    LooseScm scm;
+    for (int i = 0; i < 300; ++i) scm.Add("svc" + std::to_string(i), "Service");
+    scm.Add("strasse", "Street");
+    scm.Add("web-cache", "Hyphen");  // the same key as "webcache": the platform decides
+    scm.Add("webcache", "Plain");
+    ServiceList list{scm};
+    ASSERT_TRUE(list.Enumerate());
+    for (uint32_t i = 0; i < list.GetCount(); ++i) {
+        std::string upper = list.EntryAt(i)->name;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        ASSERT_EQ(list.IndexOf(upper.c_str()), static_cast<int>(i)) << upper;
+    }
+    EXPECT_EQ(list.IndexOf("stra\xDF"
+                           "e"),
+              300);
+    EXPECT_EQ(list.IndexOf("nothing"), -1);
+    scm.calls = 0;
+    EXPECT_EQ(list.IndexOf("SVC250"), 250);
+    EXPECT_EQ(scm.calls, 1) << "one candidate asked, not every name";
+
+    scm.Remove("svc0");
+    ASSERT_TRUE(list.Enumerate());
+    EXPECT_EQ(list.IndexOf("svc0"), -1);
+    EXPECT_EQ(list.IndexOf("webcache"), 301);
 }
 
 }  // namespace
