@@ -29,8 +29,10 @@ struct Goal {
     uint32_t from, to;
 };
 
-// Services that take two status queries to settle, so every command waits.
+// Services that take two status queries to settle, so every command waits,
+// handed out a few per enumeration call, so every list is read in parts.
 void AddServices(fake::Scm& machine, const std::vector<Goal>& goals) {
+    machine.enumByteLimit = 120;
     for (const Goal& goal : goals) {
         fake::Service& s = machine.Add(goal.name, std::string(goal.name) + " service", goal.from);
         s.status.controlsAccepted = goal.from == sc::kStopped ? 0 : s.accepts;
