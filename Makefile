@@ -8,7 +8,7 @@ TSAN := $(BUILD)/tsan
 WIN := $(BUILD)/win
 FUZZ := $(BUILD)/fuzz
 
-.PHONY: test run bench dist bootstrap native asan tsan fuzz windows test-native test-asan test-tsan test-fuzz test-windows test-dist format-check layout-check format clean
+.PHONY: test run bench dist bootstrap native asan tsan fuzz windows test-native test-asan test-tsan test-fuzz test-windows test-dist format-check layout-check format clean mutation
 
 test: format-check layout-check test-native test-asan test-tsan test-fuzz test-windows test-dist
 
@@ -66,6 +66,16 @@ test-fuzz: fuzz
 # because they share the service control manager too.
 test-windows: windows
 	tools/wine-session ctest --test-dir $(WIN) --output-on-failure
+
+# Mutants of the core's lines, each built and tested in copies of the
+# sources under build/mutation; the survivors and the score are listed.
+# `make mutation FILES="scm/PendingWait.cpp ..."` or `SINCE=<commit>`; one
+# mutant at a time unless JOBS is given (each job builds a tree of its own);
+# MUTATE_ARGS passes more options (tools/mutate --help).
+MUTATION_JOBS := $(if $(filter command line,$(origin JOBS)),$(JOBS),1)
+mutation: bootstrap
+	@test -n "$(FILES)$(SINCE)" || { echo 'make mutation FILES="core .cpp files" or SINCE=<commit>'; exit 1; }
+	tools/mutate --jobs $(MUTATION_JOBS) --build $(BUILD)/mutation $(if $(SINCE),--since $(SINCE)) $(MUTATE_ARGS) $(FILES)
 
 # The portable zip for Windows users, in dist/.
 dist: windows

@@ -103,7 +103,10 @@ bool HistoryLog::WriteRecord(char type, const std::string& rest) {
         writtenStamp_ = time_.FormatDateTime(now);
         writtenAt_ = now;
     }
-    std::string line(1, type);
+    // A write that failed may have left part of its record: the next one
+    // starts on a line of its own rather than finish that one.
+    std::string line(cut_ ? "\r\n" : "");
+    line += type;
     line += writtenStamp_;
     line += '|';
     // Written as a text-mode file does: every line feed ends in CR LF.
@@ -112,7 +115,8 @@ bool HistoryLog::WriteRecord(char type, const std::string& rest) {
         line += c;
     }
     line += "\r\n";
-    if (!file_->Write(line.data(), static_cast<uint32_t>(line.size()))) return Fail();
+    cut_ = !file_->Write(line.data(), static_cast<uint32_t>(line.size()));
+    if (cut_) return Fail();
     unsynced_ = true;
     return true;
 }
@@ -131,6 +135,7 @@ bool HistoryLog::Open(const std::string& path, bool truncate) {
     file_ = files_.CreateFileA(path.c_str(), pf::kGenericWrite, pf::kShareRead,
                                truncate ? pf::kCreateAlways : pf::kOpenAlways);
     if (!file_) return Fail();
+    cut_ = false;  // a cut line left by an earlier run ends with the line break below
     if (!file_->SeekToEnd() || (file_->Size() != 0 && !file_->Write("\r\n", 2)))
         Fail();
     else if (WriteRecord('>', sessionText_) && Sync())  // each keeps its own reason

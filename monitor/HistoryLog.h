@@ -108,6 +108,7 @@ private:
     platform::TextSource& texts_;
     std::unique_ptr<platform::File> file_;
     bool unsynced_ = false;
+    bool cut_ = false;                     // the last write failed, perhaps halfway
     platform::LocalDateTime writtenAt_{};  // the time of the last record and its text
     std::string writtenStamp_;
     std::string sessionText_ = " v";

@@ -22,8 +22,12 @@ bool WriteCustomActions(platform::RegistryApi& registry, const std::string& serv
     if (!running && !stopped && !actions.disableNotify && !actions.disableLog)
         return store.DeleteActions(service);
     if (!store.OpenActionsForWriting(service)) return false;
-    bool ok = store.Write(settings::kAlwaysRunning, running);
-    ok = store.Write(settings::kAlwaysStopped, stopped) && ok;
+    // The flag that is off is written first, and the other only once it is:
+    // a failure between the two never leaves both on.
+    const settings::DwordValue& off = running ? settings::kAlwaysStopped : settings::kAlwaysRunning;
+    const settings::DwordValue& other =
+        running ? settings::kAlwaysRunning : settings::kAlwaysStopped;
+    bool ok = store.Write(off, 0) && store.Write(other, running || stopped);
     ok = store.Write(settings::kDisableNotify, actions.disableNotify) && ok;
     return store.Write(settings::kDisableLog, actions.disableLog) && ok;
 }

@@ -60,8 +60,10 @@ void CustomActionsCopy::Load(platform::RegistryApi& registry) {
     records_.clear();
     std::vector<std::string> names;
     SettingsStore(registry).ListServicesWithActions(&names);
-    for (const std::string& name : names)
-        records_.push_back({name, ReadCustomActions(registry, name)});
+    for (const std::string& name : names) {
+        CustomActions stored = ReadCustomActions(registry, name);
+        records_.push_back({name, stored, stored});
+    }
 }
 
 CustomActionsCopy::Record* CustomActionsCopy::Find(const std::string& name) {
@@ -72,13 +74,15 @@ CustomActionsCopy::Record* CustomActionsCopy::Find(const std::string& name) {
 
 CustomActionsCopy::Record& CustomActionsCopy::Add(const std::string& name) {
     if (Record* found = Find(name)) return *found;
-    records_.push_back({name, CustomActions()});
+    records_.push_back({name, CustomActions(), CustomActions()});
     return records_.back();
 }
 
 bool CustomActionsCopy::Save(platform::RegistryApi& registry) const {
     bool ok = true;
-    for (const Record& record : records_)
+    for (const Record& record : records_) {
+        if (record.actions == record.stored) continue;
         ok = WriteCustomActions(registry, record.name, record.actions) && ok;
+    }
     return ok;
 }

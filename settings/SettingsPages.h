@@ -52,6 +52,9 @@ public:
     struct Record {
         std::string name;
         CustomActions actions;
+        // As read. A record the user left alone is not written back: a read
+        // that failed gives no actions, and writing that would delete them.
+        CustomActions stored;
     };
 
     // The services that have actions, in the settings' order.
@@ -60,8 +63,8 @@ public:
     Record* Find(const std::string& name);
     // The record of that name, made with no action when there is none.
     Record& Add(const std::string& name);
-    // Each record written (no action: its key deleted); false when any of
-    // them failed, the others written all the same.
+    // Each record the user changed written (no action: its key deleted);
+    // false when any of them failed, the others written all the same.
     bool Save(platform::RegistryApi& registry) const;
 
 private:

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "document/ServiceCommands.h"
 #include "platform/MessageText.h"
 #include "scm/PendingWait.h"
@@ -63,6 +65,34 @@ TEST_F(ServiceCommandsTest, FailuresComposeFormatNameAndTheSystemsMessage) {
         lastError = "stale";
         EXPECT_FALSE(c.command());
         EXPECT_EQ(lastError, c.message);
+    }
+}
+
+// The restore window shows the document's text after a failed command, and
+// its own when that is empty: a text left by an earlier command would name
+// the wrong service.
+TEST_F(ServiceCommandsTest, EveryCommandThatSucceedsLeavesNoEarlierMessage) {
+    const ServiceEntry& web = *list.FindEntry("Web");
+    const uint32_t same = sc::kNoChange;
+    std::function<bool()> commandsInTurn[] = {
+        [&] { return commands.PauseService(web); },
+        [&] { return commands.ContinueService(web); },
+        [&] { return commands.StopService(web); },
+        [&] { return commands.StartOrContinue(web); },
+        [&] { return commands.RestartService(web); },
+        [&] { return commands.EnsureServiceStopped("Print", 2); },
+        [&] { return commands.EnsureServiceRunning("Web", 2); },
+        [&] {
+            return commands.ChangeConfig("Web", same, same, same, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr);
+        },
+        [&] { return commands.ChangeDescription("Web", "x"); },
+    };
+    int step = 0;
+    for (auto& command : commandsInTurn) {
+        lastError = "stale";
+        EXPECT_TRUE(command()) << step;
+        EXPECT_EQ(lastError, "") << step++;
     }
 }
 
