@@ -88,13 +88,13 @@ bool TestService::WaitFor(DWORD state, DWORD timeoutMs) {
     return true;
 }
 
-bool TestService::StartDirectly() {
+bool TestService::StartDirectly(bool untilRunning) {
     if (service_ == nullptr) return false;
     if (!StartServiceA(service_, 0, nullptr)) {
         std::fprintf(stderr, "StartServiceA(%s) failed: %lu\n", name_.c_str(), GetLastError());
         return false;
     }
-    return WaitFor(SERVICE_RUNNING);
+    return !untilRunning || WaitFor(SERVICE_RUNNING);
 }
 
 bool TestService::StopDirectly() {

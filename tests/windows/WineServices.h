@@ -24,7 +24,9 @@ public:
     DWORD State();
     // Polls until the service reports `state`; false after `timeoutMs`.
     bool WaitFor(DWORD state, DWORD timeoutMs = 15000);
-    bool StartDirectly();
+    // Started by the platform's own call; with `untilRunning`, false unless
+    // it is seen running. A program that keeps it stopped may stop it first.
+    bool StartDirectly(bool untilRunning = true);
     bool StopDirectly();
     void Delete();
 
