@@ -183,7 +183,18 @@ TEST_F(ServiceTreeModelTest, ATreeAsATableHoldsTheServicesShownUnderTheChosenNod
     EXPECT_EQ(TreeLines(model, list, 0, state).size(), 2u);
     EXPECT_EQ(TreeLines(model, list, 2, state), TableRows{desk});
     EXPECT_TRUE(TreeLines(model, list, 10, state).empty()) << "a category with nothing";
-    EXPECT_TRUE(TreeLines(model, list, 999, state).empty());
+    EXPECT_TRUE(TreeLines(model, list, static_cast<int>(model.Nodes().size()), state).empty());
+
+    // A service under the tree's first node names it as its branch.
+    scm.Get("Desk")->dependencies = std::string("Shared\0", 7);
+    Build(ServiceTreeModel::kByDependency);
+    ASSERT_EQ(model.Nodes()[0].text, "Shared");
+    TableRows under = TreeLines(model, list, 0, state);
+    ASSERT_EQ(under.size(), 2u);
+    EXPECT_EQ(under[0][0], "");
+    EXPECT_EQ(under[1][0], "Shared");
+    EXPECT_EQ(under[1][1], "Desk");
+    Build(ServiceTreeModel::kByType);
 
     fake::CodePage codePage;
     ServiceFilter filter(codePage);
