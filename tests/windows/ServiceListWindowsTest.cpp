@@ -24,6 +24,7 @@
 #include "tests/fakes/FakeScm.h"
 #include "tests/windows/FrameClass.h"
 #include "tests/windows/ScriptedDialog.h"
+#include "tests/windows/WindowWatch.h"
 #include "tests/windows/WineServices.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/CVantorelDocument.h"
@@ -225,14 +226,7 @@ protected:
 // The texts of every node of the tree, depth first.
 void TreeTexts(HWND tree, HTREEITEM item, std::vector<std::string>* texts) {
     for (; item; item = TreeView_GetNextSibling(tree, item)) {
-        char text[256] = "";
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = item;
-        tv.pszText = text;
-        tv.cchTextMax = sizeof text;
-        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-        texts->push_back(text);
+        texts->push_back(wintest::TreeItemText(tree, item));
         TreeTexts(tree, TreeView_GetChild(tree, item), texts);
     }
 }

@@ -23,6 +23,7 @@
 #include "tests/fakes/FakeMachine.h"
 #include "tests/fakes/MeteredScm.h"
 #include "tests/fakes/NewerScm.h"
+#include "tests/windows/WindowWatch.h"
 #include "tests/windows/WineServices.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/CVantorelDocument.h"
@@ -198,14 +199,7 @@ TEST_F(ViewsWindowsTest, AColumnDraggedNarrowStopsAtTheMinimum) {
 // In the dependency tree nearly every service is a root: a tick that walked
 // every expanded node would ask for all of them one by one.
 std::string TreeText(CVantorelTreeView& tree, HTREEITEM item) {
-    char text[256] = "";
-    TVITEMA tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = sizeof text;
-    tree.SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-    return text;
+    return wintest::TreeItemText(tree.GetSafeHwnd(), item);
 }
 
 TEST_F(ViewsWindowsTest, ATreeTickAsksOnlyForTheNodesOnScreen) {

@@ -11,6 +11,18 @@
 
 namespace wintest {
 
+// The text of a tree's item, as the user reads it.
+inline std::string TreeItemText(HWND tree, HTREEITEM item) {
+    char text[256] = "";
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    return text;
+}
+
 // Another thread's view of the window, as a user sees it: how long the
 // window took at most to answer a message sent every 50 ms, and what the
 // status bar said meanwhile. Once it says `actOn` (at once when empty),
