@@ -1,7 +1,7 @@
 // The least any program must do for the console program's list and
 // compare: start, enumerate the services (list: and read each one's
-// configuration for its start type and account; compare: and read the
-// snapshot and find its lines), and write the result. Only the system's
+// configuration for its start type, start flags and account; compare: and
+// read the snapshot and find its lines), and write the result. Only the system's
 // own libraries, as small a process as there can be.
 #include <windows.h>
 
@@ -29,6 +29,19 @@ std::vector<char> Enumerate(SC_HANDLE manager, DWORD* count) {
     return block;
 }
 
+// The start type's text names a delayed or trigger start: one query more,
+// of whichever flag the start type can carry.
+void StartFlagsQuery(SC_HANDLE service, DWORD startType) {
+    static char buffer[1024];
+    DWORD needed = 0;
+    if (startType == SERVICE_AUTO_START)
+        QueryServiceConfig2A(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO,
+                             reinterpret_cast<BYTE*>(buffer), sizeof buffer, &needed);
+    else if (startType == SERVICE_DEMAND_START)
+        QueryServiceConfig2A(service, SERVICE_CONFIG_TRIGGER_INFO, reinterpret_cast<BYTE*>(buffer),
+                             sizeof buffer, &needed);
+}
+
 int FloorList() {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
     DWORD count = 0;
@@ -40,7 +53,10 @@ int FloorList() {
         SC_HANDLE service = OpenServiceA(manager, records[i].lpServiceName, SERVICE_QUERY_CONFIG);
         DWORD needed = 0;
         auto* c = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(config.data());
-        if (service && QueryServiceConfigA(service, c, static_cast<DWORD>(config.size()), &needed))
+        bool read =
+            service && QueryServiceConfigA(service, c, static_cast<DWORD>(config.size()), &needed);
+        if (read) StartFlagsQuery(service, c->dwStartType);
+        if (read)
             out += std::string(records[i].lpServiceName) + "," + records[i].lpDisplayName + "," +
                    std::to_string(records[i].ServiceStatus.dwCurrentState) + "," +
                    std::to_string(c->dwStartType) + "," +

@@ -124,7 +124,8 @@ bool Runner::WriteRecords(const std::vector<std::string>& titles,
     }
 }
 
-// One configuration query a service, for its start type and account.
+// One configuration query a service, for its start type and account, and
+// one more at most for the delayed or trigger start the list shows too.
 int Runner::List() {
     ServiceList& list = document_.currentList;
     Configure(list, request_, p_.registry);
@@ -133,9 +134,12 @@ int Runner::List() {
     for (uint32_t i = 0; i < list.GetCount(); ++i) {
         const ServiceEntry& entry = *list.EntryAt(i);
         platform::ServiceConfigRecord* config = nullptr;
-        bool read = list.QueryConfig(entry.name, &config);
+        StartFlags flags;
+        bool read = list.QueryConfigAndStart(entry.name, &config, &flags);
         std::string startType = read ? std::to_string(config->startType) : "null";
-        std::string startText = read ? Text(StartTypeTextId(config->startType)) : std::string();
+        std::string startText = read ? StartTypeCellText(config->startType, flags,
+                                                         [&](unsigned id) { return Text(id); })
+                                     : std::string();
         std::string account = read && config->serviceStartName ? config->serviceStartName : "";
         ServiceList::FreeBuffer(config);
         records.push_back({{"name", entry.name},

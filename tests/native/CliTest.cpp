@@ -206,6 +206,25 @@ TEST_F(CliRunTest, ListWritesEveryServiceOnceInEachForm) {
               std::string::npos)
         << output.out;
 
+    // The start type's text says what the list's column says: a delayed or
+    // trigger start as well.
+    texts.strings[IDS_START_TYPE_BASE + sc::kAutoStart] = "Auto";
+    texts.strings[IDS_START_TYPE_BASE + sc::kDemandStart] = "Manual";
+    texts.strings[IDS_START_TYPE_DELAYED] = "Auto (delayed)";
+    texts.strings[IDS_START_TYPE_TRIGGERED] = " (trigger)";
+    scm.Get("Mail")->startType = sc::kAutoStart;
+    scm.Get("Mail")->delayedAutoStart = true;
+    scm.Get("Web")->triggers = {2};  // an IP address arriving
+    ASSERT_EQ(Run({"list", "--format", "json"}), cli::kDone) << output.err;
+    EXPECT_NE(output.out.find("\"startType\": 2, \"startTypeText\": \"Auto (delayed)\""),
+              std::string::npos)
+        << output.out;
+    EXPECT_NE(output.out.find("\"startType\": 3, \"startTypeText\": \"Manual (trigger)\""),
+              std::string::npos)
+        << output.out;
+    EXPECT_NE(output.out.find("\"startType\": 3, \"startTypeText\": \"Manual\""), std::string::npos)
+        << "Print has neither flag: " << output.out;
+
     ASSERT_EQ(Run({"list", "--format", "csv"}), cli::kDone);
     EXPECT_EQ(output.out.substr(0, output.out.find("\r\n")),
               "\"name\",\"displayName\",\"state\",\"stateText\",\"startType\",\"startTypeText\","
