@@ -49,13 +49,17 @@ bool ServiceCommands::ContinueService(const ServiceEntry& entry) {
 // the start's own failure tells the user why.
 bool ServiceCommands::RestartService(const ServiceEntry& entry) {
     lastErrorText_.clear();
-    bool ok = list_.Stop(entry.name);
-    if (ok) {
-        int index = list_.IndexOf(entry);
-        if (index >= 0) WaitUntilStopped(list_, static_cast<uint32_t>(index), clock_);
-        ok = list_.Start(entry.name);
-    }
+    bool ok = list_.Stop(entry.name) && FollowedToItsStop(entry) && list_.Start(entry.name);
     return Settle(Report(ok, IDS_ERROR_RESTARTING_SERVICE, entry.name), entry);
+}
+
+// False when the service's status can no longer be read, with the reason
+// recorded: that, not the start's refusal, is what went wrong.
+bool ServiceCommands::FollowedToItsStop(const ServiceEntry& entry) {
+    int index = list_.IndexOf(entry);
+    if (index < 0 || WaitUntilStopped(list_, static_cast<uint32_t>(index), clock_)) return true;
+    platform::ServiceStatus status;
+    return list_.QueryStatus(entry.name, &status);
 }
 
 bool ServiceCommands::EnsureServiceRunning(const char* name, int attempts) {

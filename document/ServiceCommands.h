@@ -35,6 +35,7 @@ private:
     bool Report(bool ok, unsigned formatId, const char* name);
     // Follows the entry while it is pending after a command that succeeded.
     bool Settle(bool ok, const ServiceEntry& entry);
+    bool FollowedToItsStop(const ServiceEntry& entry);
     bool ReportReasonOnly(bool ok);
 
     ServiceList& list_;

@@ -160,6 +160,17 @@ TEST_F(ServiceCommandsTest, RestartOfAServiceThatNeverSettlesGivesUpAtTheBound) 
     EXPECT_EQ(lastError, "T9104 Web\nSystem message 1056.\r\n");
 }
 
+TEST_F(ServiceCommandsTest, RestartWhoseStopCanNoLongerBeFollowedSaysWhyAndSendsNoStart) {
+    // The link drops while the stop is pending: a start sent blind would be
+    // refused as already running, which is not what went wrong.
+    scm.Get("Web")->pendingPolls = -1;
+    scm.Fail(fake::Call::QueryServiceStatus, 1722);
+    EXPECT_FALSE(commands.RestartService(*list.FindEntry("Web")));
+    EXPECT_EQ(lastError, "T9104 Web\nSystem message 1722.\r\n");
+    EXPECT_EQ(Count("StartServiceA Web"), 0);
+    EXPECT_LT(clock.now, 1000u) << "the first failed read ends the wait";
+}
+
 TEST_F(ServiceCommandsTest, TheWaitEndsAsSoonAsTheStatusCannotBeRead) {
     scm.Get("Web")->pendingPolls = -1;
     ASSERT_TRUE(list.Stop("Web"));
