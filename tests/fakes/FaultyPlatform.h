@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Clock.h"
 #include "platform/ModuleApi.h"
 #include "platform/VersionApi.h"
 #include "tests/fakes/ForwardingFiles.h"
@@ -24,6 +25,8 @@ constexpr uint32_t kNotEnoughMemory = 8;
 constexpr uint32_t kSharingViolation = 32;
 constexpr uint32_t kDiskFull = 112;
 constexpr uint32_t kServerUnavailable = 1722;
+// Not an error: the leap of a clock through eight hours of sleep.
+constexpr uint32_t kSleptThrough = 8 * 3600 * 1000;
 }  // namespace fault
 
 class FaultPlan {
@@ -108,6 +111,25 @@ public:
 
 private:
     FaultPlan& plan_;
+};
+
+// A clock has no error to return; what it does on a real machine is leap:
+// a machine put to sleep during a wait wakes with its tick count hours on.
+// Its k-th reading leaps forward by the plan's "error", in milliseconds, and
+// every later reading keeps the leap.
+class FaultyClock : public platform::Clock {
+public:
+    FaultyClock(platform::Clock& inner, FaultPlan& plan) : inner_(inner), plan_(plan) {}
+    uint32_t GetTickCount() override {
+        if (plan_.Next()) leap_ += plan_.Error();
+        return inner_.GetTickCount() + leap_;
+    }
+    void Sleep(uint32_t milliseconds) override { inner_.Sleep(milliseconds); }
+
+private:
+    platform::Clock& inner_;
+    FaultPlan& plan_;
+    uint32_t leap_ = 0;
 };
 
 class FaultyRegistry : public ForwardingRegistry {

@@ -5,7 +5,8 @@
 // flow's own calls count. The flow runs once to count its calls per
 // interface, then again for each interface, each error that interface can
 // return and each call k: call k fails, the world checks what the flow
-// claimed, then the platform recovers and the flow must work again.
+// claimed, then the platform recovers and the flow must work again. The
+// clock is one of them: its reading k leaps as a machine's does that slept.
 //
 // A world derives from FaultPlans and has:
 //   bool Run();              the flow; whether it claimed success
@@ -25,7 +26,7 @@
 #include "tests/fakes/FaultyPlatform.h"
 
 struct FaultPlans {
-    fake::FaultPlan scmPlan, registryPlan, filesPlan, modulesPlan;
+    fake::FaultPlan scmPlan, registryPlan, filesPlan, modulesPlan, clockPlan;
 };
 
 // The in-memory platform, and the faulty decorators the flows are given.
@@ -35,12 +36,13 @@ struct FaultWorld : FaultPlans {
     fake::FileSystem disk;
     fake::Modules libraries;
     fake::Texts texts;
-    fake::Clock clock;
+    fake::Clock ticks;
     fake::LocaleTime time;
     fake::FaultyScm scm{machine, scmPlan};
     fake::FaultyRegistry registry{store, registryPlan};
     fake::FaultyFiles files{disk, filesPlan};
     fake::FaultyModules modules{libraries, libraries, modulesPlan};
+    fake::FaultyClock clock{ticks, clockPlan};
 
     // Once the flow's objects are gone: every handle it took was given back.
     void CheckNothingLeftOpen() {
@@ -90,6 +92,7 @@ inline const std::vector<FaultKind>& FaultKinds() {
         {&FaultPlans::modulesPlan,
          "modules",
          {f::kFileNotFound, f::kAccessDenied, f::kNotEnoughMemory}},
+        {&FaultPlans::clockPlan, "clock", {f::kSleptThrough}},
     };
     return kinds;
 }
