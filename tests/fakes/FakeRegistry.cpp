@@ -1,7 +1,5 @@
 #include "tests/fakes/FakeRegistry.h"
 
-#include <strings.h>
-
 #include <cstring>
 
 namespace reg = platform::reg;
@@ -21,13 +19,31 @@ std::vector<std::string> Split(const std::string& path) {
     return parts;
 }
 
+// The registry ignores case beyond ASCII too: in the 8-bit code page of a
+// Western machine, the letters with accents and the few in 0x80..0x9F.
+unsigned char Upper(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
+    if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<unsigned char>(c - 16);
+    if (c == 0xFF) return 0x9F;
+    return c;
+}
+
+int CompareNoCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        unsigned char x = Upper(static_cast<unsigned char>(*a));
+        unsigned char y = Upper(static_cast<unsigned char>(*b));
+        if (x != y || x == 0) return x < y ? -1 : x > y ? 1 : 0;
+    }
+}
+
 bool SameName(const std::string& a, const char* b) {
-    return strcasecmp(a.c_str(), b != nullptr ? b : "") == 0;
+    return CompareNoCase(a.c_str(), b != nullptr ? b : "") == 0;
 }
 }  // namespace
 
 bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
-    return strcasecmp(a.c_str(), b.c_str()) < 0;
+    return CompareNoCase(a.c_str(), b.c_str()) < 0;
 }
 
 Registry::Key* Registry::Walk(const std::string& path, bool create, bool* created) {
@@ -66,7 +82,7 @@ bool Registry::Resolve(platform::RegKey key, const char* subKey, std::string* pa
 
 bool Registry::Denied(const std::string& path) const {
     for (const std::string& denied : deniedKeys)
-        if (strcasecmp(denied.c_str(), path.c_str()) == 0) return true;
+        if (CompareNoCase(denied.c_str(), path.c_str()) == 0) return true;
     return false;
 }
 

@@ -213,6 +213,14 @@ TEST_F(MonitorCycleTest, AServicesActionsDecideWhetherItsChangesAreShownOrLogged
     EXPECT_EQ(display.shown[0].name, "Mail");
     EXPECT_EQ(Logged().back(), "48|1|4|Web");
     EXPECT_EQ(Logged().size(), 2u);
+
+    // Its key may name it in another case beyond ASCII, which only the
+    // registry knows to be the same name.
+    scm.Add("\xD1and\xFA", "Rhea", sc::kRunning);
+    Action("\xF1AND\xDA", "DisableNotify", 1);
+    cycle.Tick();
+    EXPECT_EQ(display.shown.size(), 1u) << "the new service is not shown";
+    EXPECT_EQ(Logged().size(), 3u) << "but it is logged";
 }
 
 TEST_F(MonitorCycleTest, MarkedServicesAreKeptInTheirStateEvenWhenHiddenOrUnchanged) {
