@@ -24,6 +24,8 @@ std::vector<Record> Records(const ChangeList& changes) {
         out.emplace_back(c->name, c->displayName, c->kind, c->oldState, c->newState);
     }
     EXPECT_EQ(changes.GetChange(changes.GetCount()), nullptr);
+    // What a list view gives for "no row selected".
+    EXPECT_EQ(changes.GetChange(-1), nullptr);
     return out;
 }
 

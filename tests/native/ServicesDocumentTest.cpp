@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "document/ServicesDocument.h"
 #include "document/SnapshotFile.h"
 #include "document/SnapshotSave.h"
@@ -86,6 +88,20 @@ TEST_F(ServicesDocumentTest, MachineNamesAreTrimmedLowerCasedAndLocalhostIsTheLo
     EXPECT_EQ(doc.title, "srv.example.com");
     ASSERT_TRUE(doc.OpenDocument("C:\\machines\\srv.example.com "));
     EXPECT_STREQ(doc.currentList.GetMachineName(), "srv.example.com");
+}
+
+// F5 reads the machine shown again, with the filters it was read with.
+TEST_F(ServicesDocumentTest, AReloadReadsTheSameMachineWithTheSameFilters) {
+    Configure("Driver", 1);
+    ASSERT_TRUE(doc.OpenDocument("server1"));
+    ASSERT_EQ(doc.currentList.GetCount(), 3u);
+    scm.Add("Late", "Late arrival", sc::kRunning);
+    std::unique_ptr<MachineOpening> opening = doc.StartReload();
+    opening->Run();
+    ASSERT_TRUE(doc.FinishOpening(*opening)) << doc.lastErrorText;
+    EXPECT_STREQ(doc.currentList.GetMachineName(), "server1");
+    EXPECT_EQ(doc.title, "server1");
+    EXPECT_EQ(doc.currentList.GetCount(), 4u) << "the driver and the new service too";
 }
 
 TEST_F(ServicesDocumentTest, OpeningTheSameMachineTwiceReloadsItEachTime) {
