@@ -3,9 +3,13 @@
 // the platform's replace can answer.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "document/SnapshotSave.h"
 #include "tests/fakes/FakeFiles.h"
 #include "tests/fakes/FakeScm.h"
+#include "tests/fakes/ForwardingFiles.h"
 
 namespace pf = platform::file;
 
@@ -100,6 +104,24 @@ TEST_F(SnapshotSaveFileTest, AFailedReplaceKeepsTheOldFileAndRemovesTheTemporary
     EXPECT_FALSE(SaveSnapshot(files, locale, list, "C:\\locked\\x.rpt", &reason));
     EXPECT_EQ(reason, "File system message 5.\r\n");
     EXPECT_EQ(files.files.size(), 1u);
+}
+
+// The temporary file is made in the target's own folder, so that the
+// replace never has to cross volumes: for a name relative to a drive, that
+// drive's current folder, not the program's.
+TEST_F(SnapshotSaveFileTest, TheTemporaryFileIsMadeWhereTheTargetGoes) {
+    struct Folders : fake::ForwardingFiles {
+        using ForwardingFiles::ForwardingFiles;
+        uint32_t GetTempFileNameA(const char* f, const char* p, uint32_t u, char* n) override {
+            asked.push_back(f);
+            return ForwardingFiles::GetTempFileNameA(f, p, u, n);
+        }
+        std::vector<std::string> asked;
+    } folders{files};
+    for (const char* path : {"C:\\snaps\\a.rpt", "\\\\srv\\share\\b.rpt", "D:c.rpt", "d.rpt"})
+        SaveSnapshot(folders, locale, list, path, &reason);
+    EXPECT_EQ(folders.asked,
+              (std::vector<std::string>{"C:\\snaps\\", "\\\\srv\\share\\", "D:.", "."}));
 }
 
 }  // namespace
