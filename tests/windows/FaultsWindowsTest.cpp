@@ -1,0 +1,189 @@
+// The flows a user drives, in-process over Wine's service control manager,
+// registry and files, with one call of the platform failing in turn (see
+// WindowFaultSweep.h): the window keeps answering, the program says what
+// it documents for that failure, claims no success it did not have, and
+// works again once the platform recovers.
+#include <windows.h>
+#include <gtest/gtest.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/CVantorelMainFrame.h"
+#include "document/SnapshotFile.h"
+#include "document/SnapshotSave.h"
+#include "framework/WinApp.h"
+#include "monitor/HistoryLog.h"
+#include "platform/MessageText.h"
+#include "platform/win32/Win32Platform.h"
+#include "res/resource.h"
+#include "settings/CustomActions.h"
+#include "settings/SettingsStore.h"
+#include "tests/fakes/MeteredScm.h"
+#include "tests/windows/FrameClass.h"
+#include "tests/windows/ScriptedDialog.h"
+#include "tests/windows/WindowFaultSweep.h"
+#include "tests/windows/WindowWatch.h"
+#include "tests/windows/WineServices.h"
+#include "ui/CChangedServicesDlg.h"
+#include "ui/CServicePropertiesDlg.h"
+#include "ui/CSettingsDlg.h"
+#include "ui/CVantorelDocument.h"
+
+namespace pf = platform::file;
+
+namespace {
+
+class TestApp : public CWinApp {
+public:
+    bool InitInstance() override { return true; }
+};
+
+// How long the window may take to answer while the flow works: a message
+// box or a wait on a thread of its own answers at once.
+const DWORD kAnswersWithinMs = 1000;
+
+std::string Text(HWND window) {
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// The dialog (a message box) this thread shows over `owner`.
+HWND Over(HWND owner) {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr)
+        if (GetWindow(box, GW_OWNER) == owner) return box;
+    return nullptr;
+}
+
+std::string BoxText(HWND box) {
+    char text[1024] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string all;
+    for (const std::string& text : texts) all += "[" + text + "]";
+    return all;
+}
+
+class FaultsWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(texts_.Loaded());
+        wintest::RegisterFrameClass();
+    }
+    std::string Res(unsigned id) { return context_.resources.LoadText(id); }
+    std::string Reason(uint32_t error) { return platform_.scm.FormatMessageA(error); }
+
+    // The main frame over `document`, hidden from the refresh and monitor
+    // timers: their calls would be counted with the flow's.
+    CVantorelMainFrame* MakeFrame(CVantorelDocument& document, AppContext& context) {
+        auto* frame = new CVantorelMainFrame(app_, context);  // it goes with its window
+        if (!frame->Create(&document)) return nullptr;
+        app_.m_pMainWnd = frame;
+        KillTimer(frame->GetSafeHwnd(), CVantorelMainFrame::kRefreshTimer);
+        KillTimer(frame->GetSafeHwnd(), CVantorelMainFrame::kMonitorTimer);
+        ::ShowWindow(frame->GetSafeHwnd(), SW_SHOW);
+        return frame;
+    }
+    // The main frame's end asks the thread to quit, which no later test wants.
+    void CloseFrame(CVantorelMainFrame* frame) {
+        frame->DestroyWindow();
+        app_.m_pMainWnd = nullptr;
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+
+    TestApp app_;
+    platform::Win32Platform platform_;
+    wintest::ProgramTexts texts_{platform_.textsInUse};
+    HistoryLog history_{platform_.files, platform_.locale, platform_.texts};
+    AppContext context_{platform_.Interfaces(), history_};
+    fake::FaultPlan scmPlan_, registryPlan_, filesPlan_;
+};
+
+// Opening a machine, with the connection and its enumeration failing and
+// with the settings that choose what to list unreadable: the status bar
+// says whom it waits for, a failure is said with the platform's reason and
+// keeps the list shown before, and an opening that claims success lists
+// every service.
+TEST_F(FaultsWindowsTest, OpeningAMachineSaysWhyItFailedAndKeepsTheListShown) {
+    fake::MeteredScm slow(platform_.scm);
+    slow.wait = [](uint32_t ms) { Sleep(ms); };
+    fake::FaultyScm scm(slow, scmPlan_);
+    fake::FaultyRegistry registry(platform_.registry, registryPlan_);
+    AppContext context{platform_.Interfaces().With(scm).With(registry), history_};
+    CVantorelDocument document(app_, context);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    CVantorelMainFrame* frame = MakeFrame(document, context);
+    ASSERT_NE(frame, nullptr);
+    const uint32_t everyService = document.Services().GetCount();
+    const std::string connecting = FormatText(Res(IDS_CONNECTING), "localhost");
+
+    uint32_t generation = 0;
+    std::vector<std::string> said;
+    bool saidConnecting = false;
+    DWORD longest = 0;
+    auto run = [&](const std::function<void()>& arm) {
+        generation = document.Services().Generation();
+        // Each call takes a while, so that the status bar is seen.
+        slow.latencyMs = 40;
+        wintest::Watcher watcher(frame->GetSafeHwnd());
+        arm();
+        bool ok = document.OnOpenDocument("localhost");
+        watcher.Stop();
+        slow.latencyMs = 0;
+        said = watcher.BoxTexts();
+        saidConnecting = watcher.Said(connecting);
+        longest = watcher.LongestMs();
+        return ok;
+    };
+    auto common = [&](bool ok) {
+        EXPECT_LE(longest, kAnswersWithinMs) << "the window kept answering";
+        EXPECT_TRUE(saidConnecting) << connecting;
+        EXPECT_FALSE(document.OpeningCancelled());
+        EXPECT_FALSE(document.Busy());
+        if (ok) {
+            EXPECT_TRUE(said.empty()) << Joined(said);
+            EXPECT_NE(document.Services().Generation(), generation);
+        }
+    };
+    wintest::WindowFlow flow;
+    flow.name = "opening a machine";
+    flow.kind = "service control";
+    flow.plan = &scmPlan_;
+    flow.prepare = [] {};
+    flow.run = run;
+    flow.check = [&](bool ok, uint32_t error) {
+        common(ok);
+        if (ok) {
+            EXPECT_EQ(document.Services().GetCount(), everyService) << "a list claimed whole";
+            return;
+        }
+        EXPECT_EQ(Joined(said), "[" + Res(IDS_ERROR_LOADING_SERVICES) + "\n" + Reason(error) + "]");
+        EXPECT_EQ(document.Services().Generation(), generation) << "the list shown before stays";
+        EXPECT_EQ(document.Services().GetCount(), everyService);
+    };
+    int runs = wintest::SweepWindowFlow(flow);
+    EXPECT_GT(runs, 0);
+
+    // Settings that cannot be read leave the program's own choice of what
+    // to list, silently.
+    flow.kind = "registry";
+    flow.plan = &registryPlan_;
+    flow.check = [&](bool ok, uint32_t) {
+        EXPECT_TRUE(ok);
+        common(ok);
+    };
+    EXPECT_GT(wintest::SweepWindowFlow(flow), 0);
+    CloseFrame(frame);
+}
+
+}  // namespace
