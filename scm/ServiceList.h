@@ -130,6 +130,7 @@ public:
 private:
     void ResetError();
     bool Fail(ServiceListError code);         // code and the platform's text
+    bool Fail(ServiceListError code, uint32_t platformError);
     bool FailQuietly(ServiceListError code);  // code alone
     bool RefreshEntry(ServiceEntry* entry);
 

@@ -28,6 +28,7 @@
 #include "tests/windows/WindowFaultSweep.h"
 #include "tests/windows/WindowWatch.h"
 #include "tests/windows/WineServices.h"
+#include "tests/windows/WithFailureActions.h"
 #include "ui/CChangedServicesDlg.h"
 #include "ui/CServicePropertiesDlg.h"
 #include "ui/CSettingsDlg.h"
@@ -70,6 +71,35 @@ std::string Joined(const std::vector<std::string>& texts) {
     std::string all;
     for (const std::string& text : texts) all += "[" + text + "]";
     return all;
+}
+
+// The platform's own view of a service: its display name and description.
+std::string Stored(const std::string& name) {
+    std::string stored;
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_CONFIG);
+    std::vector<char> buffer(8192);
+    DWORD needed = 0;
+    if (QueryServiceConfigA(service, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()),
+                            static_cast<DWORD>(buffer.size()), &needed)) {
+        const char* shown = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data())->lpDisplayName;
+        stored = shown ? shown : "";
+    }
+    if (QueryServiceConfig2A(service, SERVICE_CONFIG_DESCRIPTION,
+                             reinterpret_cast<BYTE*>(buffer.data()),
+                             static_cast<DWORD>(buffer.size()), &needed)) {
+        const char* text = reinterpret_cast<SERVICE_DESCRIPTIONA*>(buffer.data())->lpDescription;
+        stored += "|" + std::string(text ? text : "");
+    }
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return stored;
+}
+
+HWND Page(HWND dialog, int control) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, control)) return child;
+    return nullptr;
 }
 
 class FaultsWindowsTest : public ::testing::Test {
@@ -184,6 +214,105 @@ TEST_F(FaultsWindowsTest, OpeningAMachineSaysWhyItFailedAndKeepsTheListShown) {
     };
     EXPECT_GT(wintest::SweepWindowFlow(flow), 0);
     CloseFrame(frame);
+}
+
+// The properties dialog's OK writes on a thread of its own: with a write
+// of the configuration refused, the platform's reason is shown and the
+// dialog stays with the user's edits; an OK that closes the dialog has
+// written them. The service's custom actions are lost without a word when
+// their key cannot be written, as documented, and the dialog closes.
+TEST_F(FaultsWindowsTest, ThePropertiesOKSaysARefusedWriteAndClosesOnlyOnceWritten) {
+    wintest::TestService svc("basic");
+    ASSERT_TRUE(svc.Registered());
+    wintest::WithFailureActions wine(platform_.scm);
+    fake::FaultyScm scm(wine, scmPlan_);
+    fake::FaultyRegistry registry(platform_.registry, registryPlan_);
+    AppContext context{platform_.Interfaces().With(scm).With(registry), history_};
+    ServicesDocument document(scm, registry, platform_.texts, platform_.clock);
+    ASSERT_TRUE(document.OpenDocument("localhost"));
+
+    int attempt = 0;
+    std::string edited, question = Res(IDS_PROPERTIES_QUESTION);
+    std::vector<std::string> said;
+    bool stayed = false;
+    INT_PTR result = 0;
+    // The dialog's owner answers as long as the thread does.
+    CWnd owner;
+    owner.CreateEx(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                   nullptr);
+    wintest::Watcher watcher(owner.GetSafeHwnd(), "", {}, false);
+    auto run = [&](const std::function<void()>& arm) {
+        edited = "Vantorel fault " + std::to_string(++attempt);
+        said.clear();
+        stayed = false;
+        wintest::Scripted<CServicePropertiesDlg> dialog(context, document, owner.GetSafeHwnd());
+        if (!dialog.SetEntryByName(svc.Name(), true)) return false;
+        dialog.script = [&](HWND hwnd, int step) {
+            if (step == 0) {
+                SetDlgItemTextA(hwnd, IDC_PROPERTIES_DISPLAY_NAME, edited.c_str());
+                HWND config = Page(hwnd, IDC_PROPERTIES_DESCRIPTION);
+                SetDlgItemTextA(config, IDC_PROPERTIES_DESCRIPTION, edited.c_str());
+                HWND actions = Page(hwnd, IDC_ACTIONS_ALWAYS_RUNNING);
+                if (!IsDlgButtonChecked(actions, IDC_ACTIONS_ALWAYS_RUNNING))
+                    SendDlgItemMessageA(actions, IDC_ACTIONS_ALWAYS_RUNNING, BM_CLICK, 0, 0);
+                arm();
+                PostMessageA(hwnd, wintest::kStep, 0, 0);
+                SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+                if (said.empty()) return;  // closed, or the script gives up
+                stayed = IsWindow(hwnd) &&
+                         Text(GetDlgItem(hwnd, IDC_PROPERTIES_DISPLAY_NAME)) == edited;
+                SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+                return;
+            }
+            HWND box = Over(hwnd);
+            if (box && BoxText(box) == question) {
+                PostMessageA(hwnd, wintest::kStep, 0, 0);
+                SendMessageA(box, WM_COMMAND, IDYES, 0);
+            } else if (box) {
+                said.push_back(BoxText(box));
+                SendMessageA(box, WM_COMMAND, IDOK, 0);
+            } else if (!IsWindowEnabled(hwnd)) {
+                dialog.Retry();  // still writing
+            }
+        };
+        result = dialog.DoModal();
+        return result == IDOK;
+    };
+    auto written = [&] {
+        EXPECT_EQ(Stored(svc.Name()), edited + "|" + edited) << "closed with OK";
+        EXPECT_TRUE(said.empty()) << Joined(said);
+    };
+    wintest::WindowFlow flow;
+    flow.name = "the properties dialog's OK";
+    flow.kind = "service control";
+    flow.plan = &scmPlan_;
+    flow.prepare = [&] { WriteCustomActions(platform_.registry, svc.Name(), CustomActions()); };
+    flow.run = run;
+    flow.check = [&](bool ok, uint32_t error) {
+        if (ok) {
+            written();
+            if (error == 0) {
+                EXPECT_TRUE(ReadCustomActions(platform_.registry, svc.Name()).alwaysRunning);
+            }
+            return;
+        }
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_EQ(Joined(said), "[" + Reason(error) + "]");
+        EXPECT_TRUE(stayed) << "the dialog stays with the user's edits";
+        EXPECT_FALSE(document.busy);
+    };
+    EXPECT_GT(wintest::SweepWindowFlow(flow), 0);
+
+    flow.kind = "registry";
+    flow.plan = &registryPlan_;
+    flow.check = [&](bool ok, uint32_t) {
+        EXPECT_TRUE(ok) << "the actions are lost, not the dialog's OK";
+        if (ok) written();
+    };
+    EXPECT_GT(wintest::SweepWindowFlow(flow), 0);
+    watcher.Stop();
+    EXPECT_LE(watcher.LongestMs(), kAnswersWithinMs) << "the windows kept answering";
+    WriteCustomActions(platform_.registry, svc.Name(), CustomActions());
 }
 
 }  // namespace
