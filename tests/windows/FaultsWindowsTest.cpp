@@ -315,4 +315,86 @@ TEST_F(FaultsWindowsTest, ThePropertiesOKSaysARefusedWriteAndClosesOnlyOnceWritt
     WriteCustomActions(platform_.registry, svc.Name(), CustomActions());
 }
 
+// The settings dialog's OK writes every page in order: a refused key or
+// value is said ("Error accediendo al registro de Windows", or the custom
+// actions' own message) and the dialog stays open; an OK that closes it has
+// stored every choice the user made. The settings this machine had are
+// kept.
+TEST_F(FaultsWindowsTest, TheSettingsOKSaysARefusedWriteAndClosesOnlyOnceAllIsStored) {
+    using settings::DwordValue;
+    const DwordValue* kept[] = {&settings::kCompareTimer, &settings::kShowColumns,
+                                &settings::kShowTrayIcon, &settings::kHideOnMinimize,
+                                &settings::kRunMinimized};
+    SettingsStore real(platform_.registry);
+    std::vector<int> before;
+    for (const DwordValue* value : kept) before.push_back(real.Read(*value));
+    const std::string keptPath = real.ReadLogFilePath();
+    fake::FaultyRegistry registry(platform_.registry, registryPlan_);
+    AppContext context{platform_.Interfaces().With(registry), history_};
+    const std::string refused = Res(IDS_REGISTRY_ERROR), actionsLost = Res(IDS_SETTINGS_ACTIONS_FAILED),
+                      restart = Res(IDS_SETTINGS_RESTART);
+
+    std::vector<std::string> said;
+    bool stayed = false;
+    wintest::WindowFlow flow;
+    flow.name = "the settings dialog's OK";
+    flow.kind = "registry";
+    flow.plan = &registryPlan_;
+    flow.prepare = [&] {
+        real.Write(settings::kCompareTimer, 45000);
+        real.Write(settings::kShowColumns, 7);
+        real.Write(settings::kShowTrayIcon, 1);
+        CustomActions running;
+        running.alwaysRunning = true;
+        WriteCustomActions(platform_.registry, "Spooler", running);
+    };
+    flow.run = [&](const std::function<void()>& arm) {
+        said.clear();
+        stayed = false;
+        wintest::Scripted<CSettingsDlg> dialog(context, nullptr, CSettingsDlg::kGeneral);
+        dialog.script = [&](HWND hwnd, int step) {
+            if (step != 0) {
+                if (HWND box = Over(hwnd)) {
+                    said.push_back(BoxText(box));
+                    SendMessageA(box, WM_COMMAND, IDOK, 0);
+                }
+                return;
+            }
+            // The user turns the icon off, shows a column and keeps a
+            // service's changes out of the log.
+            SendDlgItemMessageA(dialog.PageWindow(CSettingsDlg::kGeneral), IDC_SETTINGS_TRAY_ICON,
+                                BM_CLICK, 0, 0);
+            HWND list = GetDlgItem(dialog.PageWindow(CSettingsDlg::kColumns), IDC_SETTINGS_LIST);
+            ListView_SetCheckState(list, 5, TRUE);
+            SendDlgItemMessageA(dialog.ActionsWindow(), IDC_ACTIONS_DISABLE_LOG, BM_CLICK, 0, 0);
+            arm();
+            PostMessageA(hwnd, wintest::kStep, 0, 0);
+            SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+            if (said.empty() || said.back() == restart) return;  // closed
+            stayed = IsWindow(hwnd) != FALSE;
+            SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+        };
+        return dialog.DoModal() == IDOK;
+    };
+    flow.check = [&](bool ok, uint32_t) {
+        if (!ok) {
+            ASSERT_EQ(said.size(), 1u) << Joined(said);
+            EXPECT_TRUE(said[0] == refused || said[0] == actionsLost) << said[0];
+            EXPECT_TRUE(stayed);
+            return;
+        }
+        EXPECT_EQ(Joined(said), "[" + restart + "]");
+        EXPECT_EQ(real.Read(settings::kShowTrayIcon), 0);
+        EXPECT_EQ(real.Read(settings::kShowColumns), 7 | 32);
+        EXPECT_EQ(real.Read(settings::kCompareTimer), 60000);
+        CustomActions stored = ReadCustomActions(platform_.registry, "Spooler");
+        EXPECT_TRUE(stored.alwaysRunning && stored.disableLog);
+    };
+    EXPECT_GT(wintest::SweepWindowFlow(flow), 0);
+
+    for (size_t i = 0; i < before.size(); ++i) real.Write(*kept[i], before[i]);
+    real.WriteLogFilePath(keptPath);
+    WriteCustomActions(platform_.registry, "Spooler", CustomActions());
+}
+
 }  // namespace
