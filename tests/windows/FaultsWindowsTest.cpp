@@ -102,6 +102,25 @@ HWND Page(HWND dialog, int control) {
     return nullptr;
 }
 
+// A file's bytes, or "" when there is none.
+std::string Bytes(const std::string& path) {
+    platform::Win32FileSystem files;
+    auto in = files.CreateFileA(path.c_str(), pf::kGenericRead, pf::kShareRead, pf::kOpenExisting);
+    std::string data;
+    if (!in || !platform::ReadToEnd(*in, &data)) return std::string();
+    return data;
+}
+
+// Whether the file is a whole snapshot of `count` services.
+bool WholeSnapshot(const std::string& path, int count) {
+    platform::Win32FileSystem files;
+    platform::Win32LocaleTime time;
+    auto in = files.CreateFileA(path.c_str(), pf::kGenericRead, pf::kShareRead, pf::kOpenExisting);
+    ServiceEntryArray read;
+    SnapshotFile snapshot(time);
+    return in && snapshot.Read(read, *in) && read.GetCount() == count;
+}
+
 class FaultsWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -395,6 +414,88 @@ TEST_F(FaultsWindowsTest, TheSettingsOKSaysARefusedWriteAndClosesOnlyOnceAllIsSt
     for (size_t i = 0; i < before.size(); ++i) real.Write(*kept[i], before[i]);
     real.WriteLogFilePath(keptPath);
     WriteCustomActions(platform_.registry, "Spooler", CustomActions());
+}
+
+// "Guardar una foto" with each file call failing (a full disk, a file
+// another program holds, access denied, ...): the failure is said with the
+// platform's reason, and the file on disk is the old one whole, or none
+// when there was none; never a part of the new one.
+TEST_F(FaultsWindowsTest, SavingASnapshotLeavesTheOldFileWholeAndSaysWhy) {
+    fake::FaultyFiles files(platform_.files, filesPlan_);
+    AppContext context{platform_.Interfaces().With(files), history_};
+    CVantorelDocument document(app_, context);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    CVantorelMainFrame* frame = MakeFrame(document, context);
+    ASSERT_NE(frame, nullptr);
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder =
+        std::string(temp) + "vantorel-faults" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string path = folder + "\\services.rpt";
+    const int count = static_cast<int>(document.Core().referenceList.GetCount());
+    const std::string format = Res(IDS_ERROR_SAVING_SERVICES);
+
+    bool withOld = true;
+    std::string old;
+    std::vector<std::string> said;
+    DWORD longest = 0;
+    wintest::WindowFlow flow;
+    flow.name = "saving a snapshot over an old one";
+    flow.kind = "files";
+    flow.plan = &filesPlan_;
+    flow.prepare = [&] {
+        DeleteFileA(path.c_str());
+        if (withOld) {
+            std::string reason;
+            EXPECT_TRUE(SaveSnapshot(platform_.files, platform_.locale,
+                                     document.Core().referenceList, path, &reason))
+                << reason;
+        }
+        old = Bytes(path);
+    };
+    flow.run = [&](const std::function<void()>& arm) {
+        wintest::Watcher watcher(frame->GetSafeHwnd());
+        arm();
+        bool ok = document.OnSaveDocument(path.c_str());
+        watcher.Stop();
+        said = watcher.BoxTexts();
+        longest = watcher.LongestMs();
+        return ok;
+    };
+    flow.check = [&](bool ok, uint32_t error) {
+        EXPECT_LE(longest, kAnswersWithinMs) << "the window kept answering";
+        if (ok) {
+            EXPECT_TRUE(said.empty()) << Joined(said);
+            EXPECT_TRUE(WholeSnapshot(path, count)) << "a snapshot claimed saved";
+            return;
+        }
+        std::string reason = platform_.files.FormatMessageA(error);
+        EXPECT_EQ(Joined(said), "[" + ComposeMessage(format, "services.rpt", reason) + "]");
+        EXPECT_EQ(Bytes(path), old) << "the old file stays as it was";
+    };
+    EXPECT_GT(wintest::SweepWindowFlow(flow), 0);
+    withOld = false;
+    flow.name = "saving a new snapshot";
+    EXPECT_GT(wintest::SweepWindowFlow(flow), 0);
+
+    CloseFrame(frame);
+    // The snapshot, and any temporary file a failure left.
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    int left = 0;
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            std::string name = folder + "\\" + found.cFileName;
+            SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(name.c_str());
+            ++left;
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    EXPECT_EQ(left, 1) << "the snapshot alone: no temporary file stays behind";
+    EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
 }
 
 }  // namespace
