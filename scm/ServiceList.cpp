@@ -88,8 +88,6 @@ void ServiceList::ResetError() {
     platformError_ = 0;
 }
 
-bool ServiceList::Fail(ServiceListError code) { return Fail(code, api_.GetLastError()); }
-
 bool ServiceList::Fail(ServiceListError code, uint32_t platformError) {
     errorCode_ = code;
     platformError_ = platformError;

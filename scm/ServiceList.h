@@ -129,7 +129,8 @@ public:
 
 private:
     void ResetError();
-    bool Fail(ServiceListError code);         // code and the platform's text
+    // The code and the platform's text: the last error's, or the one given.
+    bool Fail(ServiceListError code) { return Fail(code, api_.GetLastError()); }
     bool Fail(ServiceListError code, uint32_t platformError);
     bool FailQuietly(ServiceListError code);  // code alone
     bool RefreshEntry(ServiceEntry* entry);

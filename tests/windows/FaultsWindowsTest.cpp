@@ -8,6 +8,7 @@
 // after windows.h, which it needs
 #include <commctrl.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,12 +48,6 @@ public:
 // box or a wait on a thread of its own answers at once.
 const DWORD kAnswersWithinMs = 1000;
 
-std::string Text(HWND window) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 // The dialog (a message box) this thread shows over `owner`.
 HWND Over(HWND owner) {
     HWND box = nullptr;
@@ -61,9 +56,10 @@ HWND Over(HWND owner) {
     return nullptr;
 }
 
-std::string BoxText(HWND box) {
+// A control's text; 0xFFFF is a message box's.
+std::string ItemText(HWND window, int id = 0xFFFF) {
     char text[1024] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    GetDlgItemTextA(window, id, text, sizeof text);
     return text;
 }
 
@@ -121,6 +117,47 @@ bool WholeSnapshot(const std::string& path, int count) {
     return in && snapshot.Read(read, *in) && read.GetCount() == count;
 }
 
+// The restore window and "Restaurar todos" driven as a user would, from a
+// timer of this thread (the window is modal): once the window shows, the
+// plan is armed and the command given; the question is answered yes, what
+// else is said is read and closed, and once the work is done the rows left
+// are counted and the window closed.
+struct RestoreDriver {
+    HWND frame = nullptr;
+    CVantorelDocument* document = nullptr;
+    std::string question;
+    std::function<void()> arm;
+    bool asked = false, answered = false, done = false;
+    int rowsLeft = -1;
+    std::vector<std::string> said;
+};
+RestoreDriver* driver = nullptr;
+
+void CALLBACK DriveRestore(HWND, UINT, UINT_PTR, DWORD) {
+    RestoreDriver& d = *driver;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr)
+        if (GetDlgItem(window, IDC_CHANGES_LIST) && GetWindow(window, GW_OWNER) == d.frame) break;
+    if (!window || d.done) return;
+    HWND box = Over(window);
+    if (box && ItemText(box) == d.question) {
+        d.answered = true;
+        SendMessageA(box, WM_COMMAND, IDYES, 0);
+    } else if (box) {
+        d.said.push_back(ItemText(box));
+        SendMessageA(box, WM_COMMAND, IDOK, 0);
+    } else if (!d.asked) {
+        d.asked = true;
+        d.arm();
+        PostMessageA(window, WM_COMMAND, ID_CHANGES_RESTORE_ALL, 0);
+    } else if (d.answered && !d.document->Busy() && IsWindowEnabled(window)) {
+        d.rowsLeft =
+            static_cast<int>(SendDlgItemMessageA(window, IDC_CHANGES_LIST, LVM_GETITEMCOUNT, 0, 0));
+        d.done = true;
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
 class FaultsWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -164,33 +201,44 @@ protected:
 // keeps the list shown before, and an opening that claims success lists
 // every service.
 TEST_F(FaultsWindowsTest, OpeningAMachineSaysWhyItFailedAndKeepsTheListShown) {
-    fake::MeteredScm slow(platform_.scm);
-    slow.wait = [](uint32_t ms) { Sleep(ms); };
-    fake::FaultyScm scm(slow, scmPlan_);
+    // Each call, the failing one too, takes a while and reads the status
+    // bar meanwhile, as a user would while the machine is waited for.
+    fake::FaultyScm faulty(platform_.scm, scmPlan_);
+    fake::MeteredScm scm(faulty);
+    HWND bar = nullptr;
+    std::string connecting;
+    std::atomic<bool> saidConnecting{false};
+    scm.wait = [&](uint32_t ms) {
+        char text[256] = "";
+        DWORD_PTR answered = 0;
+        SendMessageTimeoutA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                            kAnswersWithinMs, &answered);
+        if (connecting == text) saidConnecting = true;
+        Sleep(ms);
+    };
     fake::FaultyRegistry registry(platform_.registry, registryPlan_);
     AppContext context{platform_.Interfaces().With(scm).With(registry), history_};
     CVantorelDocument document(app_, context);
     ASSERT_TRUE(document.Core().OpenDocument("localhost"));
     CVantorelMainFrame* frame = MakeFrame(document, context);
     ASSERT_NE(frame, nullptr);
+    bar = FindWindowExA(frame->GetSafeHwnd(), nullptr, STATUSCLASSNAMEA, nullptr);
     const uint32_t everyService = document.Services().GetCount();
-    const std::string connecting = FormatText(Res(IDS_CONNECTING), "localhost");
+    connecting = FormatText(Res(IDS_CONNECTING), "localhost");
 
     uint32_t generation = 0;
     std::vector<std::string> said;
-    bool saidConnecting = false;
     DWORD longest = 0;
     auto run = [&](const std::function<void()>& arm) {
         generation = document.Services().Generation();
-        // Each call takes a while, so that the status bar is seen.
-        slow.latencyMs = 40;
+        saidConnecting = false;
+        scm.latencyMs = 20;
         wintest::Watcher watcher(frame->GetSafeHwnd());
         arm();
         bool ok = document.OnOpenDocument("localhost");
         watcher.Stop();
-        slow.latencyMs = 0;
+        scm.latencyMs = 0;
         said = watcher.BoxTexts();
-        saidConnecting = watcher.Said(connecting);
         longest = watcher.LongestMs();
         return ok;
     };
@@ -278,17 +326,16 @@ TEST_F(FaultsWindowsTest, ThePropertiesOKSaysARefusedWriteAndClosesOnlyOnceWritt
                 PostMessageA(hwnd, wintest::kStep, 0, 0);
                 SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
                 if (said.empty()) return;  // closed, or the script gives up
-                stayed = IsWindow(hwnd) &&
-                         Text(GetDlgItem(hwnd, IDC_PROPERTIES_DISPLAY_NAME)) == edited;
+                stayed = IsWindow(hwnd) && ItemText(hwnd, IDC_PROPERTIES_DISPLAY_NAME) == edited;
                 SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
                 return;
             }
             HWND box = Over(hwnd);
-            if (box && BoxText(box) == question) {
+            if (box && ItemText(box) == question) {
                 PostMessageA(hwnd, wintest::kStep, 0, 0);
                 SendMessageA(box, WM_COMMAND, IDYES, 0);
             } else if (box) {
-                said.push_back(BoxText(box));
+                said.push_back(ItemText(box));
                 SendMessageA(box, WM_COMMAND, IDOK, 0);
             } else if (!IsWindowEnabled(hwnd)) {
                 dialog.Retry();  // still writing
@@ -350,7 +397,8 @@ TEST_F(FaultsWindowsTest, TheSettingsOKSaysARefusedWriteAndClosesOnlyOnceAllIsSt
     const std::string keptPath = real.ReadLogFilePath();
     fake::FaultyRegistry registry(platform_.registry, registryPlan_);
     AppContext context{platform_.Interfaces().With(registry), history_};
-    const std::string refused = Res(IDS_REGISTRY_ERROR), actionsLost = Res(IDS_SETTINGS_ACTIONS_FAILED),
+    const std::string refused = Res(IDS_REGISTRY_ERROR),
+                      actionsLost = Res(IDS_SETTINGS_ACTIONS_FAILED),
                       restart = Res(IDS_SETTINGS_RESTART);
 
     std::vector<std::string> said;
@@ -374,7 +422,7 @@ TEST_F(FaultsWindowsTest, TheSettingsOKSaysARefusedWriteAndClosesOnlyOnceAllIsSt
         dialog.script = [&](HWND hwnd, int step) {
             if (step != 0) {
                 if (HWND box = Over(hwnd)) {
-                    said.push_back(BoxText(box));
+                    said.push_back(ItemText(box));
                     SendMessageA(box, WM_COMMAND, IDOK, 0);
                 }
                 return;
@@ -480,22 +528,80 @@ TEST_F(FaultsWindowsTest, SavingASnapshotLeavesTheOldFileWholeAndSaysWhy) {
     EXPECT_GT(wintest::SweepWindowFlow(flow), 0);
 
     CloseFrame(frame);
-    // The snapshot, and any temporary file a failure left.
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    int left = 0;
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            std::string name = folder + "\\" + found.cFileName;
-            SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(name.c_str());
-            ++left;
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    EXPECT_EQ(left, 1) << "the snapshot alone: no temporary file stays behind";
-    EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
+    // A folder that held a temporary file a failure left would stay.
+    DeleteFileA(path.c_str());
+    EXPECT_TRUE(RemoveDirectoryA(folder.c_str())) << "no temporary file stays behind";
+}
+
+// "Restaurar todos" in the restore window after a comparison with a
+// snapshot, a service to be brought back to stopped: each call site of the
+// restore (a wait's polls are one site) fails in turn. A row goes only for a
+// service that is stopped; one left is named in the summary with the
+// platform's reason.
+TEST_F(FaultsWindowsTest, RestoringAllNamesWhatIsLeftAndRemovesOnlyRowsRestored) {
+    wintest::TestService svc("basic");
+    ASSERT_TRUE(svc.Registered());
+    fake::FaultyScm faulty(platform_.scm, scmPlan_);
+    wintest::SiteScm scm(faulty, scmPlan_);
+    AppContext context{platform_.Interfaces().With(scm), history_};
+    CVantorelDocument document(app_, context);
+    ASSERT_TRUE(document.Core().OpenDocument("localhost"));
+    const std::string path = wintest::ExeDirectory() + "\\faults-restore.rpt";
+    ASSERT_TRUE(document.Core().SaveSnapshot(platform_.files, platform_.locale, path));
+    CVantorelMainFrame* frame = MakeFrame(document, context);
+    ASSERT_NE(frame, nullptr);
+    const std::string left =
+        Res(IDS_RESTORE_ERROR_ALL) + "\n" + Res(IDS_RESTORE_NOT_RESTORABLE) + "\n- " + svc.Name();
+
+    RestoreDriver drive;
+    drive.frame = frame->GetSafeHwnd();
+    drive.document = &document;
+    drive.question = Res(IDS_RESTORE_MASS_QUESTION);
+    driver = &drive;
+    DWORD longest = 0;
+    wintest::WindowFlow flow;
+    flow.name = "restoring all";
+    flow.kind = "service control";
+    flow.plan = &scmPlan_;
+    flow.sites = &scm;
+    flow.prepare = [&] {
+        if (svc.State() != SERVICE_RUNNING) {
+            EXPECT_TRUE(svc.StartDirectly());
+        }
+        EXPECT_TRUE(document.RefreshReference());
+    };
+    flow.run = [&](const std::function<void()>& arm) {
+        drive.arm = arm;
+        drive.asked = drive.answered = drive.done = false;
+        drive.rowsLeft = -1;
+        drive.said.clear();
+        wintest::Watcher watcher(frame->GetSafeHwnd(), "", {}, false);
+        UINT_PTR timer = SetTimer(nullptr, 0, 50, DriveRestore);
+        frame->RestoreFile(path);
+        KillTimer(nullptr, timer);
+        watcher.Stop();
+        longest = watcher.LongestMs();
+        return drive.done && drive.rowsLeft == 0;
+    };
+    flow.check = [&](bool ok, uint32_t error) {
+        EXPECT_TRUE(drive.done) << "the restore window was shown and came back";
+        EXPECT_LE(longest, kAnswersWithinMs) << "the window kept answering";
+        if (ok) {
+            EXPECT_TRUE(drive.said.empty()) << Joined(drive.said);
+            EXPECT_EQ(svc.State(), static_cast<DWORD>(SERVICE_STOPPED)) << "its row went";
+            return;
+        }
+        std::string reason = Reason(error);
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
+            reason.pop_back();
+        ASSERT_EQ(drive.said.size(), 1u) << Joined(drive.said);
+        EXPECT_TRUE(drive.said[0] == left + ": " + reason) << drive.said[0];
+        EXPECT_EQ(drive.rowsLeft, 1);
+    };
+    EXPECT_GT(wintest::SweepWindowFlow(flow), 0);
+    driver = nullptr;
+    CloseFrame(frame);
+    DeleteFileA(path.c_str());
 }
 
 }  // namespace

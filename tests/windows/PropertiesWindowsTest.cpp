@@ -24,9 +24,9 @@
 #include "tests/fakes/MeteredScm.h"
 #include "tests/fakes/NewerScm.h"
 #include "tests/windows/ScriptedDialog.h"
-#include "tests/windows/WithFailureActions.h"
 #include "tests/windows/WindowWatch.h"
 #include "tests/windows/WineServices.h"
+#include "tests/windows/WithFailureActions.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/CServicePropertiesDlg.h"
 

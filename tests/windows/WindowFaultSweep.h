@@ -161,10 +161,15 @@ inline int SweepWindowFlow(const WindowFlow& flow) {
         if (flow.sites) flow.sites->Record();
         flow.plan->Arm(0, 0);
     });
-    flow.plan->Disarm();
+    int targets = flow.sites ? static_cast<int>(flow.sites->Sites()) : flow.plan->Calls();
+    // What runs between the flows (its preparation) fails nowhere.
+    auto recover = [&] {
+        if (flow.sites) flow.sites->Pass();
+        flow.plan->Disarm();
+    };
+    recover();
     EXPECT_TRUE(counted) << flow.name << " fails with nothing failing";
     flow.check(counted, 0);
-    int targets = flow.sites ? static_cast<int>(flow.sites->Sites()) : flow.plan->Calls();
     if (::testing::Test::HasFailure() || targets == 0) return 0;
     int runs = 0;
     for (uint32_t error : kind->errors) {
@@ -179,10 +184,11 @@ inline int SweepWindowFlow(const WindowFlow& flow) {
                     flow.plan->Arm(k, error);
             });
             EXPECT_TRUE(flow.plan->Fired());
-            flow.plan->Disarm();
+            recover();
             flow.check(ok, error);
             flow.prepare();
             bool recovered = flow.run(sound);
+            recover();
             EXPECT_TRUE(recovered) << "not again once the platform recovered";
             flow.check(recovered, 0);
             ++runs;
