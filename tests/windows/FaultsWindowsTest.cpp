@@ -1,8 +1,8 @@
 // The main window's flows a user drives, in-process over Wine's service
-// control manager, registry and files, with one call of the platform failing in turn (see
-// WindowFaultSweep.h): the window keeps answering, the program says what
-// it documents for that failure, claims no success it did not have, and
-// works again once the platform recovers.
+// control manager, registry and files, with one call of the platform
+// failing in turn (see WindowFaultSweep.h): the window keeps answering, the
+// program says what it documents for that failure, claims no success it
+// did not have, and works again once the platform recovers.
 #include <windows.h>
 #include <gtest/gtest.h>
 // after windows.h, which it needs
@@ -84,7 +84,16 @@ void CALLBACK DriveRestore(HWND, UINT, UINT_PTR, DWORD) {
     HWND window = nullptr;
     while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr)
         if (GetDlgItem(window, IDC_CHANGES_LIST) && GetWindow(window, GW_OWNER) == d.frame) break;
-    if (!window || d.done) return;
+    if (!window) {
+        // No restore window, but a message over the frame: read and closed,
+        // so that the run ends and says why.
+        if (HWND box = Over(d.frame)) {
+            d.said.push_back(ItemText(box));
+            SendMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+        return;
+    }
+    if (d.done) return;
     HWND box = Over(window);
     if (box && ItemText(box) == d.question) {
         d.answered = true;
