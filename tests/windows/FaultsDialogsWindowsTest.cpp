@@ -212,6 +212,10 @@ TEST_F(FaultsDialogsWindowsTest, TheSettingsOKSaysARefusedWriteAndClosesOnlyOnce
     std::vector<std::string> said, refusal;
     bool stayed = false;
     INT_PTR result = 0;
+    CWnd owner;
+    owner.CreateEx(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                   nullptr);
+    wintest::Watcher watcher(owner.GetSafeHwnd(), "", {}, false);
     wintest::WindowFlow flow;
     flow.name = "the settings dialog's OK";
     flow.retriesInWindow = true;
@@ -229,7 +233,8 @@ TEST_F(FaultsDialogsWindowsTest, TheSettingsOKSaysARefusedWriteAndClosesOnlyOnce
         said.clear();
         refusal.clear();
         stayed = false;
-        wintest::Scripted<CSettingsDlg> dialog(context, nullptr, CSettingsDlg::kGeneral);
+        wintest::Scripted<CSettingsDlg> dialog(context, nullptr, CSettingsDlg::kGeneral,
+                                               owner.GetSafeHwnd());
         dialog.script = [&](HWND hwnd, int step) {
             if (step != 0) {
                 if (HWND box = Over(hwnd)) {
@@ -275,6 +280,8 @@ TEST_F(FaultsDialogsWindowsTest, TheSettingsOKSaysARefusedWriteAndClosesOnlyOnce
         EXPECT_TRUE(stored.alwaysRunning && stored.disableLog);
     };
     EXPECT_GT(wintest::SweepWindowFlow(flow), 0);
+    watcher.Stop();
+    EXPECT_LE(watcher.LongestMs(), kAnswersWithinMs) << "the windows kept answering";
 
     for (size_t i = 0; i < before.size(); ++i) real.Write(*kept[i], before[i]);
     real.WriteLogFilePath(keptPath);
