@@ -88,9 +88,9 @@ void ServiceList::ResetError() {
     platformError_ = 0;
 }
 
-bool ServiceList::Fail(ServiceListError code) {
+bool ServiceList::Fail(ServiceListError code, uint32_t platformError) {
     errorCode_ = code;
-    platformError_ = api_.GetLastError();
+    platformError_ = platformError;
     errorText_.SetFromCode(api_, platformError_);
     return false;
 }
@@ -384,8 +384,10 @@ bool ServiceList::WithService(const char* name, uint32_t access, Call call) {
     platform::ScHandle service = api_.OpenServiceA(manager_, name, access);
     if (service == nullptr) return Fail(kErrOpenService);
     ServiceListError result = call(service);
+    // The refused call's own reason: the close may set another, or none.
+    uint32_t error = result == kErrNone ? 0 : api_.GetLastError();
     api_.CloseServiceHandle(service);
-    return result == kErrNone ? true : Fail(result);
+    return result == kErrNone ? true : Fail(result, error);
 }
 
 bool ServiceList::QueryStatus(const char* name, platform::ServiceStatus* status) {

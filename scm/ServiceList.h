@@ -129,12 +129,15 @@ public:
 
 private:
     void ResetError();
-    bool Fail(ServiceListError code);         // code and the platform's text
+    // The code and the platform's text: the last error's, or the one given.
+    bool Fail(ServiceListError code) { return Fail(code, api_.GetLastError()); }
+    bool Fail(ServiceListError code, uint32_t platformError);
     bool FailQuietly(ServiceListError code);  // code alone
     bool RefreshEntry(ServiceEntry* entry);
 
     // Opens the service, runs `call` on its handle and closes it again; the
-    // error text is read only after the close, as callers of the platform expect.
+    // failed call's error is read before the close, which may set another,
+    // and its text made after it.
     // `call` returns kErrNone or the code of its failure.
     template <typename Call>
     bool WithService(const char* name, uint32_t access, Call call);

@@ -99,6 +99,26 @@ bool SettingsStore::SetColumnVisible(int column, bool visible) {
     return Write(columns, static_cast<int>(mask));
 }
 
+// One read and one write for the whole set: a read between the writes of
+// single columns that failed would start the later ones from the default
+// and lose the earlier ones. A read refused for another reason than a
+// missing value writes nothing.
+bool SettingsStore::SetColumnsVisible(const std::vector<bool>& visible) {
+    settings::DwordValue columns = settings::kShowColumns;
+    columns.def = 1;
+    if (!Enter(columns.section)) return false;
+    uint32_t mask = static_cast<uint32_t>(key_.ReadDword(columns.name, columns.def));
+    long read = key_.LastResult();
+    if (read != platform::reg::kSuccess && read != platform::reg::kFileNotFound) return false;
+    for (size_t column = 0; column < visible.size() && column < 32; ++column) {
+        if (visible[column] || column == 0)
+            mask |= 1u << column;
+        else
+            mask &= ~(1u << column);
+    }
+    return Write(columns, static_cast<int>(mask));
+}
+
 int SettingsStore::GetMaxRemote() {
     int max = Read(settings::kMaxRemote);
     if (max < 0) return 1;

@@ -85,6 +85,9 @@ public:
     // Column 0 (the name) is always visible; columns past the mask are not.
     bool IsColumnVisible(int column);
     bool SetColumnVisible(int column, bool visible);
+    // Columns 0, 1, ... as `visible` says (the name column always); the
+    // columns past them keep what they had.
+    bool SetColumnsVisible(const std::vector<bool>& visible);
 
     // OpenServices: the remote machine list.
     int GetMaxRemote();

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "framework/Resources.h"
 #include "res/resource.h"
 #include "toolkit/ListCtrlSupport.h"
@@ -23,12 +25,10 @@ void CColumnsPage::Show(SettingsStore& store) {
 }
 
 bool CColumnsPage::Write(SettingsStore& store) {
-    bool written = true;
+    std::vector<bool> visible;
     for (int column = 0; column < settings::kColumnCount; ++column)
-        written =
-            store.SetColumnVisible(column, column == 0 || ListView_GetCheckState(List(), column)) &&
-            written;
-    return written;
+        visible.push_back(column == 0 || ListView_GetCheckState(List(), column));
+    return store.SetColumnsVisible(visible);
 }
 
 LRESULT CColumnsPage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -3,9 +3,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "scm/ServiceList.h"
 #include "tests/fakes/FakeScm.h"
+#include "tests/fakes/FaultyPlatform.h"
 
 using ::testing::ElementsAre;
 namespace sc = platform::scm;
@@ -341,3 +345,30 @@ TEST_F(ServiceListTest, EntriesStayAtTheirAddressesUntilTheNextEnumeration) {
 }
 
 }  // namespace
+
+// The handle of a service is closed after a call on it is refused, and a
+// close may set an error of its own: the reason given is the refused call's.
+TEST_F(ServiceListTest, ARefusedCallOnAServiceGivesItsOwnReasonNotTheClosesOne) {
+    fake::FaultPlan plan;
+    fake::FaultyScm faulty(scm, plan);
+    ServiceList writer{faulty};
+    ASSERT_TRUE(writer.Enumerate());
+    // Each call below is an open, the call itself and a close.
+    const std::vector<std::function<bool()>> calls{
+        [&] {
+            return writer.ChangeConfig("Alpha", sc::kNoChange, sc::kNoChange, sc::kNoChange,
+                                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       "Shown");
+        },
+        [&] { return writer.ChangeDescription("Alpha", "Described"); },
+        [&] { return writer.Start("beta"); },
+        [&] { return writer.Control("Alpha", sc::kControlStop); },
+    };
+    for (size_t i = 0; i < calls.size(); ++i) {
+        scm.lastError = 0;
+        plan.Arm(2, fake::fault::kAccessDenied);
+        EXPECT_FALSE(calls[i]()) << i;
+        EXPECT_TRUE(plan.Fired()) << i;
+        EXPECT_EQ(std::string(writer.GetErrorText()), scm.FormatMessageA(5)) << i;
+    }
+}

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "settings/SettingsStore.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FaultyPlatform.h"
 
 namespace {
 
@@ -309,3 +311,42 @@ TEST(FrameworkKey, IsTheCompanyAndProductPath) {
 }
 
 }  // namespace
+
+// The columns chosen are stored together or not at all, whichever registry
+// call fails: a failed read never starts the later columns from the default.
+TEST(SettingsStoreFaultsTest, TheColumnsAreStoredAsChosenOrTheWriteSaysItFailed) {
+    const std::vector<bool> wanted{true, true, false, true, false, true};
+    const std::vector<uint32_t> errors{fake::fault::kAccessDenied, fake::fault::kFileNotFound,
+                                       fake::fault::kNotEnoughMemory};
+    int calls = 0;
+    {
+        fake::Registry registry;
+        fake::FaultPlan plan;
+        fake::FaultyRegistry faulty(registry, plan);
+        registry.PutDword(kConfig, "ShowColumns", 0x47);
+        SettingsStore store{faulty};
+        plan.Arm(0, 0);
+        ASSERT_TRUE(store.SetColumnsVisible(wanted));
+        calls = plan.Calls();
+        EXPECT_EQ(SettingsStore(registry).Read(settings::kShowColumns), 0x6b) << "column 6 kept";
+    }
+    ASSERT_GT(calls, 0);
+    for (uint32_t error : errors) {
+        for (int k = 1; k <= calls; ++k) {
+            fake::Registry registry;
+            fake::FaultPlan plan;
+            fake::FaultyRegistry faulty(registry, plan);
+            registry.PutDword(kConfig, "ShowColumns", 0x47);
+            SettingsStore store{faulty};
+            plan.Arm(k, error);
+            bool ok = store.SetColumnsVisible(wanted);
+            int stored = SettingsStore(registry).Read(settings::kShowColumns);
+            // A value said missing loses only the columns past those chosen.
+            if (ok) {
+                EXPECT_EQ(stored & 0x3f, 0x2b) << k << " " << error;
+            } else {
+                EXPECT_TRUE(stored == 0x47 || (stored & 0x3f) == 0x2b) << k << " " << error;
+            }
+        }
+    }
+}

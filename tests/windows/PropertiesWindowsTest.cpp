@@ -26,6 +26,7 @@
 #include "tests/windows/ScriptedDialog.h"
 #include "tests/windows/WindowWatch.h"
 #include "tests/windows/WineServices.h"
+#include "tests/windows/WithFailureActions.h"
 #include "toolkit/ListCtrlSupport.h"
 #include "ui/CServicePropertiesDlg.h"
 
@@ -38,36 +39,13 @@ public:
     bool InitInstance() override { return true; }
 };
 
-// Wine has no failure actions to give; this answers that one query with
-// two actions and hands every other call, the writes too, to Wine.
-class WithFailureActions : public fake::ForwardingScm {
-public:
-    using ForwardingScm::ForwardingScm;
-    bool QueryServiceConfig2A(platform::ScHandle h, uint32_t level, void* buffer, uint32_t size,
-                              uint32_t* needed) override {
-        if (level != SERVICE_CONFIG_FAILURE_ACTIONS)
-            return ForwardingScm::QueryServiceConfig2A(h, level, buffer, size, needed);
-        const uint32_t whole =
-            sizeof(platform::ServiceFailureActions) + 2 * sizeof(platform::ScAction);
-        *needed = whole;
-        if (size < whole || !buffer) {
-            SetLastError(ERROR_INSUFFICIENT_BUFFER);
-            return false;
-        }
-        auto* record = static_cast<platform::ServiceFailureActions*>(buffer);
-        *record = {86400, nullptr, nullptr, 2, reinterpret_cast<platform::ScAction*>(record + 1)};
-        record->actions[0] = {1, 60000};
-        record->actions[1] = {3, 1500};
-        return true;
-    }
-};
-
 // A service of a type Wine cannot register (a per-user service of Windows
 // 10 and 11, say): the configuration reads with that type, and the type a
 // write asks for is noted; Wine gets the rest of the write.
-class WithType : public WithFailureActions {
+class WithType : public wintest::WithFailureActions {
 public:
-    WithType(platform::ScmApi& inner, uint32_t type) : WithFailureActions(inner), type_(type) {}
+    WithType(platform::ScmApi& inner, uint32_t type)
+        : wintest::WithFailureActions(inner), type_(type) {}
     bool QueryServiceConfigA(platform::ScHandle h, void* buffer, uint32_t size,
                              uint32_t* needed) override {
         if (!ForwardingScm::QueryServiceConfigA(h, buffer, size, needed)) return false;
@@ -158,7 +136,7 @@ protected:
 };
 
 TEST_F(PropertiesWindowsTest, AUsersEditsReachTheServiceControlManagerAfterTheQuestion) {
-    WithFailureActions scm(platform_.scm);
+    wintest::WithFailureActions scm(platform_.scm);
     ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
     ASSERT_TRUE(document.OpenDocument("localhost"));
     context_.logOpen = true;
@@ -244,7 +222,7 @@ TEST_F(PropertiesWindowsTest, AUsersEditsReachTheServiceControlManagerAfterTheQu
 // The service goes while the dialog is open: the refused write is shown,
 // and the dialog stays with the user's edits.
 TEST_F(PropertiesWindowsTest, AWriteThePlatformRefusesIsShownAndTheDialogStays) {
-    WithFailureActions scm(platform_.scm);
+    wintest::WithFailureActions scm(platform_.scm);
     ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
     ASSERT_TRUE(document.OpenDocument("localhost"));
     wintest::Scripted<CServicePropertiesDlg> dialog(context_, document);
@@ -287,7 +265,7 @@ TEST_F(PropertiesWindowsTest, AWriteThePlatformRefusesIsShownAndTheDialogStays) 
 TEST_F(PropertiesWindowsTest, OnASlowMachineTheWindowsAnswerAndABusyOneIsRefused) {
     fake::MeteredScm metered(platform_.scm);
     metered.wait = [](uint32_t ms) { Sleep(ms); };
-    WithFailureActions scm(metered);
+    wintest::WithFailureActions scm(metered);
     ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
     ASSERT_TRUE(document.OpenDocument("localhost"));
     CWnd owner;
@@ -400,7 +378,7 @@ TEST_F(PropertiesWindowsTest, OKKeepsEveryTypeBitTheBoxesDoNotShow) {
 // Enter on a page asks the dialog's question; after a No the page is still
 // there to be edited.
 TEST_F(PropertiesWindowsTest, EnterOnAPageAsksAndAfterANoThePageStays) {
-    WithFailureActions scm(platform_.scm);
+    wintest::WithFailureActions scm(platform_.scm);
     ServicesDocument document(scm, platform_.registry, platform_.texts, platform_.clock);
     ASSERT_TRUE(document.OpenDocument("localhost"));
     wintest::Scripted<CServicePropertiesDlg> dialog(context_, document);

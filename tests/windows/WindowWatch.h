@@ -58,6 +58,8 @@ public:
         return all;
     }
     int MessageBoxesClosed() const { return boxes_; }
+    // What each message box it closed said, in order.
+    const std::vector<std::string>& BoxTexts() const { return boxTexts_; }
 
 private:
     void Watch() {
@@ -89,6 +91,11 @@ private:
         DWORD process = 0;
         if (box) GetWindowThreadProcessId(box, &process);
         if (box && process == GetCurrentProcessId()) {
+            char text[1024] = "";
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            // A box is seen again until its OK is handled: one text each.
+            if (box != lastBox_) boxTexts_.push_back(text);
+            lastBox_ = box;
             PostMessageA(box, WM_COMMAND, IDOK, 0);
             boxes_++;
         }
@@ -103,6 +110,8 @@ private:
     MSG act_;
     bool closeDialogs_;
     int boxes_ = 0;
+    std::vector<std::string> boxTexts_;
+    HWND lastBox_ = nullptr;
     std::thread thread_;
 };
 
