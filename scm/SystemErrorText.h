@@ -6,8 +6,8 @@ namespace platform {
 class ScmApi;
 }
 
-// The reason for the last failure, as the platform or a caught exception
-// words it. Empty when there is no error.
+// The reason for the last failure, as the platform words it. Empty when
+// there is no error.
 class SystemErrorText {
 public:
     virtual ~SystemErrorText() = default;
@@ -16,13 +16,9 @@ public:
     // The system's message for `code`, kept exactly as returned; code 0
     // gives an empty text.
     void SetFromCode(platform::ScmApi& api, uint32_t code);
-    // An exception's own message, cut to what a 2048-byte buffer holds.
-    void SetFromException(const char* message);
 
     const std::string& Get() const { return text_; }
     bool IsEmpty() const { return text_.empty(); }
-
-    static constexpr size_t kExceptionBufferSize = 2048;
 
 private:
     std::string text_;

@@ -371,4 +371,9 @@ TEST_F(ServiceListTest, ARefusedCallOnAServiceGivesItsOwnReasonNotTheClosesOne) 
         EXPECT_TRUE(plan.Fired()) << i;
         EXPECT_EQ(std::string(writer.GetErrorText()), scm.FormatMessageA(5)) << i;
     }
+    // A platform that fails without saying why gives no reason, not the
+    // system's words for success.
+    scm.Fail(fake::Call::StartService, 0, "beta", 1);
+    EXPECT_FALSE(writer.Start("beta"));
+    EXPECT_EQ(std::string(writer.GetErrorText()), "");
 }
