@@ -19,6 +19,8 @@ TEST(CommandLineTest, FlagsInAnyCaseAndEitherSignTheFirstFileAndNothingUnknown) 
     EXPECT_FALSE(ParseCommandLine({}).automation);
     EXPECT_EQ(ParseCommandLine({"/Unregister"}).registration, Registration::kUnregister);
     EXPECT_EQ(ParseCommandLine({"/AutomationX"}).automation, false) << "a flag is matched whole";
+    EXPECT_EQ(ParseCommandLine({"/Xutomation"}).automation, false) << "from its first letter";
+    EXPECT_EQ(ParseCommandLine({"/Xachine:srv"}).machine, "");
     EXPECT_EQ(ParseCommandLine({"/"}).snapshot, "");
 }
 
