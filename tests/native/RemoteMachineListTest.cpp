@@ -76,6 +76,14 @@ TEST_F(RemoteMachineListTest, EntriesAreOfferedOnceByAliasAndResolveBackToTheirM
     EXPECT_EQ(list.Resolve(" Other "), "other");
     EXPECT_EQ(list.AliasOf("DB7"), "  Base De Datos ");
     EXPECT_EQ(list.AliasOf("web"), "web");
+
+    // The alias given to another machine since: the list offered again
+    // resolves it to that one, and letters up to Z are folded.
+    registry.PutString(key, "db7", "db7");
+    registry.PutString(key, "web", "Base de datos");
+    Slots({"SERVERZ", "db7", "web"});
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"serverz@0", "db7@1", "base de datos@2"}));
+    EXPECT_EQ(list.Resolve("base de datos"), "web");
 }
 
 TEST_F(RemoteMachineListTest, ACapacityOfZeroHoldsNothingAndANegativeOneHoldsOne) {
