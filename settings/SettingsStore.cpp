@@ -85,20 +85,6 @@ bool SettingsStore::IsColumnVisible(int column) {
     return (mask >> column) & 1u;
 }
 
-bool SettingsStore::SetColumnVisible(int column, bool visible) {
-    if (column < 0 || column >= 32) return false;
-    settings::DwordValue columns = settings::kShowColumns;
-    // Starting from the name column alone, a pass over all columns in order
-    // leaves exactly the mask the caller meant.
-    columns.def = 1;
-    uint32_t mask = static_cast<uint32_t>(Read(columns));
-    if (visible || column == 0)
-        mask |= 1u << column;
-    else
-        mask &= ~(1u << column);
-    return Write(columns, static_cast<int>(mask));
-}
-
 // One read and one write for the whole set: a read between the writes of
 // single columns that failed would start the later ones from the default
 // and lose the earlier ones. A read refused for another reason than a

@@ -84,7 +84,6 @@ public:
     bool WritePlacement(const char* name, const WindowPlacement* placement);
     // Column 0 (the name) is always visible; columns past the mask are not.
     bool IsColumnVisible(int column);
-    bool SetColumnVisible(int column, bool visible);
     // Columns 0, 1, ... as `visible` says (the name column always); the
     // columns past them keep what they had.
     bool SetColumnsVisible(const std::vector<bool>& visible);

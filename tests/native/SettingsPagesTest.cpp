@@ -20,6 +20,8 @@ TEST(SettingsPagesTest, AStoredPeriodShowsAsTheFirstListedPeriodNotShorter) {
     EXPECT_EQ(PeriodIndexOf(3600000), 9);
     EXPECT_EQ(PeriodIndexOf(7200000), -1);
     EXPECT_EQ(PeriodAt(-1), 0u) << "no period chosen stores no comparison";
+    EXPECT_EQ(PeriodAt(0), 0u) << "the first position is no comparison, not a short period";
+    EXPECT_EQ(PeriodAt(kPeriodCount), 0u);
     EXPECT_EQ(PeriodIndexOf(-5), 0);
     // The registry holds a DWORD: its high values are long periods.
     const uint32_t high = 0x80000000u;

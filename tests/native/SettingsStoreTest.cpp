@@ -188,9 +188,7 @@ TEST_F(SettingsStoreTest, NameColumnIsAlwaysVisibleAndAPassOverAllColumnsWritesT
     EXPECT_FALSE(store.IsColumnVisible(40));
 
     registry.PutDword(kConfig, "ShowColumns", 0x3f);
-    bool wanted[settings::kColumnCount] = {false, false, true, false, true, false};
-    for (int i = 0; i < settings::kColumnCount; ++i)
-        ASSERT_TRUE(store.SetColumnVisible(i, wanted[i]));
+    ASSERT_TRUE(store.SetColumnsVisible({false, false, true, false, true, false}));
     EXPECT_EQ(store.Read(settings::kShowColumns), 0x15);
 }
 
