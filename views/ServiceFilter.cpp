@@ -61,8 +61,8 @@ std::string ServiceFilter::FoldNames(const char* name, const char* displayName) 
 
 bool ServiceFilter::KeepsFolded(std::string_view foldedNames) const {
     if (!Active()) return true;
+    // Without the separator both halves are the whole text.
     size_t split = foldedNames.find('\0');
-    if (split == std::string_view::npos) return fold_.Contains(foldedNames, folded_);
     return fold_.Contains(foldedNames.substr(0, split), folded_) ||
            fold_.Contains(foldedNames.substr(split + 1), folded_);
 }

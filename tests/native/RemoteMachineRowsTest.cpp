@@ -40,6 +40,13 @@ TEST_F(RemoteMachineRowsTest, EachMachineIsOneRowWithItsAliasInLowerCase) {
     EXPECT_EQ(RemoteMachineRows::ResultText(&rows.rows[0]), "server1");
     EXPECT_EQ(RemoteMachineRows::ResultText(nullptr), "");
     EXPECT_EQ(rows.Capacity(), 10);
+
+    // A list made shorter keeps its old slots in the registry; they are not
+    // its machines any more.
+    registry.PutDword(key, "MaxRemote", 3);
+    ASSERT_TRUE(rows.Load(registry));
+    ASSERT_EQ(rows.rows.size(), 1u);
+    EXPECT_EQ(rows.rows[0].machine, "server1");
 }
 
 TEST_F(RemoteMachineRowsTest, SavingWritesTheRowsInOrderAndDropsTheDeletedWithTheirAliases) {
