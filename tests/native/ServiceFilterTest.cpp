@@ -126,6 +126,7 @@ TEST_F(ServiceRowsTest, TheFilterKeepsItsRowsInTheOrderOfTheLastSort) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"Webmail", "Web"}));
     EXPECT_EQ(rows.RowOf(1), -1) << "a row the filter hides is no row";
     EXPECT_EQ(rows.RowOf(0), 1);
+    EXPECT_EQ(rows.RowOf(99), -1) << "an entry the list no longer has";
     EXPECT_TRUE(rows.SetFilter("co"));  // "Disco" and "Correo"
     EXPECT_EQ(Names(), (std::vector<std::string>{"Webmail", "Disk"}));
     // A rebuild keeps the filter and the order.

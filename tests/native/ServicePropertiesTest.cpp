@@ -47,6 +47,20 @@ TEST(ServicePropertiesTest, ATagShowsOnlyWithALoadOrderGroupAndTheTypeShowsInIts
     EXPECT_FALSE(driver.kernelDriver || driver.ownProcess || driver.interactive);
     ServiceTypeBoxes shared = ServiceTypeBoxes::Of(0x120);
     EXPECT_TRUE(shared.sharedProcess && shared.interactive);
+    ServiceTypeBoxes own = ServiceTypeBoxes::Of(0x10);
+    EXPECT_TRUE(own.ownProcess);
+    EXPECT_FALSE(own.sharedProcess || own.interactive || own.kernelDriver);
+}
+
+// The state page names each trigger by its kind; the two custom kinds read
+// alike, and any other number is unknown.
+TEST(ServicePropertiesTest, EachTriggerKindHasItsNameAndAnyOtherIsUnknown) {
+    for (uint32_t kind = 1; kind <= 6; ++kind)
+        EXPECT_EQ(TriggerKindTextId(kind), IDS_TRIGGER_BASE + kind);
+    EXPECT_EQ(TriggerKindTextId(7), IDS_TRIGGER_BASE + 7);
+    EXPECT_EQ(TriggerKindTextId(20), IDS_TRIGGER_BASE + 7);
+    for (uint32_t kind : {0u, 8u, 19u, 21u, 0xFFFFFFFFu})
+        EXPECT_EQ(TriggerKindTextId(kind), IDS_TRIGGER_UNKNOWN) << kind;
 }
 
 // Only the interactive bit is the dialog's: per-user services (0x40, 0x80),
