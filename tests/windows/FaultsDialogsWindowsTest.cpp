@@ -41,25 +41,8 @@ public:
 
 // The platform's own view of a service: its display name and description.
 std::string Stored(const std::string& name) {
-    std::string stored;
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_CONFIG);
-    std::vector<char> buffer(8192);
-    DWORD needed = 0;
-    if (QueryServiceConfigA(service, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()),
-                            static_cast<DWORD>(buffer.size()), &needed)) {
-        const char* shown = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data())->lpDisplayName;
-        stored = shown ? shown : "";
-    }
-    if (QueryServiceConfig2A(service, SERVICE_CONFIG_DESCRIPTION,
-                             reinterpret_cast<BYTE*>(buffer.data()),
-                             static_cast<DWORD>(buffer.size()), &needed)) {
-        const char* text = reinterpret_cast<SERVICE_DESCRIPTIONA*>(buffer.data())->lpDescription;
-        stored += "|" + std::string(text ? text : "");
-    }
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    return stored;
+    wintest::StoredService stored = wintest::ReadStoredService(name);
+    return stored.displayName + "|" + stored.description;
 }
 
 HWND Page(HWND dialog, int control) {

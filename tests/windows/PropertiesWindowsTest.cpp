@@ -32,6 +32,8 @@
 
 using wintest::TestService;
 
+using wintest::StoredService;
+
 namespace {
 
 class TestApp : public CWinApp {
@@ -89,32 +91,8 @@ std::string Answer(HWND owner, int answer) {
     return text;
 }
 
-// The platform's own view of the service.
-struct Stored {
-    QUERY_SERVICE_CONFIGA config;
-    std::string displayName, description;
-};
-Stored Read(const std::string& name) {
-    Stored stored{};
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_CONFIG);
-    std::vector<char> buffer(8192);
-    DWORD needed = 0;
-    if (QueryServiceConfigA(service, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()),
-                            static_cast<DWORD>(buffer.size()), &needed)) {
-        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-        stored.config = *config;
-        stored.displayName = config->lpDisplayName ? config->lpDisplayName : "";
-    }
-    if (QueryServiceConfig2A(service, SERVICE_CONFIG_DESCRIPTION,
-                             reinterpret_cast<BYTE*>(buffer.data()),
-                             static_cast<DWORD>(buffer.size()), &needed)) {
-        auto* description = reinterpret_cast<SERVICE_DESCRIPTIONA*>(buffer.data());
-        stored.description = description->lpDescription ? description->lpDescription : "";
-    }
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    return stored;
+StoredService Read(const std::string& name) {
+    return wintest::ReadStoredService(name);
 }
 
 class PropertiesWindowsTest : public ::testing::Test {
@@ -207,7 +185,7 @@ TEST_F(PropertiesWindowsTest, AUsersEditsReachTheServiceControlManagerAfterTheQu
     ASSERT_EQ(dialog.DoModal(), IDOK);
     EXPECT_NE(question, "no message box");
 
-    Stored stored = Read(svc_.Name());
+    StoredService stored = Read(svc_.Name());
     EXPECT_EQ(stored.config.dwStartType, DWORD(SERVICE_AUTO_START));
     EXPECT_EQ(stored.config.dwErrorControl, DWORD(SERVICE_ERROR_SEVERE));
     EXPECT_EQ(stored.config.dwServiceType,

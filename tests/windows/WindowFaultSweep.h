@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/fakes/FaultyPlatform.h"
+#include "tests/fakes/NamedCallsScm.h"
 #include "tests/native/FaultSweep.h"
 
 namespace wintest {
@@ -50,9 +51,9 @@ inline std::string Joined(const std::vector<std::string>& texts) {
 // Over a FaultyScm: records the sites of the calls, or makes the first call
 // of one site fail. A site is a run of calls of one kind, named by the kind
 // and how many runs of that kind came before it.
-class SiteScm : public fake::ForwardingScm {
+class SiteScm : public fake::NamedCallsScm {
 public:
-    SiteScm(platform::ScmApi& faulty, fake::FaultPlan& plan) : ForwardingScm(faulty), plan_(plan) {}
+    SiteScm(platform::ScmApi& faulty, fake::FaultPlan& plan) : NamedCallsScm(faulty), plan_(plan) {}
 
     // From now on the sites are recorded, and none fails.
     void Record() { Start(Site{}, 0, true); }
@@ -61,55 +62,6 @@ public:
     // From now on the first call of the recording's `site` fails with `error`.
     void Aim(size_t site, uint32_t error) { Start(recorded_.at(site), error, false); }
     size_t Sites() const { return recorded_.size(); }
-
-    platform::ScHandle OpenSCManagerA(const char* m, const char* d, uint32_t a) override {
-        Call("OpenSCManagerA");
-        return ForwardingScm::OpenSCManagerA(m, d, a);
-    }
-    bool EnumServicesStatusA(platform::ScHandle m, uint32_t t, uint32_t s, void* b, uint32_t n,
-                             uint32_t* need, uint32_t* ret, uint32_t* resume) override {
-        Call("EnumServicesStatusA");
-        return ForwardingScm::EnumServicesStatusA(m, t, s, b, n, need, ret, resume);
-    }
-    platform::ScHandle OpenServiceA(platform::ScHandle m, const char* n, uint32_t a) override {
-        Call("OpenServiceA");
-        return ForwardingScm::OpenServiceA(m, n, a);
-    }
-    bool QueryServiceStatus(platform::ScHandle h, platform::ServiceStatus* s) override {
-        Call("QueryServiceStatus");
-        return ForwardingScm::QueryServiceStatus(h, s);
-    }
-    bool QueryServiceConfigA(platform::ScHandle h, void* b, uint32_t n, uint32_t* need) override {
-        Call("QueryServiceConfigA");
-        return ForwardingScm::QueryServiceConfigA(h, b, n, need);
-    }
-    bool QueryServiceConfig2A(platform::ScHandle h, uint32_t l, void* b, uint32_t n,
-                              uint32_t* need) override {
-        Call("QueryServiceConfig2A");
-        return ForwardingScm::QueryServiceConfig2A(h, l, b, n, need);
-    }
-    bool ChangeServiceConfigA(platform::ScHandle h, uint32_t t, uint32_t s, uint32_t e,
-                              const char* b, const char* g, uint32_t* tag, const char* d,
-                              const char* a, const char* p, const char* n) override {
-        Call("ChangeServiceConfigA");
-        return ForwardingScm::ChangeServiceConfigA(h, t, s, e, b, g, tag, d, a, p, n);
-    }
-    bool ChangeServiceConfig2A(platform::ScHandle h, uint32_t l, void* i) override {
-        Call("ChangeServiceConfig2A");
-        return ForwardingScm::ChangeServiceConfig2A(h, l, i);
-    }
-    bool StartServiceA(platform::ScHandle h, uint32_t n, const char** a) override {
-        Call("StartServiceA");
-        return ForwardingScm::StartServiceA(h, n, a);
-    }
-    bool ControlService(platform::ScHandle h, uint32_t c, platform::ServiceStatus* s) override {
-        Call("ControlService");
-        return ForwardingScm::ControlService(h, c, s);
-    }
-    bool CloseServiceHandle(platform::ScHandle h) override {
-        Call("CloseServiceHandle");
-        return ForwardingScm::CloseServiceHandle(h);
-    }
 
 private:
     struct Site {
@@ -132,7 +84,7 @@ private:
     }
     // Before the call reaches the faulty layer: the plan is armed for it
     // when it is the first of the site aimed at.
-    void Call(const char* kind) {
+    void Call(const char* kind) override {
         std::lock_guard<std::mutex> hold(lock_);
         if (kind == last_) return;
         last_ = kind;

@@ -186,4 +186,30 @@ ProgramTexts::~ProgramTexts() {
     if (module_) FreeLibrary(module_);
 }
 
+StoredService ReadStoredService(const std::string& name) {
+    StoredService stored{};
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_CONFIG);
+    std::vector<char> buffer(8192);
+    DWORD needed = 0;
+    if (QueryServiceConfigA(service, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()),
+                            static_cast<DWORD>(buffer.size()), &needed)) {
+        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+        stored.config = *config;
+        stored.config.lpBinaryPathName = stored.config.lpLoadOrderGroup = nullptr;
+        stored.config.lpDependencies = stored.config.lpServiceStartName = nullptr;
+        stored.config.lpDisplayName = nullptr;
+        stored.displayName = config->lpDisplayName ? config->lpDisplayName : "";
+    }
+    if (QueryServiceConfig2A(service, SERVICE_CONFIG_DESCRIPTION,
+                             reinterpret_cast<BYTE*>(buffer.data()),
+                             static_cast<DWORD>(buffer.size()), &needed)) {
+        auto* description = reinterpret_cast<SERVICE_DESCRIPTIONA*>(buffer.data());
+        stored.description = description->lpDescription ? description->lpDescription : "";
+    }
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return stored;
+}
+
 }  // namespace wintest

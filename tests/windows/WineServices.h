@@ -36,6 +36,15 @@ private:
     SC_HANDLE service_ = nullptr;
 };
 
+// The platform's own view of a service's configuration, read past the
+// program under test. The config's strings are not kept; their two that
+// tests compare are.
+struct StoredService {
+    QUERY_SERVICE_CONFIGA config;
+    std::string displayName, description;
+};
+StoredService ReadStoredService(const std::string& name);
+
 // The whole screen as a bitmap file under build/screenshots, for a person
 // to look at.
 bool SaveScreen(const std::string& name);
