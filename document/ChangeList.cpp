@@ -1,8 +1,5 @@
 #include "document/ChangeList.h"
 
-#include "scm/NameMatch.h"
-
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -10,6 +7,8 @@
 
 #include "document/SnapshotFile.h"
 #include "res/resource.h"
+#include "scm/NameLookup.h"
+#include "scm/NameMatch.h"
 
 unsigned ChangeKindTextId(int32_t kind) {
     if (kind == NewService) return IDS_CHANGE_NEW_SERVICE;
@@ -23,79 +22,23 @@ std::string ChangeKindText(platform::TextSource& texts, int32_t kind) {
 
 namespace {
 
-// The names of one set, ready for "first entry of this name" questions.
-class NameIndex {
-public:
-    NameIndex(const ServiceEntryArray& set, platform::ScmApi& api) : set_(set), api_(api) {}
-
-    void Build() {
-        int count = set_.GetCount();
-        size_t buckets = 16;
-        while (buckets < static_cast<size_t>(count) * 2) buckets *= 2;
-        mask_ = buckets - 1;
-        heads_.assign(buckets, -1);
-        next_.assign(static_cast<size_t>(count), -1);
-        hashes_.assign(static_cast<size_t>(count), 0);
-        plain_.assign(static_cast<size_t>(count), 0);
-        names_.assign(static_cast<size_t>(count), nullptr);
-        // Filled from the back, so every chain runs in slot order.
-        for (int i = count - 1; i >= 0; --i) {
-            const ServiceEntry* e = set_.GetEntry(i);
-            if (e == nullptr) continue;
-            names_[i] = e->name;
-            uint32_t hash;
-            if (PlainHash(e->name, &hash)) {
-                hashes_[i] = hash;
-                plain_[i] = 1;
-                int& head = heads_[hash & mask_];
-                next_[i] = head;
-                head = i;
-            } else {
-                scanned_.push_back(i);
-            }
-        }
-        std::reverse(scanned_.begin(), scanned_.end());
+std::vector<const char*> NamesOf(const ServiceEntryArray& set) {
+    std::vector<const char*> names(static_cast<size_t>(set.GetCount()), nullptr);
+    for (int i = 0; i < set.GetCount(); ++i) {
+        const ServiceEntry* e = set.GetEntry(i);
+        if (e != nullptr) names[static_cast<size_t>(i)] = e->name;
     }
+    return names;
+}
 
-    // The first slot whose name the platform calls equal to the name of
-    // slot `slot` of `other` (an index built the same way), or -1.
-    int First(const NameIndex& other, int slot) const {
-        const char* name = other.names_[slot];
-        if (!other.plain_[slot]) return Scan(name);
-        uint32_t hash = other.hashes_[slot];
-        int best = -1;
-        for (int i = heads_[hash & mask_]; i >= 0; i = next_[i]) {
-            const char* candidate = names_[i];
-            if (hashes_[i] == hash && SameServiceName(api_, name, candidate)) {
-                best = i;
-                break;
-            }
-        }
-        for (int i : scanned_) {
-            if (best >= 0 && i > best) break;
-            if (SameServiceName(api_, name, names_[i])) return i;
-        }
-        return best;
+// The platform's comparison against every slot in order: no memory needed.
+int Scan(platform::ScmApi& api, const ServiceEntryArray& set, const char* name) {
+    for (int i = 0; i < set.GetCount(); ++i) {
+        const ServiceEntry* e = set.GetEntry(i);
+        if (e != nullptr && SameServiceName(api, name, e->name)) return i;
     }
-
-    // The platform's comparison against every slot in order.
-    int Scan(const char* name) const {
-        for (int i = 0; i < set_.GetCount(); ++i) {
-            const ServiceEntry* e = set_.GetEntry(i);
-            if (e != nullptr && SameServiceName(api_, name, e->name)) return i;
-        }
-        return -1;
-    }
-
-private:
-    const ServiceEntryArray& set_;
-    platform::ScmApi& api_;
-    size_t mask_ = 0;
-    std::vector<int> heads_, next_, scanned_;
-    std::vector<uint32_t> hashes_;
-    std::vector<char> plain_;
-    std::vector<const char*> names_;
-};
+    return -1;
+}
 
 }  // namespace
 
@@ -153,12 +96,12 @@ void ChangeList::Add(const ServiceEntry& entry, int32_t kind, uint32_t oldState,
 
 void ChangeList::Diff(const ServiceEntryArray& newSet, const ServiceEntryArray& oldSet) {
     Clear();
-    NameIndex newIndex(newSet, api_), oldIndex(oldSet, api_);
+    NameLookup newIndex, oldIndex;
     std::vector<char> matched;
     bool indexed = true;
     try {
-        newIndex.Build();
-        oldIndex.Build();
+        newIndex.Make(NamesOf(newSet));
+        oldIndex.Make(NamesOf(oldSet));
         matched.assign(static_cast<size_t>(newSet.GetCount()), 0);
     } catch (const std::bad_alloc&) {
         indexed = false;  // scanning needs no memory and gives the same answer
@@ -167,7 +110,8 @@ void ChangeList::Diff(const ServiceEntryArray& newSet, const ServiceEntryArray& 
     for (int j = 0; j < oldSet.GetCount(); ++j) {
         const ServiceEntry* o = oldSet.GetEntry(j);
         if (o == nullptr) continue;
-        int i = indexed ? newIndex.First(oldIndex, j) : newIndex.Scan(o->name);
+        int i = indexed ? newIndex.First(api_, oldIndex, static_cast<uint32_t>(j))
+                        : Scan(api_, newSet, o->name);
         if (i < 0) {
             Add(*o, DeletedService, o->currentState, platform::scm::kStopped);
             continue;
@@ -192,7 +136,8 @@ void ChangeList::Diff(const ServiceEntryArray& newSet, const ServiceEntryArray& 
     for (int i = 0; i < newSet.GetCount(); ++i) {
         const ServiceEntry* n = newSet.GetEntry(i);
         if (n == nullptr || (indexed && matched[static_cast<size_t>(i)])) continue;
-        int j = indexed ? oldIndex.First(newIndex, i) : oldIndex.Scan(n->name);
+        int j = indexed ? oldIndex.First(api_, newIndex, static_cast<uint32_t>(i))
+                        : Scan(api_, oldSet, n->name);
         if (j < 0) Add(*n, NewService, platform::scm::kStopped, n->currentState);
     }
 }

@@ -272,7 +272,7 @@ int ServiceList::IndexOf(const char* name) const {
     if (!lookupMade_ || lookupGeneration_ != generation_) {
         std::vector<const char*> names(count_);
         for (uint32_t i = 0; i < count_; ++i) names[i] = entries_[i].name;
-        lookup_.Make(names);
+        lookup_.Make(std::move(names));
         lookupGeneration_ = generation_;
         lookupMade_ = true;
     }
